@@ -1,0 +1,92 @@
+#include "reader.h"
+
+#include <climits>
+
+namespace {
+
+// White space as C's isspace sees it in the "C" locale. UTF-8 bytes above
+// 0x7F are never white space, so Chinese text stays inside its word.
+bool isSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+TokenReader::TokenReader(std::istream& in, std::ostream* prompts)
+    : buffer_(in.rdbuf()), prompts_(prompts) {}
+
+int TokenReader::peek() {
+  if (sawEnd_ || buffer_ == nullptr) {
+    sawEnd_ = true;
+    return EOF;
+  }
+  if (prompts_ != nullptr && buffer_->in_avail() <= 0) prompts_->flush();
+  const auto c = buffer_->sgetc();
+  if (c == std::streambuf::traits_type::eof()) {
+    sawEnd_ = true;
+    return EOF;
+  }
+  return static_cast<unsigned char>(c);
+}
+
+void TokenReader::skipSpace() {
+  while (isSpace(peek())) buffer_->sbumpc();
+}
+
+TokenReader::Number TokenReader::readInt(int* value) {
+  skipSpace();
+  int c = peek();
+  if (c == EOF) {
+    ended_ = true;
+    return Number::kEndOfInput;
+  }
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    buffer_->sbumpc();
+    c = peek();
+  }
+  if (!isDigit(c)) return Number::kNotNumber;
+  // Saturate well past the int range so that any run of digits is consumed
+  // without overflowing the accumulator.
+  long long magnitude = 0;
+  while (isDigit(c)) {
+    if (magnitude <= LLONG_MAX / 100) magnitude = magnitude * 10 + (c - '0');
+    buffer_->sbumpc();
+    c = peek();
+  }
+  const long long signedValue = negative ? -magnitude : magnitude;
+  if (signedValue < INT_MIN || signedValue > INT_MAX) {
+    return Number::kOutOfRange;
+  }
+  *value = static_cast<int>(signedValue);
+  return Number::kRead;
+}
+
+bool TokenReader::readWord(std::string* word) {
+  word->clear();
+  skipSpace();
+  int c = peek();
+  if (c == EOF) {
+    ended_ = true;
+    return false;
+  }
+  while (c != EOF && !isSpace(c)) {
+    word->push_back(static_cast<char>(c));
+    buffer_->sbumpc();
+    c = peek();
+  }
+  return true;
+}
+
+void TokenReader::discardLine() {
+  for (int c = peek(); c != EOF; c = peek()) {
+    buffer_->sbumpc();
+    if (c == '\n') return;
+  }
+  // Nothing follows the discarded text, so the next read could only fail.
+  ended_ = true;
+}

@@ -1,0 +1,50 @@
+// Whitespace-separated reading with the rules of C's "%d" and "%s": the
+// one place that decides how typed menu numbers, device codes and file
+// names, and the tokens of a topology file, are taken apart.
+#ifndef TOPOPLAN_READER_H_
+#define TOPOPLAN_READER_H_
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+class TokenReader {
+ public:
+  enum class Number { kRead, kOutOfRange, kNotNumber, kEndOfInput };
+
+  // `prompts`, if given, is flushed whenever the reader is about to wait
+  // for input, so that everything printed so far is visible first.
+  explicit TokenReader(std::istream& in, std::ostream* prompts = nullptr);
+
+  TokenReader(const TokenReader&) = delete;
+  TokenReader& operator=(const TokenReader&) = delete;
+
+  // Skips white space (line breaks included), then reads an optionally
+  // signed decimal integer. kNotNumber consumes a lone sign but nothing
+  // else; kOutOfRange consumes every digit of a number that does not fit
+  // an int; kEndOfInput means the input ended before anything but white
+  // space.
+  Number readInt(int* value);
+
+  // Skips white space, then reads one word up to the next white space or
+  // the end of input. False when the input ended before a word began.
+  bool readWord(std::string* word);
+
+  // Throws away everything up to and including the next line break.
+  void discardLine();
+
+  // True once a read came back empty-handed because the input had ended
+  // (a number or word that merely ends at the end of input was still read).
+  bool ended() const { return ended_; }
+
+ private:
+  int peek();
+  void skipSpace();
+
+  std::streambuf* buffer_;
+  std::ostream* prompts_;
+  bool sawEnd_ = false;  // sticky: a terminal's end-of-file is not read past
+  bool ended_ = false;
+};
+
+#endif  // TOPOPLAN_READER_H_

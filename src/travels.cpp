@@ -1,0 +1,457 @@
+#include "travels.h"
+
+#include <cstring>
+#include <memory>
+
+char path[MAX_DEVICES][CODE_SIZE];
+int pathIdx = 0;
+LinkArc* p = nullptr;
+
+namespace {
+
+constexpr char kPlanNeedsMatrix[] = "✘ 请先选择选项2查看邻接矩阵后再计算！";
+constexpr char kNegativeLatency[] =
+    "✘ 拓扑中存在负延迟链路，无法计算最短路径！请修正拓扑文件后重新加载。";
+
+// Matrix values above this mean "no link" or "no route".
+constexpr int kLargestLatency = INF - 1;
+
+bool matrixHasNegativeLatency(int n) {
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      if (parray[i][j] < 0) return true;
+    }
+  }
+  return false;
+}
+
+// The checks shared by options 5 and 6; prints the refusal if any.
+bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
+                 std::ostream& out) {
+  if (parray == nullptr) {
+    out << needsMatrix << '\n';
+    return false;
+  }
+  if (matrixHasNegativeLatency(g.deviceCount)) {
+    out << kNegativeLatency << '\n';
+    return false;
+  }
+  return true;
+}
+
+int kruskalFind(int parent[], int x) {
+  while (parent[x] != x) {
+    parent[x] = parent[parent[x]];  // path halving
+    x = parent[x];
+  }
+  return x;
+}
+
+const char* layerOf(const char* code) {
+  if (std::strcmp(code, "CR") == 0) return "核心层";
+  if (std::strcmp(code, "FW") == 0) return "安全层";
+  if (code[0] == 'D' && code[1] == 'R') return "汇聚层";
+  if (code[0] == 'A' && code[1] == 'R') return "接入层";
+  if (std::strcmp(code, "SV") == 0) return "数据中心";
+  return "其他";
+}
+
+void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
+  out << "\nMST总延迟：" << plan.totalLatency << "ms\n";
+  if (!plan.connected) out << "(图不连通，布线无法覆盖所有设备)\n";
+}
+
+}  // namespace
+
+int findDevice(const TopologyGraph& g, const std::string& word) {
+  if (word.size() >= CODE_SIZE || word.find('\0') != std::string::npos) {
+    return -1;
+  }
+  return locate(g, word.c_str());
+}
+
+// --- Inspection route -----------------------------------------------------
+
+void DFSTraverse(TopologyGraph g) {
+  pathIdx = 0;
+  for (int i = 0; i < g.deviceCount; ++i) visited[i] = 0;
+  for (int i = 0; i < g.deviceCount; ++i) {
+    if (visited[i] == 0) DFS(g, i);  // each call gets its own copy of g
+  }
+}
+
+void DFS(TopologyGraph g, int v) {
+  visited[v] = 1;
+  std::memcpy(path[pathIdx], g.devices[v].code, CODE_SIZE);
+  ++pathIdx;
+  p = g.devices[v].firstArc;
+  while (p != nullptr) {
+    if (visited[p->target] == 0) {
+      DFS(g, p->target);
+      // The callee ran the shared cursor off its own list; restart this
+      // list at its head. Every arc up to here now leads to a visited
+      // device, so the route is still the plain depth-first preorder.
+      p = g.devices[v].firstArc;
+    }
+    p = p->next;
+  }
+}
+
+void printInspectionRoute(const TopologyGraph& g, std::ostream& out) {
+  out << "巡检路线：\n  ";
+  for (int i = 0; i < g.deviceCount; ++i) {
+    out << path[i];
+    if (i < g.deviceCount - 1) out << " → ";
+  }
+  out << "\n共巡检 " << g.deviceCount << " 台设备，无重复访问。\n";
+  out << "=========================================================\n\n";
+}
+
+// --- Loop check -------------------------------------------------------------
+
+void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
+  const int n = g.deviceCount;
+  route->deviceCount = n;
+  route->linkCount = 0;
+  for (int j = 0; j < n; ++j) {
+    DeviceEntry& entry = route->devices[j];
+    const DeviceEntry& device = g.devices[j];
+    std::memcpy(entry.code, device.code, CODE_SIZE);
+    std::memcpy(entry.description, device.description, DESCRIPTION_SIZE);
+    entry.ports = device.ports;
+    std::memcpy(entry.uptime, device.uptime, UPTIME_SIZE);
+    entry.firstArc = nullptr;
+  }
+  for (int j = 0; j + 1 < n; ++j) {
+    const int from = locate(*route, path[j]);
+    const int to = locate(*route, path[j + 1]);
+    if (from == -1 || to == -1) continue;
+    const int latency =
+        parray[from][to] > kLargestLatency ? 1 : parray[from][to];
+    route->devices[from].firstArc =
+        new LinkArc{to, route->devices[from].firstArc, latency};
+    ++route->linkCount;
+  }
+}
+
+int loopTest(TopologyGraph g, std::ostream& out) {
+  const int n = g.deviceCount;
+  std::unique_ptr<int[]> inDegree(new int[n]());
+  std::unique_ptr<int[]> queue(new int[n]);
+  std::unique_ptr<int[]> sequence(new int[n]);  // device indexes, sorted
+  int sorted = 0;
+  int front = 0;
+  int rear = 0;
+
+  for (int i = 0; i < n; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      ++inDegree[arc->target];
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    if (inDegree[i] == 0) queue[rear++] = i;
+  }
+  while (front != rear) {
+    const int v = queue[front++];
+    sequence[sorted++] = v;
+    for (const LinkArc* arc = g.devices[v].firstArc; arc != nullptr;
+         arc = arc->next) {
+      if (--inDegree[arc->target] == 0) queue[rear++] = arc->target;
+    }
+  }
+
+  out << "\n========== 环路检测结果 ==========\n";
+  if (sorted < n) {
+    out << "❌ 图中存在路由环路！\n";
+    out << "未排入拓扑序列的设备（形成环路的设备）：\n";
+    // A device is left over when no sorted device bears its code.
+    for (int l = 0; l < n; ++l) {
+      bool inSequence = false;
+      for (int s = 0; s < sorted && !inSequence; ++s) {
+        inSequence =
+            std::strcmp(g.devices[sequence[s]].code, g.devices[l].code) == 0;
+      }
+      if (!inSequence) out << "  - " << g.devices[l].code << '\n';
+    }
+    out << "提示：环路会导致广播风暴，需重新规划巡检路线！\n";
+    out << "==================================\n\n";
+    return 0;
+  }
+  out << "✅ 图中没有回路，巡检路线合法！\n";
+  out << "拓扑排序序列：\n";
+  for (int l = 0; l < sorted; ++l) {
+    out << "  " << g.devices[sequence[l]].code;
+    if (l < sorted - 1) out << " →";
+  }
+  out << "\n==================================\n\n";
+  return 1;
+}
+
+// --- Floyd routes -------------------------------------------------------------
+
+void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
+               int distMatrix[][MAX_DEVICES]) {
+  const int n = g.deviceCount;
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      distMatrix[i][j] = parray[i][j];
+      pathMatrix[i][j] = i == j || parray[i][j] <= kLargestLatency ? i : -1;
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        if (distMatrix[i][k] > kLargestLatency ||
+            distMatrix[k][j] > kLargestLatency) {
+          continue;
+        }
+        if (distMatrix[i][k] + distMatrix[k][j] < distMatrix[i][j]) {
+          distMatrix[i][j] = distMatrix[i][k] + distMatrix[k][j];
+          pathMatrix[i][j] = k;
+        }
+      }
+    }
+  }
+}
+
+void printShortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES], int from,
+                    int to, std::ostream& out) {
+  const int via = pathMatrix[from][to];
+  if (via == -1) {
+    out << "(不可达)\n";
+  } else if (via == from) {
+    out << "  " << g.devices[from].code << " ── " << g.devices[to].code
+        << '\n';
+  } else {
+    printShortPath(g, pathMatrix, from, via, out);
+    printShortPath(g, pathMatrix, via, to, out);
+  }
+}
+
+void minDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
+                 int distMatrix[][MAX_DEVICES], TokenReader& in,
+                 std::ostream& out) {
+  if (!floydCanRun(g, "✘ 请先选择选项2查看邻接矩阵后再查询最短路径！",
+                   out)) {
+    return;
+  }
+  shortPath(g, pathMatrix, distMatrix);
+  std::string startCode;
+  std::string endCode;
+  out << "请输入起点设备代号：";
+  if (!in.readWord(&startCode)) return;
+  out << "请输入终点设备代号：";
+  if (!in.readWord(&endCode)) return;
+
+  const int s = findDevice(g, startCode);
+  const int e = findDevice(g, endCode);
+  if (s == -1 || e == -1) {
+    out << "✘ 设备不存在！请检查输入。\n";
+    return;
+  }
+  if (s == e) {
+    out << "起点和终点相同，延迟为0。\n";
+    return;
+  }
+  const int distance = distMatrix[s][e];
+  if (distance > kLargestLatency) {
+    out << "从 " << startCode << " 到 " << endCode << " 不可达（无连通路径）！\n";
+    return;
+  }
+
+  const bool detourNote = startCode == "AR-D" && endCode == "SV";
+  out << "\n========== 最优路径计算结果 ==========\n";
+  out << "起点：" << startCode << '\n';
+  out << "终点：" << endCode << '\n';
+  out << "最优路径：\n";
+  printShortPath(g, pathMatrix, s, e, out);
+  if (detourNote) {
+    // The campus plan's well-known case, told with its route as drawn.
+    out << "\n⭐ 有趣的现象：\n";
+    out << "   直连路径：AR-D ── SV = 25ms\n";
+    out << "   最优路径：AR-D → DR-B → CR → DR-A → AR-T → SV = " << distance
+        << "ms\n";
+    out << "   \"绕路\"反而比直连快" << 25 - distance
+        << "ms！这是因为宿舍直连服务器线路质量较差。\n";
+  }
+  out << "最短延迟：" << distance << "ms\n";
+  if (detourNote) {
+    const int direct = parray[s][e] > kLargestLatency ? 25 : parray[s][e];
+    out << "\n⭐ 有趣的现象：\n";
+    out << "   直连路径：AR-D ── SV = " << direct << "ms\n";
+    out << "   最优路径：总延迟 = " << distance << "ms\n";
+    out << "   \"绕路\"反而比直连快" << direct - distance
+        << "ms！这是因为宿舍直连服务器线路质量较差。\n";
+  }
+  out << "=====================================\n\n";
+}
+
+void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
+                      int distMatrix[][MAX_DEVICES], std::ostream& out) {
+  if (!floydCanRun(g, "✘ 请先选择选项2查看邻接矩阵后再查看全网路由表！",
+                   out)) {
+    return;
+  }
+  shortPath(g, pathMatrix, distMatrix);
+  const int n = g.deviceCount;
+  out << "\n========== 全网路由表（Floyd全源最短距离，单位：ms）==========\n";
+  out << '\t';
+  for (int i = 0; i < n; ++i) out << g.devices[i].code << '\t';
+  out << '\n';
+  for (int i = 0; i < n; ++i) {
+    out << g.devices[i].code << '\t';
+    for (int j = 0; j < n; ++j) {
+      if (distMatrix[i][j] > kLargestLatency) {
+        out << "INF\t";
+      } else {
+        out << distMatrix[i][j] << '\t';
+      }
+    }
+    out << '\n';
+  }
+  out << "===============================================================\n\n";
+}
+
+// --- Cabling plans --------------------------------------------------------------
+
+CablingPlan computePrimPlan(const TopologyGraph& g) {
+  const int n = g.deviceCount;
+  CablingPlan plan;
+  int nearestLatency[MAX_DEVICES];
+  int nearestTreeDevice[MAX_DEVICES];
+  // Membership is kept apart from the latency, so that a 0 ms link still
+  // brings its device into the tree like any other link.
+  bool inTree[MAX_DEVICES];
+  for (int i = 0; i < n; ++i) {
+    nearestLatency[i] = parray[0][i];
+    nearestTreeDevice[i] = 0;
+    inTree[i] = false;
+  }
+  if (n > 0) {
+    nearestLatency[0] = 0;
+    inTree[0] = true;
+  }
+  for (int step = 1; step < n; ++step) {
+    int best = INF;
+    int chosen = -1;
+    for (int i = 0; i < n; ++i) {
+      if (!inTree[i] && nearestLatency[i] < best) {
+        best = nearestLatency[i];
+        chosen = i;
+      }
+    }
+    if (chosen == -1) break;
+    plan.links.push_back(
+        {nearestTreeDevice[chosen], chosen, nearestLatency[chosen], true});
+    plan.totalLatency += nearestLatency[chosen];
+    ++plan.acceptedCount;
+    nearestLatency[chosen] = 0;
+    inTree[chosen] = true;
+    for (int j = 0; j < n; ++j) {
+      if (!inTree[j] && parray[chosen][j] < nearestLatency[j]) {
+        nearestLatency[j] = parray[chosen][j];
+        nearestTreeDevice[j] = chosen;
+      }
+    }
+  }
+  plan.connected = plan.acceptedCount >= n - 1;
+  return plan;
+}
+
+CablingPlan computeKruskalPlan(const TopologyGraph& g) {
+  const int n = g.deviceCount;
+  CablingPlan plan;
+  std::vector<PlanLink> edges;
+  for (int i = 0; i < n; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      if (i < arc->target) edges.push_back({i, arc->target, arc->latency, false});
+    }
+  }
+  // A stable sort: equal latencies keep list order.
+  const int count = static_cast<int>(edges.size());
+  for (int pass = 0; pass < count - 1; ++pass) {
+    for (int j = 0; j < count - 1 - pass; ++j) {
+      if (edges[j].latency > edges[j + 1].latency) {
+        std::swap(edges[j], edges[j + 1]);
+      }
+    }
+  }
+  int parent[MAX_DEVICES];
+  for (int i = 0; i < n; ++i) parent[i] = i;
+  for (PlanLink edge : edges) {
+    if (plan.acceptedCount >= n - 1) break;
+    const int rootFrom = kruskalFind(parent, edge.from);
+    const int rootTo = kruskalFind(parent, edge.to);
+    edge.accepted = rootFrom != rootTo;
+    if (edge.accepted) {
+      parent[rootFrom] = rootTo;
+      plan.totalLatency += edge.latency;
+      ++plan.acceptedCount;
+    }
+    plan.links.push_back(edge);
+  }
+  plan.connected = plan.acceptedCount >= n - 1;
+  return plan;
+}
+
+void primMST(TopologyGraph g, std::ostream& out) {
+  if (parray == nullptr) {
+    out << kPlanNeedsMatrix << '\n';
+    return;
+  }
+  const CablingPlan plan = computePrimPlan(g);
+  out << "\n========== 光纤骨干网布线方案（Prim算法）==========\n";
+  out << "从 " << g.devices[0].code << " 出发，按顶点扩张：\n\n";
+  for (const PlanLink& link : plan.links) {
+    out << "  选中  " << g.devices[link.from].code << " ── "
+        << g.devices[link.to].code << "  (延迟:" << link.latency << "ms)\n";
+  }
+  printPlanTotal(plan, out);
+  out << "==================================================\n\n";
+}
+
+void kruskalMST(TopologyGraph g, std::ostream& out) {
+  if (parray == nullptr) {
+    out << kPlanNeedsMatrix << '\n';
+    return;
+  }
+  const CablingPlan plan = computeKruskalPlan(g);
+  out << "\n========== 光纤骨干网布线方案（Kruskal算法）==========\n";
+  out << "按延迟从小到大排序，并查集判环：\n\n";
+  for (const PlanLink& link : plan.links) {
+    out << (link.accepted ? "  ✅ 选中  " : "  ❌ 跳过  ")
+        << g.devices[link.from].code << " ── " << g.devices[link.to].code
+        << "  (延迟:" << link.latency << "ms)"
+        << (link.accepted ? "\n" : "   ← 避免环路\n");
+  }
+  printPlanTotal(plan, out);
+  out << "======================================================\n\n";
+}
+
+// --- Device detail ----------------------------------------------------------------
+
+void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
+  std::string code;
+  out << "请输入要查询的设备代号：";
+  if (!in.readWord(&code)) return;
+  const int index = findDevice(g, code);
+  if (index == -1) {
+    out << "✘ 未找到设备：" << code << '\n';
+    return;
+  }
+  const DeviceEntry& device = g.devices[index];
+  out << "\n========== 设备详情 ==========\n";
+  out << "  设备名称：" << device.code << '\n';
+  out << "  设备描述：" << device.description << '\n';
+  out << "  所属层级：" << layerOf(device.code) << '\n';
+  out << "  端口数量：" << device.ports << '\n';
+  out << "  运行时间：" << device.uptime << '\n';
+  out << "  相邻设备：";
+  if (device.firstArc == nullptr) out << "无";
+  for (const LinkArc* arc = device.firstArc; arc != nullptr; arc = arc->next) {
+    out << g.devices[arc->target].code << '(' << arc->latency << "ms)  ";
+  }
+  out << "\n==============================\n\n";
+}
