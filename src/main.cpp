@@ -1,9 +1,11 @@
 // topoplan: plan the routing topology of a campus network from a menu.
 #include <signal.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <new>
 
+#include "fd_stream.h"
 #include "menu.h"
 
 int main() {
@@ -11,16 +13,19 @@ int main() {
   // must come back as an error to report, not end the process silently.
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
-  // Output is buffered in large blocks; the reader flushes it whenever it
+
+  // Output is gathered in large blocks; the reader flushes it whenever it
   // is about to wait for the operator.
-  std::ios::sync_with_stdio(false);
-  std::cin.tie(nullptr);
+  FdInputBuf inputBuffer(STDIN_FILENO);
+  FdOutputBuf outputBuffer(STDOUT_FILENO);
+  std::istream input(&inputBuffer);
+  std::ostream output(&outputBuffer);
 
   int status = 0;
   try {
-    status = runMenu(std::cin, std::cout);
+    status = runMenu(input, output);
   } catch (const std::bad_alloc&) {
-    std::cout.flush();
+    output.flush();
     std::cerr << "✘ 内存不足，程序已终止。" << std::endl;
     return 2;
   }

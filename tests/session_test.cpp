@@ -1,1 +1,3 @@
 #include <gtest/gtest.h>
+
+#include "test_util.h"

@@ -1,0 +1,39 @@
+// Stream buffers over a raw file descriptor, for the program's standard
+// input and output: large blocks, no hidden copies, and write failures
+// that reach the stream as errors.
+#ifndef TOPOPLAN_FD_STREAM_H_
+#define TOPOPLAN_FD_STREAM_H_
+
+#include <streambuf>
+
+class FdInputBuf : public std::streambuf {
+ public:
+  explicit FdInputBuf(int fd) : fd_(fd) {}
+
+ protected:
+  int_type underflow() override;
+  std::streamsize showmanyc() override;
+
+ private:
+  int fd_;
+  char buffer_[1 << 16];
+};
+
+class FdOutputBuf : public std::streambuf {
+ public:
+  explicit FdOutputBuf(int fd);
+  ~FdOutputBuf() override;
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  bool drain();
+
+  int fd_;
+  bool failed_ = false;
+  char buffer_[1 << 16];
+};
+
+#endif  // TOPOPLAN_FD_STREAM_H_

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and testing topoplan needs on Debian 12, skipping
+# whatever is already there. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
