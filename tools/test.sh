@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds topoplan and runs every test: with g++ and warnings as errors, then
 # with clang under AddressSanitizer and UndefinedBehaviorSanitizer, then a
-# whole session under valgrind's leak checker.
+# whole session under valgrind's leak checker; last, the manual page, the
+# installation and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -20,4 +21,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== valgrind, a session that creates, saves, loads and rebuilds"
 bash tests/valgrind_session.sh build/topoplan
+
+echo "== manual page, install and Debian package"
+bash tests/package_check.sh build
 echo "All tests passed."

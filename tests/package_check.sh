@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Checks what a user installs: the manual page renders without a warning,
+# `cmake --install` lays out the expected files, and the Debian package
+# built by CPack holds the same files, names its libraries, and its program
+# runs from a scratch root through a short session.
+# Usage: package_check.sh BUILD_DIR (a configured and built folder)
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "$1")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export LC_ALL=C.UTF-8
+
+fail() {
+  echo "package check: $*" >&2
+  exit 1
+}
+
+# Manual page: groff and man both read it cleanly (preconv for the UTF-8).
+manual=$source_dir/man/topoplan.1
+warnings=$(groff -k -man -Tutf8 -ww -z "$manual" 2>&1)
+[ -z "$warnings" ] || fail "groff warns about topoplan.1:"$'\n'"$warnings"
+warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "man warns about topoplan.1:"$'\n'"$warnings"
+
+# Installation into a prefix.
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+expected=(bin/topoplan share/man/man1/topoplan.1
+          share/doc/topoplan/README.md share/doc/topoplan/campus.txt)
+[ -e "$build/topoplan-draw" ] && expected+=(bin/topoplan-draw)
+for file in "${expected[@]}"; do
+  [ -f "$scratch/prefix/$file" ] || fail "cmake --install left out $file"
+done
+installed=$(cd "$scratch/prefix" && find . -type f | sort)
+[ "$(wc -l <<<"$installed")" -eq ${#expected[@]} ] ||
+  fail "cmake --install laid out unexpected files:"$'\n'"$installed"
+
+# The Debian package: the same files under /usr, and its dependencies.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/package" \
+  >"$scratch/cpack.log" 2>&1 || fail "cpack failed:"$'\n'"$(cat "$scratch/cpack.log")"
+package=$(echo "$scratch"/package/topoplan_*.deb)
+[ -f "$package" ] || fail "cpack made no .deb"
+packaged=$(dpkg-deb --fsys-tarfile "$package" | tar -t | grep -v '/$' | sort)
+[ "$packaged" = "$(sed 's|^\./|./usr/|' <<<"$installed")" ] ||
+  fail "the package holds other files than cmake --install:"$'\n'"$packaged"
+depends=$(dpkg-deb --field "$package" Depends)
+for library in libc6 libgcc-s1 libstdc++6; do
+  grep -Eq "(^|, )${library//+/\\+} \(>= [^)]+\)" <<<"$depends" ||
+    fail "Depends ($depends) lacks $library"
+done
+
+# Run the packaged program from a scratch root.
+dpkg-deb -x "$package" "$scratch/root"
+program=$scratch/root/usr/bin/topoplan
+file -b "$program" | grep -q '^ELF .*, stripped$' ||
+  fail "the packaged program is not a stripped ELF executable"
+mkdir "$scratch/session"
+output=$(cd "$scratch/session" && printf '1 2 3 9 saved.txt 0\n' | "$program") ||
+  fail "the packaged program ended with status $?"
+tab=$'\t'
+key_lines=(
+  "共 8 台设备，10 条链路"
+  "${tab}CR${tab}DR-A${tab}DR-B${tab}AR-T${tab}AR-L${tab}AR-D${tab}SV${tab}FW${tab}"
+  "CR${tab}0${tab}5${tab}8${tab}32767${tab}32767${tab}32767${tab}32767${tab}2${tab}"
+  "  CR → FW → DR-B → DR-A → AR-L → SV → AR-D → AR-T"
+  "共巡检 8 台设备，无重复访问。"
+  # Choice and name come from the pipe, so the result follows both prompts.
+  "请输入选项: 请输入保存文件名（如：network_topology.txt）：✔ 拓扑已成功保存到文件：saved.txt（共8台设备，10条链路）"
+  "感谢使用曜衡川澜星汇织图云台，再见！"
+)
+for line in "${key_lines[@]}"; do
+  grep -Fxq -- "$line" <<<"$output" || fail "the session did not print: $line"
+done
+cmp "$scratch/session/saved.txt" "$scratch/root/usr/share/doc/topoplan/campus.txt" ||
+  fail "the saved network differs from the packaged example"
+MANWIDTH=80 man -l "$scratch/root/usr/share/man/man1/topoplan.1" |
+  grep -q '^EXIT STATUS' || fail "the packaged manual page does not render"
+
+echo "package check: manual page, install layout and $(basename "$package") are fine"
