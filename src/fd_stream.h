@@ -16,7 +16,7 @@ class FdInputBuf : public std::streambuf {
 
  private:
   int fd_;
-  char buffer_[1 << 16];
+  char buffer_[1 << 14];
 };
 
 class FdOutputBuf : public std::streambuf {
@@ -33,7 +33,8 @@ class FdOutputBuf : public std::streambuf {
 
   int fd_;
   bool failed_ = false;
-  char buffer_[1 << 16];
+  char buffer_[1 << 14];  // large enough for a table, small enough to stay
+                          // resident from the first screen on
 };
 
 #endif  // TOPOPLAN_FD_STREAM_H_

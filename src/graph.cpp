@@ -8,6 +8,7 @@
 
 #include "file_replace.h"
 #include "reader.h"
+#include "text.h"
 
 int** parray = nullptr;
 int visited[MAX_DEVICES];
@@ -86,8 +87,8 @@ void writePadded(std::ostream& out, const char* text, size_t width) {
 constexpr char kSaveNothing[] = "✘ 没有拓扑数据可保存！请先创建网络拓扑图。";
 
 void appendRecord(std::string* text, const char* a, const char* b, int number) {
-  text->append(a).append(" ").append(b).append(" ").append(
-      std::to_string(number));
+  text->append(a).append(" ").append(b).append(" ");
+  appendNumber(text, number);
 }
 
 // Renders the file: a header, one line per device, then each link once,
@@ -207,8 +208,8 @@ bool readLinkRecord(TokenReader* reader, TopologyGraph* g, int position,
     reportLinkField(out, field, position);
     return false;
   }
-  const int a = locate(*g, from.c_str());
-  const int b = locate(*g, to.c_str());
+  const int a = locateIn(*g, from.c_str());
+  const int b = locateIn(*g, to.c_str());
   if (a == -1 || b == -1) {
     out << "✘ 文件数据错误：链路 " << from << "-" << to
         << " 中存在未知设备！\n";
@@ -225,7 +226,9 @@ bool isDirectory(const char* name) {
 
 }  // namespace
 
-int locate(TopologyGraph g, const char* code) {
+int locate(TopologyGraph g, const char* code) { return locateIn(g, code); }
+
+int locateIn(const TopologyGraph& g, const char* code) {
   for (int i = 0; i < g.deviceCount; ++i) {
     if (std::strcmp(g.devices[i].code, code) == 0) return i;
   }
@@ -266,8 +269,8 @@ void createGraph(TopologyGraph* g, std::ostream& out) {
     device.firstArc = nullptr;
   }
   for (const BuiltInLink& link : kCampusLinks) {
-    const int from = locate(*g, link.from);
-    const int to = locate(*g, link.to);
+    const int from = locateIn(*g, link.from);
+    const int to = locateIn(*g, link.to);
     if (from == -1 || to == -1) {
       out << "⚠ 警告：链路 " << link.from << "-" << link.to
           << " 中存在未知设备，已跳过！\n";
@@ -327,10 +330,15 @@ void printGraph(TopologyGraph* g, std::ostream& out) {
   out << '\t';
   for (int i = 0; i < n; ++i) out << g->devices[i].code << '\t';
   out << '\n';
+  std::string row;
   for (int i = 0; i < n; ++i) {
-    out << g->devices[i].code << '\t';
-    for (int j = 0; j < n; ++j) out << parray[i][j] << '\t';
-    out << '\n';
+    row.assign(g->devices[i].code).append("\t");
+    for (int j = 0; j < n; ++j) {
+      appendNumber(&row, parray[i][j]);
+      row += '\t';
+    }
+    row += '\n';
+    out << row;
   }
   out << "=====================================================\n";
   out << "注：32767 表示两设备之间无直连链路（INF）\n\n";

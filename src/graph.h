@@ -62,6 +62,10 @@ extern LinkArc* p;
 // or -1.
 int locate(TopologyGraph g, const char* code);
 
+// The same lookup without the copy of the record, for the loops that
+// resolve every link or every route entry.
+int locateIn(const TopologyGraph& g, const char* code);
+
 // Pushes the link a-b as two arcs: first at the head of a's list, then at
 // the head of b's list. Lists therefore hold links newest-first; the
 // inspection route and the saved link order depend on it.

@@ -1,7 +1,10 @@
 #include "travels.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+
+#include "text.h"
 
 char path[MAX_DEVICES][CODE_SIZE];
 int pathIdx = 0;
@@ -39,6 +42,21 @@ bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
   return true;
 }
 
+// One row of a Floyd round: the routes from some device i improved by
+// going through device k, given the distance toVia from i to k (at most
+// 32766). Written without branches so that the compiler vectorises it.
+void relaxThroughDevice(int n, int k, int toVia,
+                        const int* __restrict viaRow,
+                        int* __restrict distRow, int* __restrict pathRow) {
+  for (int j = 0; j < n; ++j) {
+    const int fromVia = viaRow[j];
+    const int sum = toVia + std::min(fromVia, INF);  // cannot overflow
+    const bool shorter = (fromVia <= kLargestLatency) & (sum < distRow[j]);
+    distRow[j] = shorter ? sum : distRow[j];
+    pathRow[j] = shorter ? k : pathRow[j];
+  }
+}
+
 int kruskalFind(int parent[], int x) {
   while (parent[x] != x) {
     parent[x] = parent[parent[x]];  // path halving
@@ -67,7 +85,7 @@ int findDevice(const TopologyGraph& g, const std::string& word) {
   if (word.size() >= CODE_SIZE || word.find('\0') != std::string::npos) {
     return -1;
   }
-  return locate(g, word.c_str());
+  return locateIn(g, word.c_str());
 }
 
 // --- Inspection route -----------------------------------------------------
@@ -123,8 +141,8 @@ void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
     entry.firstArc = nullptr;
   }
   for (int j = 0; j + 1 < n; ++j) {
-    const int from = locate(*route, path[j]);
-    const int to = locate(*route, path[j + 1]);
+    const int from = locateIn(*route, path[j]);
+    const int to = locateIn(*route, path[j + 1]);
     if (from == -1 || to == -1) continue;
     const int latency =
         parray[from][to] > kLargestLatency ? 1 : parray[from][to];
@@ -199,18 +217,15 @@ void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
       pathMatrix[i][j] = i == j || parray[i][j] <= kLargestLatency ? i : -1;
     }
   }
+  // With no negative latency, row k and column k cannot improve during
+  // round k (that would need a negative distance from k to itself), so
+  // row k is skipped and distMatrix[i][k] is read once per row.
   for (int k = 0; k < n; ++k) {
     for (int i = 0; i < n; ++i) {
-      for (int j = 0; j < n; ++j) {
-        if (distMatrix[i][k] > kLargestLatency ||
-            distMatrix[k][j] > kLargestLatency) {
-          continue;
-        }
-        if (distMatrix[i][k] + distMatrix[k][j] < distMatrix[i][j]) {
-          distMatrix[i][j] = distMatrix[i][k] + distMatrix[k][j];
-          pathMatrix[i][j] = k;
-        }
-      }
+      const int toVia = distMatrix[i][k];
+      if (i == k || toVia > kLargestLatency) continue;
+      relaxThroughDevice(n, k, toVia, distMatrix[k], distMatrix[i],
+                         pathMatrix[i]);
     }
   }
 }
@@ -299,16 +314,19 @@ void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << '\t';
   for (int i = 0; i < n; ++i) out << g.devices[i].code << '\t';
   out << '\n';
+  std::string row;
   for (int i = 0; i < n; ++i) {
-    out << g.devices[i].code << '\t';
+    row.assign(g.devices[i].code).append("\t");
     for (int j = 0; j < n; ++j) {
       if (distMatrix[i][j] > kLargestLatency) {
-        out << "INF\t";
+        row += "INF";
       } else {
-        out << distMatrix[i][j] << '\t';
+        appendNumber(&row, distMatrix[i][j]);
       }
+      row += '\t';
     }
-    out << '\n';
+    row += '\n';
+    out << row;
   }
   out << "===============================================================\n\n";
 }
@@ -363,21 +381,18 @@ CablingPlan computeKruskalPlan(const TopologyGraph& g) {
   const int n = g.deviceCount;
   CablingPlan plan;
   std::vector<PlanLink> edges;
+  edges.reserve(MAX_DEVICES * (MAX_DEVICES - 1) / 2);
   for (int i = 0; i < n; ++i) {
     for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
          arc = arc->next) {
       if (i < arc->target) edges.push_back({i, arc->target, arc->latency, false});
     }
   }
-  // A stable sort: equal latencies keep list order.
-  const int count = static_cast<int>(edges.size());
-  for (int pass = 0; pass < count - 1; ++pass) {
-    for (int j = 0; j < count - 1 - pass; ++j) {
-      if (edges[j].latency > edges[j + 1].latency) {
-        std::swap(edges[j], edges[j + 1]);
-      }
-    }
-  }
+  // Equal latencies keep list order: the sort must be stable.
+  std::stable_sort(edges.begin(), edges.end(),
+                   [](const PlanLink& a, const PlanLink& b) {
+                     return a.latency < b.latency;
+                   });
   int parent[MAX_DEVICES];
   for (int i = 0; i < n; ++i) parent[i] = i;
   for (PlanLink edge : edges) {

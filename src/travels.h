@@ -42,7 +42,7 @@ int loopTest(TopologyGraph g, std::ostream& out);
 
 // The Floyd pass over parray into the lent matrices. Sums are formed only
 // from terms of at most 32766, and an equally fast route never displaces
-// the one found first.
+// the one found first. Needs a matrix without negative latencies.
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]);
 

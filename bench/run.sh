@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Measures topoplan against its floors, all in one run:
+#   - micro-benchmarks of each option's work on the 40-device full mesh;
+#   - start-up to the first menu and option 0, against a C program that
+#     prints one line;
+#   - a session that loads the mesh and runs options 2 to 8 K times, against
+#     `cat` of the same number of output bytes;
+#   - instruction counts (callgrind) and peak memory of that session.
+#
+#   bash bench/run.sh [RUNS]      (default 21 runs per timing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-21}
+bash tools/install-deps.sh
+command -v valgrind >/dev/null
+
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOPOPLAN_BENCH=ON \
+  -DTOPOPLAN_TESTS=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" >/dev/null
+bin=$(realpath build-bench)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+echo "== micro-benchmarks (40 devices, 780 links)"
+"$bin/bench/analyses_bench" --benchmark_min_time=0.2 2>/dev/null |
+  grep -E '^(BM_|Benchmark|-)'
+
+cd "$work"
+"$bin/bench/mesh_generator" 40 > mesh.txt
+echo 0 > exit.in
+: > empty.in
+session_input() {  # K: load the mesh, run options 2 to 8 K times, quit
+  printf '10 mesh.txt\n'
+  for ((i = 0; i < $1; ++i)); do printf '2\n3\n4\n5\nN01 N40\n6\n7\n8\nN20\n'; done
+  printf '0\n'
+}
+session_input 1 > k1.in
+session_input 100 > k100.in
+
+timed() { "$bin/bench/run_timed" "$runs" "$@"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo
+echo "== start-up: first menu, then option 0 ($runs runs, medians)"
+read -r startup startup_rss _ < <(timed exit.in "$bin/topoplan")
+read -r hello _ _ < <(timed empty.in "$bin/bench/hello")
+printf '  topoplan  %.3f ms   C one-liner %.3f ms   ratio %s (budget 1.3)\n' \
+  "$(ratio "$startup" 0.001)" "$(ratio "$hello" 0.001)" "$(ratio "$startup" "$hello")"
+
+echo
+echo "== session on the mesh: options 2-8 K times ($runs runs, medians)"
+for k in 1 100; do
+  read -r seconds rss bytes < <(timed "k$k.in" "$bin/topoplan")
+  head -c "$bytes" /dev/zero > "floor$k.bin"
+  read -r floor _ _ < <(timed empty.in cat "floor$k.bin")
+  instructions=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+    "$bin/topoplan" < "k$k.in" 2>&1 >/dev/null |
+    awk '/Collected/ { gsub(",", "", $4); print $4 }')
+  printf '  K=%-3d %8.3f ms  %9d bytes  cat %.3f ms  ratio %s  peak RSS %d KiB  %d instructions\n' \
+    "$k" "$(ratio "$seconds" 0.001)" "$bytes" "$(ratio "$floor" 0.001)" \
+    "$(ratio "$seconds" "$floor")" "$rss" "$instructions"
+  eval "instructions$k=$instructions rss$k=$rss"
+done
+printf '  per repetition: %d instructions (budget 3000000)\n' \
+  $(( (instructions100 - instructions1) / 99 ))
+printf '  peak RSS K=1 %d KiB, K=100 %d KiB (budget 4096, no growth)\n' "$rss1" "$rss100"
