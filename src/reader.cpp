@@ -87,6 +87,6 @@ void TokenReader::discardLine() {
     buffer_->sbumpc();
     if (c == '\n') return;
   }
-  // Nothing follows the discarded text, so the next read could only fail.
-  ended_ = true;
+  // The input ended inside the line. The next read reports that, without
+  // waiting, so the menu loop ends the same way as after a full line.
 }
