@@ -91,10 +91,7 @@ void appendRecord(std::string* text, const char* a, const char* b, int number) {
   appendNumber(text, number);
 }
 
-// Renders the file: a header, one line per device, then each link once,
-// from the end with the lower index, in adjacency-list order. A self-link
-// is held as two neighbouring arcs in one list; every second of them is
-// written, so each self-link gets exactly one line.
+// Renders the file: a header, one line per device, then one line per link.
 std::string renderTopologyFile(const TopologyGraph& g, int* writtenLinks) {
   std::string text = std::to_string(g.deviceCount) + " " +
                      std::to_string(g.linkCount) + "\n";
@@ -103,20 +100,13 @@ std::string renderTopologyFile(const TopologyGraph& g, int* writtenLinks) {
     appendRecord(&text, device.code, device.description, device.ports);
     text.append(" ").append(device.uptime).append("\n");
   }
-  *writtenLinks = 0;
-  for (int i = 0; i < g.deviceCount; ++i) {
-    int selfArcs = 0;
-    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
-         arc = arc->next) {
-      const bool selfLink = arc->target == i;
-      if (selfLink && selfArcs++ % 2 != 0) continue;
-      if (arc->target < i) continue;
-      appendRecord(&text, g.devices[i].code, g.devices[arc->target].code,
-                   arc->latency);
-      text.append("\n");
-      ++*writtenLinks;
-    }
+  const std::vector<TopologyLink> links = listLinks(g);
+  for (const TopologyLink& link : links) {
+    appendRecord(&text, g.devices[link.from].code, g.devices[link.to].code,
+                 link.latency);
+    text.append("\n");
   }
+  *writtenLinks = static_cast<int>(links.size());
   return text;
 }
 
@@ -233,6 +223,21 @@ int locateIn(const TopologyGraph& g, const char* code) {
     if (std::strcmp(g.devices[i].code, code) == 0) return i;
   }
   return -1;
+}
+
+std::vector<TopologyLink> listLinks(const TopologyGraph& g) {
+  std::vector<TopologyLink> links;
+  for (int i = 0; i < g.deviceCount; ++i) {
+    int selfArcs = 0;
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      const bool selfLink = arc->target == i;
+      if (selfLink && selfArcs++ % 2 != 0) continue;
+      if (arc->target < i) continue;
+      links.push_back({i, arc->target, arc->latency});
+    }
+  }
+  return links;
 }
 
 void addLink(TopologyGraph* g, int a, int b, int latency) {

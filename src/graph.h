@@ -4,6 +4,7 @@
 #define TOPOPLAN_GRAPH_H_
 
 #include <ostream>
+#include <vector>
 
 constexpr int MAX_DEVICES = 40;
 
@@ -65,6 +66,19 @@ int locate(TopologyGraph g, const char* code);
 // The same lookup without the copy of the record, for the loops that
 // resolve every link or every route entry.
 int locateIn(const TopologyGraph& g, const char* code);
+
+// One undirected link, from the end with the lower index.
+struct TopologyLink {
+  int from;
+  int to;
+  int latency;  // milliseconds
+};
+
+// Every link of `g` once: device by device in index order, each device's
+// list in list order (newest first), skipping arcs that lead back to a
+// lower index. A self-link is held as two neighbouring arcs in one list
+// and is listed once. This is the order of the saved file's link lines.
+std::vector<TopologyLink> listLinks(const TopologyGraph& g);
 
 // Pushes the link a-b as two arcs: first at the head of a's list, then at
 // the head of b's list. Lists therefore hold links newest-first; the

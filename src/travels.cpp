@@ -13,20 +13,9 @@ LinkArc* p = nullptr;
 namespace {
 
 constexpr char kPlanNeedsMatrix[] = "✘ 请先选择选项2查看邻接矩阵后再计算！";
-constexpr char kNegativeLatency[] =
-    "✘ 拓扑中存在负延迟链路，无法计算最短路径！请修正拓扑文件后重新加载。";
 
 // Matrix values above this mean "no link" or "no route".
 constexpr int kLargestLatency = INF - 1;
-
-bool matrixHasNegativeLatency(int n) {
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      if (parray[i][j] < 0) return true;
-    }
-  }
-  return false;
-}
 
 // The checks shared by options 5 and 6; prints the refusal if any.
 bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
@@ -35,7 +24,7 @@ bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
     out << needsMatrix << '\n';
     return false;
   }
-  if (matrixHasNegativeLatency(g.deviceCount)) {
+  if (hasNegativeLatency(g)) {
     out << kNegativeLatency << '\n';
     return false;
   }
@@ -65,13 +54,18 @@ int kruskalFind(int parent[], int x) {
   return x;
 }
 
-const char* layerOf(const char* code) {
-  if (std::strcmp(code, "CR") == 0) return "核心层";
-  if (std::strcmp(code, "FW") == 0) return "安全层";
-  if (code[0] == 'D' && code[1] == 'R') return "汇聚层";
-  if (code[0] == 'A' && code[1] == 'R') return "接入层";
-  if (std::strcmp(code, "SV") == 0) return "数据中心";
-  return "其他";
+// Appends the devices after `from` on the recorded route to `to`; false
+// when a part of it has no route.
+bool appendRoute(int pathMatrix[][MAX_DEVICES], int from, int to,
+                 std::vector<int>* hops) {
+  const int via = pathMatrix[from][to];
+  if (via == -1) return false;
+  if (via == from) {
+    hops->push_back(to);
+    return true;
+  }
+  return appendRoute(pathMatrix, from, via, hops) &&
+         appendRoute(pathMatrix, via, to, hops);
 }
 
 void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
@@ -230,17 +224,28 @@ void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   }
 }
 
+bool hasNegativeLatency(const TopologyGraph& g) {
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (int j = 0; j < g.deviceCount; ++j) {
+      if (parray[i][j] < 0) return true;
+    }
+  }
+  return false;
+}
+
+std::vector<int> unfoldRoute(int pathMatrix[][MAX_DEVICES], int from, int to) {
+  std::vector<int> hops{from};
+  if (!appendRoute(pathMatrix, from, to, &hops)) hops.clear();
+  return hops;
+}
+
 void printShortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES], int from,
                     int to, std::ostream& out) {
-  const int via = pathMatrix[from][to];
-  if (via == -1) {
-    out << "(不可达)\n";
-  } else if (via == from) {
-    out << "  " << g.devices[from].code << " ── " << g.devices[to].code
-        << '\n';
-  } else {
-    printShortPath(g, pathMatrix, from, via, out);
-    printShortPath(g, pathMatrix, via, to, out);
+  const std::vector<int> hops = unfoldRoute(pathMatrix, from, to);
+  if (hops.empty()) out << "(不可达)\n";
+  for (size_t i = 1; i < hops.size(); ++i) {
+    out << "  " << g.devices[hops[i - 1]].code << " ── "
+        << g.devices[hops[i]].code << '\n';
   }
 }
 
@@ -447,20 +452,47 @@ void kruskalMST(TopologyGraph g, std::ostream& out) {
 
 // --- Device detail ----------------------------------------------------------------
 
+Layer layerOf(const char* code) {
+  if (std::strcmp(code, "CR") == 0) return Layer::kCore;
+  if (std::strcmp(code, "FW") == 0) return Layer::kSecurity;
+  if (code[0] == 'D' && code[1] == 'R') return Layer::kDistribution;
+  if (code[0] == 'A' && code[1] == 'R') return Layer::kAccess;
+  if (std::strcmp(code, "SV") == 0) return Layer::kDataCentre;
+  return Layer::kOther;
+}
+
+const char* layerName(Layer layer) {
+  switch (layer) {
+    case Layer::kCore:
+      return "核心层";
+    case Layer::kSecurity:
+      return "安全层";
+    case Layer::kDistribution:
+      return "汇聚层";
+    case Layer::kAccess:
+      return "接入层";
+    case Layer::kDataCentre:
+      return "数据中心";
+    case Layer::kOther:
+      break;
+  }
+  return "其他";
+}
+
 void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   std::string code;
   out << "请输入要查询的设备代号：";
   if (!in.readWord(&code)) return;
   const int index = findDevice(g, code);
   if (index == -1) {
-    out << "✘ 未找到设备：" << code << '\n';
+    out << kDeviceNotFound << code << '\n';
     return;
   }
   const DeviceEntry& device = g.devices[index];
   out << "\n========== 设备详情 ==========\n";
   out << "  设备名称：" << device.code << '\n';
   out << "  设备描述：" << device.description << '\n';
-  out << "  所属层级：" << layerOf(device.code) << '\n';
+  out << "  所属层级：" << layerName(layerOf(device.code)) << '\n';
   out << "  端口数量：" << device.ports << '\n';
   out << "  运行时间：" << device.uptime << '\n';
   out << "  相邻设备：";

@@ -12,6 +12,11 @@
 #include "graph.h"
 #include "reader.h"
 
+// Refusals that the menu and the drawing both print, as lines.
+constexpr char kDeviceNotFound[] = "✘ 未找到设备：";  // the code follows
+constexpr char kNegativeLatency[] =
+    "✘ 拓扑中存在负延迟链路，无法计算最短路径！请修正拓扑文件后重新加载。";
+
 // The lowest-index device whose code equals a typed word, or -1. A word
 // that cannot be a device code (too long, or holding a NUL byte) names no
 // device.
@@ -46,8 +51,18 @@ int loopTest(TopologyGraph g, std::ostream& out);
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]);
 
+// True when the latency matrix, built for g, holds a negative latency:
+// the Floyd pass and the unfolding of its routes assume there is none.
+bool hasNegativeLatency(const TopologyGraph& g);
+
+// The devices of the route from `from` to `to` that shortPath recorded, in
+// travel order with both ends, one more than the route's direct links;
+// empty when pathMatrix holds no route. A device's entry for itself reads
+// as a direct link, so callers settle from == to first, as option 5 does.
+std::vector<int> unfoldRoute(int pathMatrix[][MAX_DEVICES], int from, int to);
+
 // Prints the route from `from` to `to` that shortPath recorded, one
-// direct link per line in travel order.
+// direct link per line in travel order, or "(不可达)" without a route.
 void printShortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES], int from,
                     int to, std::ostream& out);
 
@@ -91,6 +106,26 @@ CablingPlan computeKruskalPlan(const TopologyGraph& g);
 // Print the plans; each refuses while the latency matrix is missing.
 void primMST(TopologyGraph g, std::ostream& out);
 void kruskalMST(TopologyGraph g, std::ostream& out);
+
+// A device's network layer, derived from its code; the picture stacks
+// its rows in this order.
+enum class Layer {
+  kCore,
+  kSecurity,
+  kDistribution,
+  kAccess,
+  kDataCentre,
+  kOther
+};
+constexpr int kLayerCount = static_cast<int>(Layer::kOther) + 1;
+
+// The first rule that matches wins: "CR" core, "FW" security, a code
+// starting with "DR" distribution, with "AR" access, "SV" data centre, and
+// anything else other. CR-2 or SV1 are therefore other.
+Layer layerOf(const char* code);
+
+// The layer's label, as the device detail shows it.
+const char* layerName(Layer layer);
 
 // The dialogue of option 8: asks for a device code and prints the device
 // with its layer and its neighbours in list order. Needs no matrix.

@@ -1,0 +1,36 @@
+// The picture of a topology: a Graphviz DOT graph that stacks the devices
+// in rows by layer and can highlight a cabling plan or a fastest route,
+// computed by the same analyses as the menu.
+#ifndef TOPOPLAN_DRAW_H_
+#define TOPOPLAN_DRAW_H_
+
+#include <ostream>
+#include <string>
+
+#include "graph.h"
+
+enum class Highlight { kNone, kPrimPlan, kKruskalPlan, kRoute };
+
+struct DrawRequest {
+  Highlight highlight = Highlight::kNone;
+  std::string routeFrom;  // device codes, for Highlight::kRoute
+  std::string routeTo;
+};
+
+// Writes the DOT graph of g, which needs at least one device and the
+// latency matrix built for it. Rows run core, security, distribution,
+// access, data centre, other, leaving out empty layers; devices and links
+// come in index order and in the order of the saved file, one edge per
+// link, so parallel links and self-links show as they are. Returns false,
+// with the refusal on `errors` and nothing on `dot`, when a route end
+// names no device or a route meets a negative latency.
+bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
+                      std::ostream& dot, std::ostream& errors);
+
+// Loads `fileName` with the topology loader and writes its DOT graph to
+// `dot`. Returns false, with the loader's or the drawing's refusal on
+// `errors`, when either refuses. Leaves no arcs and no matrix behind.
+bool drawTopologyFile(const char* fileName, const DrawRequest& request,
+                      std::ostream& dot, std::ostream& errors);
+
+#endif  // TOPOPLAN_DRAW_H_

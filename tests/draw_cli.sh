@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The command line of topoplan-draw: exit statuses and messages for bad
+# arguments, refused files and unknown devices, no output file left behind
+# by a failure, and real renderings that name every device.
+# Usage: draw_cli.sh TOPOPLAN_DRAW TOPOPLAN
+set -uo pipefail
+draw=$(realpath "$1")
+topoplan=$(realpath "$2")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# check STATUS TEXT ARGS...: the exit status, and TEXT on standard error
+# (on standard output for status 0).
+check() {
+  local want=$1 text=$2
+  shift 2
+  PATH="${DRAW_PATH:-$PATH}" "$draw" "$@" >out.txt 2>err.txt
+  local status=$?
+  local stream=err.txt
+  [ "$want" -eq 0 ] && stream=out.txt
+  if [ "$status" -ne "$want" ]; then
+    fail "$* exited $status, not $want: $(cat err.txt)"
+  elif ! grep -qF -- "$text" "$stream"; then
+    fail "$* did not say '$text': $(cat "$stream")"
+  elif [ "$want" -ne 0 ] && [ -s out.txt ]; then
+    fail "$* wrote to standard output although it failed"
+  fi
+}
+
+printf '1 9 campus.txt 0\n' | "$topoplan" >/dev/null
+printf '0 0\n' >empty.txt
+printf '2 1\nA a 1 x\nB b 1 y\nA Q 3\n' >unknown.txt
+printf '2 1\nA a 1 x\nB b 1 y\nA B -3\n' >negative.txt
+printf '2 0\nA a 1 x\nB b 1 y\n' >apart.txt
+
+check 2 "缺少拓扑文件"
+check 2 "未知选项：--frob" --frob campus.txt
+check 2 "只能给出一个拓扑文件" campus.txt campus.txt
+check 2 "--plan 后须跟 prim 或 kruskal" --plan dijkstra campus.txt
+check 2 "--route 后须跟起点和终点两个设备代号" campus.txt --route CR
+check 2 "只能选用其一" --plan prim --route CR SV campus.txt
+check 2 "输出文件名须以 .svg 或 .png 结尾：out.jpg" -o out.jpg campus.txt
+check 2 "-o 后须跟输出文件名" campus.txt -o
+check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
+check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
+check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！" -o out.png unknown.txt
+check 1 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
+check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
+DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
+check 0 "--route 起点 终点" --help
+check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
+check 0 "d0 -- d1" --plan kruskal -- campus.txt
+
+leftovers=$(ls -A | grep -v -e '\.txt$')
+[ -z "$leftovers" ] || fail "failures left files behind: $leftovers"
+
+# Real renderings: a well-formed SVG that names every device, and a PNG.
+"$draw" --plan prim -o campus.svg campus.txt || fail "SVG rendering failed"
+texts=$(xmllint --xpath '//*[local-name()="text"]/text()' campus.svg) ||
+  fail "campus.svg is not well-formed XML"
+for code in $(sed -n '2,9p' campus.txt | cut -d' ' -f1); do
+  grep -qxF "$code" <<<"$texts" || fail "campus.svg does not name $code"
+done
+"$draw" --route AR-D SV -o campus.png campus.txt || fail "PNG rendering failed"
+[ "$(head -c 4 campus.png | tail -c 3)" = PNG ] || fail "campus.png is no PNG"
+[ "$(ls -A | grep -c -v -e '\.txt$')" -eq 2 ] || fail "stray files: $(ls -A)"
+
+[ "$failures" -eq 0 ] && echo "draw_cli: every check passed"
