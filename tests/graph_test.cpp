@@ -1,3 +1,406 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "test_util.h"
+
+namespace {
+
+using namespace std::string_literals;
+using topotest::readFile;
+using topotest::ScratchDir;
+using StoreTest = topotest::TopologyTest;
+using Names = std::vector<std::string>;
+
+// Every arc as (from, to, latency) by device index.
+std::multiset<std::tuple<int, int, int>> arcsOf(const TopologyGraph& g) {
+  std::multiset<std::tuple<int, int, int>> arcs;
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc; arc = arc->next) {
+      arcs.emplace(i, arc->target, arc->latency);
+    }
+  }
+  return arcs;
+}
+
+// Every link is two mirrored arcs between devices in use.
+void expectConsistent(const TopologyGraph& g) {
+  const auto arcs = arcsOf(g);
+  std::multiset<std::tuple<int, int, int>> mirrored;
+  for (const auto& [from, to, latency] : arcs) {
+    ASSERT_TRUE(to >= 0 && to < g.deviceCount) << from << "-" << to;
+    mirrored.emplace(to, from, latency);
+  }
+  EXPECT_EQ(arcs, mirrored);
+  EXPECT_EQ(arcs.size(), 2u * g.linkCount);
+}
+
+// A device's list, head first: "FW 2, DR-B 8, DR-A 5".
+std::string listOf(const TopologyGraph& g, int i) {
+  std::string text;
+  for (const LinkArc* arc = g.devices[i].firstArc; arc; arc = arc->next) {
+    if (!text.empty()) text += ", ";
+    text += g.devices[arc->target].code + " "s + std::to_string(arc->latency);
+  }
+  return text;
+}
+
+// What a topology holds, whatever the slots of its links and the order of
+// its lists: the devices in order, then every arc by the codes of its ends.
+Names contentOf(const TopologyGraph& g) {
+  Names content;
+  for (int i = 0; i < g.deviceCount; ++i) {
+    const DeviceEntry& d = g.devices[i];
+    content.push_back(d.code + " "s + d.description + " " +
+                      std::to_string(d.ports) + " " + d.uptime);
+  }
+  for (const auto& [from, to, latency] : arcsOf(g)) {
+    const std::string a = g.devices[from].code, b = g.devices[to].code;
+    content.push_back(std::min(a, b) + " " + std::max(a, b) + " " +
+                      std::to_string(latency));
+  }
+  std::sort(content.begin() + g.deviceCount, content.end());
+  return content;
+}
+
+Names entries(const std::string& folder) {
+  Names names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string save(const TopologyGraph& g, const std::string& name) {
+  std::ostringstream out;
+  saveGraphToFile(&g, name.c_str(), out);
+  return out.str();
+}
+
+std::string load(TopologyGraph* g, const std::string& name) {
+  std::ostringstream out;
+  loadGraphFromFile(g, name.c_str(), out);
+  return out.str();
+}
+
+std::string saved(const std::string& name, int devices, int links) {
+  return "✔ 拓扑已成功保存到文件：" + name + "（共" + std::to_string(devices) +
+         "台设备，" + std::to_string(links) + "条链路）\n\n";
+}
+
+template <size_t N>
+void setText(char (&field)[N], const std::string& text) {
+  field[text.copy(field, N - 1)] = '\0';
+}
+
+TEST_F(StoreTest, LocateFindsTheLowestExactMatchAmongDevicesInUse) {
+  EXPECT_EQ(locate(graph, ""), -1);
+  const Names codes = {"CR", "DR-A", "CR", "cr", "GHOST"};
+  for (int i = 0; i < 5; ++i) setText(graph.devices[i].code, codes[i]);
+  graph.deviceCount = 4;
+  const std::pair<const char*, int> cases[] = {
+      {"CR", 0}, {"cr", 3}, {"DR-A", 1}, {"DR", -1}, {"GHOST", -1}, {"", -1}};
+  for (const auto& [code, index] : cases) {
+    EXPECT_EQ(locate(graph, code), index) << code;
+  }
+}
+
+TEST_F(StoreTest, LatencyMatrixKeepsFirstParallelLinkAndSelfLinks) {
+  graph.deviceCount = 3;
+  addLink(&graph, 0, 1, 7);
+  addLink(&graph, 1, 0, 3);
+  addLink(&graph, 2, 2, 9);
+  addLink(&graph, 2, 2, 4);
+  const std::vector<std::vector<int>> expected = {
+      {0, 7, INF}, {7, 0, INF}, {INF, INF, 9}};
+  for (int build = 0; build < 2; ++build) {  // a rebuild gives the same
+    buildLatencyMatrix(&graph);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(std::vector<int>(parray[i], parray[i] + 3), expected[i]);
+    }
+  }
+}
+
+// Saved through a symbolic link onto a file of mode 0620: the link, the
+// mode and the bytes must all come out right.
+TEST_F(StoreTest, BuiltInNetworkHasItsListsAndSavesAsDesigned) {
+  const std::string lists[][2] = {
+      {"CR", "FW 2, DR-B 8, DR-A 5"},
+      {"DR-A", "DR-B 12, AR-L 4, AR-T 3, CR 5"},
+      {"DR-B", "DR-A 12, AR-D 3, CR 8"},
+      {"AR-T", "SV 2, DR-A 3"},
+      {"AR-L", "SV 3, DR-A 4"},
+      {"AR-D", "SV 25, DR-B 3"},
+      {"SV", "AR-D 25, AR-L 3, AR-T 2"},
+      {"FW", "CR 2"},
+  };
+  const std::string file =
+      "8 10\n"
+      "CR 校园网核心路由器，连接互联网出口 4 24h运行\n"
+      "DR-A 教学区汇聚路由器，承载教学网络流量 4 24h运行\n"
+      "DR-B 生活区汇聚路由器，承载宿舍区网络流量 4 24h运行\n"
+      "AR-T 教学楼接入路由器，连接各教室有线网络 8 6:00-22:00运行\n"
+      "AR-L 实验楼接入路由器，连接各实验室网络 8 6:00-22:00运行\n"
+      "AR-D 宿舍区接入路由器，连接各宿舍网络 8 全天运行\n"
+      "SV 数据中心服务器集群，托管各类校园服务 12 24h运行\n"
+      "FW 防火墙，安全策略控制与入侵检测 4 24h运行\n"
+      "CR FW 2\nCR DR-B 8\nCR DR-A 5\nDR-A DR-B 12\nDR-A AR-L 4\n"
+      "DR-A AR-T 3\nDR-B AR-D 3\nAR-T SV 2\nAR-L SV 3\nAR-D SV 25\n";
+  std::ostringstream report;
+  createGraph(&graph, report);
+  expectConsistent(graph);
+  ASSERT_EQ(graph.deviceCount, 8);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(graph.devices[i].code, lists[i][0]);
+    EXPECT_EQ(listOf(graph, i), lists[i][1]) << lists[i][0];
+  }
+  ScratchDir scratch;
+  const std::string real = scratch.write("real.txt", "old\n");
+  const std::string link = scratch.file("link.txt");
+  ASSERT_EQ(chmod(real.c_str(), 0620), 0);
+  ASSERT_EQ(symlink("real.txt", link.c_str()), 0);
+  EXPECT_EQ(save(graph, link), saved(link, 8, 10));
+  EXPECT_EQ(readFile(real), file);
+  struct stat info;
+  EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+  EXPECT_TRUE(stat(real.c_str(), &info) == 0 && (info.st_mode & 07777) == 0620);
+  EXPECT_EQ(entries(scratch.path()), (Names{"link.txt", "real.txt"}));
+}
+
+std::string rangeError(int devices, int links) {
+  return "✘ 文件数据不合法：设备数=" + std::to_string(devices) +
+         "，链路数=" + std::to_string(links) + "\n";
+}
+
+std::string recordError(int position, const std::string& problem) {
+  return "✘ 文件格式错误：第" + std::to_string(position) + problem + "！\n";
+}
+
+enum State { kKept, kEmptied, kLoaded };  // what a load leaves
+
+// Each file is loaded over the built-in network and its latency matrix.
+TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
+  const std::string code19(19, 'K'), near19 = std::string(18, 'K') + "L";
+  const std::string description99 = "描" + std::string(96, 'd');
+  const std::string uptime49 = std::string(46, 'h') + "运";
+  const std::string threeDevices = "3 3\nA a 1 u\nB b 2 v\n" + code19 + " " +
+                                   description99 + " -2147483648 " + uptime49 +
+                                   "\n";
+  // Every link the header allows, one of them a self-link.
+  const std::string good = threeDevices + "A B 5\nB " + code19 + " 6\n" +
+                           code19 + " " + code19 + " 7\n";
+  const auto replaced = [&good](char from, const std::string& to) {
+    std::string text;
+    for (char c : good) text += c == from ? to : std::string(1, c);
+    return text;
+  };
+  std::string forty = "40 0\n";
+  for (int i = 0; i < 40; ++i) forty += "N" + std::to_string(i) + " d 1 u\n";
+  const std::string header = "✘ 文件格式错误：无法读取设备数和链路数！\n";
+  const std::string unknown = "✘ 文件数据错误：链路 ";
+  const struct {
+    std::string file;
+    std::string message;  // the success lines when loaded
+    State state;
+  } cases[] = {
+      {"0 0\n", rangeError(0, 0), kKept},
+      {"41 0\n", rangeError(41, 0), kKept},
+      {"1 1\nA a 1 u\nA A 1\n", rangeError(1, 1), kKept},
+      {"40 781\n", rangeError(40, 781), kKept},
+      {"3 -1\n", rangeError(3, -1), kKept},
+      {"", header, kKept},
+      {"3", header, kKept},
+      {"2147483648 0\n", header, kKept},
+      {"1 0\nA a 1 u", "", kLoaded},
+      {forty, "", kLoaded},
+      {good, "", kLoaded},
+      {replaced('\n', "\r\n"), "", kLoaded},
+      {replaced('\n', "\r"), "", kLoaded},
+      {replaced(' ', "\n\n\t\v\f"), "", kLoaded},
+      {good + "A B ?? more", "", kLoaded},
+      {"3 0\nA a 1 u\nB b 2 v\n", recordError(3, "台设备信息读取失败"),
+       kEmptied},
+      {"1 0\nA a 2147483648 u", recordError(1, "台设备信息读取失败"), kEmptied},
+      {"1 0\n" + code19 + "K a 1 u", recordError(1, "台设备的代号超过19字节"),
+       kEmptied},
+      {"1 0\nA " + description99 + "d 1 u",
+       recordError(1, "台设备的描述超过99字节"), kEmptied},
+      {"1 0\nA a 1 " + uptime49 + "h",
+       recordError(1, "台设备的运行时间超过49字节"), kEmptied},
+      {"2 0\nA a 1 u\nB\0 b 1 u\n"s, recordError(2, "台设备的代号含有空字符"),
+       kEmptied},
+      {threeDevices + "A B 5\nB", recordError(2, "条链路信息读取失败"),
+       kEmptied},
+      {threeDevices + "A B -2147483649\n", recordError(1, "条链路信息读取失败"),
+       kEmptied},
+      {threeDevices + "A B 5\nB a 1\n", unknown + "B-a 中存在未知设备！\n",
+       kEmptied},
+      {threeDevices + "A " + near19 + " 1",
+       unknown + "A-" + near19 + " 中存在未知设备！\n", kEmptied},
+      {threeDevices + "A " + code19 + "K 1",
+       recordError(1, "条链路的设备代号超过19字节"), kEmptied},
+      {threeDevices + "A B 5\n\0A B 1\n"s,
+       recordError(2, "条链路的设备代号含有空字符"), kEmptied},
+  };
+  ScratchDir scratch;
+  const std::string name = scratch.file("topology.txt");
+  std::ostringstream report;
+  createGraph(&graph, report);
+  for (const std::string& unreadable : {name, scratch.path()}) {
+    EXPECT_EQ(load(&graph, unreadable),
+              "✘ 无法打开文件 " + unreadable + " 进行读取！\n");
+  }
+  EXPECT_EQ(graph.linkCount, 10);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file.substr(0, 80));
+    createGraph(&graph, report);
+    buildLatencyMatrix(&graph);
+    int** const builtInMatrix = parray;
+    scratch.write("topology.txt", c.file);
+    int devices = 8, links = 10;
+    if (c.state != kKept) std::istringstream(c.file) >> devices >> links;
+    EXPECT_EQ(load(&graph, name),
+              c.state != kLoaded ? c.message
+                                 : "✔ 从文件 " + name + " 加载成功！共" +
+                                       std::to_string(devices) + "台设备，" +
+                                       std::to_string(links) +
+                                       "条链路。\n提示：请选择选项2查看邻接矩阵"
+                                       "后再使用路径查询功能。\n\n");
+    expectConsistent(graph);
+    EXPECT_EQ(graph.deviceCount, c.state == kEmptied ? 0 : devices);
+    EXPECT_EQ(graph.linkCount, c.state == kEmptied ? 0 : links);
+    EXPECT_EQ(parray, c.state == kKept ? builtInMatrix : nullptr);
+    if (c.state == kLoaded && devices == 3) {  // one topology, many layouts
+      save(graph, name);
+      EXPECT_EQ(readFile(name), good);
+    }
+  }
+}
+
+// Saves in a child process, so that a file-size limit ends with it; true
+// when the save printed `expected`.
+bool saveInChild(const TopologyGraph& g, const std::string& name,
+                 rlim_t sizeLimit, const std::string& expected) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    const rlimit limit = {sizeLimit, sizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(save(g, name) == expected ? 0 : 1);
+  }
+  int status = 1;
+  return child > 0 && waitpid(child, &status, 0) == child && status == 0;
+}
+
+TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
+  ScratchDir scratch;
+  const std::string old = scratch.write("old.txt", "previous\n");
+  const std::string folder = scratch.file("folder");
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  for (const std::string& name : {old, scratch.file("new.txt")}) {
+    EXPECT_EQ(save(graph, name),
+              "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n");
+  }
+  std::ostringstream report;
+  createGraph(&graph, report);
+  const struct {
+    std::string name;
+    rlim_t sizeLimit;
+    bool opened;
+  } cases[] = {
+      {"/dev/full", RLIM_INFINITY, true},
+      {old, 64, true},
+      {folder + "/missing/topology.txt", RLIM_INFINITY, false},
+      {folder, RLIM_INFINITY, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(saveInChild(
+        graph, c.name, c.sizeLimit,
+        c.opened
+            ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
+            : "✘ 无法打开文件 " + c.name + " 进行写入！\n"));
+    EXPECT_EQ(readFile(old), "previous\n");
+    EXPECT_EQ(entries(scratch.path()), (Names{"folder", "old.txt"}));
+    EXPECT_EQ(entries(folder), Names{});
+  }
+}
+
+// Fills `g` with a topology that any save must write and any load read
+// back: texts up to their byte limits, duplicate codes, parallel links,
+// self-links and extreme numbers.
+void fillRandomly(std::mt19937* random, bool uniqueCodes, TopologyGraph* g) {
+  const auto below = [random](int bound) {
+    return static_cast<int>((*random)() % static_cast<unsigned>(bound));
+  };
+  const auto pick = [&below](const auto& values) {
+    return values[below(static_cast<int>(std::size(values)))];
+  };
+  const std::string codes[] = {"CR", "cr", "节点", "核心路由器北A"};
+  const std::string texts[] = {"校园网核心路由器，连接互联网出口", "-",
+                               std::string(49, 'u')};
+  const int numbers[] = {0, -1, 32766, 32767, 32768, INT_MAX, INT_MIN};
+  const int n = 1 + below(MAX_DEVICES);
+  g->deviceCount = n;
+  for (int i = 0; i < n; ++i) {
+    DeviceEntry& device = g->devices[i];
+    setText(device.code,
+            uniqueCodes ? "节点" + std::to_string(i) : pick(codes));
+    setText(device.description, pick(texts) + pick(texts));
+    setText(device.uptime, pick(texts));
+    device.ports = pick(numbers);
+    device.firstArc = nullptr;
+  }
+  g->linkCount = below(n * (n - 1) / 2 + 1);
+  for (int k = 0; k < g->linkCount; ++k) {  // self- and parallel links too
+    addLink(g, below(n), below(n), below(3) == 0 ? pick(numbers) : below(100));
+  }
+}
+
+// A reload pushes a file's links in file order, so the lines of one lower
+// end come out in reverse at the next save, and two rounds restore a file.
+// With duplicate codes that holds from the first reload on, which moves
+// each link to the first device of its codes.
+TEST_F(StoreTest, SaveAndLoadRoundTripGeneratedTopologies) {
+  ScratchDir scratch;
+  const std::string name = scratch.file("round.txt");
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 80; ++round) {
+    SCOPED_TRACE(round);
+    const bool uniqueCodes = round % 2 == 0;
+    TopologyGraph original{};
+    fillRandomly(&random, uniqueCodes, &original);
+    expectConsistent(original);
+    Names files;
+    for (const TopologyGraph* source = &original; files.size() < 4;
+         source = &graph) {
+      ASSERT_EQ(save(*source, name),
+                saved(name, original.deviceCount, original.linkCount));
+      files.push_back(readFile(name));
+      load(&graph, name);
+      ASSERT_EQ(graph.linkCount, original.linkCount);
+      expectConsistent(graph);
+      EXPECT_EQ(contentOf(graph), contentOf(original));
+    }
+    if (uniqueCodes) {
+      EXPECT_EQ(files[2], files[0]);
+    }
+    EXPECT_EQ(files[3], files[1]);
+    releaseArcs(&original);
+  }
+}
+
+}  // namespace
