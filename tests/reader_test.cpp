@@ -78,8 +78,8 @@ TEST(TokenReader, FollowsTheRulesOfNumbersWordsAndLines) {
       {"2x rest\n7", "ndn", "2 - 7"},
       {"x\r\n\ny", "dw", "- y"},
       {"x\n", "dw", "- EOF$"},
-      {"no line break", "d", "-$"},
-      {"", "dn", "-$ EOF$"},
+      {"no line break", "dn", "- EOF$"},
+      {"", "dn", "- EOF$"},
   };
   for (const auto& [input, script, transcript] : cases) {
     EXPECT_EQ(run(input, script), transcript) << input << " / " << script;
