@@ -34,7 +34,8 @@ bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
 // One row of a Floyd round: the routes from some device i improved by
 // going through device k, given the distance toVia from i to k (at most
 // 32766). Written without branches so that the compiler vectorises it.
-void relaxThroughDevice(int n, int k, int toVia,
+__attribute__((target_clones("avx2", "default"))) void relaxThroughDevice(
+    int n, int k, int toVia,
                         const int* __restrict viaRow,
                         int* __restrict distRow, int* __restrict pathRow) {
   for (int j = 0; j < n; ++j) {
