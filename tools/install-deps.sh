@@ -3,7 +3,8 @@
 # whatever is already there. Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind)
+packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind
+          clang-tidy cppcheck gcovr)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
