@@ -33,7 +33,7 @@ for target in load session; do
     { tail -n 60 "$work/$target-replay.log"; exit 1; }
   grep -E 'INITED' "$work/$target-replay.log"
   echo "-- $target: fuzzing for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -dict=fuzz/topoplan.dict \
+  "$fuzzer" -max_total_time="$seconds" -timeout=10 -dict=fuzz/topoplan.dict \
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
     "$work/$target" "${inputs[@]}" >"$work/$target.log" 2>&1 ||
     { tail -n 60 "$work/$target.log"; exit 1; }
