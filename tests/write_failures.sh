@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes that fail: standard output on a full device and on a pipe nobody
-# reads, and a save onto a full device and past a file-size limit.
+# reads, and a save onto a full device. (A save past a file-size limit is
+# tested in-process, so that the limit covers nothing but the save.)
 # Usage: write_failures.sh BINARY
 set -euo pipefail
 binary=$(realpath "$1")
@@ -43,26 +44,6 @@ printf '1 9 /dev/full 0\n' | "$binary" | cat >out
 check "save to /dev/full: failure message" \
   grep -qF '请输入保存文件名（如：network_topology.txt）：✘ 写入文件 /dev/full 失败，文件未保存，原有内容保持不变！' out
 check "save to /dev/full: no success line" bash -c '! grep -q "✔ 拓扑已成功保存" out'
-
-# Saving past a file-size limit of 2 KiB: a 40-device topology of some 5 KB
-# cannot be written, and the previous file stays as it was.
-{
-  echo "40 39"
-  for i in $(seq 0 39); do
-    echo "D$i $(printf 'x%.0s' $(seq 1 99)) $i 24h"
-  done
-  for i in $(seq 0 38); do echo "D$i D$((i + 1)) $i"; done
-} >big.txt
-old=$'1 0\nOLD 旧设备 1 24h\n'
-printf '%s' "$old" >net.txt
-printf '10 big.txt 9 net.txt 0\n' | bash -c 'ulimit -f 2; exec "$0"' "$binary" | cat >out
-check "save past the size limit: failure message" \
-  grep -qF '请输入保存文件名（如：network_topology.txt）：✘ 写入文件 net.txt 失败，文件未保存，原有内容保持不变！' out
-check "save past the size limit: no success line" \
-  bash -c '! grep -q "✔ 拓扑已成功保存" out'
-check "save past the size limit: old file intact" cmp -s net.txt <(printf '%s' "$old")
-check "save past the size limit: no temporary file left" \
-  test "$(find . -name '.net.txt.*' | wc -l)" -eq 0
 
 [ "$failures" -eq 0 ] || exit 1
 echo "all write failures reported"

@@ -1,12 +1,19 @@
-// Loading what is not a well-formed topology file: each case starts from
-// the built-in network, and the loader must answer with its one message
-// and leave the record as it was, empty, or fully loaded.
+// Faults around the topology file. Loading what is not a well-formed
+// topology file: each case starts from the built-in network, and the
+// loader must answer with its one message and leave the record as it was,
+// empty, or fully loaded. Saving past a file-size limit: the old file
+// stays.
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "graph.h"
 #include "test_util.h"
@@ -129,5 +136,53 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// The names in a folder, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* handle = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(handle)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(handle);
+  }
+  return names;
+}
+
+// The limit is set in the test's own process and lifted right after the
+// save, so that nothing else the process writes is cut short.
+using SaveFaultTest = topotest::TopologyTest;
+
+TEST_F(SaveFaultTest, PastAFileSizeLimitKeepsTheOldFile) {
+  topotest::ScratchDir scratch;
+  const std::string old = "1 0\nOLD 旧设备 1 24h\n";
+  const std::string name = scratch.write("net.txt", old);
+  // Forty devices with the longest texts: some 6 KB of file.
+  graph.deviceCount = MAX_DEVICES;
+  graph.linkCount = 0;
+  for (DeviceEntry& device : graph.devices) {
+    device = DeviceEntry{};
+    std::memset(device.code, 'C', CODE_SIZE - 1);
+    std::memset(device.description, 'd', DESCRIPTION_SIZE - 1);
+    std::memset(device.uptime, 'u', UPTIME_SIZE - 1);
+  }
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit limited = saved;
+  limited.rlim_cur = 2048;
+  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  std::ostringstream out;
+  saveGraphToFile(&graph, name.c_str(), out);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(out.str(),
+            "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n");
+  EXPECT_EQ(topotest::readFile(name), old);
+  EXPECT_EQ(folderEntries(scratch.path()), std::vector<std::string>{"net.txt"});
+}
 
 }  // namespace
