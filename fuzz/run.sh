@@ -37,5 +37,5 @@ for target in load session; do
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
     "$work/$target" "${inputs[@]}" >"$work/$target.log" 2>&1 ||
     { tail -n 60 "$work/$target.log"; exit 1; }
-  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units' "$work/$target.log"
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$work/$target.log"
 done
