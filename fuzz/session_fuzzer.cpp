@@ -12,6 +12,7 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "graph.h"
