@@ -75,7 +75,7 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   const std::string base =
       slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temporary = folder + "." + base + ".XXXXXX";
-  const int fd = mkostemp(&temporary[0], O_CLOEXEC);
+  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return ReplaceOutcome::kCannotOpen;
 
   bool ok = fchmod(fd, mode) == 0 && writeAll(fd, content) && fsync(fd) == 0;

@@ -11,8 +11,8 @@
 int main() {
   // A write that fails (a closed pipe, a full disk, a file-size limit)
   // must come back as an error to report, not end the process silently.
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
+  (void)signal(SIGPIPE, SIG_IGN);
+  (void)signal(SIGXFSZ, SIG_IGN);
 
   // Output is gathered in large blocks; the reader flushes it whenever it
   // is about to wait for the operator.

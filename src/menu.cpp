@@ -31,6 +31,17 @@ enum Option {
 // Everything one run of the program works on. The route graph and the
 // Floyd matrices live as long as the loop and are lent to the options.
 struct Session {
+  Session() = default;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  // However the loop ends, by an answer or by running out of memory, the
+  // topology, the route graph and the latency matrix go with it.
+  ~Session() {
+    discardLatencyMatrix(&working);
+    releaseArcs(&working);
+    releaseArcs(&routeGraph);
+  }
+
   TopologyGraph working = {};
   TopologyGraph routeGraph = {};
   int pathMatrix[MAX_DEVICES][MAX_DEVICES] = {};
@@ -186,8 +197,5 @@ int runMenu(std::istream& input, std::ostream& out) {
   }
   out << kFarewell << '\n';
   out.flush();
-
-  discardLatencyMatrix(&session->working);
-  releaseArcs(&session->working);
   return out.good() ? 0 : 1;
 }

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang's libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, replays each target's corpus and regression
+# inputs, then fuzzes each target for SECONDS (default 30) from a copy of
+# its corpus. Fails on any finding; the input is left under
+# build-fuzz/findings/.
+# Usage: fuzz/run.sh [SECONDS] [extra libFuzzer flags...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+shift || true
+
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTOPOPLAN_FUZZ=ON -DTOPOPLAN_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target load_fuzzer session_fuzzer
+
+findings=$(pwd)/build-fuzz/findings
+mkdir -p "$findings"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Saved topology files go to memory rather than to disk.
+if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+
+for target in load session; do
+  inputs=(fuzz/corpus/$target)
+  [ -d fuzz/regressions/$target ] && inputs+=(fuzz/regressions/$target)
+  fuzzer=build-fuzz/fuzz/${target}_fuzzer
+  mkdir -p "$work/$target"
+  echo "-- $target: replaying ${inputs[*]}"
+  "$fuzzer" -runs=0 -artifact_prefix="$findings/" "${inputs[@]}" \
+    >"$work/$target-replay.log" 2>&1 ||
+    { tail -n 60 "$work/$target-replay.log"; exit 1; }
+  grep -E 'INITED' "$work/$target-replay.log"
+  echo "-- $target: fuzzing for ${seconds}s"
+  "$fuzzer" -max_total_time="$seconds" -timeout=10 -dict=fuzz/topoplan.dict \
+    -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
+    "$work/$target" "${inputs[@]}" >"$work/$target.log" 2>&1 ||
+    { tail -n 60 "$work/$target.log"; exit 1; }
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$work/$target.log"
+done
