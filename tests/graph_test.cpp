@@ -2,7 +2,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -292,17 +291,21 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
 
 // Saves in a child process, so that a file-size limit ends with it; true
 // when the save printed `expected`.
-bool saveInChild(const TopologyGraph& g, const std::string& name,
-                 rlim_t sizeLimit, const std::string& expected) {
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
-    const rlimit limit = {sizeLimit, sizeLimit};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(save(g, name) == expected ? 0 : 1);
-  }
-  int status = 1;
-  return child > 0 && waitpid(child, &status, 0) == child && status == 0;
+// Saves with the file size limited to `sizeLimit` bytes; the write then
+// fails with EFBIG instead of raising SIGXFSZ. The limit is lifted again
+// before the result is compared.
+bool saveUnderSizeLimit(const TopologyGraph& g, const std::string& name,
+                        rlim_t sizeLimit, const std::string& expected) {
+  rlimit saved{};
+  if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return false;
+  rlimit limited = saved;
+  limited.rlim_cur = sizeLimit;
+  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limited);
+  const std::string printed = save(g, name);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previousHandler);
+  return printed == expected;
 }
 
 TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
@@ -328,7 +331,7 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_TRUE(saveInChild(
+    EXPECT_TRUE(saveUnderSizeLimit(
         graph, c.name, c.sizeLimit,
         c.opened
             ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
