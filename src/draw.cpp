@@ -10,9 +10,9 @@ namespace {
 constexpr char kFont[] = "WenQuanYi Micro Hei,sans-serif";
 constexpr const char* kLayerFill[kLayerCount] = {
     "#f4cccc", "#fce5cd", "#fff2cc", "#d9ead3", "#cfe2f3", "#eeeeee"};
-constexpr char kMarkedDevice[] = ", color=\"#cc0000\", penwidth=3";
+constexpr char kMarkedDevice[] = R"(, color="#cc0000", penwidth=3)";
 constexpr char kMarkedLink[] =
-    ", style=solid, color=\"#cc0000\", fontcolor=\"#cc0000\", penwidth=3";
+    R"(, style=solid, color="#cc0000", fontcolor="#cc0000", penwidth=3)";
 
 // What the picture shows besides the topology itself.
 struct Highlights {

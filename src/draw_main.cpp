@@ -15,8 +15,6 @@
 #include "draw.h"
 #include "file_replace.h"
 
-extern char** environ;
-
 namespace {
 
 constexpr int kRefused = 1;
@@ -62,53 +60,82 @@ bool endsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// The words of the command line, taken one at a time.
+class Words {
+ public:
+  Words(int argc, char** argv) : argc_(argc), argv_(argv) {}
+  bool done() const { return next_ >= argc_; }
+  int left() const { return argc_ - next_; }
+  const char* take() { return argv_[next_++]; }
+
+ private:
+  int argc_;
+  char** argv_;
+  int next_ = 1;
+};
+
+// Reads what follows --plan or --route. Returns what is wrong, or "".
+std::string parseHighlight(const std::string& option, Words* words,
+                           DrawRequest* request) {
+  if (request->highlight != Highlight::kNone) {
+    return "--plan 与 --route 只能选用其一，且只能给出一次";
+  }
+  if (option == "--plan") {
+    const std::string plan = words->done() ? "" : words->take();
+    if (plan != "prim" && plan != "kruskal") {
+      return "--plan 后须跟 prim 或 kruskal";
+    }
+    request->highlight =
+        plan == "prim" ? Highlight::kPrimPlan : Highlight::kKruskalPlan;
+    return "";
+  }
+  if (words->left() < 2) return "--route 后须跟起点和终点两个设备代号";
+  request->highlight = Highlight::kRoute;
+  request->routeFrom = words->take();
+  request->routeTo = words->take();
+  return "";
+}
+
+// Reads the name after -o. Returns what is wrong, or "".
+std::string parseOutput(Words* words, Arguments* arguments) {
+  if (arguments->outputFile != nullptr) return "-o 只能给出一次";
+  if (words->done()) return "-o 后须跟输出文件名";
+  const char* name = words->take();
+  if (endsWith(name, ".svg")) {
+    arguments->format = "svg";
+  } else if (endsWith(name, ".png")) {
+    arguments->format = "png";
+  } else {
+    return std::string("输出文件名须以 .svg 或 .png 结尾：") + name;
+  }
+  arguments->outputFile = name;
+  return "";
+}
+
 // Fills `arguments` from the command line. Returns an empty string, or
 // what is wrong with it.
 std::string parseArguments(int argc, char** argv, Arguments* arguments) {
+  Words words(argc, argv);
   bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    const int left = argc - 1 - i;  // words after this one
+  while (!words.done()) {
+    const char* argument = words.take();
+    const std::string word = argument;
+    std::string problem;
     if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
       if (arguments->topologyFile != nullptr) return "只能给出一个拓扑文件";
-      arguments->topologyFile = argv[i];
+      arguments->topologyFile = argument;
     } else if (word == "--") {
       optionsEnded = true;
     } else if (word == "-h" || word == "--help") {
       arguments->help = true;
     } else if (word == "--plan" || word == "--route") {
-      DrawRequest& request = arguments->request;
-      if (request.highlight != Highlight::kNone) {
-        return "--plan 与 --route 只能选用其一，且只能给出一次";
-      }
-      if (word == "--plan") {
-        const std::string plan = left >= 1 ? argv[++i] : "";
-        if (plan != "prim" && plan != "kruskal") {
-          return "--plan 后须跟 prim 或 kruskal";
-        }
-        request.highlight =
-            plan == "prim" ? Highlight::kPrimPlan : Highlight::kKruskalPlan;
-      } else {
-        if (left < 2) return "--route 后须跟起点和终点两个设备代号";
-        request.highlight = Highlight::kRoute;
-        request.routeFrom = argv[++i];
-        request.routeTo = argv[++i];
-      }
+      problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
-      if (arguments->outputFile != nullptr) return "-o 只能给出一次";
-      if (left < 1) return "-o 后须跟输出文件名";
-      const std::string name = argv[++i];
-      if (endsWith(name, ".svg")) {
-        arguments->format = "svg";
-      } else if (endsWith(name, ".png")) {
-        arguments->format = "png";
-      } else {
-        return "输出文件名须以 .svg 或 .png 结尾：" + name;
-      }
-      arguments->outputFile = argv[i];
+      problem = parseOutput(&words, arguments);
     } else {
-      return "未知选项：" + word;
+      problem = "未知选项：" + word;
     }
+    if (!problem.empty()) return problem;
   }
   if (!arguments->help && arguments->topologyFile == nullptr) {
     return "缺少拓扑文件";
@@ -237,7 +264,7 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
   // A closed pipe, to dot or on our own standard output, must come back as
   // a failed write to report rather than end the process silently.
-  signal(SIGPIPE, SIG_IGN);
+  (void)signal(SIGPIPE, SIG_IGN);
   try {
     return run(argc, argv);
   } catch (const std::bad_alloc&) {

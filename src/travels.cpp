@@ -41,6 +41,9 @@ __attribute__((target_clones("avx2", "default"))) void relaxThroughDevice(
   for (int j = 0; j < n; ++j) {
     const int fromVia = viaRow[j];
     const int sum = toVia + std::min(fromVia, INF);  // cannot overflow
+    // A bitwise & rather than &&: a short-circuit would be a branch, and
+    // the loop would no longer vectorise.
+    // NOLINTNEXTLINE(readability-implicit-bool-conversion)
     const bool shorter = (fromVia <= kLargestLatency) & (sum < distRow[j]);
     distRow[j] = shorter ? sum : distRow[j];
     pathRow[j] = shorter ? k : pathRow[j];
