@@ -3,7 +3,6 @@
 // loader must answer with its one message and leave the record as it was,
 // empty, or fully loaded. Saving past a file-size limit: the old file
 // stays.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -23,9 +22,7 @@ namespace {
 using std::string_literals::operator""s;
 
 // The built-in network as saved, with LF line ends.
-std::string campusFile() {
-  return topotest::readFile(TOPOPLAN_CAMPUS_FILE);
-}
+std::string campusFile() { return topotest::readFile(TOPOPLAN_CAMPUS_FILE); }
 
 std::string withLineEnds(const std::string& text, const std::string& end) {
   std::string converted;
@@ -137,19 +134,6 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-// The names in a folder, without "." and "..".
-std::vector<std::string> folderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* handle = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(handle)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(handle);
-  }
-  return names;
-}
-
 // The limit is set in the test's own process and lifted right after the
 // save, so that nothing else the process writes is cut short.
 using SaveFaultTest = topotest::TopologyTest;
@@ -182,7 +166,8 @@ TEST_F(SaveFaultTest, PastAFileSizeLimitKeepsTheOldFile) {
   EXPECT_EQ(out.str(),
             "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n");
   EXPECT_EQ(topotest::readFile(name), old);
-  EXPECT_EQ(folderEntries(scratch.path()), std::vector<std::string>{"net.txt"});
+  EXPECT_EQ(topotest::folderEntries(scratch.path()),
+            std::vector<std::string>{"net.txt"});
 }
 
 }  // namespace

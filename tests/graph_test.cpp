@@ -74,15 +74,6 @@ Names contentOf(const TopologyGraph& g) {
   return content;
 }
 
-Names entries(const std::string& folder) {
-  Names names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string save(const TopologyGraph& g, const std::string& name) {
   std::ostringstream out;
   saveGraphToFile(&g, name.c_str(), out);
@@ -176,7 +167,8 @@ TEST_F(StoreTest, BuiltInNetworkHasItsListsAndSavesAsDesigned) {
   struct stat info;
   EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
   EXPECT_TRUE(stat(real.c_str(), &info) == 0 && (info.st_mode & 07777) == 0620);
-  EXPECT_EQ(entries(scratch.path()), (Names{"link.txt", "real.txt"}));
+  EXPECT_EQ(topotest::folderEntries(scratch.path()),
+            (Names{"link.txt", "real.txt"}));
 }
 
 std::string rangeError(int devices, int links) {
@@ -337,8 +329,9 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
             ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
             : "✘ 无法打开文件 " + c.name + " 进行写入！\n"));
     EXPECT_EQ(readFile(old), "previous\n");
-    EXPECT_EQ(entries(scratch.path()), (Names{"folder", "old.txt"}));
-    EXPECT_EQ(entries(folder), Names{});
+    EXPECT_EQ(topotest::folderEntries(scratch.path()),
+              (Names{"folder", "old.txt"}));
+    EXPECT_EQ(topotest::folderEntries(folder), Names{});
   }
 }
 

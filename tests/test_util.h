@@ -7,10 +7,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "graph.h"
 #include "menu.h"
@@ -51,6 +54,16 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// The names in `folder`, sorted, without "." and "..".
+inline std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 inline std::string readFile(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
