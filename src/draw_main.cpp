@@ -143,16 +143,6 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
   return "";
 }
 
-bool writeAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t written = write(fd, data.data() + done, data.size() - done);
-    if (written < 0 && errno != EINTR) return false;
-    if (written > 0) done += static_cast<size_t>(written);
-  }
-  return true;
-}
-
 // Runs `dot -T<format>` on `graph` and collects the image. dot reads the
 // whole graph before it writes anything, so feeding it everything first
 // and then reading cannot block on a full pipe.

@@ -11,21 +11,6 @@
 
 namespace {
 
-bool writeAll(int fd, const std::string& content) {
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    const ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    left -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 mode_t newFileMode() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -45,6 +30,21 @@ ReplaceOutcome writeInPlace(const char* name, const std::string& content,
 }
 
 }  // namespace
+
+bool writeAll(int fd, const std::string& content) {
+  const char* data = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    const ssize_t written = write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
 
 ReplaceOutcome replaceFileContent(const char* fileName,
                                   const std::string& content) {

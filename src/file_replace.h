@@ -10,6 +10,9 @@ enum class ReplaceOutcome {
   kWriteFailed,  // writing failed part-way; the old file, if any, is intact
 };
 
+// Writes all of `content` to `fd`, retrying short and interrupted writes.
+bool writeAll(int fd, const std::string& content);
+
 // Gives `fileName` the bytes of `content`. A regular file is written beside
 // its final place and renamed over it only once the new content is
 // complete and on disk, keeping the old file's permission bits. A symbolic
