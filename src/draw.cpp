@@ -107,7 +107,8 @@ bool markRoute(const TopologyGraph& g, const DrawRequest& request,
 }
 
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
-              bool highlighting, std::ostream& dot) {
+              const DrawRequest& request, std::ostream& dot) {
+  const bool highlighting = request.highlight != Highlight::kNone;
   dot << "graph topology {\n";
   dot << "  graph [label=" << quoted(highlights.title)
       << ", labelloc=t, fontname=\"" << kFont << "\", fontsize=16];\n";
@@ -146,7 +147,9 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << (highlights.deviceMarked[i] ? kMarkedDevice : "") << "];";
+          << (highlights.deviceMarked[i] ? kMarkedDevice : "");
+      if (request.addressable) dot << ", id=\"device" << i << '"';
+      dot << "];";
     }
     dot << "}\n";
   }
@@ -158,7 +161,9 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=\"" << link.latency
-        << "ms\"" << (highlights.linkMarked[i] ? kMarkedLink : "") << "];\n";
+        << "ms\"" << (highlights.linkMarked[i] ? kMarkedLink : "");
+    if (request.addressable) dot << ", id=\"link" << i << '"';
+    dot << "];\n";
   }
   dot << "}\n";
 }
@@ -187,7 +192,7 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
       if (!markRoute(g, request, &highlights, errors)) return false;
       break;
   }
-  writeDot(g, highlights, request.highlight != Highlight::kNone, dot);
+  writeDot(g, highlights, request, dot);
   return true;
 }
 

@@ -15,6 +15,9 @@ struct DrawRequest {
   Highlight highlight = Highlight::kNone;
   std::string routeFrom;  // device codes, for Highlight::kRoute
   std::string routeTo;
+  // Gives every device and link an SVG id ("device3" by device index,
+  // "link5" by position in the saved file's link order) for the page.
+  bool addressable = false;
 };
 
 // Writes the DOT graph of g, which needs at least one device and the

@@ -7,12 +7,15 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <new>
 #include <sstream>
 #include <string>
 
 #include "draw.h"
+#include "draw_page.h"
 #include "file_replace.h"
 
 namespace {
@@ -22,7 +25,7 @@ constexpr int kBadArguments = 2;
 
 constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
-    "[-o 文件名.svg|文件名.png] 拓扑文件\n";
+    "[-o 文件名.svg|文件名.png|文件名.html] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -38,10 +41,13 @@ constexpr char kHelp[] =
     "                        不可达时标题说明不可达\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
+    "  -o 文件名.html        写出可交互的网页：图中的设备和链路可以点击，查询路径、\n"
+    "                        切换布线方案、模拟故障、查看单点故障；分析由内嵌的\n"
+    "                        WebAssembly 引擎完成，网页离线即可打开\n"
     "  -h, --help            显示本帮助\n"
     "\n"
-    "--plan 与 --route 只能选用其一。文件的读取和检查与选项10相同。出错时不留下\n"
-    "输出文件。\n"
+    "--plan 与 --route 只能选用其一；与 .html 同用时，网页打开时即显示该方案或\n"
+    "路径。文件的读取和检查与选项10相同。出错时不留下输出文件。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算或渲染失败；\n"
     "2 命令行参数有误。\n";
@@ -51,7 +57,7 @@ struct Arguments {
   DrawRequest request;
   const char* topologyFile = nullptr;
   const char* outputFile = nullptr;
-  const char* format = nullptr;  // for dot's -T: "svg" or "png"
+  const char* format = nullptr;  // for dot's -T: "svg" or "png"; or "html"
   bool help = false;
 };
 
@@ -105,8 +111,10 @@ std::string parseOutput(Words* words, Arguments* arguments) {
     arguments->format = "svg";
   } else if (endsWith(name, ".png")) {
     arguments->format = "png";
+  } else if (endsWith(name, ".html")) {
+    arguments->format = "html";
   } else {
-    return std::string("输出文件名须以 .svg 或 .png 结尾：") + name;
+    return std::string("输出文件名须以 .svg、.png 或 .html 结尾：") + name;
   }
   arguments->outputFile = name;
   return "";
@@ -199,13 +207,40 @@ bool renderWithDot(const std::string& graph, const char* format,
   return true;
 }
 
+// The interactive page: the plain drawing with addressable devices and
+// links, rendered to SVG, with the topology file's bytes and the engine.
+bool renderPage(const Arguments& arguments, std::string* page) {
+  DrawRequest plain;
+  plain.addressable = true;
+  std::ostringstream graph;
+  std::string svg;
+  if (!drawTopologyFile(arguments.topologyFile, plain, graph, std::cerr) ||
+      !renderWithDot(graph.str(), "svg", &svg, std::cerr)) {
+    return false;
+  }
+  // The file was just loaded; the engine reads the same bytes again.
+  std::ifstream file(arguments.topologyFile, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)),
+                         std::istreambuf_iterator<char>());
+  if (!file.good() && !file.eof()) {
+    std::cerr << "✘ 无法打开文件 " << arguments.topologyFile << " 进行读取！\n";
+    return false;
+  }
+  const std::string title =
+      std::string("网络拓扑：") + arguments.topologyFile;
+  return writeTopologyPage(svg, text, title, arguments.request, page,
+                           std::cerr);
+}
+
 // Renders the graph into the output file, which is written beside its
 // place and renamed over it only when complete.
 int renderToFile(const std::string& graph, const Arguments& arguments) {
   std::string image;
-  if (!renderWithDot(graph, arguments.format, &image, std::cerr)) {
-    return kRefused;
-  }
+  const bool rendered =
+      std::strcmp(arguments.format, "html") == 0
+          ? renderPage(arguments, &image)
+          : renderWithDot(graph, arguments.format, &image, std::cerr);
+  if (!rendered) return kRefused;
   switch (replaceFileContent(arguments.outputFile, image)) {
     case ReplaceOutcome::kCannotOpen:
       std::cerr << "✘ 无法打开文件 " << arguments.outputFile << " 进行写入！\n";
@@ -233,6 +268,11 @@ int run(int argc, char** argv) {
     return std::cout ? 0 : kRefused;
   }
 
+  if (arguments.format != nullptr && std::strcmp(arguments.format, "html") == 0 &&
+      !pageEngineBuilt()) {
+    std::cerr << kNoPageEngine << '\n';
+    return kRefused;
+  }
   std::ostringstream graph;
   if (!drawTopologyFile(arguments.topologyFile, arguments.request, graph,
                         std::cerr)) {

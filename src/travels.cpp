@@ -34,7 +34,13 @@ bool floydCanRun(const TopologyGraph& g, const char* needsMatrix,
 // One row of a Floyd round: the routes from some device i improved by
 // going through device k, given the distance toVia from i to k (at most
 // 32766). Written without branches so that the compiler vectorises it.
-__attribute__((target_clones("avx2", "default"))) void relaxThroughDevice(
+// WebAssembly has no AVX2 to choose at run time.
+#ifdef __EMSCRIPTEN__
+#define TOPOPLAN_VECTOR_CLONES
+#else
+#define TOPOPLAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+TOPOPLAN_VECTOR_CLONES void relaxThroughDevice(
     int n, int k, int toVia,
                         const int* __restrict viaRow,
                         int* __restrict distRow, int* __restrict pathRow) {

@@ -1,0 +1,118 @@
+#include "draw_page.h"
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+// The template's places for the generated parts, each an HTML comment.
+constexpr std::string_view kTitlePlace = "<!--topoplan:title-->";
+constexpr std::string_view kDrawingPlace = "<!--topoplan:drawing-->";
+constexpr std::string_view kDataPlace = "<!--topoplan:data-->";
+constexpr std::string_view kEnginePlace = "<!--topoplan:engine-->";
+constexpr std::string_view kScriptPlace = "<!--topoplan:script-->";
+
+// The topology file's bytes go in as base64, so that the engine reads
+// exactly what the file holds, whatever its encoding.
+std::string base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t count = std::min<size_t>(3, bytes.size() - i);
+    unsigned group = 0;
+    for (size_t j = 0; j < 3; ++j) {
+      group = group << 8U |
+              (j < count ? static_cast<unsigned char>(bytes[i + j]) : 0U);
+    }
+    for (size_t j = 0; j < 4; ++j) {
+      text += j <= count ? kDigits[group >> (18 - 6 * j) & 0x3FU] : '=';
+    }
+  }
+  return text;
+}
+
+std::string escapedHtml(std::string_view text) {
+  std::string result;
+  for (const char c : text) {
+    switch (c) {
+      case '&': result += "&amp;"; break;
+      case '<': result += "&lt;"; break;
+      case '>': result += "&gt;"; break;
+      case '"': result += "&quot;"; break;
+      default: result += c;
+    }
+  }
+  return result;
+}
+
+// JSON inside a <script> element must not hold "</", which would end it.
+std::string scriptSafeJson(const nlohmann::json& value) {
+  const std::string text =
+      value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    result += text[i];
+    if (text[i] == '<' && i + 1 < text.size() && text[i + 1] == '/') {
+      result += '\\';
+    }
+  }
+  return result;
+}
+
+nlohmann::json initialState(const DrawRequest& request) {
+  switch (request.highlight) {
+    case Highlight::kPrimPlan:
+      return {{"plan", "prim"}};
+    case Highlight::kKruskalPlan:
+      return {{"plan", "kruskal"}};
+    case Highlight::kRoute:
+      return {{"route", {request.routeFrom, request.routeTo}}};
+    case Highlight::kNone:
+      break;
+  }
+  return nlohmann::json::object();
+}
+
+// dot's SVG starts with an XML declaration and a document type, which
+// have no place inside HTML.
+std::string_view svgElement(std::string_view svg) {
+  const size_t start = svg.find("<svg");
+  return start == std::string_view::npos ? svg : svg.substr(start);
+}
+
+// Replaces the first `place` at or after *from and moves *from past what
+// went in, so that nothing put in is searched again.
+void fillPlace(std::string* text, size_t* from, std::string_view place,
+               std::string_view content) {
+  const size_t at = text->find(place, *from);
+  if (at == std::string::npos) return;
+  text->replace(at, place.size(), content);
+  *from = at + content.size();
+}
+
+}  // namespace
+
+bool pageEngineBuilt() { return !pageAssets().engine.empty(); }
+
+bool writeTopologyPage(std::string_view svg, std::string_view topologyText,
+                       const std::string& title, const DrawRequest& initial,
+                       std::string* html, std::ostream& errors) {
+  const PageAssets assets = pageAssets();
+  if (assets.engine.empty()) {
+    errors << kNoPageEngine << '\n';
+    return false;
+  }
+  const nlohmann::json data = {{"topology", base64(topologyText)},
+                               {"initial", initialState(initial)}};
+  // The places stand in the template in this order.
+  std::string page(assets.pageTemplate);
+  size_t from = 0;
+  fillPlace(&page, &from, kTitlePlace, escapedHtml(title));
+  fillPlace(&page, &from, kDrawingPlace, svgElement(svg));
+  fillPlace(&page, &from, kDataPlace, scriptSafeJson(data));
+  fillPlace(&page, &from, kEnginePlace, assets.engine);
+  fillPlace(&page, &from, kScriptPlace, assets.script);
+  *html = std::move(page);
+  return true;
+}
