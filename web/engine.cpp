@@ -5,27 +5,32 @@
 // {"error": MESSAGE} with the programs' own refusal text.
 #include <emscripten/emscripten.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "graph.h"
-#include "travels.h"
+#include "device.h"
+#include "latency_matrix.h"
+#include "plans.h"
+#include "routes.h"
+#include "topology.h"
+#include "topology_file.h"
+#include "travels.h"  // the refusal texts the menu prints
 
 namespace {
 
 using nlohmann::json;
 
-// The page's one topology, loaded once from the text the page embeds, and
-// its latency matrix (the store's parray) built right after.
+// The page's one topology, loaded once from the bytes the page embeds,
+// and its latency matrix.
 TopologyGraph topology = {};
+LatencyMatrix latency(0);
 
 // The text of the last answer; the page copies it out before calling again.
 std::string answer;
 
-constexpr char kTopologyPath[] = "/topology.txt";
+constexpr char kEmbeddedFile[] = "（页面内嵌的拓扑文件）";
 constexpr char kNotLoaded[] = "✘ 拓扑尚未加载！";
 constexpr char kNoFailureAnalysis[] =
     "✘ 本引擎未带故障分析，无法模拟故障！";
@@ -70,19 +75,14 @@ extern "C" {
 // the saved file's link lines, which is the order the drawing numbers
 // them in.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
-  {
-    std::ofstream file(kTopologyPath, std::ios::binary | std::ios::trunc);
-    file.write(bytes, size);
+  releaseArcs(&topology);
+  topology = {};
+  std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
+  const LoadOutcome outcome = parseTopology(file, &topology);
+  if (!outcome.loaded()) {
+    return refuse(describeLoadRefusal(outcome, kEmbeddedFile));
   }
-  if (topology.deviceCount > 0) {
-    discardLatencyMatrix(&topology);
-    releaseArcs(&topology);
-    topology = {};
-  }
-  std::ostringstream report;
-  loadGraphFromFile(&topology, kTopologyPath, report);
-  if (topology.deviceCount < 1) return refuse(report.str());
-  buildLatencyMatrix(&topology);
+  latency = latencyMatrixOf(topology);
   json devices = json::array();
   for (int i = 0; i < topology.deviceCount; ++i) devices.push_back(codeOf(i));
   json links = json::array();
@@ -99,8 +99,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
   if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
   const DeviceEntry& device = topology.devices[index];
   json neighbours = json::array();
-  for (const LinkArc* arc = device.firstArc; arc != nullptr; arc = arc->next) {
-    neighbours.push_back({codeOf(arc->target), arc->latency});
+  for (const Neighbour& neighbour : neighboursOf(topology, index)) {
+    neighbours.push_back({codeOf(neighbour.device), neighbour.latency});
   }
   return reply(json{{"code", device.code},
                     {"description", device.description},
@@ -121,16 +121,15 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
   if (start == -1 || end == -1) {
     return refuse(std::string(kDeviceNotFound) + (start == -1 ? from : to));
   }
-  if (hasNegativeLatency(topology)) return refuse(kNegativeLatency);
-  static int pathMatrix[MAX_DEVICES][MAX_DEVICES];
-  static int distMatrix[MAX_DEVICES][MAX_DEVICES];
-  shortPath(topology, pathMatrix, distMatrix);
+  if (hasNegativeLatency(latency)) return refuse(kNegativeLatency);
+  static FloydRoutes routes;  // too large for the stack
+  routes = computeFloydRoutes(latency);
   json primary = nullptr;
   if (start == end) {
     primary = deviceRoute({start}, 0);
-  } else if (distMatrix[start][end] <= INF - 1) {
-    primary = deviceRoute(unfoldRoute(pathMatrix, start, end),
-                          distMatrix[start][end]);
+  } else if (routes.distance[start][end] <= kLargestLatency) {
+    primary = deviceRoute(unfoldRoute(routes, start, end),
+                          routes.distance[start][end]);
   }
   return reply(json{{"from", codeOf(start)},
                     {"to", codeOf(end)},
@@ -147,7 +146,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
   if (name != "prim" && name != "kruskal") {
     return refuse("✘ 未知的布线算法：" + name);
   }
-  const CablingPlan plan = name == "prim" ? computePrimPlan(topology)
+  const CablingPlan plan = name == "prim" ? computePrimPlan(latency)
                                           : computeKruskalPlan(topology);
   json links = json::array();
   for (const PlanLink& link : plan.links) {
