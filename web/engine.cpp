@@ -162,6 +162,10 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* /*failed*/) {
   return refuse(kNoFailureAnalysis);
 }
 
+EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* /*failed*/) {
+  return refuse(kNoFailureAnalysis);
+}
+
 EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
   return refuse(kNoFailureAnalysis);
 }

@@ -1,0 +1,346 @@
+// The page's script: draws what the engine answers and wires clicks and
+// keys to it. Every figure comes from the engine (the programs' own C++
+// analyses compiled to WebAssembly); nothing here analyses the network.
+'use strict';
+
+(function () {
+  const data = JSON.parse(document.getElementById('topoplan-data').textContent);
+  const $ = (id) => document.getElementById(id);
+
+  // ---- The engine's page API: plain objects in the report's JSON shapes.
+  function makeApi(engine) {
+    const call = (name, types, args) => {
+      const answer = JSON.parse(engine.ccall(name, 'string', types, args));
+      if (answer !== null && typeof answer === 'object' && 'error' in answer) {
+        throw new Error(answer.error);
+      }
+      return answer;
+    };
+    const failedText = (failed) => JSON.stringify(failed || {});
+    return {
+      route: (from, to, failed) => call('topoplan_route',
+        ['string', 'string', 'string'], [from, to, failedText(failed)]),
+      scenario: (failed) => call('topoplan_scenario', ['string'], [failedText(failed)]),
+      risks: () => call('topoplan_risks', [], []),
+      plan: (algorithm, failed) => call('topoplan_plan',
+        ['string', 'string'], [algorithm, failedText(failed)]),
+      // Beyond the report's shapes, for the page's own drawing: a device's
+      // detail as option 8 shows it, and the devices a failure cuts off.
+      device: (code) => call('topoplan_device', ['string'], [code]),
+      cutOff: (failed) => call('topoplan_cut_off', ['string'], [failedText(failed)]),
+    };
+  }
+
+  function loadTopology(engine) {
+    const text = atob(data.topology);
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    const answer = JSON.parse(engine.ccall('topoplan_load', 'string',
+      ['array', 'number'], [bytes, bytes.length]));
+    if ('error' in answer) throw new Error(answer.error);
+    return answer;
+  }
+
+  // ---- What the user has chosen.
+  const state = {
+    from: '', to: '', plan: 'none', clickFails: false, showRisks: false,
+    failedDevices: [],  // codes, in the order they failed
+    failedLinks: [],    // [code, code], in the order they failed
+  };
+
+  let api = null;
+  let topology = null;        // {devices: [code...], links: [[code, code, ms]...]}
+  let deviceElements = [];    // by device index
+  let linkElements = [];      // by position in the saved link order
+  const firstIndex = new Map();  // code -> lowest device index
+
+  const pairKey = (a, b) => (a < b ? a + '\u0000' + b : b + '\u0000' + a);
+  const failed = () => ({ devices: state.failedDevices.slice(),
+                          links: state.failedLinks.map((l) => l.slice()) });
+  const failsAnything = () => state.failedDevices.length + state.failedLinks.length > 0;
+  const routeText = (route) => route.devices.join(' → ');
+
+  function setText(id, lines, isError) {
+    const element = $(id);
+    element.textContent = lines.join('\n');
+    element.classList.toggle('error', Boolean(isError));
+  }
+
+  // Runs one part of the drawing; a refusal shows where its result would.
+  function attempt(id, work) {
+    try {
+      work();
+    } catch (error) {
+      setText(id, [error.message], true);
+    }
+  }
+
+  function mark(elements, className) {
+    for (const element of elements) element.classList.add(className);
+  }
+
+  // The links that join two devices, parallel ones included, by code.
+  function linksBetween(a, b) {
+    const key = pairKey(a, b);
+    const found = [];
+    topology.links.forEach((link, i) => {
+      if (pairKey(link[0], link[1]) === key) found.push(linkElements[i]);
+    });
+    return found;
+  }
+
+  function deviceElement(code) {
+    return firstIndex.has(code) ? deviceElements[firstIndex.get(code)] : null;
+  }
+
+  function markRoute(route, className) {
+    for (let i = 1; i < route.devices.length; ++i) {
+      mark(linksBetween(route.devices[i - 1], route.devices[i])
+        .filter((element) => !element.classList.contains('failed')), className);
+    }
+  }
+
+  function drawRoute() {
+    if (!state.from || !state.to) {
+      setText('route-result', ['请选择起点和终点，或点击图中的两台设备。']);
+      return;
+    }
+    const route = api.route(state.from, state.to, failsAnything() ? failed() : undefined);
+    mark([deviceElement(route.from), deviceElement(route.to)], 'endpoint');
+    const lines = [];
+    if (route.primary === null) {
+      lines.push('从 ' + route.from + ' 到 ' + route.to + ' 不可达（无连通路径）！');
+    } else if (route.from === route.to && route.primary.devices.length === 1) {
+      lines.push('起点和终点相同，延迟为0。');
+    } else {
+      markRoute(route.primary, 'route');
+      lines.push('最优路径：' + routeText(route.primary),
+        '最短延迟：' + route.primary.latency + 'ms');
+    }
+    if (route.backup !== null) {
+      markRoute(route.backup, 'backup');
+      lines.push('备用路径：' + routeText(route.backup),
+        '备用路径延迟：' + route.backup.latency + 'ms');
+    } else if (route.primary !== null && route.primary.devices.length > 1) {
+      lines.push('无备用路径（不与最优路径共用链路的路径不存在）');
+    }
+    setText('route-result', lines);
+  }
+
+  function drawPlan() {
+    if (state.plan === 'none') {
+      setText('plan-result', []);
+      return;
+    }
+    const plan = api.plan(state.plan, failsAnything() ? failed() : undefined);
+    const name = state.plan === 'prim' ? 'Prim' : 'Kruskal';
+    const taken = new Set();
+    const lines = ['光纤骨干网布线方案（' + name + '算法）'];
+    for (const [a, b, latency, accepted] of plan.links) {
+      if (accepted) {
+        // Of parallel links, the first one of this latency not yet taken.
+        const key = pairKey(a, b);
+        const i = topology.links.findIndex((link, position) => !taken.has(position) &&
+          pairKey(link[0], link[1]) === key && link[2] === latency &&
+          !linkElements[position].classList.contains('failed'));
+        if (i !== -1) {
+          taken.add(i);
+          linkElements[i].classList.add('plan');
+        }
+      } else {
+        lines.push('  ❌ 跳过  ' + a + ' ── ' + b + '  (延迟:' + latency + 'ms)');
+      }
+    }
+    const accepted = plan.links.filter((link) => link[3]).length;
+    lines.splice(1, 0, '选中 ' + accepted + ' 条链路', 'MST总延迟：' + plan.total + 'ms');
+    if (!plan.connected) lines.push('(图不连通，布线无法覆盖所有设备)');
+    setText('plan-result', lines);
+  }
+
+  function drawFailures() {
+    const lines = [];
+    for (const code of state.failedDevices) deviceElement(code).classList.add('failed');
+    for (const [a, b] of state.failedLinks) mark(linksBetween(a, b), 'failed');
+    if (!failsAnything()) {
+      setText('scenario-result', ['当前没有故障。']);
+      return;
+    }
+    const scenario = api.scenario(failed());
+    for (const code of api.cutOff(failed())) mark([deviceElement(code)], 'cut');
+    const names = scenario.failed.devices.concat(
+      scenario.failed.links.map((link) => link[0] + '─' + link[1] + '(' + link[2] + 'ms)'));
+    lines.push('故障：' + names.join('、'),
+      '连通部分：' + scenario.parts,
+      '失去连通的设备对：' + scenario.lost_pairs,
+      '延迟变大的设备对：' + scenario.slower_pairs);
+    const worst = scenario.worst;
+    lines.push(worst === null ? '最大延迟增加：无'
+      : '最大延迟增加：' + worst.from + ' → ' + worst.to + '  ' +
+        worst.before + 'ms → ' + worst.after + 'ms');
+    setText('scenario-result', lines);
+  }
+
+  function drawRisks() {
+    if (!state.showRisks) {
+      setText('risk-result', []);
+      return;
+    }
+    const risks = api.risks();
+    for (const code of risks.cut_devices) deviceElement(code).classList.add('risk');
+    for (const [a, b] of risks.cut_links) mark(linksBetween(a, b), 'risk');
+    const lines = [];
+    lines.push(risks.cut_devices.length === 0 ? '没有单点故障设备。'
+      : '⚠ 单点故障设备：' + risks.cut_devices.join('、'));
+    lines.push(risks.cut_links.length === 0 ? '没有单点故障链路。'
+      : '⚠ 单点故障链路：' + risks.cut_links.map(
+        (link) => link[0] + '─' + link[1] + '(' + link[2] + 'ms)').join('、'));
+    setText('risk-result', lines);
+  }
+
+  // Redraws everything from the state; the page's one drawing path.
+  function render() {
+    const started = performance.now();
+    for (const element of deviceElements.concat(linkElements)) {
+      element.classList.remove('failed', 'cut', 'route', 'backup', 'plan', 'endpoint', 'risk');
+    }
+    attempt('scenario-result', drawFailures);
+    attempt('route-result', drawRoute);
+    attempt('plan-result', drawPlan);
+    attempt('risk-result', drawRisks);
+    window.topoplanPage.lastRenderMs = performance.now() - started;
+  }
+
+  function showDevice(code) {
+    attempt('device-detail', () => {
+      const device = api.device(code);
+      const detail = $('device-detail');
+      detail.classList.remove('error');
+      detail.textContent = '';
+      const list = document.createElement('dl');
+      const neighbours = device.neighbours.length === 0 ? '无'
+        : device.neighbours.map((n) => n[0] + '(' + n[1] + 'ms)').join('  ');
+      for (const [label, value] of [['设备名称：', device.code],
+        ['设备描述：', device.description], ['所属层级：', device.layer],
+        ['端口数量：', device.ports], ['运行时间：', device.uptime],
+        ['相邻设备：', neighbours]]) {
+        const term = document.createElement('dt');
+        term.textContent = label;
+        const value_ = document.createElement('dd');
+        value_.textContent = String(value);
+        list.append(term, value_);
+      }
+      detail.append(list);
+    });
+  }
+
+  function toggle(list, item, same) {
+    const at = list.findIndex((entry) => same(entry, item));
+    if (at === -1) list.push(item); else list.splice(at, 1);
+  }
+
+  function activateDevice(index) {
+    const code = topology.devices[index];
+    if (state.clickFails) {
+      toggle(state.failedDevices, code, (a, b) => a === b);
+    } else if (!state.from || state.to) {
+      state.from = code;
+      state.to = '';
+    } else {
+      state.to = code;
+    }
+    syncControls();
+    showDevice(code);
+    render();
+  }
+
+  function activateLink(index) {
+    const [a, b] = topology.links[index];
+    toggle(state.failedLinks, [a, b], (x, y) => pairKey(x[0], x[1]) === pairKey(y[0], y[1]));
+    render();
+  }
+
+  function syncControls() {
+    $('route-from').value = state.from;
+    $('route-to').value = state.to;
+    for (const radio of document.querySelectorAll('input[name=plan]')) {
+      radio.checked = radio.value === state.plan;
+    }
+  }
+
+  // Makes a drawn element a button for the mouse and the keyboard.
+  function makeActive(element, label, activate) {
+    element.setAttribute('tabindex', '0');
+    element.setAttribute('role', 'button');
+    element.setAttribute('aria-label', label);
+    element.addEventListener('click', activate);
+    element.addEventListener('keydown', (event) => {
+      if (event.key === 'Enter' || event.key === ' ') {
+        event.preventDefault();
+        activate();
+      }
+    });
+  }
+
+  function wire() {
+    topology.devices.forEach((code, i) => {
+      if (!firstIndex.has(code)) firstIndex.set(code, i);
+      const element = $('device' + i);
+      deviceElements.push(element);
+      makeActive(element, '设备 ' + code, () => activateDevice(i));
+      element.addEventListener('mouseenter', () => showDevice(code));
+      element.addEventListener('focus', () => showDevice(code));
+      for (const select of [$('route-from'), $('route-to')]) {
+        if (firstIndex.get(code) === i) select.add(new Option(code, code));
+      }
+    });
+    topology.links.forEach(([a, b, latency], i) => {
+      const element = $('link' + i);
+      linkElements.push(element);
+      makeActive(element, '链路 ' + a + '─' + b + ' ' + latency + 'ms', () => activateLink(i));
+    });
+    $('route-from').addEventListener('change', (event) => { state.from = event.target.value; render(); });
+    $('route-to').addEventListener('change', (event) => { state.to = event.target.value; render(); });
+    $('route-clear').addEventListener('click', () => {
+      state.from = state.to = '';
+      syncControls();
+      render();
+    });
+    for (const radio of document.querySelectorAll('input[name=plan]')) {
+      radio.addEventListener('change', () => { state.plan = radio.value; render(); });
+    }
+    for (const radio of document.querySelectorAll('input[name=click]')) {
+      radio.addEventListener('change', () => { state.clickFails = radio.value === 'fail'; });
+    }
+    $('restore-all').addEventListener('click', () => {
+      state.failedDevices = [];
+      state.failedLinks = [];
+      render();
+    });
+    $('show-risks').addEventListener('change', (event) => {
+      state.showRisks = event.target.checked;
+      render();
+    });
+  }
+
+  window.topoplanPage = { ready: false, lastRenderMs: 0 };
+  $('page-title').textContent = document.title;
+  createTopoplanEngine().then((engine) => {
+    topology = loadTopology(engine);
+    api = makeApi(engine);
+    window.topoplan = {
+      route: api.route, scenario: api.scenario, risks: api.risks, plan: api.plan,
+      device: api.device, cutOff: api.cutOff,
+    };
+    wire();
+    const initial = data.initial;
+    if (initial.plan) state.plan = initial.plan;
+    if (initial.route) [state.from, state.to] = initial.route;
+    syncControls();
+    setText('engine-status', ['分析引擎已就绪：共' + topology.devices.length + '台设备，' +
+      topology.links.length + '条链路。']);
+    render();
+    window.topoplanPage.ready = true;
+  }).catch((error) => {
+    setText('engine-status', ['✘ 分析引擎无法启动：' + error.message], true);
+  });
+}());
