@@ -1,0 +1,37 @@
+// The resilience report as the Chinese text the command prints, laid out
+// for an 80-column terminal, and the refusals that the command and the
+// drawing share. Builds strings only: no files, no streams, no globals.
+#ifndef TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
+#define TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
+
+#include <string>
+#include <vector>
+
+#include "core/resilience.h"
+
+// Refusals of a failure request, as lines; the codes follow.
+constexpr char kNoSuchLink[] = "✘ 链路不存在：";
+constexpr char kUnknownFailedDevice[] = "✘ 未找到设备：";
+
+// The refusal line (newline included) for a lookup that found no failure,
+// or "" for kFound.
+std::string failureLookupProblem(const FailureLookup& lookup);
+
+// The columns `text` takes on a terminal: two for each CJK or full-width
+// character, one for any other character and for each byte that is not
+// UTF-8.
+int displayWidth(const std::string& text);
+
+// "设备 CODE" or "链路 A ── B（5ms）"; a scenario's failures joined by "、".
+std::string failureLabel(const std::vector<std::string>& codes,
+                         const std::vector<TopologyLink>& links,
+                         const FailureSet& failed);
+
+// The whole text report: the summary with the single points of failure
+// and whom they cut off, one line per scenario (wrapped where a line would
+// pass column 80), and the routes when asked.
+std::string resilienceText(const std::vector<std::string>& codes,
+                           const std::vector<TopologyLink>& links,
+                           const ResilienceReport& report);
+
+#endif  // TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
