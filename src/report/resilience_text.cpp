@@ -40,7 +40,7 @@ std::string wrapped(const std::string& lead,
   for (size_t i = 0; i < items.size(); ++i) {
     const std::string item = items[i] + (i + 1 < items.size() ? separator : "");
     const int width = displayWidth(item);
-    if (i > 0 && column + width > kColumns) {
+    if (column > indent && column + width > kColumns) {
       // The separator's trailing spaces stay at the end of the line.
       while (!text.empty() && text.back() == ' ') text.pop_back();
       text += '\n' + std::string(static_cast<size_t>(indent), ' ');
@@ -75,11 +75,13 @@ std::string scenarioLine(const std::vector<std::string>& codes,
                          const std::vector<TopologyLink>& links,
                          const ScenarioFigures& scenario) {
   std::string text;
+  const std::vector<std::string> labels =
+      failureLabels(codes, links, scenario.failed);
   const std::string label = failureLabel(codes, links, scenario.failed);
   std::string line = "  " + padded(label, kLabelColumns);
   if (displayWidth(label) > kLabelColumns) {
     // A long label stands alone; its figures go below it.
-    text = wrapped("  ", {label}, "", 4);
+    text = wrapped("  ", labels, "、", 4);
     line = std::string(2 + kLabelColumns, ' ');
   }
   line += rightAligned(std::to_string(scenario.parts), kFigureColumns) +
@@ -150,17 +152,26 @@ int displayWidth(const std::string& text) {
   return width;
 }
 
+std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
+                                       const std::vector<TopologyLink>& links,
+                                       const FailureSet& failed) {
+  std::vector<std::string> labels;
+  for (const int device : failed.devices) labels.push_back("设备 " + codes[device]);
+  for (const int link : failed.links) {
+    labels.push_back("链路 " + linkLabel(codes, links[link]));
+  }
+  if (labels.empty()) labels.emplace_back("（无）");
+  return labels;
+}
+
 std::string failureLabel(const std::vector<std::string>& codes,
                          const std::vector<TopologyLink>& links,
                          const FailureSet& failed) {
   std::string label;
-  for (const int device : failed.devices) {
-    label += (label.empty() ? "设备 " : "、设备 ") + codes[device];
+  for (const std::string& item : failureLabels(codes, links, failed)) {
+    label += (label.empty() ? "" : "、") + item;
   }
-  for (const int link : failed.links) {
-    label += (label.empty() ? "链路 " : "、链路 ") + linkLabel(codes, links[link]);
-  }
-  return label.empty() ? "（无）" : label;
+  return label;
 }
 
 std::string resilienceText(const std::vector<std::string>& codes,

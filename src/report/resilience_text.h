@@ -22,7 +22,11 @@ std::string failureLookupProblem(const FailureLookup& lookup);
 // UTF-8.
 int displayWidth(const std::string& text);
 
-// "设备 CODE" or "链路 A ── B（5ms）"; a scenario's failures joined by "、".
+// "设备 CODE" or "链路 A ── B（5ms）" for each failure, devices first, or
+// "（无）" for none; and the same joined by "、".
+std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
+                                       const std::vector<TopologyLink>& links,
+                                       const FailureSet& failed);
 std::string failureLabel(const std::vector<std::string>& codes,
                          const std::vector<TopologyLink>& links,
                          const FailureSet& failed);
