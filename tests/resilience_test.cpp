@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/resilience.h"
-#include "report/resilience_text.h"
+#include "graph.h"
+#include "resilience.h"
+#include "resilience_text.h"
 
 namespace {
 

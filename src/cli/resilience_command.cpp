@@ -1,10 +1,12 @@
-#include "cli/resilience_command.h"
+#include "resilience_command.h"
 
-#include <sstream>
 #include <vector>
 
-#include "report/resilience_json.h"
-#include "report/resilience_text.h"
+#include "failure_text.h"
+#include "resilience_json.h"
+#include "resilience_text.h"
+#include "topology_file.h"
+#include "travels.h"
 
 #ifndef TOPOPLAN_VERSION
 #error "TOPOPLAN_VERSION comes from the project version in CMakeLists.txt"
@@ -86,11 +88,9 @@ std::string parseCodes(const std::string& option, Words* words,
 // `errors`, when it refuses.
 bool loadTopology(const std::string& fileName, TopologyGraph* graph,
                   std::ostream& errors) {
-  // The loader reports success as well; only a refusal is worth showing.
-  std::ostringstream loaderReport;
-  loadGraphFromFile(graph, fileName.c_str(), loaderReport);
-  if (graph->deviceCount < 1) {
-    errors << loaderReport.str();
+  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), graph);
+  if (!outcome.loaded()) {
+    errors << describeLoadRefusal(outcome, fileName.c_str());
     return false;
   }
   return true;
@@ -119,7 +119,7 @@ int report(const ResilienceArguments& arguments, const TopologyGraph& graph,
     query.routeTo = findDevice(graph, arguments.routeTo);
     for (const std::string* code : {&arguments.routeFrom, &arguments.routeTo}) {
       if (findDevice(graph, *code) == -1) {
-        errors << kUnknownFailedDevice << *code << '\n';
+        errors << kDeviceNotFound << *code << '\n';
         return kResilienceBadArguments;
       }
     }

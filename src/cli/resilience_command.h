@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/resilience.h"
+#include "resilience.h"
 
 // Exit statuses.
 constexpr int kResilienceDone = 0;

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <new>
 
-#include "cli/resilience_command.h"
+#include "resilience_command.h"
 
 int main(int argc, char** argv) {
   // A closed pipe on standard output must come back as a failed write to

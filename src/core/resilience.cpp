@@ -1,4 +1,4 @@
-#include "core/resilience.h"
+#include "resilience.h"
 
 #include <algorithm>
 #include <climits>

@@ -24,7 +24,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/planned_core.h"
+#include "latency_matrix.h"
+#include "routes.h"
+#include "topology.h"
 
 // What fails together in one scenario.
 struct FailureSet {

@@ -1,4 +1,4 @@
-#include "report/resilience_json.h"
+#include "resilience_json.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/resilience.h"
+#include "resilience.h"
 
 using ResilienceJson = nlohmann::ordered_json;
 

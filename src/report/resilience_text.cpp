@@ -1,4 +1,4 @@
-#include "report/resilience_text.h"
+#include "resilience_text.h"
 
 namespace {
 
@@ -110,19 +110,6 @@ std::string routeLine(const std::vector<std::string>& codes,
 }
 
 }  // namespace
-
-std::string failureLookupProblem(const FailureLookup& lookup) {
-  switch (lookup.outcome) {
-    case FailureLookup::Outcome::kUnknownDevice:
-      return std::string(kUnknownFailedDevice) + lookup.device + "\n";
-    case FailureLookup::Outcome::kNoSuchLink:
-      return std::string(kNoSuchLink) + lookup.ends.first + " ── " +
-             lookup.ends.second + "\n";
-    case FailureLookup::Outcome::kFound:
-      break;
-  }
-  return "";
-}
 
 int displayWidth(const std::string& text) {
   int width = 0;

@@ -1,21 +1,12 @@
 // The resilience report as the Chinese text the command prints, laid out
-// for an 80-column terminal, and the refusals that the command and the
-// drawing share. Builds strings only: no files, no streams, no globals.
+// for an 80-column terminal. Builds strings only: no files, no streams, no globals.
 #ifndef TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
 #define TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
 
 #include <string>
 #include <vector>
 
-#include "core/resilience.h"
-
-// Refusals of a failure request, as lines; the codes follow.
-constexpr char kNoSuchLink[] = "✘ 链路不存在：";
-constexpr char kUnknownFailedDevice[] = "✘ 未找到设备：";
-
-// The refusal line (newline included) for a lookup that found no failure,
-// or "" for kFound.
-std::string failureLookupProblem(const FailureLookup& lookup);
+#include "resilience.h"
 
 // The columns `text` takes on a terminal: two for each CJK or full-width
 // character, one for any other character and for each byte that is not
