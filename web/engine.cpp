@@ -1,173 +1,296 @@
-// The analysis engine of the interactive page: the topology loader and the
-// analyses of the console programs, compiled to WebAssembly. The page's
-// script only draws and wires clicks to these entry points; every answer
-// is JSON text in the shapes of `topoplan-resilience --json`, or
-// {"error": MESSAGE} with the programs' own refusal text.
+// The analysis engine of the interactive page: the topology file's parser,
+// the core's analyses and the resilience report's JSON shapes, compiled to
+// WebAssembly. The page's script only draws and wires clicks to these
+// entry points. Every answer is JSON text: the value in the shape
+// `topoplan-resilience --json` gives it, or {"error": MESSAGE} with the
+// programs' own refusal line.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "device.h"
+#include "failure_text.h"
 #include "latency_matrix.h"
 #include "plans.h"
-#include "routes.h"
+#include "resilience.h"
+#include "resilience_json.h"
 #include "topology.h"
 #include "topology_file.h"
 #include "travels.h"  // the refusal texts the menu prints
 
 namespace {
 
-using nlohmann::json;
-
-// The page's one topology, loaded once from the bytes the page embeds,
-// and its latency matrix.
-TopologyGraph topology = {};
-LatencyMatrix latency(0);
+// The page's one topology, loaded once from the bytes the page embeds, and
+// what every question about it starts from. Written by topoplan_load only.
+struct LoadedTopology {
+  TopologyGraph graph = {};
+  std::vector<TopologyLink> links;  // in the saved file's order
+  std::vector<std::string> codes;   // by device index
+  LatencyMatrix latency{0};
+  bool negative = false;  // a negative link: no routes, no scenarios
+  IntactNetwork intact;   // analysed only without a negative link
+};
+LoadedTopology loaded;
 
 // The text of the last answer; the page copies it out before calling again.
 std::string answer;
 
 constexpr char kEmbeddedFile[] = "（页面内嵌的拓扑文件）";
 constexpr char kNotLoaded[] = "✘ 拓扑尚未加载！";
-constexpr char kNoFailureAnalysis[] =
-    "✘ 本引擎未带故障分析，无法模拟故障！";
+constexpr char kBadFailure[] =
+    "✘ 故障参数格式错误：应为 {\"devices\": [代号...], \"links\": [[代号, "
+    "代号]...]}";
 
-const char* reply(const json& value) {
-  // Descriptions are bytes from a file; anything that is not UTF-8 shows
-  // as U+FFFD rather than stopping the answer.
-  answer = value.dump(-1, ' ', false, json::error_handler_t::replace);
+const char* reply(const ResilienceJson& value) {
+  // Codes and descriptions are bytes from a file; anything that is not
+  // UTF-8 shows as U+FFFD rather than stopping the answer.
+  answer = value.dump(-1, ' ', false, ResilienceJson::error_handler_t::replace);
   return answer.c_str();
 }
 
-const char* refuse(const std::string& message) {
-  return reply(json{{"error", message}});
+const char* refuse(std::string message) {
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  return reply({{"error", message}});
 }
 
-std::string codeOf(int index) { return topology.devices[index].code; }
-
-// True when `failedText` names no failure at all. The failure analysis is
-// what applies failures; until then only the intact network is answered.
-bool failsNothing(const char* failedText) {
-  const json failed = json::parse(failedText, nullptr, false);
-  if (failed.is_discarded() || failed.is_null()) return true;
-  for (const char* key : {"devices", "links"}) {
-    if (failed.contains(key) && !failed[key].empty()) return false;
+bool isCodeList(const ResilienceJson& value, size_t size = 0) {
+  if (!value.is_array() || (size != 0 && value.size() != size)) return false;
+  for (const ResilienceJson& item : value) {
+    if (!item.is_string()) return false;
   }
   return true;
 }
 
-json deviceRoute(const std::vector<int>& hops, int latency) {
-  json devices = json::array();
-  for (const int hop : hops) devices.push_back(codeOf(hop));
-  return json{{"latency", latency}, {"devices", devices}};
+// Reads {"devices": [CODE...], "links": [[CODE, CODE]...]} (either key may
+// be missing; empty text or null fails nothing) into `request`. False when
+// the text has another shape.
+bool readFailureRequest(const char* text, FailureRequest* request) {
+  const ResilienceJson failed = ResilienceJson::parse(text, nullptr, false);
+  if (failed.is_null() || (failed.is_discarded() && text[0] == '\0')) {
+    return true;
+  }
+  if (!failed.is_object()) return false;
+  const auto devices = failed.find("devices");
+  if (devices != failed.end()) {
+    if (!isCodeList(*devices)) return false;
+    for (const ResilienceJson& code : *devices) {
+      request->devices.push_back(code.get<std::string>());
+    }
+  }
+  const auto links = failed.find("links");
+  if (links != failed.end()) {
+    if (!links->is_array()) return false;
+    for (const ResilienceJson& ends : *links) {
+      if (!isCodeList(ends, 2)) return false;
+      request->links.emplace_back(ends[0].get<std::string>(),
+                                  ends[1].get<std::string>());
+    }
+  }
+  return true;
+}
+
+// Resolves the page's failure argument to a failure set; the refusal line
+// otherwise.
+std::string lookUp(const char* text, FailureSet* failed) {
+  FailureRequest request;
+  if (!readFailureRequest(text, &request)) return kBadFailure;
+  const FailureLookup lookup =
+      lookUpFailures(loaded.graph, loaded.links, request);
+  if (lookup.outcome != FailureLookup::Outcome::kFound) {
+    return failureLookupProblem(lookup);
+  }
+  *failed = lookup.failed;
+  return "";
+}
+
+// The refusal of a question about routes or failures, or "".
+std::string routeRefusal() {
+  if (loaded.graph.deviceCount < 1) return kNotLoaded;
+  if (loaded.negative) return kNegativeLatency;
+  return "";
+}
+
+// The topology without the failed devices and links, renumbered in index
+// order. Links are added last one first, so the survivors keep their
+// order in the saved file's list and, of parallel links, the first added
+// stays first: the plans see the scenario as they would see it saved and
+// loaded again.
+void buildSurvivors(const FailureSet& failed, TopologyGraph* survivors) {
+  std::vector<int> newIndex(static_cast<size_t>(loaded.graph.deviceCount), -1);
+  size_t nextFailed = 0;
+  for (int i = 0; i < loaded.graph.deviceCount; ++i) {
+    if (nextFailed < failed.devices.size() && failed.devices[nextFailed] == i) {
+      ++nextFailed;
+      continue;
+    }
+    newIndex[i] = survivors->deviceCount;
+    survivors->devices[survivors->deviceCount] = loaded.graph.devices[i];
+    survivors->devices[survivors->deviceCount++].firstArc = nullptr;
+  }
+  for (int position = static_cast<int>(loaded.links.size()) - 1; position >= 0;
+       --position) {
+    const TopologyLink& link = loaded.links[position];
+    const bool linkFailed = std::binary_search(
+        failed.links.begin(), failed.links.end(), position);
+    if (linkFailed || newIndex[link.from] == -1 || newIndex[link.to] == -1) {
+      continue;
+    }
+    addLink(survivors, newIndex[link.from], newIndex[link.to], link.latency);
+    ++survivors->linkCount;
+  }
+}
+
+ResilienceJson planJson(const TopologyGraph& g, const LatencyMatrix& matrix,
+                        bool prim) {
+  const CablingPlan plan =
+      prim ? computePrimPlan(matrix) : computeKruskalPlan(g);
+  ResilienceJson links = ResilienceJson::array();
+  for (const PlanLink& link : plan.links) {
+    links.push_back({g.devices[link.from].code, g.devices[link.to].code,
+                     link.latency, link.accepted});
+  }
+  return {{"total", plan.totalLatency},
+          {"connected", plan.connected},
+          {"links", std::move(links)}};
 }
 
 }  // namespace
 
 extern "C" {
 
-// Loads the topology file held in `bytes` with the loader of option 10 and
-// builds its latency matrix. Answers {"devices": [CODE...], "links":
-// [[CODE, CODE, LATENCY]...]} in device index order and in the order of
-// the saved file's link lines, which is the order the drawing numbers
-// them in.
+// Loads the topology file held in `bytes` with the parser of option 10.
+// Answers {"devices": [CODE...], "links": [[CODE, CODE, LATENCY]...]} in
+// device index order and in the saved file's link order, the order the
+// drawing numbers its devices and links in.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
-  releaseArcs(&topology);
-  topology = {};
+  releaseArcs(&loaded.graph);
+  loaded = LoadedTopology();
   std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
-  const LoadOutcome outcome = parseTopology(file, &topology);
+  const LoadOutcome outcome = parseTopology(file, &loaded.graph);
   if (!outcome.loaded()) {
     return refuse(describeLoadRefusal(outcome, kEmbeddedFile));
   }
-  latency = latencyMatrixOf(topology);
-  json devices = json::array();
-  for (int i = 0; i < topology.deviceCount; ++i) devices.push_back(codeOf(i));
-  json links = json::array();
-  for (const TopologyLink& link : listLinks(topology)) {
-    links.push_back({codeOf(link.from), codeOf(link.to), link.latency});
+  loaded.links = listLinks(loaded.graph);
+  loaded.codes = deviceCodes(loaded.graph);
+  loaded.latency = latencyMatrixOf(loaded.graph);
+  loaded.negative = hasNegativeLink(loaded.links);
+  if (!loaded.negative) {
+    loaded.intact = analyseIntact(loaded.graph.deviceCount, loaded.links);
   }
-  return reply(json{{"devices", devices}, {"links", links}});
+  ResilienceJson links = ResilienceJson::array();
+  for (const TopologyLink& link : loaded.links) {
+    links.push_back(linkJson(loaded.codes, link));
+  }
+  return reply({{"devices", loaded.codes}, {"links", std::move(links)}});
 }
 
-// The device detail of option 8 for the lowest-index device named `code`.
+// The device detail of option 8 for the lowest-index device named `code`:
+// {"code", "description", "layer", "ports", "uptime", "neighbours":
+// [[CODE, LATENCY]...]}, neighbours in list order.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
-  if (topology.deviceCount < 1) return refuse(kNotLoaded);
-  const int index = findDevice(topology, code);
+  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
+  const int index = findDevice(loaded.graph, code);
   if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
-  const DeviceEntry& device = topology.devices[index];
-  json neighbours = json::array();
-  for (const Neighbour& neighbour : neighboursOf(topology, index)) {
-    neighbours.push_back({codeOf(neighbour.device), neighbour.latency});
+  const DeviceEntry& device = loaded.graph.devices[index];
+  ResilienceJson neighbours = ResilienceJson::array();
+  for (const Neighbour& neighbour : neighboursOf(loaded.graph, index)) {
+    neighbours.push_back({loaded.codes[neighbour.device], neighbour.latency});
   }
-  return reply(json{{"code", device.code},
-                    {"description", device.description},
-                    {"layer", layerName(layerOf(device.code))},
-                    {"ports", device.ports},
-                    {"uptime", device.uptime},
-                    {"neighbours", neighbours}});
+  return reply({{"code", device.code},
+                {"description", device.description},
+                {"layer", layerName(layerOf(device.code))},
+                {"ports", device.ports},
+                {"uptime", device.uptime},
+                {"neighbours", std::move(neighbours)}});
 }
 
-// The fastest route as option 5 finds it.
+// The fastest route and its backup, with `failed` down.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
                                                 const char* to,
-                                                const char* failed) {
-  if (topology.deviceCount < 1) return refuse(kNotLoaded);
-  if (!failsNothing(failed)) return refuse(kNoFailureAnalysis);
-  const int start = findDevice(topology, from);
-  const int end = findDevice(topology, to);
+                                                const char* failedText) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  const int start = findDevice(loaded.graph, from);
+  const int end = findDevice(loaded.graph, to);
   if (start == -1 || end == -1) {
     return refuse(std::string(kDeviceNotFound) + (start == -1 ? from : to));
   }
-  if (hasNegativeLatency(latency)) return refuse(kNegativeLatency);
-  static FloydRoutes routes;  // too large for the stack
-  routes = computeFloydRoutes(latency);
-  json primary = nullptr;
-  if (start == end) {
-    primary = deviceRoute({start}, 0);
-  } else if (routes.distance[start][end] <= kLargestLatency) {
-    primary = deviceRoute(unfoldRoute(routes, start, end),
-                          routes.distance[start][end]);
-  }
-  return reply(json{{"from", codeOf(start)},
-                    {"to", codeOf(end)},
-                    {"primary", primary},
-                    {"backup", nullptr}});
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  return reply(routeJson(
+      loaded.codes, routeWithBackup(loaded.graph.deviceCount, loaded.links,
+                                    failed, start, end)));
 }
 
-// The cabling plan of option 7 by "prim" or "kruskal".
+// One scenario's figures against the intact network.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  return reply(scenarioJson(loaded.codes, loaded.links,
+                            scenarioFigures(loaded.intact, failed)));
+}
+
+// The devices a scenario cuts off from the largest piece of their part,
+// as [CODE...] in index order.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* failedText) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  ResilienceJson codes = ResilienceJson::array();
+  for (const int device :
+       cutOffDevices(loaded.graph.deviceCount, loaded.links, failed)) {
+    codes.push_back(loaded.codes[device]);
+  }
+  return reply(codes);
+}
+
+// The single points of failure of the intact network: {"cut_devices",
+// "cut_links"} as the report gives them.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  ResilienceReport report;
+  report.deviceCount = loaded.graph.deviceCount;
+  report.linkCount = static_cast<int>(loaded.links.size());
+  report.singlePoints =
+      findSinglePoints(loaded.graph.deviceCount, loaded.links);
+  const ResilienceJson risks = risksJson(loaded.codes, loaded.links, report);
+  return reply({{"cut_devices", risks["cut_devices"]},
+                {"cut_links", risks["cut_links"]}});
+}
+
+// The cabling plan of option 7 by "prim" or "kruskal", over the network
+// that survives `failed`: {"total", "connected", "links": [[CODE, CODE,
+// LATENCY, ACCEPTED]...]} in the order the plan considered them.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
-                                               const char* failed) {
-  if (topology.deviceCount < 1) return refuse(kNotLoaded);
-  if (!failsNothing(failed)) return refuse(kNoFailureAnalysis);
+                                               const char* failedText) {
+  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
   const std::string name = algorithm;
   if (name != "prim" && name != "kruskal") {
-    return refuse("✘ 未知的布线算法：" + name);
+    return refuse("✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）");
   }
-  const CablingPlan plan = name == "prim" ? computePrimPlan(latency)
-                                          : computeKruskalPlan(topology);
-  json links = json::array();
-  for (const PlanLink& link : plan.links) {
-    links.push_back(
-        {codeOf(link.from), codeOf(link.to), link.latency, link.accepted});
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  if (failed.devices.empty() && failed.links.empty()) {
+    return reply(planJson(loaded.graph, loaded.latency, name == "prim"));
   }
-  return reply(json{{"total", plan.totalLatency},
-                    {"connected", plan.connected},
-                    {"links", links}});
-}
-
-EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* /*failed*/) {
-  return refuse(kNoFailureAnalysis);
-}
-
-EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* /*failed*/) {
-  return refuse(kNoFailureAnalysis);
-}
-
-EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
-  return refuse(kNoFailureAnalysis);
+  TopologyGraph survivors = {};
+  buildSurvivors(failed, &survivors);
+  const ResilienceJson plan =
+      planJson(survivors, latencyMatrixOf(survivors), name == "prim");
+  releaseArcs(&survivors);
+  return reply(plan);
 }
 
 }  // extern "C"

@@ -108,9 +108,10 @@
     const route = api.route(state.from, state.to, failsAnything() ? failed() : undefined);
     mark([deviceElement(route.from), deviceElement(route.to)], 'endpoint');
     const lines = [];
+    const sameDevice = route.primary !== null && route.primary.devices.length === 1;
     if (route.primary === null) {
       lines.push('从 ' + route.from + ' 到 ' + route.to + ' 不可达（无连通路径）！');
-    } else if (route.from === route.to && route.primary.devices.length === 1) {
+    } else if (sameDevice) {
       lines.push('起点和终点相同，延迟为0。');
     } else {
       markRoute(route.primary, 'route');
@@ -119,10 +120,11 @@
     }
     if (route.backup !== null) {
       markRoute(route.backup, 'backup');
-      lines.push('备用路径：' + routeText(route.backup),
-        '备用路径延迟：' + route.backup.latency + 'ms');
-    } else if (route.primary !== null && route.primary.devices.length > 1) {
-      lines.push('无备用路径（不与最优路径共用链路的路径不存在）');
+      lines.push('备用路由（' + route.backup.latency + 'ms）：' + routeText(route.backup));
+    } else if (sameDevice) {
+      lines.push('备用路由：无（起点和终点相同）');
+    } else if (route.primary !== null) {
+      lines.push('备用路由：无（没有不与最优路由共用链路的路由）');
     }
     setText('route-result', lines);
   }
@@ -157,8 +159,9 @@
     setText('plan-result', lines);
   }
 
+  const linkLabel = (link) => link[0] + ' ── ' + link[1] + '（' + link[2] + 'ms）';
+
   function drawFailures() {
-    const lines = [];
     for (const code of state.failedDevices) deviceElement(code).classList.add('failed');
     for (const [a, b] of state.failedLinks) mark(linksBetween(a, b), 'failed');
     if (!failsAnything()) {
@@ -166,18 +169,20 @@
       return;
     }
     const scenario = api.scenario(failed());
-    for (const code of api.cutOff(failed())) mark([deviceElement(code)], 'cut');
-    const names = scenario.failed.devices.concat(
-      scenario.failed.links.map((link) => link[0] + '─' + link[1] + '(' + link[2] + 'ms)'));
-    lines.push('故障：' + names.join('、'),
-      '连通部分：' + scenario.parts,
-      '失去连通的设备对：' + scenario.lost_pairs,
-      '延迟变大的设备对：' + scenario.slower_pairs);
+    const cutOff = api.cutOff(failed());
+    for (const code of cutOff) mark([deviceElement(code)], 'cut');
+    const names = scenario.failed.devices.map((code) => '设备 ' + code).concat(
+      scenario.failed.links.map((link) => '链路 ' + linkLabel(link)));
     const worst = scenario.worst;
-    lines.push(worst === null ? '最大延迟增加：无'
-      : '最大延迟增加：' + worst.from + ' → ' + worst.to + '  ' +
-        worst.before + 'ms → ' + worst.after + 'ms');
-    setText('scenario-result', lines);
+    setText('scenario-result', [
+      '故障：' + names.join('、'),
+      '连通分区：' + scenario.parts + ' 个',
+      '断开（不再可达的设备对）：' + scenario.lost_pairs + ' 对',
+      '变慢（延迟变大的设备对）：' + scenario.slower_pairs + ' 对',
+      '最大变慢：' + (worst === null ? '—' : worst.from + ' ↔ ' + worst.to + ' ' +
+        worst.before + 'ms → ' + worst.after + 'ms'),
+      '切断：' + (cutOff.length === 0 ? '—' : cutOff.join('、')),
+    ]);
   }
 
   function drawRisks() {
@@ -188,13 +193,16 @@
     const risks = api.risks();
     for (const code of risks.cut_devices) deviceElement(code).classList.add('risk');
     for (const [a, b] of risks.cut_links) mark(linksBetween(a, b), 'risk');
-    const lines = [];
-    lines.push(risks.cut_devices.length === 0 ? '没有单点故障设备。'
-      : '⚠ 单点故障设备：' + risks.cut_devices.join('、'));
-    lines.push(risks.cut_links.length === 0 ? '没有单点故障链路。'
-      : '⚠ 单点故障链路：' + risks.cut_links.map(
-        (link) => link[0] + '─' + link[1] + '(' + link[2] + 'ms)').join('、'));
-    setText('risk-result', lines);
+    const count = risks.cut_devices.length + risks.cut_links.length;
+    if (count === 0) {
+      setText('risk-result', ['✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。']);
+      return;
+    }
+    const line = (what, failure) => '⚠ ' + what + '：故障后切断 ' + api.cutOff(failure).join('、');
+    setText('risk-result', ['单点故障共 ' + count + ' 处：'].concat(
+      risks.cut_devices.map((code) => line('设备 ' + code, { devices: [code] })),
+      risks.cut_links.map((link) => line('链路 ' + linkLabel(link),
+        { links: [[link[0], link[1]]] }))));
   }
 
   // Redraws everything from the state; the page's one drawing path.
