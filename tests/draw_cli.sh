@@ -58,6 +58,18 @@ check 0 "--route 起点 终点" --help
 check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
 
+# The page refuses as the pictures do; a build without the page engine
+# refuses every page, saying what is missing.
+"$draw" -o probe.html apart.txt 2>/dev/null && engine=yes || engine=no
+rm -f probe.html
+if [ "$engine" = yes ]; then
+  check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.html empty.txt
+  check 1 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
+  DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.html campus.txt
+else
+  check 1 "✘ 本程序构建时未找到 emscripten" -o out.html campus.txt
+fi
+
 leftovers=$(ls -A | grep -v -e '\.txt$')
 [ -z "$leftovers" ] || fail "failures left files behind: $leftovers"
 
@@ -70,6 +82,17 @@ for code in $(sed -n '2,9p' campus.txt | cut -d' ' -f1); do
 done
 "$draw" --route AR-D SV -o campus.png campus.txt || fail "PNG rendering failed"
 [ "$(head -c 4 campus.png | tail -c 3)" = PNG ] || fail "campus.png is no PNG"
-[ "$(ls -A | grep -c -v -e '\.txt$')" -eq 2 ] || fail "stray files: $(ls -A)"
+pictures=2
+if [ "$engine" = yes ]; then
+  # The page: the drawing inline with every device and link addressable,
+  # the route it opens with, and no XML prologue inside the HTML.
+  "$draw" --route AR-D SV -o campus.html campus.txt || fail "page rendering failed"
+  for part in 'id="device7"' 'id="link9"' '"route":["AR-D","SV"]' 'createTopoplanEngine'; do
+    grep -qF "$part" campus.html || fail "campus.html lacks $part"
+  done
+  grep -q '<?xml' campus.html && fail "campus.html holds an XML prologue"
+  pictures=3
+fi
+[ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
 
 [ "$failures" -eq 0 ] && echo "draw_cli: every check passed"

@@ -1,0 +1,348 @@
+// The interactive page in real headless Chromium, driven through the
+// DevTools protocol: the built-in network's page opened from disk with
+// every network request refused, the planner's questions asked through
+// the page's controls, and each figure checked against what the menu and
+// topoplan-resilience --json print for the same question. Then a network
+// with unconnected parts, a single device, and the 40-device full mesh
+// for size and speed.
+//
+// Usage: node page_test.js TOPOPLAN TOPOPLAN_DRAW TOPOPLAN_RESILIENCE
+//          MESH_GENERATOR SCREENSHOT.png
+'use strict';
+
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const [topoplan, draw, resilience, meshGenerator, screenshot] =
+  process.argv.slice(2).map((argument) => path.resolve(argument));
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'topoplan-page-'));
+const results = { passed: 0, failed: 0 };
+
+async function check(name, body) {
+  try {
+    await body();
+    results.passed += 1;
+    console.log('ok   ' + name);
+  } catch (error) {
+    results.failed += 1;
+    console.log('FAIL ' + name + '\n     ' + String(error.message).replace(/\n/g, '\n     '));
+  }
+}
+
+// ---- The programs' own answers.
+const menu = (input) => execFileSync(topoplan, { cwd: scratch, input }).toString();
+const report = (file, ...args) => JSON.parse(execFileSync(resilience,
+  ['--json', ...args, file], { cwd: scratch }).toString());
+
+function menuRoute(out) {
+  const section = out.split('最优路径：\n')[1].split('\n\n')[0];
+  const hops = section.split('\n').map((line) => line.trim().split(' ── '));
+  return { latency: Number(/最短延迟：(\d+)ms/.exec(out)[1]),
+           devices: [hops[0][0]].concat(hops.map((hop) => hop[1])) };
+}
+
+function menuPlan(out, algorithm) {
+  const section = out.split('（' + algorithm + '算法）')[1].split('MST总延迟：');
+  const links = [...section[0].matchAll(/(✅ |❌ )?(选中|跳过)  (\S+) ── (\S+)  \(延迟:(-?\d+)ms\)/g)]
+    .map((m) => [m[3], m[4], Number(m[5]), m[2] === '选中']);
+  return { total: Number(/^(-?\d+)ms/.exec(section[1])[1]), links };
+}
+
+function menuDevice(out) {
+  const section = out.split('========== 设备详情 ==========\n')[1].split('\n====')[0];
+  return section.split('\n').map((line) => line.trim());
+}
+
+function writeTopology(name, text) {
+  fs.writeFileSync(path.join(scratch, name), text);
+  return name;
+}
+
+function makePage(topologyFile) {
+  const page = topologyFile.replace(/\.txt$/, '.html');
+  // dot's layout warnings on the full mesh are no concern here.
+  execFileSync(draw, ['-o', page, topologyFile], { cwd: scratch, stdio: 'pipe' });
+  return path.join(scratch, page);
+}
+
+// ---- The browser, with no way out to any network.
+let browser = null;
+const requests = [];
+
+async function open(file) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1280, height: 860 });
+  await page.setRequestInterception(true);
+  page.on('request', (request) => {
+    // The page itself, and the engine's module held in a data: URL.
+    const url = request.url();
+    if (url === 'file://' + file || url.startsWith('data:')) {
+      request.continue();
+    } else {
+      requests.push(url.slice(0, 100));
+      request.abort();
+    }
+  });
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  page.errors = errors;
+  await page.goto('file://' + file);
+  await page.waitForFunction('window.topoplanPage.ready || ' +
+    'document.getElementById("engine-status").classList.contains("error")', { timeout: 15000 });
+  return page;
+}
+
+const text = (page, id) => page.$eval('#' + id, (element) => element.innerText);
+const classed = (page, name) => page.$$eval('.' + name, (elements) => elements.map((e) => e.id));
+// Keyboard focus on a drawn element, as Tab would put it there.
+const focus = (page, id) => page.$eval('#' + id, (element) => element.focus());
+const api = (page, call, ...args) =>
+  page.evaluate((c, a) => window.topoplan[c](...a), call, args);
+
+// The time one interaction takes in the page, from the event to the end
+// of its drawing, as the page's own clock reads it.
+function timed(page, selector, how) {
+  return page.evaluate((s, h) => {
+    const element = document.querySelector(s);
+    const started = performance.now();
+    if (h === 'click') {
+      element.dispatchEvent(new MouseEvent('click', { bubbles: true }));
+    } else {
+      element.value = h;
+      element.dispatchEvent(new Event('change', { bubbles: true }));
+    }
+    return performance.now() - started;
+  }, selector, how);
+}
+
+async function campus() {
+  menu('1 9 campus.txt 0\n');
+  const file = makePage('campus.txt');
+  const page = await open(file);
+  const linkId = (a, b) => page.evaluate((x, y) => {
+      const label = '链路 ' + x + '─' + y + ' ';
+      return [...document.querySelectorAll('.edge')].find(
+        (e) => e.getAttribute('aria-label').startsWith(label)).id;
+    }, a, b);
+
+  await check('campus page: the engine starts from disk with no request', async () => {
+    assert.match(await text(page, 'engine-status'), /共8台设备，10条链路/);
+    assert.deepEqual(requests, []);
+    assert.deepEqual(page.errors, []);
+  });
+
+  await check('route AR-D to SV as option 5 and the resilience report give it', async () => {
+    await page.select('#route-from', 'AR-D');
+    await page.select('#route-to', 'SV');
+    const shown = await text(page, 'route-result');
+    assert.match(shown, /最优路径：AR-D → DR-B → DR-A → AR-T → SV\n最短延迟：20ms/);
+    assert.match(shown, /备用路由（25ms）：AR-D → SV/);
+    const fromMenu = menuRoute(menu('10 campus.txt 2 5 AR-D SV 0\n'));
+    const route = await api(page, 'route', 'AR-D', 'SV');
+    assert.deepEqual(route.primary, fromMenu);
+    assert.deepEqual(route, report('campus.txt', '--route', 'AR-D', 'SV').route);
+    assert.equal((await classed(page, 'route')).length, 4);
+    assert.equal((await classed(page, 'backup')).length, 1);
+  });
+
+  const menuPlans = menu('10 campus.txt 2 7 0\n');
+  await check('Prim: 26 ms over 7 links, as option 7 prints it', async () => {
+    await page.click('input[name=plan][value=prim]');
+    const shown = await text(page, 'plan-result');
+    assert.match(shown, /（Prim算法）\n选中 7 条链路\nMST总延迟：26ms/);
+    const plan = await api(page, 'plan', 'prim');
+    assert.deepEqual({ total: plan.total, links: plan.links }, menuPlan(menuPlans, 'Prim'));
+    assert.equal((await classed(page, 'plan')).length, 7);
+  });
+
+  await check('Kruskal lists its skipped link as option 7 does', async () => {
+    await page.click('input[name=plan][value=kruskal]');
+    assert.match(await text(page, 'plan-result'), /❌ 跳过  DR-A ── AR-L  \(延迟:4ms\)/);
+    const plan = await api(page, 'plan', 'kruskal');
+    assert.deepEqual({ total: plan.total, links: plan.links }, menuPlan(menuPlans, 'Kruskal'));
+    await page.click('input[name=plan][value=prim]');
+  });
+
+  const crFw = await linkId('CR', 'FW');
+  await check('failing CR-FW by keyboard cuts FW off', async () => {
+    await focus(page, crFw);
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await classed(page, 'failed'), [crFw]);
+    assert.deepEqual(await classed(page, 'cut'), ['device7']);
+    const failed = { links: [['CR', 'FW']] };
+    assert.deepEqual(await api(page, 'scenario', failed),
+      report('campus.txt', '--fail-link', 'CR', 'FW').scenarios[0]);
+    assert.match(await text(page, 'scenario-result'), /连通分区：2 个\n断开（不再可达的设备对）：7 对/);
+  });
+
+  await check('failing DR-A by mouse as well: figures, route and plan recomputed', async () => {
+    await page.click('input[name=click][value=fail]');
+    await page.click('#device1');
+    const failed = { devices: ['DR-A'], links: [['CR', 'FW']] };
+    const expected = report('campus.txt', '--fail-device', 'DR-A', '--fail-link', 'CR', 'FW',
+      '--route', 'AR-D', 'SV');
+    assert.deepEqual(await api(page, 'scenario', failed), expected.scenarios[0]);
+    assert.deepEqual(await api(page, 'route', 'AR-D', 'SV', failed), expected.route);
+    const shown = await text(page, 'scenario-result');
+    assert.match(shown, /连通分区：2 个\n断开（不再可达的设备对）：6 对\n变慢（延迟变大的设备对）：9 对\n最大变慢：CR ↔ AR-T 8ms → 38ms/);
+    assert.match(await text(page, 'route-result'), /最优路径：AR-D → SV\n最短延迟：25ms\n备用路由：无/);
+    // The menu's plan of the same network saved without DR-A and CR-FW.
+    const survivors = fs.readFileSync(path.join(scratch, 'campus.txt'), 'utf8').trim().split('\n')
+      .filter((line) => !/^DR-A |^CR FW | DR-A /.test(line)).slice(1);
+    const links = survivors.filter((line) => line.split(' ').length === 3).length;
+    writeTopology('survivors.txt', [`7 ${links}`].concat(survivors).join('\n') + '\n');
+    const fromMenu = menuPlan(menu('10 survivors.txt 2 7 0\n'), 'Prim');
+    const plan = await api(page, 'plan', 'prim', failed);
+    assert.deepEqual({ total: plan.total, links: plan.links }, fromMenu);
+    assert.match(await text(page, 'plan-result'), new RegExp('MST总延迟：' + fromMenu.total + 'ms'));
+  });
+
+  await check('clicking a failed element again restores it', async () => {
+    await page.click('#device1');
+    await focus(page, crFw);
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await classed(page, 'failed'), []);
+    assert.equal(await text(page, 'scenario-result'), '当前没有故障。');
+    await page.click('input[name=click][value=select]');
+  });
+
+  await check('single points of failure as the resilience report gives them', async () => {
+    await page.click('#show-risks');
+    const risks = await api(page, 'risks');
+    const expected = report('campus.txt');
+    assert.deepEqual(risks, { cut_devices: expected.cut_devices, cut_links: expected.cut_links });
+    assert.deepEqual(await classed(page, 'risk'), ['device0', crFw]);
+    assert.match(await text(page, 'risk-result'), /⚠ 设备 CR：故障后切断 FW/);
+  });
+
+  await check('device detail on hover, as option 8 shows it', async () => {
+    await page.hover('#device2');
+    const shown = (await text(page, 'device-detail')).split('\n').map((l) => l.trim())
+      .filter((l) => l !== '');
+    const fromMenu = menuDevice(menu('10 campus.txt 8 DR-B 0\n'));
+    // The page puts each label and its value on lines of their own.
+    const pairs = [];
+    for (let i = 0; i + 1 < shown.length; i += 2) pairs.push(shown[i] + shown[i + 1]);
+    assert.deepEqual(pairs, fromMenu.map((line) => line.replace(/\s+$/, '')));
+  });
+
+  await check('everything is reachable by Tab, with a visible focus', async () => {
+    const stops = await page.$$eval('[tabindex="0"]', (elements) => elements.length);
+    assert.equal(stops, 8 + 10);
+    await focus(page, 'device0');
+    await page.keyboard.press('Tab');
+    const focused = await page.evaluate(() => {
+      const element = document.activeElement;
+      return { stop: element.getAttribute('tabindex'),
+               stroke: getComputedStyle(element.querySelector('path')).stroke };
+    });
+    assert.deepEqual(focused, { stop: '0', stroke: 'rgb(26, 115, 232)' });
+  });
+
+  await page.select('#route-from', 'AR-D');
+  await page.select('#route-to', 'SV');
+  await page.mouse.move(0, 0);
+  await page.screenshot({ path: screenshot });
+  await page.close();
+}
+
+async function unusual() {
+  const cases = [
+    { name: 'unconnected parts', file: 'apart.txt',
+      text: '4 2\nCR core 4 x\nSV sv 8 y\nAR-T a 2 z\nAR-L b 2 w\nCR SV 5\nAR-T AR-L 3\n',
+      from: 'CR', to: 'AR-T', route: /从 CR 到 AR-T 不可达（无连通路径）！/,
+      plan: /\(图不连通，布线无法覆盖所有设备\)/ },
+    { name: 'one device', file: 'one.txt', text: '1 0\nCR core 4 x\n',
+      from: 'CR', to: 'CR', route: /起点和终点相同，延迟为0。\n备用路由：无（起点和终点相同）/,
+      plan: /MST总延迟：0ms/ },
+  ];
+  for (const c of cases) {
+    writeTopology(c.file, c.text);
+    const page = await open(makePage(c.file));
+    await check(c.name + ': route, plan and risks as the programs give them', async () => {
+      assert.deepEqual(page.errors, []);
+      await page.select('#route-from', c.from);
+      await page.select('#route-to', c.to);
+      await page.click('input[name=plan][value=prim]');
+      await page.click('#show-risks');
+      assert.match(await text(page, 'route-result'), c.route);
+      assert.match(await text(page, 'plan-result'), c.plan);
+      const expected = report(c.file, '--route', c.from, c.to);
+      assert.deepEqual(await api(page, 'route', c.from, c.to), expected.route);
+      assert.deepEqual(await api(page, 'risks'),
+        { cut_devices: expected.cut_devices, cut_links: expected.cut_links });
+    });
+    await page.close();
+  }
+}
+
+async function mesh() {
+  fs.writeFileSync(path.join(scratch, 'mesh.txt'), execFileSync(meshGenerator));
+  const file = makePage('mesh.txt');
+  const size = fs.statSync(file).size;
+  const page = await open(file);
+  const timings = {};
+  const steps = [
+    ['起点 N01', '#route-from', 'N01'], ['终点 N40', '#route-to', 'N40'],
+    ['Prim', 'input[name=plan][value=prim]', 'click'],
+    ['Kruskal', 'input[name=plan][value=kruskal]', 'click'],
+    ['链路故障', '#link0', 'click'],
+    ['单点故障', '#show-risks', 'click'],
+    ['恢复', '#restore-all', 'click'],
+    ['设备故障模式', 'input[name=click][value=fail]', 'click'],
+    ['设备故障', '#device5', 'click'],
+  ];
+  for (const [name, selector, how] of steps) {
+    // The slowest of three tries: the figure a user could meet.
+    const runs = [];
+    for (let i = 0; i < 3; ++i) {
+      runs.push(await timed(page, selector, how));
+      if (how === 'click' && (selector.startsWith('#link') || selector.startsWith('#device') ||
+          selector === '#show-risks')) {
+        runs.push(await timed(page, selector, how));  // and back again
+      }
+    }
+    timings[name] = Math.max(...runs);
+  }
+  console.log('mesh page: ' + size + ' bytes; slowest interaction times (ms): ' +
+    Object.entries(timings).map(([n, t]) => n + ' ' + t.toFixed(1)).join(', '));
+  await check('the 40-device mesh page is at most 1 MB', async () => {
+    assert.ok(size <= 1024 * 1024, size + ' bytes');
+  });
+  await check('every interaction on the mesh page takes under 50 ms', async () => {
+    for (const [name, ms] of Object.entries(timings)) assert.ok(ms < 50, name + ': ' + ms + ' ms');
+    assert.deepEqual(page.errors, []);
+  });
+  await page.close();
+}
+
+(async () => {
+  browser = await puppeteer.launch({
+    executablePath: process.env.TOPOPLAN_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: path.join(scratch, 'chromium-profile'),
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  console.log('browser: ' + await browser.version());
+  try {
+    await campus();
+    await unusual();
+    await mesh();
+    await check('no page asked for anything over the network', async () => {
+      assert.deepEqual(requests, []);
+    });
+  } finally {
+    await browser.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+  console.log(results.passed + ' passed, ' + results.failed + ' failed');
+  process.exit(results.failed === 0 ? 0 : 1);
+})().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
