@@ -140,7 +140,7 @@ void checkInspectionRoute(const TopologyGraph& g, TopologyGraph* routeGraph,
 
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]) {
-  const FloydRoutes routes = computeFloydRoutes(workingLatencyMatrix());
+  const FloydRoutes& routes = workingRoutes();
   const size_t rowBytes = sizeof(int) * static_cast<size_t>(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) {
     std::memcpy(pathMatrix[i], routes.via[i], rowBytes);

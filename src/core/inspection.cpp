@@ -32,9 +32,14 @@ void makeRouteGraph(const TopologyGraph& g, const std::vector<int>& order,
     std::memcpy(&entry, &g.devices[j], sizeof entry);
     entry.firstArc = nullptr;
   }
+  // Each entry is resolved once; its arc runs to the next entry.
+  std::vector<int> resolved(order.size());
+  for (size_t j = 0; j < order.size(); ++j) {
+    resolved[j] = locateIn(*route, g.devices[order[j]].code);
+  }
   for (size_t j = 0; j + 1 < order.size(); ++j) {
-    const int from = locateIn(*route, g.devices[order[j]].code);
-    const int to = locateIn(*route, g.devices[order[j + 1]].code);
+    const int from = resolved[j];
+    const int to = resolved[j + 1];
     const int latency = matrix.at(from, to) > kLargestLatency
                             ? 1
                             : matrix.at(from, to);

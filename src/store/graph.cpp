@@ -15,6 +15,9 @@ namespace {
 // The cells parray's rows point into; it knows its own size, so releasing
 // it never depends on a device count. Null exactly when parray is.
 LatencyMatrix* parrayCells = nullptr;
+// The Floyd pass over parrayCells once something asked for it; null
+// whenever parray is.
+FloydRoutes* parrayRoutes = nullptr;
 
 struct BuiltInDevice {
   const char* code;
@@ -85,11 +88,20 @@ const LatencyMatrix& workingLatencyMatrix() {
   return *parrayCells;
 }
 
+const FloydRoutes& workingRoutes() {
+  if (parrayRoutes == nullptr) {
+    parrayRoutes = new FloydRoutes(computeFloydRoutes(workingLatencyMatrix()));
+  }
+  return *parrayRoutes;
+}
+
 void discardLatencyMatrix() {
   delete[] parray;
   parray = nullptr;
   delete parrayCells;
   parrayCells = nullptr;
+  delete parrayRoutes;
+  parrayRoutes = nullptr;
 }
 
 void createGraph(TopologyGraph* g, std::ostream& out) {
