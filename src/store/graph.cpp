@@ -47,9 +47,9 @@ constexpr BuiltInDevice kCampusDevices[] = {
 // Link order matters: it fixes the adjacency-list order, and with it the
 // inspection route and the order of saved link lines.
 constexpr BuiltInLink kCampusLinks[] = {
-    {"CR", "DR-A", 5},   {"CR", "DR-B", 8},   {"CR", "FW", 2},
-    {"DR-A", "AR-T", 3}, {"DR-A", "AR-L", 4}, {"DR-B", "AR-D", 3},
-    {"DR-A", "DR-B", 12}, {"AR-T", "SV", 2},  {"AR-L", "SV", 3},
+    {"CR", "DR-A", 5},    {"CR", "DR-B", 8},   {"CR", "FW", 2},
+    {"DR-A", "AR-T", 3},  {"DR-A", "AR-L", 4}, {"DR-B", "AR-D", 3},
+    {"DR-A", "DR-B", 12}, {"AR-T", "SV", 2},   {"AR-L", "SV", 3},
     {"AR-D", "SV", 25},
 };
 
