@@ -136,11 +136,12 @@ void checkInspectionRoute(const TopologyGraph& g, TopologyGraph* routeGraph,
   releaseArcs(routeGraph);
 }
 
-// --- Floyd routes -------------------------------------------------------------
+// --- Floyd routes
+// -------------------------------------------------------------
 
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]) {
-  const FloydRoutes routes = computeFloydRoutes(workingLatencyMatrix());
+  const FloydRoutes& routes = workingRoutes();
   const size_t rowBytes = sizeof(int) * static_cast<size_t>(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) {
     std::memcpy(pathMatrix[i], routes.via[i], rowBytes);
@@ -182,7 +183,8 @@ void minDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   }
   const int distance = distMatrix[s][e];
   if (distance > kLargestLatency) {
-    out << "从 " << startCode << " 到 " << endCode << " 不可达（无连通路径）！\n";
+    out << "从 " << startCode << " 到 " << endCode
+        << " 不可达（无连通路径）！\n";
     return;
   }
 
@@ -241,7 +243,8 @@ void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << "===============================================================\n\n";
 }
 
-// --- Cabling plans --------------------------------------------------------------
+// --- Cabling plans
+// --------------------------------------------------------------
 
 void primMST(TopologyGraph g, std::ostream& out) {
   if (!haveMatrix(kPlanNeedsMatrix, out)) return;
@@ -277,7 +280,8 @@ void showCablingPlans(const TopologyGraph& g, std::ostream& out) {
   kruskalMST(g, out);
 }
 
-// --- Device detail ----------------------------------------------------------------
+// --- Device detail
+// ----------------------------------------------------------------
 
 void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   std::string code;
