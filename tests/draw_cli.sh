@@ -67,7 +67,7 @@ if [ "$engine" = yes ]; then
   check 1 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
   DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.html campus.txt
 else
-  check 1 "✘ 本程序构建时未找到 emscripten" -o out.html campus.txt
+  check 1 "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten）" -o out.html campus.txt
 fi
 
 leftovers=$(ls -A | grep -v -e '\.txt$')
