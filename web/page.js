@@ -53,6 +53,8 @@
   let deviceElements = [];    // by device index
   let linkElements = [];      // by position in the saved link order
   const firstIndex = new Map();  // code -> lowest device index
+  const linksByPair = new Map();  // pairKey -> link positions, in order
+  let marked = [];                // the elements the last drawing classed
 
   const pairKey = (a, b) => (a < b ? a + '\u0000' + b : b + '\u0000' + a);
   const failed = () => ({ devices: state.failedDevices.slice(),
@@ -76,17 +78,15 @@
   }
 
   function mark(elements, className) {
-    for (const element of elements) element.classList.add(className);
+    for (const element of elements) {
+      element.classList.add(className);
+      marked.push(element);
+    }
   }
 
   // The links that join two devices, parallel ones included, by code.
   function linksBetween(a, b) {
-    const key = pairKey(a, b);
-    const found = [];
-    topology.links.forEach((link, i) => {
-      if (pairKey(link[0], link[1]) === key) found.push(linkElements[i]);
-    });
-    return found;
+    return (linksByPair.get(pairKey(a, b)) || []).map((i) => linkElements[i]);
   }
 
   function deviceElement(code) {
@@ -141,13 +141,12 @@
     for (const [a, b, latency, accepted] of plan.links) {
       if (accepted) {
         // Of parallel links, the first one of this latency not yet taken.
-        const key = pairKey(a, b);
-        const i = topology.links.findIndex((link, position) => !taken.has(position) &&
-          pairKey(link[0], link[1]) === key && link[2] === latency &&
+        const i = (linksByPair.get(pairKey(a, b)) || []).find((position) =>
+          !taken.has(position) && topology.links[position][2] === latency &&
           !linkElements[position].classList.contains('failed'));
-        if (i !== -1) {
+        if (i !== undefined) {
           taken.add(i);
-          linkElements[i].classList.add('plan');
+          mark([linkElements[i]], 'plan');
         }
       } else {
         lines.push('  ❌ 跳过  ' + a + ' ── ' + b + '  (延迟:' + latency + 'ms)');
@@ -162,7 +161,7 @@
   const linkLabel = (link) => link[0] + ' ── ' + link[1] + '（' + link[2] + 'ms）';
 
   function drawFailures() {
-    for (const code of state.failedDevices) deviceElement(code).classList.add('failed');
+    mark(state.failedDevices.map(deviceElement), 'failed');
     for (const [a, b] of state.failedLinks) mark(linksBetween(a, b), 'failed');
     if (!failsAnything()) {
       setText('scenario-result', ['当前没有故障。']);
@@ -191,7 +190,7 @@
       return;
     }
     const risks = api.risks();
-    for (const code of risks.cut_devices) deviceElement(code).classList.add('risk');
+    mark(risks.cut_devices.map(deviceElement), 'risk');
     for (const [a, b] of risks.cut_links) mark(linksBetween(a, b), 'risk');
     const count = risks.cut_devices.length + risks.cut_links.length;
     if (count === 0) {
@@ -208,9 +207,10 @@
   // Redraws everything from the state; the page's one drawing path.
   function render() {
     const started = performance.now();
-    for (const element of deviceElements.concat(linkElements)) {
+    for (const element of marked) {
       element.classList.remove('failed', 'cut', 'route', 'backup', 'plan', 'endpoint', 'risk');
     }
+    marked = [];
     attempt('scenario-result', drawFailures);
     attempt('route-result', drawRoute);
     attempt('plan-result', drawPlan);
@@ -302,6 +302,9 @@
       }
     });
     topology.links.forEach(([a, b, latency], i) => {
+      const key = pairKey(a, b);
+      if (!linksByPair.has(key)) linksByPair.set(key, []);
+      linksByPair.get(key).push(i);
       const element = $('link' + i);
       linkElements.push(element);
       makeActive(element, '链路 ' + a + '─' + b + ' ' + latency + 'ms', () => activateLink(i));

@@ -103,10 +103,11 @@ const focus = (page, id) => page.$eval('#' + id, (element) => element.focus());
 const api = (page, call, ...args) =>
   page.evaluate((c, a) => window.topoplan[c](...a), call, args);
 
-// The time one interaction takes in the page, from the event to the end
-// of its drawing, as the page's own clock reads it.
+// The time one interaction takes in the page, as the page's own clock
+// reads it: from the event to the end of the script's drawing, and to the
+// end of the next frame the browser renders with it (style, layout, paint).
 function timed(page, selector, how) {
-  return page.evaluate((s, h) => {
+  return page.evaluate(async (s, h) => {
     const element = document.querySelector(s);
     const started = performance.now();
     if (h === 'click') {
@@ -115,7 +116,9 @@ function timed(page, selector, how) {
       element.value = h;
       element.dispatchEvent(new Event('change', { bubbles: true }));
     }
-    return performance.now() - started;
+    const script = performance.now() - started;
+    await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
+    return [script, performance.now() - started];
   }, selector, how);
 }
 
@@ -296,25 +299,35 @@ async function mesh() {
     ['设备故障模式', 'input[name=click][value=fail]', 'click'],
     ['设备故障', '#device5', 'click'],
   ];
+  const toggles = (selector) => selector.startsWith('#link') ||
+    selector.startsWith('#device') || selector === '#show-risks';
+  const median = (values) => values.slice().sort((a, b) => a - b)[values.length >> 1];
   for (const [name, selector, how] of steps) {
-    // The slowest of three tries: the figure a user could meet.
     const runs = [];
-    for (let i = 0; i < 3; ++i) {
+    for (let i = 0; i < 5; ++i) {
       runs.push(await timed(page, selector, how));
-      if (how === 'click' && (selector.startsWith('#link') || selector.startsWith('#device') ||
-          selector === '#show-risks')) {
-        runs.push(await timed(page, selector, how));  // and back again
-      }
+      if (how === 'click' && toggles(selector)) await timed(page, selector, how);  // back
     }
-    timings[name] = Math.max(...runs);
+    const script = runs.map((r) => r[0]);
+    const frame = runs.map((r) => r[1]);
+    timings[name] = { script: Math.max(...script), frame: median(frame), firstFrame: frame[0] };
   }
-  console.log('mesh page: ' + size + ' bytes; slowest interaction times (ms): ' +
-    Object.entries(timings).map(([n, t]) => n + ' ' + t.toFixed(1)).join(', '));
+  // The script's work is the interaction proper; the frame adds the wait
+  // for the display's next tick (up to 16.7 ms) and its style, layout and
+  // paint. The first time of a kind also pays for fonts and compilation.
+  console.log('mesh page: ' + size + ' bytes; per interaction, ms: slowest script, ' +
+    'median to the next frame drawn, first time to the next frame drawn');
+  for (const [name, t] of Object.entries(timings)) {
+    console.log('  ' + name + ': ' + t.script.toFixed(1) + ', ' + t.frame.toFixed(1) + ', ' +
+      t.firstFrame.toFixed(1));
+  }
   await check('the 40-device mesh page is at most 1 MB', async () => {
     assert.ok(size <= 1024 * 1024, size + ' bytes');
   });
   await check('every interaction on the mesh page takes under 50 ms', async () => {
-    for (const [name, ms] of Object.entries(timings)) assert.ok(ms < 50, name + ': ' + ms + ' ms');
+    for (const [name, t] of Object.entries(timings)) {
+      assert.ok(t.script < 50 && t.frame < 50, name + ': ' + JSON.stringify(t));
+    }
     assert.deepEqual(page.errors, []);
   });
   await page.close();
