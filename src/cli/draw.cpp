@@ -109,6 +109,12 @@ bool markRoute(const TopologyGraph& g, const LatencyMatrix& matrix,
   return true;
 }
 
+// The id attribute of a device or link for an addressable drawing, or "".
+std::string svgId(const DrawRequest& request, const char* kind, size_t index) {
+  if (!request.addressable) return "";
+  return std::string(", id=\"") + kind + std::to_string(index) + '"';
+}
+
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
               const DrawRequest& request, std::ostream& dot) {
   const bool highlighting = request.highlight != Highlight::kNone;
@@ -150,9 +156,8 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << (highlights.deviceMarked[i] ? kMarkedDevice : "");
-      if (request.addressable) dot << ", id=\"device" << i << '"';
-      dot << "];";
+          << (highlights.deviceMarked[i] ? kMarkedDevice : "")
+          << svgId(request, "device", i) << "];";
     }
     dot << "}\n";
   }
@@ -164,9 +169,8 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=\"" << link.latency
-        << "ms\"" << (highlights.linkMarked[i] ? kMarkedLink : "");
-    if (request.addressable) dot << ", id=\"link" << i << '"';
-    dot << "];\n";
+        << "ms\"" << (highlights.linkMarked[i] ? kMarkedLink : "")
+        << svgId(request, "link", i) << "];\n";
   }
   dot << "}\n";
 }
