@@ -25,7 +25,7 @@ constexpr int kBadArguments = 2;
 
 constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
-    "[-o 文件名.svg|文件名.png|文件名.html] 拓扑文件\n";
+    "[-o 文件名.svg|.png|.html] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -49,7 +49,8 @@ constexpr char kHelp[] =
     "--plan 与 --route 只能选用其一；与 .html 同用时，网页打开时即显示该方案或\n"
     "路径。文件的读取和检查与选项10相同。出错时不留下输出文件。\n"
     "\n"
-    "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算或渲染失败；\n"
+    "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算、渲染失败或缺少网页\n"
+    "分析引擎；"
     "2 命令行参数有误。\n";
 // clang-format on
 
