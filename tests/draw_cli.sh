@@ -57,6 +57,20 @@ DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out
 check 0 "--route 起点 终点" --help
 check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
+check 2 "只能选用其一" --risks --fail-device CR campus.txt
+check 2 "--fail-link 后须跟两个设备代号" campus.txt --fail-link CR
+check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
+check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
+check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
+# The campus network's one cut device and one cut link, in orange.
+check 0 'd0 -- d7 [label="2ms", color="#e69138"' --risks campus.txt
+grep -qF '⚠ 设备 CR：故障后切断 FW' out.txt || fail "--risks has no legend"
+# DR-B and CR-FW down: FW is cut off and shaded, the links dashed grey.
+check 0 '断开6对，变慢5对' --fail-device DR-B --fail-link FW CR campus.txt
+grep -qF 'd7 [label="FW\n防火墙，安全策略控制与入侵检测", fillcolor="#fce5cd", fillcolor="#999999"]' out.txt ||
+  fail "the cut-off firewall is not shaded"
+grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
+  fail "the failed link is not dashed grey"
 
 # The page refuses as the pictures do; a build without the page engine
 # refuses every page, saying what is missing.
@@ -65,6 +79,7 @@ rm -f probe.html
 if [ "$engine" = yes ]; then
   check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.html empty.txt
   check 1 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
+  check 1 "✘ 链路不存在：AR-D ── CR" --fail-link AR-D CR -o out.html campus.txt
   DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.html campus.txt
 else
   check 1 "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten）" -o out.html campus.txt
@@ -91,7 +106,11 @@ if [ "$engine" = yes ]; then
     grep -qF "$part" campus.html || fail "campus.html lacks $part"
   done
   grep -q '<?xml' campus.html && fail "campus.html holds an XML prologue"
-  pictures=3
+  "$draw" --fail-link CR FW --fail-device DR-A -o failed.html campus.txt ||
+    fail "scenario page rendering failed"
+  grep -qF '"failed":{"devices":["DR-A"],"links":[["CR","FW"]]}' failed.html ||
+    fail "failed.html does not open with the failures"
+  pictures=4
 fi
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
 

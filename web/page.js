@@ -346,6 +346,11 @@
     const initial = data.initial;
     if (initial.plan) state.plan = initial.plan;
     if (initial.route) [state.from, state.to] = initial.route;
+    if (initial.risks) state.showRisks = $('show-risks').checked = true;
+    if (initial.failed) {
+      state.failedDevices = initial.failed.devices;
+      state.failedLinks = initial.failed.links;
+    }
     syncControls();
     setText('engine-status', ['分析引擎已就绪：共' + topology.devices.length + '台设备，' +
       topology.links.length + '条链路。']);

@@ -24,7 +24,8 @@ constexpr int kRefused = 1;
 constexpr int kBadArguments = 2;
 
 constexpr char kUsage[] =
-    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
+    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks |\n"
+    "       --fail-device 代号... --fail-link 代号 代号...] "
     "[-o 文件名.svg|.png|.html] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
@@ -39,6 +40,12 @@ constexpr char kHelp[] =
     "  --plan prim|kruskal   突出显示该算法选中的光纤布线链路，标题给出MST总延迟\n"
     "  --route 起点 终点      突出显示两台设备之间的最优路径，标题给出最短延迟；\n"
     "                        不可达时标题说明不可达\n"
+    "  --risks               用橙色标出单点故障（单独故障就会使网络分裂的设备和\n"
+    "                        链路），图例列出各自切断的设备\n"
+    "  --fail-device 代号     画出该设备故障的场景；可给出多次\n"
+    "  --fail-link 代号 代号  画出两台设备之间所有链路故障的场景；可给出多次。\n"
+    "                        故障的设备和链路画成灰色虚线，被切断的设备加深底色，\n"
+    "                        标题给出故障后的分区数、断开和变慢的设备对数\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
     "  -o 文件名.html        写出可交互的网页：图中的设备和链路可以点击，查询路径、\n"
@@ -46,11 +53,12 @@ constexpr char kHelp[] =
     "                        WebAssembly 引擎完成，网页离线即可打开\n"
     "  -h, --help            显示本帮助\n"
     "\n"
-    "--plan 与 --route 只能选用其一；与 .html 同用时，网页打开时即显示该方案或\n"
-    "路径。文件的读取和检查与选项10相同。出错时不留下输出文件。\n"
+    "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一；与 .html\n"
+    "同用时，网页打开时即显示所选的内容。文件的读取和检查与选项10相同。出错时\n"
+    "不留下输出文件。\n"
     "\n"
-    "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算、渲染失败或缺少网页\n"
-    "分析引擎；"
+    "退出状态：0 成功；1 文件被拒绝、设备或链路不存在、无法计算、渲染失败或缺少\n"
+    "网页分析引擎；"
     "2 命令行参数有误。\n";
 // clang-format on
 
@@ -81,11 +89,32 @@ class Words {
   int next_ = 1;
 };
 
-// Reads what follows --plan or --route. Returns what is wrong, or "".
+// Reads what follows --plan, --route, --risks, --fail-device or
+// --fail-link. Returns what is wrong, or "".
 std::string parseHighlight(const std::string& option, Words* words,
                            DrawRequest* request) {
-  if (request->highlight != Highlight::kNone) {
-    return "--plan 与 --route 只能选用其一，且只能给出一次";
+  const bool anotherFailure = request->highlight == Highlight::kScenario &&
+                              (option == "--fail-device" || option == "--fail-link");
+  if (request->highlight != Highlight::kNone && !anotherFailure) {
+    return "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一，"
+           "且前三者只能给出一次";
+  }
+  if (option == "--risks") {
+    request->highlight = Highlight::kRisks;
+    return "";
+  }
+  if (option == "--fail-device") {
+    if (words->done()) return "--fail-device 后须跟一个设备代号";
+    request->highlight = Highlight::kScenario;
+    request->failures.devices.emplace_back(words->take());
+    return "";
+  }
+  if (option == "--fail-link") {
+    if (words->left() < 2) return "--fail-link 后须跟两个设备代号";
+    request->highlight = Highlight::kScenario;
+    std::string first = words->take();
+    request->failures.links.emplace_back(first, words->take());
+    return "";
   }
   if (option == "--plan") {
     const std::string plan = words->done() ? "" : words->take();
@@ -137,7 +166,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       optionsEnded = true;
     } else if (word == "-h" || word == "--help") {
       arguments->help = true;
-    } else if (word == "--plan" || word == "--route") {
+    } else if (word == "--plan" || word == "--route" || word == "--risks" ||
+               word == "--fail-device" || word == "--fail-link") {
       problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
       problem = parseOutput(&words, arguments);

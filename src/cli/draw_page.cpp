@@ -68,6 +68,16 @@ nlohmann::json initialState(const DrawRequest& request) {
       return {{"plan", "kruskal"}};
     case Highlight::kRoute:
       return {{"route", {request.routeFrom, request.routeTo}}};
+    case Highlight::kRisks:
+      return {{"risks", true}};
+    case Highlight::kScenario: {
+      nlohmann::json links = nlohmann::json::array();
+      for (const auto& [from, to] : request.failures.links) {
+        links.push_back({from, to});
+      }
+      return {{"failed",
+               {{"devices", request.failures.devices}, {"links", links}}}};
+    }
     case Highlight::kNone:
       break;
   }
