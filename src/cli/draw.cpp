@@ -220,6 +220,17 @@ bool markScenario(const TopologyGraph& g, const DrawRequest& request,
   return true;
 }
 
+// The style of a device or link: a failure picture's own, else the mark
+// of a plan or route, else none.
+const char* deviceAttributes(const Highlights& highlights, size_t i) {
+  if (highlights.deviceStyle[i] != nullptr) return highlights.deviceStyle[i];
+  return highlights.deviceMarked[i] ? kMarkedDevice : "";
+}
+const char* linkAttributes(const Highlights& highlights, size_t i) {
+  if (highlights.linkStyle[i] != nullptr) return highlights.linkStyle[i];
+  return highlights.linkMarked[i] ? kMarkedLink : "";
+}
+
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
               bool highlighting, bool addressable, std::ostream& dot) {
   dot << "graph topology {\n";
@@ -260,9 +271,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << (highlights.deviceStyle[i] != nullptr ? highlights.deviceStyle[i]
-              : highlights.deviceMarked[i]       ? kMarkedDevice
-                                                 : "")
+          << deviceAttributes(highlights, i)
           << svgId(addressable, "device", i) << "];";
     }
     dot << "}\n";
@@ -276,9 +285,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=\"" << link.latency
         << "ms\""
-        << (highlights.linkStyle[i] != nullptr ? highlights.linkStyle[i]
-            : highlights.linkMarked[i]       ? kMarkedLink
-                                             : "")
+        << linkAttributes(highlights, i)
         << svgId(addressable, "link", i) << "];\n";
   }
   if (!highlights.legend.empty()) {
