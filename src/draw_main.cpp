@@ -1,11 +1,14 @@
 // topoplan-draw: draw a saved topology file as a Graphviz graph, or render
 // it to SVG or PNG with Graphviz's dot.
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -13,6 +16,7 @@
 #include <string>
 
 #include "draw.h"
+#include "fd_stream.h"
 #include "file_replace.h"
 
 namespace {
@@ -20,9 +24,13 @@ namespace {
 constexpr int kRefused = 1;
 constexpr int kBadArguments = 2;
 
+// How long dot may take to render, in seconds, unless --timeout says.
+constexpr int kDefaultTimeout = 60;
+constexpr int kLongestTimeout = 86400;
+
 constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
-    "[-o 文件名.svg|文件名.png] 拓扑文件\n";
+    "[-o 文件名.svg|文件名.png [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -38,10 +46,12 @@ constexpr char kHelp[] =
     "                        不可达时标题说明不可达\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
+    "  --timeout 秒数        dot 渲染的时间上限，默认60秒，到时终止 dot 并报错；\n"
+    "                        0 表示不限时\n"
     "  -h, --help            显示本帮助\n"
     "\n"
     "--plan 与 --route 只能选用其一。文件的读取和检查与选项10相同。出错时不留下\n"
-    "输出文件。\n"
+    "输出文件；dot 没有输出任何内容也算出错。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算或渲染失败；\n"
     "2 命令行参数有误。\n";
@@ -52,6 +62,7 @@ struct Arguments {
   const char* topologyFile = nullptr;
   const char* outputFile = nullptr;
   const char* format = nullptr;  // for dot's -T: "svg" or "png"
+  int timeoutSeconds = -1;       // -1 until --timeout; 0 for no limit
   bool help = false;
 };
 
@@ -112,6 +123,22 @@ std::string parseOutput(Words* words, Arguments* arguments) {
   return "";
 }
 
+// Reads the number after --timeout. Returns what is wrong, or "".
+std::string parseTimeout(Words* words, Arguments* arguments) {
+  if (arguments->timeoutSeconds >= 0) return "--timeout 只能给出一次";
+  const std::string text = words->done() ? "" : words->take();
+  long seconds = -1;
+  if (!text.empty() && text.size() <= 5 &&
+      text.find_first_not_of("0123456789") == std::string::npos) {
+    seconds = std::stol(text);
+  }
+  if (seconds < 0 || seconds > kLongestTimeout) {
+    return "--timeout 后须跟 0 到 86400 之间的整秒数";
+  }
+  arguments->timeoutSeconds = static_cast<int>(seconds);
+  return "";
+}
+
 // Fills `arguments` from the command line. Returns an empty string, or
 // what is wrong with it.
 std::string parseArguments(int argc, char** argv, Arguments* arguments) {
@@ -132,6 +159,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
       problem = parseOutput(&words, arguments);
+    } else if (word == "--timeout") {
+      problem = parseTimeout(&words, arguments);
     } else {
       problem = "未知选项：" + word;
     }
@@ -140,28 +169,111 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
   if (!arguments->help && arguments->topologyFile == nullptr) {
     return "缺少拓扑文件";
   }
+  if (arguments->timeoutSeconds < 0) {
+    arguments->timeoutSeconds = kDefaultTimeout;
+  } else if (arguments->outputFile == nullptr && !arguments->help) {
+    return "--timeout 只用于 -o 的渲染";
+  }
   return "";
 }
 
-// Runs `dot -T<format>` on `graph` and collects the image. dot reads the
-// whole graph before it writes anything, so feeding it everything first
-// and then reading cannot block on a full pipe.
+// What renderWithDot learned from dot.
+enum class Rendering { kDone, kFailed, kTimedOut };
+
+// Feeds `graph` to dot's standard input and collects its standard output
+// into `image`, taking turns as the pipes allow, so that a dot that stops
+// reading cannot block us. Ends when dot closes its output, the pipes
+// fail, or `deadline` passes.
+Rendering exchangeWithDot(const std::string& graph, int toDot, int fromDot,
+                          std::chrono::steady_clock::time_point deadline,
+                          bool limited, std::string* image) {
+  fcntl(toDot, F_SETFL, O_NONBLOCK);
+  size_t sent = 0;
+  char buffer[1 << 16];
+  Rendering rendering = Rendering::kDone;
+  for (;;) {
+    int wait = -1;
+    if (limited) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        rendering = Rendering::kTimedOut;
+        break;
+      }
+      wait = static_cast<int>(left.count());
+    }
+    pollfd fds[2] = {{fromDot, POLLIN, 0}, {toDot, POLLOUT, 0}};
+    const int ready = poll(fds, toDot >= 0 ? 2 : 1, wait);
+    if (ready < 0 && errno != EINTR) {
+      rendering = Rendering::kFailed;
+      break;
+    }
+    if (ready <= 0) continue;
+    if (toDot >= 0 && fds[1].revents != 0) {
+      const ssize_t written =
+          write(toDot, graph.data() + sent, graph.size() - sent);
+      if (written > 0) sent += static_cast<size_t>(written);
+      // A refused write shows in dot's exit status.
+      if (sent == graph.size() ||
+          (written < 0 && errno != EAGAIN && errno != EINTR)) {
+        close(toDot);
+        toDot = -1;
+      }
+    }
+    if (fds[0].revents != 0) {
+      const ssize_t got = read(fromDot, buffer, sizeof buffer);
+      if (got == 0) break;
+      if (got > 0) image->append(buffer, static_cast<size_t>(got));
+      if (got < 0 && errno != EINTR) {
+        rendering = Rendering::kFailed;
+        break;
+      }
+    }
+  }
+  if (toDot >= 0) close(toDot);
+  return rendering;
+}
+
+// Waits for dot to end, killing it once `deadline` has passed.
+Rendering awaitDot(pid_t child, std::chrono::steady_clock::time_point deadline,
+                   bool limited, Rendering rendering) {
+  int status = 0;
+  for (;;) {
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) break;
+    if (ended < 0 && errno != EINTR) return Rendering::kFailed;
+    if (rendering == Rendering::kTimedOut ||
+        (limited && std::chrono::steady_clock::now() >= deadline)) {
+      kill(child, SIGKILL);
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      return Rendering::kTimedOut;
+    }
+    usleep(10000);
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Rendering::kFailed;
+  return rendering;
+}
+
+// Runs `dot -T<format>` on `graph` and collects the image, within
+// `timeoutSeconds` (0: no limit). An empty image is a failure.
 bool renderWithDot(const std::string& graph, const char* format,
-                   std::string* image, std::ostream& errors) {
+                   int timeoutSeconds, std::string* image,
+                   std::ostream& errors) {
   int toDot[2];
   int fromDot[2];
-  if (pipe(toDot) != 0 || pipe(fromDot) != 0) {
+  if (pipe2(toDot, O_CLOEXEC) != 0 || pipe2(fromDot, O_CLOEXEC) != 0) {
     // The process ends right after this; its descriptors go with it.
     errors << "✘ 无法启动 Graphviz 的 dot 命令（" << std::strerror(errno)
            << "）！\n";
     return false;
   }
+  // The duplicates on dot's 0 and 1 lose close-on-exec; every other end
+  // of the pipes closes as dot starts.
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, toDot[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, fromDot[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, toDot[1]);
-  posix_spawn_file_actions_addclose(&actions, fromDot[0]);
   const std::string typeFlag = std::string("-T") + format;
   char program[] = "dot";
   char* dotArguments[] = {program, const_cast<char*>(typeFlag.c_str()),
@@ -180,20 +292,24 @@ bool renderWithDot(const std::string& graph, const char* format,
     return false;
   }
 
-  writeAll(toDot[1], graph);  // a failure shows in dot's exit status
-  close(toDot[1]);
-  char buffer[1 << 16];
-  ssize_t got = 0;
-  while ((got = read(fromDot[0], buffer, sizeof buffer)) != 0) {
-    if (got > 0) image->append(buffer, static_cast<size_t>(got));
-    if (got < 0 && errno != EINTR) break;
-  }
+  const bool limited = timeoutSeconds > 0;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  Rendering rendering =
+      exchangeWithDot(graph, toDot[1], fromDot[0], deadline, limited, image);
   close(fromDot[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  rendering = awaitDot(child, deadline, limited, rendering);
+  if (rendering == Rendering::kTimedOut) {
+    errors << "✘ Graphviz 的 dot 命令在" << timeoutSeconds
+           << "秒内未完成渲染，已终止，未写出任何文件！\n";
+    return false;
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || got < 0) {
+  if (rendering == Rendering::kFailed) {
     errors << "✘ Graphviz 的 dot 命令渲染失败，未写出任何文件！\n";
+    return false;
+  }
+  if (image->empty()) {
+    errors << "✘ Graphviz 的 dot 命令没有输出任何内容，未写出任何文件！\n";
     return false;
   }
   return true;
@@ -203,19 +319,15 @@ bool renderWithDot(const std::string& graph, const char* format,
 // place and renamed over it only when complete.
 int renderToFile(const std::string& graph, const Arguments& arguments) {
   std::string image;
-  if (!renderWithDot(graph, arguments.format, &image, std::cerr)) {
+  if (!renderWithDot(graph, arguments.format, arguments.timeoutSeconds,
+                     &image, std::cerr)) {
     return kRefused;
   }
-  switch (replaceFileContent(arguments.outputFile, image)) {
-    case ReplaceOutcome::kCannotOpen:
-      std::cerr << "✘ 无法打开文件 " << arguments.outputFile << " 进行写入！\n";
-      return kRefused;
-    case ReplaceOutcome::kWriteFailed:
-      std::cerr << "✘ 写入文件 " << arguments.outputFile
-                << " 失败，文件未保存，原有内容保持不变！\n";
-      return kRefused;
-    case ReplaceOutcome::kWritten:
-      break;
+  const ReplaceOutcome outcome =
+      replaceFileContent(arguments.outputFile, image);
+  if (outcome != ReplaceOutcome::kWritten) {
+    std::cerr << replaceRefusal(outcome, arguments.outputFile);
+    return kRefused;
   }
   return 0;
 }
@@ -252,6 +364,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  occupyClosedStandardStreams();
   // A closed pipe, to dot or on our own standard output, must come back as
   // a failed write to report rather than end the process silently.
   (void)signal(SIGPIPE, SIG_IGN);

@@ -1,11 +1,10 @@
 #include "graph.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
-#include <fstream>
+#include <istream>
 #include <string>
 
+#include "fd_stream.h"
 #include "file_replace.h"
 #include "reader.h"
 #include "text.h"
@@ -85,6 +84,8 @@ void writePadded(std::ostream& out, const char* text, size_t width) {
 // --- The topology file --------------------------------------------------
 
 constexpr char kSaveNothing[] = "✘ 没有拓扑数据可保存！请先创建网络拓扑图。";
+// Follows "✘ 文件格式错误：第N台设备的代号" and the like.
+constexpr char kControlByteRefusal[] = "含有控制字符！\n";
 
 void appendRecord(std::string* text, const char* a, const char* b, int number) {
   text->append(a).append(" ").append(b).append(" ");
@@ -110,14 +111,23 @@ std::string renderTopologyFile(const TopologyGraph& g, int* writtenLinks) {
   return text;
 }
 
-// Reads one text field of a record. Returns false and prints the reason
-// when the field is missing, too long for its slot or holds a NUL byte.
-enum class Field { kRead, kMissing, kTooLong, kNulByte };
+// Reads one text field of a record: a word of at most `size` - 1 bytes.
+// An over-long word is left unread beyond what tells it is too long,
+// since the load stops there. Bytes that steer a terminal (C0 controls,
+// DEL) are refused, as options 1 to 8 print these texts as they are.
+enum class Field { kRead, kMissing, kTooLong, kNulByte, kControlByte };
 
 Field readTextField(TokenReader* reader, std::string* word, size_t size) {
-  if (!reader->readWord(word)) return Field::kMissing;
+  if (!reader->readWord(word, size - 1, TokenReader::Rest::kLeave)) {
+    return Field::kMissing;
+  }
   if (word->size() > size - 1) return Field::kTooLong;
   if (word->find('\0') != std::string::npos) return Field::kNulByte;
+  for (const char c : *word) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+      return Field::kControlByte;
+    }
+  }
   return Field::kRead;
 }
 
@@ -133,9 +143,12 @@ void reportDeviceField(std::ostream& out, Field field, int position,
   } else if (field == Field::kTooLong) {
     out << "✘ 文件格式错误：第" << position << "台设备的" << name << "超过"
         << size - 1 << "字节！\n";
-  } else {
+  } else if (field == Field::kNulByte) {
     out << "✘ 文件格式错误：第" << position << "台设备的" << name
         << "含有空字符！\n";
+  } else {
+    out << "✘ 文件格式错误：第" << position << "台设备的" << name
+        << kControlByteRefusal;
   }
 }
 
@@ -145,9 +158,12 @@ void reportLinkField(std::ostream& out, Field field, int position) {
   } else if (field == Field::kTooLong) {
     out << "✘ 文件格式错误：第" << position << "条链路的设备代号超过"
         << CODE_SIZE - 1 << "字节！\n";
-  } else {
+  } else if (field == Field::kNulByte) {
     out << "✘ 文件格式错误：第" << position
         << "条链路的设备代号含有空字符！\n";
+  } else {
+    out << "✘ 文件格式错误：第" << position << "条链路的设备代号"
+        << kControlByteRefusal;
   }
 }
 
@@ -207,11 +223,6 @@ bool readLinkRecord(TokenReader* reader, TopologyGraph* g, int position,
   }
   addLink(g, a, b, latency);
   return true;
-}
-
-bool isDirectory(const char* name) {
-  struct stat info;
-  return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
@@ -357,15 +368,10 @@ void saveGraphToFile(const TopologyGraph* g, const char* fileName,
   }
   int writtenLinks = 0;
   const std::string text = renderTopologyFile(*g, &writtenLinks);
-  switch (replaceFileContent(fileName, text)) {
-    case ReplaceOutcome::kCannotOpen:
-      out << "✘ 无法打开文件 " << fileName << " 进行写入！\n";
-      return;
-    case ReplaceOutcome::kWriteFailed:
-      out << "✘ 写入文件 " << fileName << " 失败，文件未保存，原有内容保持不变！\n";
-      return;
-    case ReplaceOutcome::kWritten:
-      break;
+  const ReplaceOutcome outcome = replaceFileContent(fileName, text);
+  if (outcome != ReplaceOutcome::kWritten) {
+    out << replaceRefusal(outcome, fileName);
+    return;
   }
   out << "✔ 拓扑已成功保存到文件：" << fileName << "（共" << g->deviceCount
       << "台设备，" << writtenLinks << "条链路）\n\n";
@@ -373,12 +379,19 @@ void saveGraphToFile(const TopologyGraph* g, const char* fileName,
 
 void loadGraphFromFile(TopologyGraph* g, const char* fileName,
                        std::ostream& out) {
-  std::ifstream file;
-  if (!isDirectory(fileName)) file.open(fileName, std::ios::binary);
-  if (!file.is_open()) {
-    out << "✘ 无法打开文件 " << fileName << " 进行读取！\n";
-    return;
+  Descriptor opened;
+  switch (openForReading(fileName, &opened)) {
+    case OpenOutcome::kCannotOpen:
+      out << "✘ 无法打开文件 " << fileName << " 进行读取！\n";
+      return;
+    case OpenOutcome::kSpecialFile:
+      out << "✘ 文件 " << fileName << kSpecialFileRefusal << '\n';
+      return;
+    case OpenOutcome::kOpened:
+      break;
   }
+  FdInputBuf buffer(opened.fd);
+  std::istream file(&buffer);
   TokenReader reader(file);
 
   // Validate the header before the record is touched.

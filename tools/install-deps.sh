@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind
           groff-base man-db dpkg-dev file
           graphviz fonts-wqy-microhei libxml2-utils
-          clang-tidy cppcheck gcovr)
+          clang-tidy cppcheck gcovr
+          libacl1-dev acl)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
