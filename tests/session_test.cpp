@@ -15,7 +15,7 @@ namespace {
 using namespace std::string_literals;
 using topotest::readFile;
 using topotest::runSession;
-using topotest::ScratchDir;
+using topotest::ScratchFolder;
 
 // Takes `room` bytes of output, then refuses every further byte.
 class FillingBuffer : public std::streambuf {
@@ -49,7 +49,7 @@ TEST(Session, OutputFailureEndsTheLoopWithStatusOne) {
 }
 
 TEST(Session, NulBytesInTypedWordsNameNothing) {
-  ScratchDir dir;
+  ScratchFolder dir;
   const std::string name = dir.file("a") + "\0b.txt"s;
   const std::string nameRefused = "✘ 文件名中含有空字符，未读写任何文件！\n";
   const struct {
@@ -72,30 +72,19 @@ TEST(Session, NulBytesInTypedWordsNameNothing) {
   EXPECT_NE(access(dir.file("a").c_str(), F_OK), 0);
 }
 
-TEST(Session, NulBytesInATopologyFileFailTheirRecord) {
-  const struct {
-    std::string file;
-    std::string expected;
-  } cases[] = {
-      {"2 0\nA a 1 x\nB\0 b 2 y\n"s, "第2台设备的代号含有空字符！\n"},
-      {"1 0\nA a\0a 1 x\n"s, "第1台设备的描述含有空字符！\n"},
-      {"1 0\nA a 1 x\0\n"s, "第1台设备的运行时间含有空字符！\n"},
-      {"2 1\nA a 1 x\nB b 2 y\nA B\0 3\n"s,
-       "第1条链路的设备代号含有空字符！\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.expected);
-    ScratchDir dir;
-    const std::string file = dir.write("net.txt", c.file);
-    // The load fails past the header: the topology is empty afterwards.
-    const std::string out = runSession("1\n10 " + file + "\n8 A\n");
-    EXPECT_NE(out.find("✘ 文件格式错误：" + c.expected), std::string::npos);
-    EXPECT_NE(out.find("✘ 未找到设备：A\n"), std::string::npos);
-  }
+// The store's tests hold every refused record; here, what the menu makes of
+// one: the load fails past the header and the topology is empty afterwards.
+TEST(Session, ARefusedRecordLeavesNoDeviceToShow) {
+  ScratchFolder dir;
+  const std::string file = dir.write("net.txt", "2 0\nA a 1 x\nB\0 b 2 y\n"s);
+  const std::string out = runSession("1\n10 " + file + "\n8 A\n");
+  EXPECT_NE(out.find("✘ 文件格式错误：第2台设备的代号含有空字符！\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("✘ 未找到设备：A\n"), std::string::npos);
 }
 
 TEST(Session, SavingNothingLeavesAnExistingFileAlone) {
-  ScratchDir dir;
+  ScratchFolder dir;
   const std::string kept = dir.write("kept.txt", "old content\n");
   const std::string bad =
       dir.write("bad.txt", "2 1\nA a 1 x\nB b 2 y\nA C 3\n");

@@ -44,11 +44,11 @@ gcovr --root . --object-directory build-coverage --filter 'src/' \
   --print-summary --fail-under-line 95 --fail-under-branch 85
 
 echo "== clang-tidy (.clang-tidy) and cppcheck (.cppcheck-suppressions)"
-printf '%s\n' src/*.cpp fuzz/*.cpp |
+printf '%s\n' src/*/*.cpp fuzz/*.cpp |
   xargs -P"$jobs" -n1 clang-tidy -p build --quiet 2>/dev/null
 cppcheck --enable=warning,style,performance,portability --std=c++17 \
   --language=c++ --inline-suppr --suppressions-list=.cppcheck-suppressions \
-  --error-exitcode=1 -q -I src src fuzz
+  --error-exitcode=1 -q -I src/core -I src/store -I src/console -I src/cli src fuzz
 echo "clean"
 
 echo "== manual page, install and Debian package"
