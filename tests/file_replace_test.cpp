@@ -10,6 +10,7 @@
 #include <sys/acl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <string>
@@ -17,7 +18,24 @@
 
 #include "support/scratch.h"
 
+// Writes to this descriptor make no progress, as some devices answer;
+// every other write goes to the kernel as usual.
+int stalledDescriptor = -1;
+
+extern "C" ssize_t write(int fd, const void* data, size_t size) {
+  if (fd == stalledDescriptor) return 0;
+  return syscall(SYS_write, fd, data, size);
+}
+
 namespace {
+
+TEST(FileReplace, WriteThatMakesNoProgressIsAFailure) {
+  stalledDescriptor = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(stalledDescriptor, 0);
+  EXPECT_FALSE(writeAll(stalledDescriptor, "topology"));
+  close(stalledDescriptor);
+  stalledDescriptor = -1;
+}
 
 using Names = std::vector<std::string>;
 const std::string kOld = "old\n";
