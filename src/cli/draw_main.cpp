@@ -180,70 +180,73 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
 // What renderWithDot learned from dot.
 enum class Rendering { kDone, kFailed, kTimedOut };
 
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds to `deadline` for poll: -1 without a limit, 0 once passed.
+int millisecondsLeft(Clock::time_point deadline, bool limited) {
+  if (!limited) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - Clock::now());
+  return left.count() <= 0 ? 0 : static_cast<int>(left.count());
+}
+
+// Writes what dot's full pipe takes of the rest of `graph`, and closes
+// the pipe once all is sent or dot refuses more (its exit status tells).
+void feedDot(const std::string& graph, size_t* sent, int* toDot) {
+  const ssize_t written =
+      write(*toDot, graph.data() + *sent, graph.size() - *sent);
+  if (written > 0) *sent += static_cast<size_t>(written);
+  if (*sent == graph.size() ||
+      (written < 0 && errno != EAGAIN && errno != EINTR)) {
+    close(*toDot);
+    *toDot = -1;
+  }
+}
+
 // Feeds `graph` to dot's standard input and collects its standard output
 // into `image`, taking turns as the pipes allow, so that a dot that stops
 // reading cannot block us. Ends when dot closes its output, the pipes
 // fail, or `deadline` passes.
 Rendering exchangeWithDot(const std::string& graph, int toDot, int fromDot,
-                          std::chrono::steady_clock::time_point deadline,
-                          bool limited, std::string* image) {
+                          Clock::time_point deadline, bool limited,
+                          std::string* image) {
   fcntl(toDot, F_SETFL, O_NONBLOCK);
   size_t sent = 0;
   char buffer[1 << 16];
   Rendering rendering = Rendering::kDone;
-  for (;;) {
-    int wait = -1;
-    if (limited) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) {
-        rendering = Rendering::kTimedOut;
-        break;
-      }
-      wait = static_cast<int>(left.count());
+  while (rendering == Rendering::kDone) {
+    const int wait = millisecondsLeft(deadline, limited);
+    if (wait == 0) {
+      rendering = Rendering::kTimedOut;
+      break;
     }
     pollfd fds[2] = {{fromDot, POLLIN, 0}, {toDot, POLLOUT, 0}};
     const int ready = poll(fds, toDot >= 0 ? 2 : 1, wait);
-    if (ready < 0 && errno != EINTR) {
-      rendering = Rendering::kFailed;
-      break;
+    if (ready <= 0) {
+      if (ready < 0 && errno != EINTR) rendering = Rendering::kFailed;
+      continue;
     }
-    if (ready <= 0) continue;
-    if (toDot >= 0 && fds[1].revents != 0) {
-      const ssize_t written =
-          write(toDot, graph.data() + sent, graph.size() - sent);
-      if (written > 0) sent += static_cast<size_t>(written);
-      // A refused write shows in dot's exit status.
-      if (sent == graph.size() ||
-          (written < 0 && errno != EAGAIN && errno != EINTR)) {
-        close(toDot);
-        toDot = -1;
-      }
-    }
-    if (fds[0].revents != 0) {
-      const ssize_t got = read(fromDot, buffer, sizeof buffer);
-      if (got == 0) break;
-      if (got > 0) image->append(buffer, static_cast<size_t>(got));
-      if (got < 0 && errno != EINTR) {
-        rendering = Rendering::kFailed;
-        break;
-      }
-    }
+    if (toDot >= 0 && fds[1].revents != 0) feedDot(graph, &sent, &toDot);
+    if (fds[0].revents == 0) continue;
+    const ssize_t got = read(fromDot, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got > 0) image->append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) rendering = Rendering::kFailed;
   }
   if (toDot >= 0) close(toDot);
   return rendering;
 }
 
 // Waits for dot to end, killing it once `deadline` has passed.
-Rendering awaitDot(pid_t child, std::chrono::steady_clock::time_point deadline,
-                   bool limited, Rendering rendering) {
+Rendering awaitDot(pid_t child, Clock::time_point deadline, bool limited,
+                   Rendering rendering) {
   int status = 0;
   for (;;) {
     const pid_t ended = waitpid(child, &status, WNOHANG);
     if (ended == child) break;
     if (ended < 0 && errno != EINTR) return Rendering::kFailed;
     if (rendering == Rendering::kTimedOut ||
-        (limited && std::chrono::steady_clock::now() >= deadline)) {
+        millisecondsLeft(deadline, limited) == 0) {
       kill(child, SIGKILL);
       while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
@@ -293,8 +296,7 @@ bool renderWithDot(const std::string& graph, const char* format,
   }
 
   const bool limited = timeoutSeconds > 0;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
   Rendering rendering =
       exchangeWithDot(graph, toDot[1], fromDot[0], deadline, limited, image);
   close(fromDot[0]);

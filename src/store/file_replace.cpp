@@ -221,7 +221,7 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
   }
   fsync(folder);
 
-  const off_t newSize = static_cast<off_t>(content.size());
+  const auto newSize = static_cast<off_t>(content.size());
   const bool written = pwriteAll(file, content.data(), content.size(), 0) &&
                        ftruncate(file, newSize) == 0 && fsync(file) == 0;
   // Restoring writes the old bytes over blocks the file already had, so a
