@@ -69,14 +69,16 @@ void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
 void DFSTraverse(TopologyGraph g) {
   pathIdx = 0;
   for (int i = 0; i < g.deviceCount; ++i) visited[i] = 0;
-  recordVisits(g, inspectionOrder(g));
+  for (int i = 0; i < g.deviceCount; ++i) {
+    if (visited[i] == 0) DFS(g, i);
+  }
 }
 
 void DFS(TopologyGraph g, int v) {
-  std::vector<bool> marks(g.deviceCount);
-  for (int i = 0; i < g.deviceCount; ++i) marks[i] = visited[i] != 0;
+  std::vector<bool> reached(g.deviceCount);
+  for (int i = 0; i < g.deviceCount; ++i) reached[i] = visited[i] != 0;
   std::vector<int> order;
-  inspectFrom(g, v, &marks, &order);
+  inspectFrom(g, v, &reached, &order);
   recordVisits(g, order);
 }
 
