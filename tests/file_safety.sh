@@ -88,6 +88,10 @@ kill_saves() {  # kill_saves FOLDER ROUNDS
 before=$failures
 mkdir renamed && cp reference.txt renamed/net.txt
 kill_saves renamed 40
+# A kill between naming the complete file and renaming it over the old one
+# can leave that name; the next save of the file removes it.
+[ "$(save renamed/net.txt)" = "✔ 拓扑已成功保存到文件：renamed/net.txt（共8台设备，10条链路）" ] ||
+  fail "the save after the kills failed"
 [ "$(ls -A renamed)" = net.txt ] ||
   fail "killed saves left files behind: $(ls -A renamed | tr '\n' ' ')"
 cmp -s renamed/net.txt reference.txt || fail "a killed save left net.txt incomplete"

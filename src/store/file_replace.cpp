@@ -1,12 +1,15 @@
 #include "file_replace.h"
 
 #include <acl/libacl.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/acl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 
 const char kSpecialFileRefusal[] =
@@ -61,6 +64,12 @@ int reopenSame(const char* name, int flags, const struct stat& expected) {
   return fd;
 }
 
+// Temporary names are "." + the target's name + kTemporaryMark + six
+// random letters; a save holds its temporary locked while it lives.
+constexpr char kTemporaryMark[] = ".new-";
+
+std::string temporaryName(const std::string& base);
+
 std::string randomLetters() {
   static constexpr char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -78,14 +87,17 @@ struct BesideFile {
   BesideFile(int folderFd, const std::string& base, mode_t mode)
       : folder(folderFd) {
     fd = openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      name = "." + base + "." + randomLetters();
-      fd = openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                  mode);
-      if (fd < 0 && errno != EEXIST) break;
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+      for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        name = temporaryName(base);
+        fd = openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                    mode);
+        if (fd < 0 && errno != EEXIST) break;
+      }
+      if (fd < 0) name.clear();
     }
-    if (fd < 0) name.clear();
+    // Held until the file is closed: the mark of a save still running.
+    if (fd >= 0) flock(fd, LOCK_EX);
   }
   ~BesideFile() {
     if (fd >= 0) close(fd);
@@ -117,9 +129,11 @@ struct BesideFile {
   // first, for the moment between the link and the rename.
   bool putInPlaceOf(const std::string& target) {
     for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
-      const std::string fresh = "." + target + "." + randomLetters();
+      // Made before the link, so that running out of memory cannot strand
+      // a linked file without its name here to remove it.
+      std::string fresh = temporaryName(target);
       if (linkAs(fresh)) {
-        name = fresh;
+        name.swap(fresh);
       } else if (errno != EEXIST) {
         return false;
       }
@@ -136,6 +150,42 @@ struct BesideFile {
   int fd = -1;
   std::string name;  // empty while the file has no name
 };
+
+std::string temporaryName(const std::string& base) {
+  return "." + base + kTemporaryMark + randomLetters();
+}
+
+// Removes the temporaries of `base` that saves killed between naming and
+// renaming them left in the folder: those of our naming that no process
+// holds locked. Another user's, which we cannot open, stay.
+void removeStaleTemporaries(int folder, const std::string& base) {
+  // Nothing allocates while the listing is open.
+  const std::string prefix = "." + base + kTemporaryMark;
+  const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
+  if (entries == nullptr) {
+    if (listing >= 0) close(listing);
+    return;
+  }
+  while (const dirent* entry = readdir(entries)) {
+    const char* name = entry->d_name;
+    if (std::strlen(name) != prefix.size() + 6 ||
+        std::strncmp(name, prefix.c_str(), prefix.size()) != 0) {
+      continue;
+    }
+    const Descriptor stale(
+        openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened;
+    struct stat named;
+    if (stale.fd >= 0 && fstat(stale.fd, &opened) == 0 &&
+        S_ISREG(opened.st_mode) && flock(stale.fd, LOCK_EX | LOCK_NB) == 0 &&
+        fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(opened, named)) {
+      unlinkat(folder, name, 0);
+    }
+  }
+  closedir(entries);
+}
 
 int openFolder(const std::string& folder) {
   // Syncing needs a readable descriptor; a folder we may only write into
@@ -165,8 +215,7 @@ bool copyContent(int from, int to, off_t size) {
   while (offset < size) {
     const ssize_t got = pread(from, buffer, sizeof buffer, offset);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 ||
-        !pwriteAll(to, buffer, static_cast<size_t>(got), offset)) {
+    if (got <= 0 || !pwriteAll(to, buffer, static_cast<size_t>(got), offset)) {
       return false;
     }
     offset += got;
@@ -182,8 +231,8 @@ bool copyIdentity(int old, int fresh, const struct stat& info) {
   struct stat now;
   if (fstat(fresh, &now) != 0) return false;
   if ((now.st_uid != info.st_uid || now.st_gid != info.st_gid) &&
-      fchown(fresh, now.st_uid == info.st_uid ? static_cast<uid_t>(-1)
-                                              : info.st_uid,
+      fchown(fresh,
+             now.st_uid == info.st_uid ? static_cast<uid_t>(-1) : info.st_uid,
              info.st_gid) != 0) {
     return false;
   }
@@ -239,6 +288,7 @@ ReplaceOutcome createFile(const PathParts& parts, const std::string& content) {
   if (parts.base.empty()) return ReplaceOutcome::kCannotOpen;
   Descriptor folder(openFolder(parts.folder));
   if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+  removeStaleTemporaries(folder.fd, parts.base);
   BesideFile fresh(folder.fd, parts.base, 0666);
   if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
   if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0 ||
@@ -265,11 +315,11 @@ ReplaceOutcome replaceRegularFile(const char* fileName, const struct stat& info,
   // The rename replaces the folder entry, so it must be the file the open
   // reached and hold its only name.
   struct stat entry;
-  const bool soleEntry =
-      fstatat(folder.fd, parts.base.c_str(), &entry, AT_SYMLINK_NOFOLLOW) ==
-          0 &&
-      sameFile(entry, info) && info.st_nlink == 1;
+  const bool soleEntry = fstatat(folder.fd, parts.base.c_str(), &entry,
+                                 AT_SYMLINK_NOFOLLOW) == 0 &&
+                         sameFile(entry, info) && info.st_nlink == 1;
   if (soleEntry) {
+    removeStaleTemporaries(folder.fd, parts.base);
     BesideFile fresh(folder.fd, parts.base, 0600);
     if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
     if (copyIdentity(file.fd, fresh.fd, info)) {
@@ -313,10 +363,9 @@ ReplaceOutcome replaceFileContent(const char* fileName,
     if (lstat(fileName, &link) != 0) return createFile(parts, content);
     // A link to nothing yet: opening through it creates its target, in
     // the link's folder or elsewhere, which is then rewritten in place.
-    Descriptor created(open(fileName,
-                            O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY |
-                                O_CLOEXEC,
-                            0666));
+    Descriptor created(
+        open(fileName, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+             0666));
     if (created.fd < 0) return ReplaceOutcome::kCannotOpen;
     reached.fd = open(fileName, O_PATH | O_CLOEXEC);
     if (reached.fd < 0) return ReplaceOutcome::kCannotOpen;
@@ -362,7 +411,8 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName) {
       return "✘ 文件 " + name + kSpecialFileRefusal + "\n";
     case ReplaceOutcome::kOwnStream:
       return "✘ 文件 " + name +
-             " 正连接着本程序的标准输入或输出，保存会毁掉它，未写入任何内容！\n";
+             " 正连接着本程序的标准输入或输出，保存会毁掉它，未写入任何内容！"
+             "\n";
     case ReplaceOutcome::kBackupInTheWay:
       return "✘ 上次保存文件 " + name + " 时被中断，原有内容仍在 " +
              backupNameOf(fileName) +
