@@ -13,7 +13,7 @@ packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valg
           groff-base man-db dpkg-dev file
           graphviz fonts-wqy-microhei libxml2-utils
           clang-tidy cppcheck gcovr
-          nlohmann-json3-dev python3-networkx
+          nlohmann-json3-dev python3-networkx libacl1-dev acl
           emscripten chromium nodejs)
 missing=()
 for package in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #include "menu.h"
 
 int main() {
+  occupyClosedStandardStreams();
   // A write that fails (a closed pipe, a full disk, a file-size limit)
   // must come back as an error to report, not end the process silently.
   (void)signal(SIGPIPE, SIG_IGN);
