@@ -214,6 +214,19 @@ bool markScenario(const TopologyGraph& g, const DrawRequest& request,
   return true;
 }
 
+// The attributes that set a device or a link apart, or "".
+const char* deviceLook(const Highlights& highlights, int device) {
+  if (highlights.deviceStyle[device] != nullptr) {
+    return highlights.deviceStyle[device];
+  }
+  return highlights.deviceMarked[device] ? kMarkedDevice : "";
+}
+
+const char* linkLook(const Highlights& highlights, size_t link) {
+  if (highlights.linkStyle[link] != nullptr) return highlights.linkStyle[link];
+  return highlights.linkMarked[link] ? kMarkedLink : "";
+}
+
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
               bool highlighting, std::ostream& dot) {
   dot << "graph topology {\n";
@@ -254,10 +267,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << (highlights.deviceStyle[i] != nullptr ? highlights.deviceStyle[i]
-              : highlights.deviceMarked[i]       ? kMarkedDevice
-                                                 : "")
-          << "];";
+          << deviceLook(highlights, i) << "];";
     }
     dot << "}\n";
   }
@@ -270,10 +280,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=\"" << link.latency
         << "ms\""
-        << (highlights.linkStyle[i] != nullptr ? highlights.linkStyle[i]
-            : highlights.linkMarked[i]       ? kMarkedLink
-                                             : "")
-        << "];\n";
+        << linkLook(highlights, i) << "];\n";
   }
   if (!highlights.legend.empty()) {
     dot << "  legend [shape=note, style=filled, fillcolor=white, label="
