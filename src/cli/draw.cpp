@@ -220,15 +220,17 @@ bool markScenario(const TopologyGraph& g, const DrawRequest& request,
   return true;
 }
 
-// The style of a device or link: a failure picture's own, else the mark
-// of a plan or route, else none.
-const char* deviceAttributes(const Highlights& highlights, size_t i) {
-  if (highlights.deviceStyle[i] != nullptr) return highlights.deviceStyle[i];
-  return highlights.deviceMarked[i] ? kMarkedDevice : "";
+// The attributes that set a device or a link apart, or "".
+const char* deviceLook(const Highlights& highlights, int device) {
+  if (highlights.deviceStyle[device] != nullptr) {
+    return highlights.deviceStyle[device];
+  }
+  return highlights.deviceMarked[device] ? kMarkedDevice : "";
 }
-const char* linkAttributes(const Highlights& highlights, size_t i) {
-  if (highlights.linkStyle[i] != nullptr) return highlights.linkStyle[i];
-  return highlights.linkMarked[i] ? kMarkedLink : "";
+
+const char* linkLook(const Highlights& highlights, size_t link) {
+  if (highlights.linkStyle[link] != nullptr) return highlights.linkStyle[link];
+  return highlights.linkMarked[link] ? kMarkedLink : "";
 }
 
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
@@ -271,7 +273,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << deviceAttributes(highlights, i)
+          << deviceLook(highlights, i)
           << svgId(addressable, "device", i) << "];";
     }
     dot << "}\n";
@@ -285,7 +287,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=\"" << link.latency
         << "ms\""
-        << linkAttributes(highlights, i)
+        << linkLook(highlights, i)
         << svgId(addressable, "link", i) << "];\n";
   }
   if (!highlights.legend.empty()) {

@@ -127,6 +127,61 @@ void fastestTotals(int n, const int (&matrix)[MAX_DEVICES][MAX_DEVICES],
   }
 }
 
+// A scenario's matrix, with what the failure did to the intact one.
+struct ScenarioMatrix {
+  int latency[MAX_DEVICES][MAX_DEVICES];
+  std::uint64_t failedDevices = 0;  // a bit per index
+  DevicePairSet raised;             // entries that went up
+  bool lowered = false;             // some entry went down
+};
+
+ScenarioMatrix scenarioMatrixOf(const IntactNetwork& intact,
+                                const FailureSet& failed) {
+  const int n = intact.deviceCount;
+  ScenarioMatrix scenario;
+  auto& matrix = scenario.latency;
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) matrix[i][j] = intact.latency.at(i, j);
+  }
+  for (const int d : failed.devices) {
+    scenario.failedDevices |= deviceBit(d);
+    for (int j = 0; j < n; ++j) matrix[d][j] = matrix[j][d] = INF;
+  }
+  for (const int position : failed.links) {
+    const TopologyLink& link = intact.links[position];
+    const int a = link.from;
+    const int b = link.to;
+    if (a == b ||
+        (scenario.failedDevices & (deviceBit(a) | deviceBit(b))) != 0) {
+      continue;
+    }
+    const int before = normalised(matrix[a][b]);
+    const int after = normalised(scenarioLatency(intact.links, failed, a, b));
+    matrix[a][b] = matrix[b][a] = after;
+    if (after > before) scenario.raised.set(static_cast<size_t>(entryIndex(a, b)));
+    if (after < before) scenario.lowered = true;
+  }
+  return scenario;
+}
+
+// Counts the pair s < t with its totals before and after the failure.
+void countPair(int s, int t, int before, int after, ScenarioFigures* figures) {
+  if (before > kLargestLatency) return;
+  if (after > kLargestLatency) {
+    ++figures->lostPairs;
+    return;
+  }
+  if (after <= before) return;
+  ++figures->slowerPairs;
+  // Pairs come in ascending order: only a strictly larger increase
+  // displaces the pair found first.
+  if (!figures->hasWorst ||
+      after - before > figures->worst.after - figures->worst.before) {
+    figures->hasWorst = true;
+    figures->worst = {s, t, before, after};
+  }
+}
+
 // Tarjan's low-link search from `root`, recursive: 40 devices at most.
 struct LowLinkSearch {
   struct Arc {
@@ -239,6 +294,7 @@ SinglePoints findSinglePoints(int deviceCount,
 std::vector<FailureSet> singleFailures(int deviceCount,
                                        const std::vector<TopologyLink>& links) {
   std::vector<FailureSet> failures;
+  failures.reserve(static_cast<size_t>(deviceCount) + links.size());
   for (int v = 0; v < deviceCount; ++v) failures.push_back({{v}, {}});
   for (size_t i = 0; i < links.size(); ++i) {
     if (carriesRoutes(links[i])) {
@@ -280,59 +336,21 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   ScenarioFigures figures;
   figures.failed = failed;
   figures.parts = countParts(n, intact.links, failed);
-
-  // The scenario's matrix, and which of its entries went up or down.
-  int matrix[MAX_DEVICES][MAX_DEVICES];
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) matrix[i][j] = intact.latency.at(i, j);
-  }
-  std::uint64_t failedDevices = 0;
-  for (const int d : failed.devices) {
-    failedDevices |= deviceBit(d);
-    for (int j = 0; j < n; ++j) matrix[d][j] = matrix[j][d] = INF;
-  }
-  DevicePairSet raised;
-  bool lowered = false;
-  for (const int position : failed.links) {
-    const TopologyLink& link = intact.links[position];
-    const int a = link.from;
-    const int b = link.to;
-    if (a == b || (failedDevices & (deviceBit(a) | deviceBit(b))) != 0) {
-      continue;
-    }
-    const int before = normalised(matrix[a][b]);
-    const int after =
-        normalised(scenarioLatency(intact.links, failed, a, b));
-    matrix[a][b] = matrix[b][a] = after;
-    if (after > before) raised.set(static_cast<size_t>(entryIndex(a, b)));
-    if (after < before) lowered = true;
-  }
+  const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
+  const std::uint64_t failedDevices = scenario.failedDevices;
+  const auto& matrix = scenario.latency;
 
   int total[MAX_DEVICES];
   for (int s = 0; s < n; ++s) {
     if ((failedDevices & deviceBit(s)) != 0) continue;
-    const bool searchAgain = lowered ||
+    const bool searchAgain = scenario.lowered ||
                              (intact.routeDevices[s] & failedDevices) != 0 ||
-                             (intact.routeEntries[s] & raised).any();
+                             (intact.routeEntries[s] & scenario.raised).any();
     if (!searchAgain) continue;  // every route from s is as it was
     fastestTotals(n, matrix, s, total);
     for (int t = s + 1; t < n; ++t) {
       if ((failedDevices & deviceBit(t)) != 0) continue;
-      const int before = intact.routes.distance[s][t];
-      if (before > kLargestLatency) continue;
-      const int after = total[t];
-      if (after > kLargestLatency) {
-        ++figures.lostPairs;
-      } else if (after > before) {
-        ++figures.slowerPairs;
-        // Sources and targets come in ascending order: only a strictly
-        // larger increase displaces the pair found first.
-        if (!figures.hasWorst ||
-            after - before > figures.worst.after - figures.worst.before) {
-          figures.hasWorst = true;
-          figures.worst = {s, t, before, after};
-        }
-      }
+      countPair(s, t, intact.routes.distance[s][t], total[t], &figures);
     }
   }
   return figures;

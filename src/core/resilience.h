@@ -96,7 +96,8 @@ struct ScenarioFigures {
 };
 
 // Pairs of matrix entries as bits, entry {a, b} at min * MAX_DEVICES + max.
-using DevicePairSet = std::bitset<MAX_DEVICES * MAX_DEVICES>;
+using DevicePairSet =
+    std::bitset<static_cast<size_t>(MAX_DEVICES) * MAX_DEVICES>;
 
 // The intact network, analysed once; every scenario is measured against
 // it. routeEntries[s] holds the matrix entries that the fastest routes

@@ -122,11 +122,11 @@ int displayWidth(const std::string& text) {
                        : (lead & 0xF8) == 0xF0 ? 4
                                                : 0;
     bool valid = length > 0 && i + static_cast<size_t>(length) <= text.size();
-    unsigned codePoint = length == 1 ? lead : lead & (0x7Fu >> length);
+    unsigned codePoint = length == 1 ? lead : lead & (0x7FU >> length);
     for (int k = 1; valid && k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + k]);
       valid = (next & 0xC0) == 0x80;
-      codePoint = codePoint << 6 | (next & 0x3Fu);
+      codePoint = codePoint << 6 | (next & 0x3FU);
     }
     if (!valid) {
       ++width;  // a stray byte: the terminal shows one replacement mark
