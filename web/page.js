@@ -54,6 +54,7 @@
   let linkElements = [];      // by position in the saved link order
   const firstIndex = new Map();  // code -> lowest device index
   const linksByPair = new Map();  // pairKey -> link positions, in order
+  const linksByDevice = new Map();  // code -> positions of its links
   let marked = [];                // the elements the last drawing classed
 
   const pairKey = (a, b) => (a < b ? a + '\u0000' + b : b + '\u0000' + a);
@@ -93,10 +94,14 @@
     return firstIndex.has(code) ? deviceElements[firstIndex.get(code)] : null;
   }
 
+  // A hop runs over the link the latency matrix keeps: of parallel links
+  // the first added, which the saved order lists last. The backup shares
+  // no link with the route, so it takes the last one the route left free.
   function markRoute(route, className) {
     for (let i = 1; i < route.devices.length; ++i) {
-      mark(linksBetween(route.devices[i - 1], route.devices[i])
-        .filter((element) => !element.classList.contains('failed')), className);
+      const free = linksBetween(route.devices[i - 1], route.devices[i])
+        .filter((element) => !element.classList.contains('route'));
+      if (free.length > 0) mark([free[free.length - 1]], className);
     }
   }
 
@@ -162,6 +167,10 @@
 
   function drawFailures() {
     mark(state.failedDevices.map(deviceElement), 'failed');
+    // A failed device takes its links down with it.
+    for (const code of state.failedDevices) {
+      mark((linksByDevice.get(code) || []).map((i) => linkElements[i]), 'failed');
+    }
     for (const [a, b] of state.failedLinks) mark(linksBetween(a, b), 'failed');
     if (!failsAnything()) {
       setText('scenario-result', ['当前没有故障。']);
@@ -191,7 +200,11 @@
     }
     const risks = api.risks();
     mark(risks.cut_devices.map(deviceElement), 'risk');
-    for (const [a, b] of risks.cut_links) mark(linksBetween(a, b), 'risk');
+    for (const [a, b, latency] of risks.cut_links) {
+      const bridge = (linksByPair.get(pairKey(a, b)) || [])
+        .find((i) => topology.links[i][2] === latency);
+      mark([linkElements[bridge]], 'risk');
+    }
     const count = risks.cut_devices.length + risks.cut_links.length;
     if (count === 0) {
       setText('risk-result', ['✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。']);
@@ -233,9 +246,9 @@
         ['相邻设备：', neighbours]]) {
         const term = document.createElement('dt');
         term.textContent = label;
-        const value_ = document.createElement('dd');
-        value_.textContent = String(value);
-        list.append(term, value_);
+        const definition = document.createElement('dd');
+        definition.textContent = String(value);
+        list.append(term, definition);
       }
       detail.append(list);
     });
@@ -305,6 +318,10 @@
       const key = pairKey(a, b);
       if (!linksByPair.has(key)) linksByPair.set(key, []);
       linksByPair.get(key).push(i);
+      for (const code of new Set([a, b])) {
+        if (!linksByDevice.has(code)) linksByDevice.set(code, []);
+        linksByDevice.get(code).push(i);
+      }
       const element = $('link' + i);
       linkElements.push(element);
       makeActive(element, '链路 ' + a + '─' + b + ' ' + latency + 'ms', () => activateLink(i));

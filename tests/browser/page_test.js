@@ -192,6 +192,8 @@ async function campus() {
       '--route', 'AR-D', 'SV');
     assert.deepEqual(await api(page, 'scenario', failed), expected.scenarios[0]);
     assert.deepEqual(await api(page, 'route', 'AR-D', 'SV', failed), expected.route);
+    // DR-A with its four links, and CR-FW.
+    assert.equal((await classed(page, 'failed')).length, 1 + 4 + 1);
     const shown = await text(page, 'scenario-result');
     assert.match(shown, /连通分区：2 个\n断开（不再可达的设备对）：6 对\n变慢（延迟变大的设备对）：9 对\n最大变慢：CR ↔ AR-T 8ms → 38ms/);
     assert.match(await text(page, 'route-result'), /最优路径：AR-D → SV\n最短延迟：25ms\n备用路由：无/);
