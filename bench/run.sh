@@ -5,11 +5,15 @@
 #     prints one line;
 #   - a session that loads the mesh and runs options 2 to 8 K times, against
 #     `cat` of the same number of output bytes;
-#   - instruction counts (callgrind) and peak memory of that session.
+#   - instruction counts (callgrind) and peak memory of that session;
+#   - topoplan-resilience's N-1 report on the mesh (820 scenarios, JSON)
+#     against the same figures from NetworkX, and its peak memory; this one
+#     fails the script when it misses its budget.
 #
 #   bash bench/run.sh [RUNS]      (default 21 runs per timing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_dir=$(pwd)
 runs=${1:-21}
 bash tools/install-deps.sh
 command -v valgrind >/dev/null
@@ -64,3 +68,19 @@ done
 printf '  per repetition: %d instructions (budget 3000000)\n' \
   $(( (instructions100 - instructions1) / 99 ))
 printf '  peak RSS K=1 %d KiB, K=100 %d KiB (budget 4096, no growth)\n' "$rss1" "$rss100"
+
+echo
+echo "== N-1 report on the mesh, JSON to /dev/null (medians; NetworkX 3 runs)"
+read -r report report_rss _ < <(timed empty.in "$bin/topoplan-resilience" --json mesh.txt)
+read -r networkx _ _ < <("$bin/bench/run_timed" 3 empty.in \
+  python3 "$source_dir/tests/resilience_reference.py" mesh.txt)
+"$bin/topoplan-resilience" --json mesh.txt > report.json
+python3 "$source_dir/tests/resilience_reference.py" mesh.txt > reference.json
+python3 -c 'import json, sys; sys.exit(json.load(open("report.json")) != json.load(open("reference.json")))' ||
+  { echo "  the report differs from NetworkX's figures"; exit 1; }
+speedup=$(ratio "$networkx" "$report")
+printf '  topoplan-resilience %.1f ms   NetworkX %.0f ms   %s times faster (budget 100)\n' \
+  "$(ratio "$report" 0.001)" "$(ratio "$networkx" 0.001)" "$speedup"
+printf '  peak RSS %d KiB (budget 4096); the same figures as NetworkX\n' "$report_rss"
+awk -v s="$speedup" -v r="$report_rss" 'BEGIN { exit !(s >= 100 && r < 4096) }' ||
+  { echo "  over budget"; exit 1; }

@@ -79,6 +79,20 @@ check 1 "${special//txt/svg}" -o fifo.svg campus.txt
 check 0 "--route 起点 终点" --help
 check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
+check 2 "只能选用其一" --risks --fail-device CR campus.txt
+check 2 "--fail-link 后须跟两个设备代号" campus.txt --fail-link CR
+check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
+check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
+check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
+# The campus network's one cut device and one cut link, in orange.
+check 0 'd0 -- d7 [label="2ms", color="#e69138"' --risks campus.txt
+grep -qF '⚠ 设备 CR：故障后切断 FW' out.txt || fail "--risks has no legend"
+# DR-B and CR-FW down: FW is cut off and shaded, the links dashed grey.
+check 0 '断开6对，变慢5对' --fail-device DR-B --fail-link FW CR campus.txt
+grep -qF 'd7 [label="FW\n防火墙，安全策略控制与入侵检测", fillcolor="#fce5cd", fillcolor="#999999"]' out.txt ||
+  fail "the cut-off firewall is not shaded"
+grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
+  fail "the failed link is not dashed grey"
 
 leftovers=$(ls -A | grep -v -e '\.txt$' -e '^fifo.svg$')
 [ -z "$leftovers" ] || fail "failures left files behind: $leftovers"

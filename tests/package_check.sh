@@ -16,16 +16,19 @@ fail() {
   exit 1
 }
 
-# Manual page: groff and man both read it cleanly (preconv for the UTF-8).
-manual=$source_dir/man/topoplan.1
-warnings=$(groff -k -man -Tutf8 -ww -z "$manual" 2>&1)
-[ -z "$warnings" ] || fail "groff warns about topoplan.1:"$'\n'"$warnings"
-warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "man warns about topoplan.1:"$'\n'"$warnings"
+# Manual pages: groff and man both read them cleanly (preconv for the UTF-8).
+for page in topoplan.1 topoplan-resilience.1; do
+  manual=$source_dir/man/$page
+  warnings=$(groff -k -man -Tutf8 -ww -z "$manual" 2>&1)
+  [ -z "$warnings" ] || fail "groff warns about $page:"$'\n'"$warnings"
+  warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man warns about $page:"$'\n'"$warnings"
+done
 
 # Installation into a prefix.
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 expected=(bin/topoplan share/man/man1/topoplan.1
+          bin/topoplan-resilience share/man/man1/topoplan-resilience.1
           share/doc/topoplan/README.md share/doc/topoplan/campus.txt)
 [ -e "$build/topoplan-draw" ] && expected+=(bin/topoplan-draw)
 for file in "${expected[@]}"; do
@@ -75,5 +78,10 @@ cmp "$scratch/session/saved.txt" "$scratch/root/usr/share/doc/topoplan/campus.tx
   fail "the saved network differs from the packaged example"
 MANWIDTH=80 man -l "$scratch/root/usr/share/man/man1/topoplan.1" |
   grep -q '^EXIT STATUS' || fail "the packaged manual page does not render"
+resilience=$("$scratch/root/usr/bin/topoplan-resilience" \
+  "$scratch/root/usr/share/doc/topoplan/campus.txt") ||
+  fail "the packaged topoplan-resilience ended with status $?"
+grep -Fxq "⚠ 设备 CR：故障后切断 FW" <<<"$resilience" ||
+  fail "the packaged topoplan-resilience did not find the campus's cut device"
 
 echo "package check: manual page, install layout and $(basename "$package") are fine"

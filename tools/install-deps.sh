@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing topoplan needs on Debian 12 (Graphviz
-# and a Chinese font for topoplan-draw among it), skipping
+# and a Chinese font for topoplan-draw among it, the JSON library of
+# topoplan-resilience and the graph library its tests compare against), skipping
 # whatever is already there. Uses sudo when not run as root.
 set -euo pipefail
 
@@ -8,7 +9,7 @@ packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valg
           groff-base man-db dpkg-dev file
           graphviz fonts-wqy-microhei libxml2-utils
           clang-tidy cppcheck gcovr
-          libacl1-dev acl)
+          libacl1-dev acl nlohmann-json3-dev python3-networkx)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then

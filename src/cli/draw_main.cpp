@@ -29,8 +29,9 @@ constexpr int kDefaultTimeout = 60;
 constexpr int kLongestTimeout = 86400;
 
 constexpr char kUsage[] =
-    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
-    "[-o 文件名.svg|文件名.png [--timeout 秒数]] 拓扑文件\n";
+    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks |\n"
+    "       --fail-device 代号... --fail-link 代号 代号...]\n"
+    "       [-o 文件名.svg|文件名.png [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -44,16 +45,22 @@ constexpr char kHelp[] =
     "  --plan prim|kruskal   突出显示该算法选中的光纤布线链路，标题给出MST总延迟\n"
     "  --route 起点 终点      突出显示两台设备之间的最优路径，标题给出最短延迟；\n"
     "                        不可达时标题说明不可达\n"
+    "  --risks               用橙色标出单点故障（单独故障就会使网络分裂的设备和\n"
+    "                        链路），图例列出各自切断的设备\n"
+    "  --fail-device 代号     画出该设备故障的场景；可给出多次\n"
+    "  --fail-link 代号 代号  画出两台设备之间所有链路故障的场景；可给出多次。\n"
+    "                        故障的设备和链路画成灰色虚线，被切断的设备加深底色，\n"
+    "                        标题给出故障后的分区数、断开和变慢的设备对数\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
     "  --timeout 秒数        dot 渲染的时间上限，默认60秒，到时终止 dot 并报错；\n"
     "                        0 表示不限时\n"
     "  -h, --help            显示本帮助\n"
     "\n"
-    "--plan 与 --route 只能选用其一。文件的读取和检查与选项10相同。出错时不留下\n"
-    "输出文件；dot 没有输出任何内容也算出错。\n"
+    "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一。文件的\n"
+    "读取和检查与选项10相同。出错时不留下输出文件；dot 没有输出任何内容也算出错。\n"
     "\n"
-    "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算或渲染失败；\n"
+    "退出状态：0 成功；1 文件被拒绝、设备或链路不存在、无法计算或渲染失败；\n"
     "2 命令行参数有误。\n";
 // clang-format on
 
@@ -85,11 +92,32 @@ class Words {
   int next_ = 1;
 };
 
-// Reads what follows --plan or --route. Returns what is wrong, or "".
+// Reads what follows --plan, --route, --risks, --fail-device or
+// --fail-link. Returns what is wrong, or "".
 std::string parseHighlight(const std::string& option, Words* words,
                            DrawRequest* request) {
-  if (request->highlight != Highlight::kNone) {
-    return "--plan 与 --route 只能选用其一，且只能给出一次";
+  const bool anotherFailure = request->highlight == Highlight::kScenario &&
+                              (option == "--fail-device" || option == "--fail-link");
+  if (request->highlight != Highlight::kNone && !anotherFailure) {
+    return "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一，"
+           "且前三者只能给出一次";
+  }
+  if (option == "--risks") {
+    request->highlight = Highlight::kRisks;
+    return "";
+  }
+  if (option == "--fail-device") {
+    if (words->done()) return "--fail-device 后须跟一个设备代号";
+    request->highlight = Highlight::kScenario;
+    request->failures.devices.emplace_back(words->take());
+    return "";
+  }
+  if (option == "--fail-link") {
+    if (words->left() < 2) return "--fail-link 后须跟两个设备代号";
+    request->highlight = Highlight::kScenario;
+    std::string first = words->take();
+    request->failures.links.emplace_back(first, words->take());
+    return "";
   }
   if (option == "--plan") {
     const std::string plan = words->done() ? "" : words->take();
@@ -155,7 +183,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       optionsEnded = true;
     } else if (word == "-h" || word == "--help") {
       arguments->help = true;
-    } else if (word == "--plan" || word == "--route") {
+    } else if (word == "--plan" || word == "--route" || word == "--risks" ||
+               word == "--fail-device" || word == "--fail-link") {
       problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
       problem = parseOutput(&words, arguments);
