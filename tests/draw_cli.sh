@@ -137,7 +137,12 @@ if [ "$engine" = yes ]; then
     fail "scenario page rendering failed"
   grep -qF '"failed":{"devices":["DR-A"],"links":[["CR","FW"]]}' failed.html ||
     fail "failed.html does not open with the failures"
-  pictures=4
+  # The file's name is the page's title, as text.
+  cp campus.txt 'R&D <"lab">.txt'
+  "$draw" -o title.html 'R&D <"lab">.txt' || fail "page of an odd file name failed"
+  grep -qF '<title>网络拓扑：R&amp;D &lt;&quot;lab&quot;&gt;.txt</title>' title.html ||
+    fail "title.html does not show its file name as text"
+  pictures=5
 fi
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
 
