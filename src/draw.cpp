@@ -11,8 +11,7 @@ constexpr char kFont[] = "WenQuanYi Micro Hei,sans-serif";
 constexpr const char* kLayerFill[kLayerCount] = {
     "#f4cccc", "#fce5cd", "#fff2cc", "#d9ead3", "#cfe2f3", "#eeeeee"};
 constexpr char kMarkedDevice[] = R"(, color="#cc0000", penwidth=3)";
-constexpr char kMarkedLink[] =
-    R"(, style=solid, color="#cc0000", fontcolor="#cc0000", penwidth=3)";
+constexpr char kMarkedLink[] = R"(, style=solid, color="#cc0000", penwidth=3)";
 
 // What the picture shows besides the topology itself.
 struct Highlights {
@@ -157,8 +156,17 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     const TopologyLink& link = highlights.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
-        << (upward ? link.from : link.to) << " [label=\"" << link.latency
-        << "ms\"" << (highlights.linkMarked[i] ? kMarkedLink : "") << "];\n";
+        << (upward ? link.from : link.to) << " [label=";
+    if (highlights.linkMarked[i]) {
+      // Graphviz may set an edge's label on the edge itself: on a white
+      // ground the red figure stays readable over the thick red line.
+      dot << R"(<<table border="0" cellpadding="1" bgcolor="white"><tr><td>)"
+          << R"(<font color="#cc0000">)" << link.latency
+          << "ms</font></td></tr></table>>" << kMarkedLink;
+    } else {
+      dot << '"' << link.latency << "ms\"";
+    }
+    dot << "];\n";
   }
   dot << "}\n";
 }

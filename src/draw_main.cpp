@@ -14,6 +14,8 @@
 
 #include "draw.h"
 #include "file_replace.h"
+#include "font_check.h"
+#include "version.h"
 
 namespace {
 
@@ -39,6 +41,7 @@ constexpr char kHelp[] =
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
     "  -h, --help            显示本帮助\n"
+    "  --version             显示版本号\n"
     "\n"
     "--plan 与 --route 只能选用其一。文件的读取和检查与选项10相同。出错时不留下\n"
     "输出文件。\n"
@@ -53,6 +56,7 @@ struct Arguments {
   const char* outputFile = nullptr;
   const char* format = nullptr;  // for dot's -T: "svg" or "png"
   bool help = false;
+  bool version = false;
 };
 
 bool endsWith(const std::string& text, const std::string& suffix) {
@@ -128,6 +132,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       optionsEnded = true;
     } else if (word == "-h" || word == "--help") {
       arguments->help = true;
+    } else if (word == "--version") {
+      arguments->version = true;
     } else if (word == "--plan" || word == "--route") {
       problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
@@ -137,7 +143,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
     }
     if (!problem.empty()) return problem;
   }
-  if (!arguments->help && arguments->topologyFile == nullptr) {
+  if (!arguments->help && !arguments->version &&
+      arguments->topologyFile == nullptr) {
     return "缺少拓扑文件";
   }
   return "";
@@ -202,6 +209,14 @@ bool renderWithDot(const std::string& graph, const char* format,
 // Renders the graph into the output file, which is written beside its
 // place and renamed over it only when complete.
 int renderToFile(const std::string& graph, const Arguments& arguments) {
+  // An SVG names its fonts and leaves them to the viewer; a PNG has its
+  // text drawn here, with whatever fonts this machine has.
+  if (std::string(arguments.format) == "png" && chineseFontMissing()) {
+    std::cerr << "⚠ 未找到中文字体（fc-list :lang=zh 没有结果），PNG 中的中文将"
+                 "显示为方框；请安装 "
+              << kChineseFontPackage << "（sudo apt install "
+              << kChineseFontPackage << "）。\n";
+  }
   std::string image;
   if (!renderWithDot(graph, arguments.format, &image, std::cerr)) {
     return kRefused;
@@ -228,8 +243,13 @@ int run(int argc, char** argv) {
               << kUsage << "详见 topoplan-draw --help\n";
     return kBadArguments;
   }
-  if (arguments.help) {
-    std::cout << kUsage << kHelp << std::flush;
+  if (arguments.help || arguments.version) {
+    if (arguments.help) {
+      std::cout << kUsage << kHelp;
+    } else {
+      std::cout << "topoplan-draw " << kTopoplanVersion << '\n';
+    }
+    std::cout << std::flush;
     return std::cout ? 0 : kRefused;
   }
 

@@ -72,4 +72,20 @@ done
 [ "$(head -c 4 campus.png | tail -c 3)" = PNG ] || fail "campus.png is no PNG"
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq 2 ] || fail "stray files: $(ls -A)"
 
+# With no Chinese font a PNG is still written, with a warning naming the
+# package; an SVG leaves its fonts to the viewer and gets none.
+mkdir nofont
+printf '#!/bin/sh\nexit 0\n' >nofont/fc-list
+chmod +x nofont/fc-list
+ln -s "$(command -v dot)" nofont/dot
+PATH="$PWD/nofont" "$draw" -o bare.png campus.txt 2>err.txt ||
+  fail "a PNG without a Chinese font failed: $(cat err.txt)"
+[ -s bare.png ] || fail "a PNG without a Chinese font was not written"
+grep -q "fonts-wqy-microhei" err.txt || fail "no warning without a Chinese font: $(cat err.txt)"
+PATH="$PWD/nofont" "$draw" -o bare.svg campus.txt 2>err.txt ||
+  fail "an SVG without a Chinese font failed: $(cat err.txt)"
+[ -s err.txt ] && fail "an SVG without a Chinese font got a warning: $(cat err.txt)"
+"$draw" -o fonts.png campus.txt 2>err.txt
+[ -s err.txt ] && fail "a PNG got a warning although fc-list finds a Chinese font: $(cat err.txt)"
+
 [ "$failures" -eq 0 ] && echo "draw_cli: every check passed"
