@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what building and testing topoplan needs on Debian 12 (Graphviz
-# and a Chinese font for topoplan-draw among it), skipping
-# whatever is already there. Uses sudo when not run as root.
+# Installs what every command of the README needs on Debian 12 (building,
+# testing, fuzzing, packaging and lintian, the benchmarks, and Graphviz and
+# a Chinese font for topoplan-draw), skipping whatever is already there.
+# Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind
-          groff-base man-db dpkg-dev file
-          graphviz fonts-wqy-microhei libxml2-utils
-          clang-tidy cppcheck gcovr)
+          groff-base man-db dpkg-dev file lintian
+          graphviz fonts-wqy-microhei fontconfig libxml2-utils
+          clang-tidy cppcheck gcovr libbenchmark-dev)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
