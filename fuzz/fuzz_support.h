@@ -1,23 +1,17 @@
-// What the fuzz targets share: a scratch folder that lives as long as the
-// process, and the invariants every topology must keep.
+// What the fuzz targets share: the scratch files of the tests, and the
+// invariants every topology must keep.
 #ifndef TOPOPLAN_FUZZ_FUZZ_SUPPORT_H_
 #define TOPOPLAN_FUZZ_FUZZ_SUPPORT_H_
-
-#include <dirent.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "graph.h"
+#include "support/scratch.h"
 
 namespace fuzzsupport {
 
@@ -37,71 +31,15 @@ inline bool startsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-inline std::string readFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using scratch::listFolder;
+using scratch::readFile;
+using scratch::removeTree;
+using scratch::ScratchFolder;
 
 inline void writeFile(const std::string& name, const std::string& content) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out << content;
-  require(out.good(), "could not write the scratch file " + name);
+  require(scratch::writeFile(name, content),
+          "could not write the scratch file " + name);
 }
-
-// Removes `name` and, for a folder, everything below it.
-inline void removeTree(const std::string& name) {
-  struct stat info;
-  if (lstat(name.c_str(), &info) != 0) return;
-  if (S_ISDIR(info.st_mode)) {
-    if (DIR* folder = opendir(name.c_str())) {
-      while (const dirent* entry = readdir(folder)) {
-        const std::string child = entry->d_name;
-        if (child != "." && child != "..") removeTree(name + "/" + child);
-      }
-      closedir(folder);
-    }
-    rmdir(name.c_str());
-  } else {
-    unlink(name.c_str());
-  }
-}
-
-// The names in `folder`, without "." and "..".
-inline std::vector<std::string> listFolder(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* handle = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(handle)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(handle);
-  }
-  return names;
-}
-
-// A fresh folder under $TMPDIR (or /tmp), removed when the process ends
-// normally.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr ? base : "/tmp") + "/topoplan-fuzz-XXXXXX";
-    require(mkdtemp(pattern.data()) != nullptr, "no scratch folder");
-    path_ = pattern;
-  }
-  ~ScratchFolder() { removeTree(path_); }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 template <size_t N>
 bool terminated(const char (&field)[N]) {
@@ -166,7 +104,7 @@ inline std::vector<ArcByCode> arcsByCode(const TopologyGraph& g) {
 
 // Empties a record the way the menu loop does when it ends.
 inline void release(TopologyGraph* g) {
-  discardLatencyMatrix(g);
+  discardLatencyMatrix();
   releaseArcs(g);
   g->deviceCount = 0;
   g->linkCount = 0;

@@ -1,17 +1,18 @@
-// Feeds arbitrary bytes to the topology-file loader, into an empty record
-// (inputs of even length) or into a record that holds the built-in network
-// and its latency matrix (odd length), and checks the outcome against the
-// message it printed: a complete load, the record untouched, or the record
-// emptied. Every successful load is saved and loaded again, and must come back
-// the same.
+// Feeds arbitrary bytes to the topology-file loader, first on its own and
+// then through the menu's load into an empty record (inputs of even length)
+// or into a record that holds the built-in network and its latency matrix
+// (odd length), and checks the menu's record and message against the
+// loader's outcome: a complete load, the record untouched, or the record
+// emptied. Every successful load is saved and loaded again, and must come
+// back the same.
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fuzz_support.h"
 #include "graph.h"
+#include "topology_file.h"
 
 namespace {
 
@@ -40,20 +41,12 @@ struct Snapshot {
   std::vector<const LinkArc*> arcs;
 };
 
-// The number printed right after `label` in `message`.
-int numberAfter(const std::string& message, const std::string& label) {
-  const size_t at = message.find(label);
-  require(at != std::string::npos, "success message without " + label);
-  return static_cast<int>(
-      std::strtol(message.c_str() + at + label.size(), nullptr, 10));
-}
-
 // A successful load: the header's counts, two arcs per link, every target
 // in range, and a save that loads back to the same devices and links.
-void checkLoaded(const TopologyGraph& g, const std::string& message,
+void checkLoaded(const TopologyGraph& g, const LoadOutcome& outcome,
                  const fuzzsupport::ScratchFolder& scratch) {
-  const int n = numberAfter(message, "加载成功！共");
-  const int m = numberAfter(message, "台设备，");
+  const int n = outcome.deviceCount;
+  const int m = outcome.linkCount;
   require(n >= 1 && n <= MAX_DEVICES && m >= 0 && m <= n * (n - 1) / 2,
           "a header outside the limits was accepted");
   require(g.deviceCount == n && g.linkCount == m,
@@ -61,16 +54,15 @@ void checkLoaded(const TopologyGraph& g, const std::string& message,
   require(fuzzsupport::checkRecord(g) == 2 * m, "not two arcs per link");
 
   const std::string copy = scratch.file("saved.txt");
-  std::ostringstream saveOut;
-  saveGraphToFile(&g, copy.c_str(), saveOut);
-  require(startsWith(saveOut.str(), "✔ 拓扑已成功保存到文件："),
-          "saving a loaded topology failed: " + saveOut.str());
+  const SaveOutcome saved = writeTopologyFile(g, copy.c_str());
+  require(saved.status == SaveStatus::kSaved,
+          "saving a loaded topology failed: " +
+              describeSaveOutcome(saved, copy.c_str()));
 
   TopologyGraph again = {};
-  std::ostringstream loadOut;
-  loadGraphFromFile(&again, copy.c_str(), loadOut);
-  require(startsWith(loadOut.str(), "✔ 从文件 "),
-          "a saved topology did not load: " + loadOut.str());
+  const LoadOutcome reloaded = readTopologyFile(copy.c_str(), &again);
+  require(reloaded.loaded(), "a saved topology did not load: " +
+                                 describeLoadRefusal(reloaded, copy.c_str()));
   require(fuzzsupport::sameDevices(g, again), "the devices changed on saving");
   require(g.linkCount == again.linkCount &&
               fuzzsupport::arcsByCode(g) == fuzzsupport::arcsByCode(again),
@@ -80,8 +72,17 @@ void checkLoaded(const TopologyGraph& g, const std::string& message,
 
 void loadInto(bool holdsTopology, const std::string& fileName,
               const fuzzsupport::ScratchFolder& scratch) {
+  require(parray == nullptr, "a latency matrix outlived its input");
+  // What the file holds, as the loader sees it on its own.
+  TopologyGraph parsed = {};
+  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), &parsed);
+  require(outcome.loaded() || (parsed.deviceCount == 0 &&
+                               parsed.linkCount == 0 &&
+                               fuzzsupport::checkRecord(parsed) == 0),
+          "a refused parse left something behind");
+  fuzzsupport::release(&parsed);
+
   TopologyGraph g = {};
-  parray = nullptr;
   if (holdsTopology) {
     std::ostringstream ignored;
     createGraph(&g, ignored);
@@ -92,22 +93,23 @@ void loadInto(bool holdsTopology, const std::string& fileName,
   loadGraphFromFile(&g, fileName.c_str(), out);
   const std::string message = out.str();
 
-  if (startsWith(message, "✔ 从文件 ")) {
+  if (outcome.loaded()) {
+    require(startsWith(message, "✔ 从文件 "), "a load without its report");
     require(!holdsTopology || parray == nullptr, "the old matrix survived");
-    checkLoaded(g, message, scratch);
+    checkLoaded(g, outcome, scratch);
   } else {
+    require(message == describeLoadRefusal(outcome, fileName.c_str()),
+            "the menu's refusal differs from the outcome: " + message);
     // A refusal is one line.
     require(message.find('\n') == message.size() - 1,
             "a refusal that is not one line: " + message);
-    if (startsWith(message, "✘ 文件格式错误：无法读取设备数和链路数！") ||
-        startsWith(message, "✘ 文件数据不合法：")) {
-      require(before.matches(g), "a refused header changed the record");
-    } else if (startsWith(message, "✘ 文件格式错误：第") ||
-               startsWith(message, "✘ 文件数据错误：链路 ")) {
+    if (outcome.failedInRecords()) {
       require(g.deviceCount == 0 && g.linkCount == 0 && parray == nullptr,
               "a refused record did not leave the record empty");
     } else {
-      fuzzsupport::fail("unexpected loader message: " + message);
+      require(outcome.status != LoadStatus::kCannotOpen,
+              "the scratch input could not be opened");
+      require(before.matches(g), "a refused header changed the record");
     }
   }
   fuzzsupport::release(&g);

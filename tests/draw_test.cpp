@@ -9,7 +9,7 @@
 
 namespace {
 
-using topotest::ScratchDir;
+using topotest::ScratchFolder;
 using topotest::TopologyTest;
 
 constexpr char kMarkedDevice[] = ", color=\"#cc0000\", penwidth=3";
@@ -110,7 +110,7 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
        "最优路径：AR-D → DR-B → DR-A → AR-T → SV\\n最短延迟：20ms",
        {"1", "2", "3", "5", "6", "1-2", "1-3", "2-5", "3-6"}},
   };
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string file = scratch.file("campus.txt");
   std::ostringstream report;
   createGraph(&graph, report);
@@ -135,7 +135,7 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
 // SV(0) ==7/3== CR(1), a 1 ms loop on SV, Q(2) alone. The matrix keeps
 // the older 7 ms link, so that is the one Prim takes; Q stays out.
 TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string file = scratch.write(
       "odd.txt",
       "3 3\nSV a\"b\\c&d 1 x\nCR core 1 y\nQ q 1 z\nCR SV 7\nSV CR 3\nSV SV 1\n");

@@ -54,7 +54,7 @@ class LoadFaultTest : public topotest::TopologyTest,
 
 TEST_P(LoadFaultTest, AnswersWithOneMessage) {
   const LoadCase& c = GetParam();
-  topotest::ScratchDir scratch;
+  topotest::ScratchFolder scratch;
   std::string name = scratch.file("folder");
   if (c.folder) {
     ASSERT_EQ(mkdir(name.c_str(), 0700), 0);
@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
 using SaveFaultTest = topotest::TopologyTest;
 
 TEST_F(SaveFaultTest, PastAFileSizeLimitKeepsTheOldFile) {
-  topotest::ScratchDir scratch;
+  topotest::ScratchFolder scratch;
   const std::string old = "1 0\nOLD 旧设备 1 24h\n";
   const std::string name = scratch.write("net.txt", old);
   // Forty devices with the longest texts: some 6 KB of file.
@@ -166,7 +166,7 @@ TEST_F(SaveFaultTest, PastAFileSizeLimitKeepsTheOldFile) {
   EXPECT_EQ(out.str(),
             "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n");
   EXPECT_EQ(topotest::readFile(name), old);
-  EXPECT_EQ(topotest::folderEntries(scratch.path()),
+  EXPECT_EQ(topotest::listFolder(scratch.path()),
             std::vector<std::string>{"net.txt"});
 }
 

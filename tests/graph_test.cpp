@@ -19,7 +19,7 @@ namespace {
 
 using namespace std::string_literals;
 using topotest::readFile;
-using topotest::ScratchDir;
+using topotest::ScratchFolder;
 using StoreTest = topotest::TopologyTest;
 using Names = std::vector<std::string>;
 
@@ -157,7 +157,7 @@ TEST_F(StoreTest, BuiltInNetworkHasItsListsAndSavesAsDesigned) {
     EXPECT_EQ(graph.devices[i].code, lists[i][0]);
     EXPECT_EQ(listOf(graph, i), lists[i][1]) << lists[i][0];
   }
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string real = scratch.write("real.txt", "old\n");
   const std::string link = scratch.file("link.txt");
   ASSERT_EQ(chmod(real.c_str(), 0620), 0);
@@ -167,7 +167,7 @@ TEST_F(StoreTest, BuiltInNetworkHasItsListsAndSavesAsDesigned) {
   struct stat info;
   EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
   EXPECT_TRUE(stat(real.c_str(), &info) == 0 && (info.st_mode & 07777) == 0620);
-  EXPECT_EQ(topotest::folderEntries(scratch.path()),
+  EXPECT_EQ(topotest::listFolder(scratch.path()),
             (Names{"link.txt", "real.txt"}));
 }
 
@@ -246,7 +246,7 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
       {threeDevices + "A B 5\n\0A B 1\n"s,
        recordError(2, "条链路的设备代号含有空字符"), kEmptied},
   };
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string name = scratch.file("topology.txt");
   std::ostringstream report;
   createGraph(&graph, report);
@@ -301,7 +301,7 @@ bool saveUnderSizeLimit(const TopologyGraph& g, const std::string& name,
 }
 
 TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string old = scratch.write("old.txt", "previous\n");
   const std::string folder = scratch.file("folder");
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
@@ -329,9 +329,9 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
             ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
             : "✘ 无法打开文件 " + c.name + " 进行写入！\n"));
     EXPECT_EQ(readFile(old), "previous\n");
-    EXPECT_EQ(topotest::folderEntries(scratch.path()),
+    EXPECT_EQ(topotest::listFolder(scratch.path()),
               (Names{"folder", "old.txt"}));
-    EXPECT_EQ(topotest::folderEntries(folder), Names{});
+    EXPECT_EQ(topotest::listFolder(folder), Names{});
   }
 }
 
@@ -371,7 +371,7 @@ void fillRandomly(std::mt19937* random, bool uniqueCodes, TopologyGraph* g) {
 // With duplicate codes that holds from the first reload on, which moves
 // each link to the first device of its codes.
 TEST_F(StoreTest, SaveAndLoadRoundTripGeneratedTopologies) {
-  ScratchDir scratch;
+  ScratchFolder scratch;
   const std::string name = scratch.file("round.txt");
   std::mt19937 random(20240611);
   for (int round = 0; round < 80; ++round) {

@@ -15,7 +15,7 @@ namespace {
 using namespace std::string_literals;
 using topotest::readFile;
 using topotest::runSession;
-using topotest::ScratchDir;
+using topotest::ScratchFolder;
 
 // Takes `room` bytes of output, then refuses every further byte.
 class FillingBuffer : public std::streambuf {
@@ -49,7 +49,7 @@ TEST(Session, OutputFailureEndsTheLoopWithStatusOne) {
 }
 
 TEST(Session, NulBytesInTypedWordsNameNothing) {
-  ScratchDir dir;
+  ScratchFolder dir;
   const std::string name = dir.file("a") + "\0b.txt"s;
   const std::string nameRefused = "✘ 文件名中含有空字符，未读写任何文件！\n";
   const struct {
@@ -85,7 +85,7 @@ TEST(Session, NulBytesInATopologyFileFailTheirRecord) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    ScratchDir dir;
+    ScratchFolder dir;
     const std::string file = dir.write("net.txt", c.file);
     // The load fails past the header: the topology is empty afterwards.
     const std::string out = runSession("1\n10 " + file + "\n8 A\n");
@@ -95,7 +95,7 @@ TEST(Session, NulBytesInATopologyFileFailTheirRecord) {
 }
 
 TEST(Session, SavingNothingLeavesAnExistingFileAlone) {
-  ScratchDir dir;
+  ScratchFolder dir;
   const std::string kept = dir.write("kept.txt", "old content\n");
   const std::string bad =
       dir.write("bad.txt", "2 1\nA a 1 x\nB b 2 y\nA C 3\n");

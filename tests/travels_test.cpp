@@ -77,7 +77,7 @@ class AnalysesTest : public topotest::TopologyTest {
   int distMatrix[MAX_DEVICES][MAX_DEVICES];
 
  private:
-  topotest::ScratchDir scratch_;
+  topotest::ScratchFolder scratch_;
 };
 
 TEST_F(AnalysesTest, InspectionRoute) {
@@ -235,7 +235,7 @@ TEST_F(AnalysesTest, CablingPlans) {
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(load(c.codes, c.links));
-    EXPECT_EQ(describe(computePrimPlan(graph)), c.prim) << c.links;
+    EXPECT_EQ(describe(computePrimPlan(latencyMatrixOf(graph))), c.prim) << c.links;
     EXPECT_EQ(describe(computeKruskalPlan(graph)), c.kruskal) << c.links;
   }
 }
@@ -266,7 +266,7 @@ TEST_F(AnalysesTest, DeviceDetailDerivesTheLayerFromTheCode) {
   // CR-2-FW, CR-5-DR-9; the other devices have no links.
   ASSERT_TRUE(load("CR FW SV DR DR-9 AR-9 CR-2 SV1 SW3 D ABCDEFGHIJKLMNOPQRS",
                    "CR FW 2  CR DR-9 5"));
-  discardLatencyMatrix(&graph);  // the query needs none
+  discardLatencyMatrix();  // the query needs none
   const auto query = [this](const std::string& typed) {
     std::istringstream input(typed);
     TokenReader in(input);
@@ -539,7 +539,7 @@ TEST_F(AnalysesTest, CablingPlansAreMinimalOnRandomNetworks) {
       }
     }
     const Forest primTree = spanningForest(n, matrixLinks, true);
-    const CablingPlan prim = computePrimPlan(graph);
+    const CablingPlan prim = computePrimPlan(latencyMatrixOf(graph));
     EXPECT_EQ(prim.totalLatency, primTree.total);
     EXPECT_EQ(prim.acceptedCount, primTree.links);
     EXPECT_EQ(prim.connected, primTree.links == n - 1);

@@ -77,12 +77,12 @@ stage_lint() {
     -DTOPOPLAN_TESTS=ON -DTOPOPLAN_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
   # Every diagnostic is shown and fails the stage; only clang-tidy's count
   # of the warnings it left out (in system headers) is dropped.
-  printf '%s\n' src/*.cpp fuzz/*.cpp |
+  printf '%s\n' src/*/*.cpp fuzz/*.cpp |
     xargs -P"$jobs" -n1 clang-tidy -p build --quiet 2>&1 |
     { grep -Ev '^[0-9]+ warnings? generated\.$' || true; }
   cppcheck --enable=warning,style,performance,portability --std=c++17 \
     --language=c++ --inline-suppr --suppressions-list=.cppcheck-suppressions \
-    --error-exitcode=1 -q -I src src fuzz
+    --error-exitcode=1 -q -I src/core -I src/store -I src/console -I src/cli src fuzz
   echo "clean"
 }
 

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "graph.h"
+#include "topology.h"
 
 enum class Highlight { kNone, kPrimPlan, kKruskalPlan, kRoute };
 
@@ -17,9 +17,9 @@ struct DrawRequest {
   std::string routeTo;
 };
 
-// Writes the DOT graph of g, which needs at least one device and the
-// latency matrix built for it. Rows run core, security, distribution,
-// access, data centre, other, leaving out empty layers; devices and links
+// Writes the DOT graph of g, which needs at least one device. Rows run
+// core, security, distribution, access, data centre, other, leaving out
+// empty layers; devices and links
 // come in index order and in the order of the saved file, one edge per
 // link, so parallel links and self-links show as they are. Returns false,
 // with the refusal on `errors` and nothing on `dot`, when a route end
@@ -29,7 +29,7 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
 
 // Loads `fileName` with the topology loader and writes its DOT graph to
 // `dot`. Returns false, with the loader's or the drawing's refusal on
-// `errors`, when either refuses. Leaves no arcs and no matrix behind.
+// `errors`, when either refuses. Leaves no arcs behind.
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 

@@ -1,5 +1,6 @@
 #include "menu.h"
 
+#include <cassert>
 #include <memory>
 #include <string>
 
@@ -37,7 +38,7 @@ struct Session {
   // However the loop ends, by an answer or by running out of memory, the
   // topology, the route graph and the latency matrix go with it.
   ~Session() {
-    discardLatencyMatrix(&working);
+    discardLatencyMatrix();
     releaseArcs(&working);
     releaseArcs(&routeGraph);
   }
@@ -54,7 +55,7 @@ struct Session {
 void markReady(Session* session) {
   if (session->working.deviceCount < 1) return;
   session->graphReady = true;
-  discardLatencyMatrix(&session->working);
+  discardLatencyMatrix();
 }
 
 // Reads the file name of options 9 and 10. False when the input ended or
@@ -73,41 +74,44 @@ bool readFileName(TokenReader& in, std::ostream& out, std::string* name) {
   return true;
 }
 
-void runLoopCheck(Session* session, std::ostream& out) {
-  out << "\n========== 路由环路检测 ==========\n";
-  if (parray == nullptr) {
-    out << "请先选择选项2查看邻接矩阵后再检测环路！\n";
-    return;
+// Options 9 and 10: the file name, then the store's save or load.
+void saveToFile(Session* session, TokenReader& in, std::ostream& out) {
+  out << "请输入保存文件名（如：network_topology.txt）：";
+  std::string fileName;
+  if (readFileName(in, out, &fileName)) {
+    saveGraphToFile(&session->working, fileName.c_str(), out);
   }
-  DFSTraverse(session->working);  // a copy
-  buildRouteGraph(&session->routeGraph, session->working);
-  loopTest(session->routeGraph, out);  // a copy; the result is only shown
-  releaseArcs(&session->routeGraph);
+}
+
+void loadFromFile(Session* session, TokenReader& in, std::ostream& out) {
+  out << "请输入加载文件名（如：network_topology.txt）：";
+  std::string fileName;
+  if (readFileName(in, out, &fileName)) {
+    loadGraphFromFile(&session->working, fileName.c_str(), out);
+    markReady(session);
+  }
+}
+
+void createBuiltIn(Session* session, std::ostream& out) {
+  createGraph(&session->working, out);
+  markReady(session);
 }
 
 void runOption(Session* session, int choice, TokenReader& in,
                std::ostream& out) {
   TopologyGraph& working = session->working;
-  std::string fileName;
   switch (choice) {
     case kCreate:
-      createGraph(&working, out);
-      markReady(session);
+      createBuiltIn(session, out);
       break;
     case kMatrix:
       printGraph(&working, out);
       break;
     case kInspectionRoute:
-      out << "\n========== 全网设备巡检路线（DFS深度优先遍历）==========\n";
-      if (parray == nullptr) {
-        out << "请先选择选项2查看邻接矩阵后再生成巡检路线！\n";
-        break;
-      }
-      DFSTraverse(working);
-      printInspectionRoute(working, out);
+      showInspectionRoute(working, out);
       break;
     case kLoopCheck:
-      runLoopCheck(session, out);
+      checkInspectionRoute(working, &session->routeGraph, out);
       break;
     case kFastestRoute:
       minDistance(working, session->pathMatrix, session->distMatrix, in, out);
@@ -117,25 +121,16 @@ void runOption(Session* session, int choice, TokenReader& in,
                        out);
       break;
     case kCablingPlans:
-      out << "\n========== 光纤骨干网布线方案 ==========\n";
-      primMST(working, out);
-      kruskalMST(working, out);
+      showCablingPlans(working, out);
       break;
     case kDeviceDetail:
       showDeviceInfo(working, in, out);
       break;
     case kSave:
-      out << "请输入保存文件名（如：network_topology.txt）：";
-      if (readFileName(in, out, &fileName)) {
-        saveGraphToFile(&working, fileName.c_str(), out);
-      }
+      saveToFile(session, in, out);
       break;
     case kLoad:
-      out << "请输入加载文件名（如：network_topology.txt）：";
-      if (readFileName(in, out, &fileName)) {
-        loadGraphFromFile(&working, fileName.c_str(), out);
-        markReady(session);
-      }
+      loadFromFile(session, in, out);
       break;
     default:
       break;
@@ -168,8 +163,9 @@ int runMenu(std::istream& input, std::ostream& out) {
   TokenReader in(input, &out);
   // Large enough (two 40x40 matrices and two records) to keep off the
   // stack of a small thread.
+  // The matrix belongs to one topology; none may be left from before.
+  assert(parray == nullptr);
   auto session = std::make_unique<Session>();
-  parray = nullptr;
 
   // The end of the input, at the menu or at any prompt, ends the program
   // as option 0 does.

@@ -1,8 +1,12 @@
 #include "draw.h"
 
-#include <sstream>
 #include <vector>
 
+#include "device.h"
+#include "latency_matrix.h"
+#include "plans.h"
+#include "routes.h"
+#include "topology_file.h"
 #include "travels.h"
 
 namespace {
@@ -68,8 +72,9 @@ void markPlan(const CablingPlan& plan, const char* algorithm,
 }
 
 // Marks the fastest route as option 5 finds it, or refuses as it does.
-bool markRoute(const TopologyGraph& g, const DrawRequest& request,
-               Highlights* highlights, std::ostream& errors) {
+bool markRoute(const TopologyGraph& g, const LatencyMatrix& matrix,
+               const DrawRequest& request, Highlights* highlights,
+               std::ostream& errors) {
   const int from = findDevice(g, request.routeFrom);
   const int to = findDevice(g, request.routeTo);
   if (from == -1 || to == -1) {
@@ -77,26 +82,24 @@ bool markRoute(const TopologyGraph& g, const DrawRequest& request,
            << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
     return false;
   }
-  if (hasNegativeLatency(g)) {
+  if (hasNegativeLatency(matrix)) {
     errors << kNegativeLatency << '\n';
     return false;
   }
-  int pathMatrix[MAX_DEVICES][MAX_DEVICES];
-  int distMatrix[MAX_DEVICES][MAX_DEVICES];
-  shortPath(g, pathMatrix, distMatrix);
+  const FloydRoutes routes = computeFloydRoutes(matrix);
   highlights->deviceMarked[from] = true;
   highlights->deviceMarked[to] = true;
-  const int latency = from == to ? 0 : distMatrix[from][to];
-  if (latency > INF - 1) {
+  const int latency = from == to ? 0 : routes.distance[from][to];
+  if (latency > kLargestLatency) {
     highlights->title = "从 " + request.routeFrom + " 到 " + request.routeTo +
                         " 不可达（无连通路径）！";
     return true;
   }
   const std::vector<int> hops =
-      from == to ? std::vector<int>{from} : unfoldRoute(pathMatrix, from, to);
+      from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
   std::string route = g.devices[from].code;
   for (size_t i = 1; i < hops.size(); ++i) {
-    markLink(highlights, hops[i - 1], hops[i], parray[hops[i - 1]][hops[i]]);
+    markLink(highlights, hops[i - 1], hops[i], matrix.at(hops[i - 1], hops[i]));
     highlights->deviceMarked[hops[i]] = true;
     route.append(" → ").append(g.devices[hops[i]].code);
   }
@@ -175,6 +178,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
 
 bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors) {
+  const LatencyMatrix matrix = latencyMatrixOf(g);
   Highlights highlights;
   highlights.links = listLinks(g);
   highlights.linkMarked.assign(highlights.links.size(), false);
@@ -186,13 +190,13 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
                          "条链路）";
       break;
     case Highlight::kPrimPlan:
-      markPlan(computePrimPlan(g), "Prim", &highlights);
+      markPlan(computePrimPlan(matrix), "Prim", &highlights);
       break;
     case Highlight::kKruskalPlan:
       markPlan(computeKruskalPlan(g), "Kruskal", &highlights);
       break;
     case Highlight::kRoute:
-      if (!markRoute(g, request, &highlights, errors)) return false;
+      if (!markRoute(g, matrix, request, &highlights, errors)) return false;
       break;
   }
   writeDot(g, highlights, request.highlight != Highlight::kNone, dot);
@@ -201,17 +205,15 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
 
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors) {
-  TopologyGraph graph = {};
-  // The loader reports success as well; only a refusal is worth showing.
-  std::ostringstream loaderReport;
-  loadGraphFromFile(&graph, fileName, loaderReport);
-  if (graph.deviceCount < 1) {
-    errors << loaderReport.str();
+  TopologyGraph graph;
+  graph.deviceCount = 0;
+  graph.linkCount = 0;
+  const LoadOutcome outcome = readTopologyFile(fileName, &graph);
+  if (!outcome.loaded()) {
+    errors << describeLoadRefusal(outcome, fileName);
     return false;
   }
-  buildLatencyMatrix(&graph);
   const bool drawn = writeTopologyDot(graph, request, dot, errors);
-  discardLatencyMatrix(&graph);
   releaseArcs(&graph);
   return drawn;
 }

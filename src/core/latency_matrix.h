@@ -1,0 +1,44 @@
+// The latency matrix of a topology as a value: n x n direct latencies in
+// milliseconds, INF where two devices have no direct link.
+#ifndef TOPOPLAN_CORE_LATENCY_MATRIX_H_
+#define TOPOPLAN_CORE_LATENCY_MATRIX_H_
+
+#include <vector>
+
+#include "topology.h"
+
+class LatencyMatrix {
+ public:
+  // An n x n matrix with 0 on the diagonal and INF everywhere else.
+  explicit LatencyMatrix(int n);
+
+  int size() const { return size_; }
+  int at(int i, int j) const { return cells_[index(i, j)]; }
+  void set(int i, int j, int latency) { cells_[index(i, j)] = latency; }
+  // Row i as n consecutive values, for loops that sweep a whole row.
+  const int* row(int i) const { return &cells_[index(i, 0)]; }
+  int* row(int i) { return &cells_[index(i, 0)]; }
+
+ private:
+  size_t index(int i, int j) const {
+    return static_cast<size_t>(i) * static_cast<size_t>(size_) +
+           static_cast<size_t>(j);
+  }
+
+  int size_;
+  std::vector<int> cells_;
+};
+
+// The matrix of g's direct links, by the rules of the route table: 0 on
+// the diagonal, INF without a link, a link's latency in both directions.
+// Of parallel links the first added wins; a self-link replaces the 0 on
+// its diagonal cell. Latencies are copied as they are: 0, negative and
+// values of 32767 or more included (the last then read as no link).
+// O(n^2 + arcs).
+LatencyMatrix latencyMatrixOf(const TopologyGraph& g);
+
+// True when some entry is negative: the Floyd pass and the unfolding of
+// its routes assume there is none. O(n^2).
+bool hasNegativeLatency(const LatencyMatrix& matrix);
+
+#endif  // TOPOPLAN_CORE_LATENCY_MATRIX_H_

@@ -1,0 +1,322 @@
+#include "topology_file.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "file_replace.h"
+#include "reader.h"
+#include "text.h"
+
+namespace {
+
+// Empties a parse target however the parse ends, unless it is kept.
+class ParseTarget {
+ public:
+  explicit ParseTarget(TopologyGraph* g) : g_(g) {}
+  ~ParseTarget() {
+    if (kept_) return;
+    releaseArcs(g_);
+    g_->deviceCount = 0;
+    g_->linkCount = 0;
+  }
+  ParseTarget(const ParseTarget&) = delete;
+  ParseTarget& operator=(const ParseTarget&) = delete;
+
+  void keep() { kept_ = true; }
+
+ private:
+  TopologyGraph* g_;
+  bool kept_ = false;
+};
+
+// Copies a text that is known to fit, terminator included.
+template <size_t N>
+void copyText(char (&field)[N], const std::string& text) {
+  std::memcpy(field, text.c_str(), text.size() + 1);
+}
+
+// Reads one text field of a record into `word`, refusing one that is
+// missing, too long for a slot of `size` bytes or holds a NUL byte.
+bool readTextField(TokenReader* reader, std::string* word, size_t size,
+                   FieldProblem* problem) {
+  if (!reader->readWord(word)) {
+    *problem = FieldProblem::kMissing;
+  } else if (word->size() > size - 1) {
+    *problem = FieldProblem::kTooLong;
+  } else if (word->find('\0') != std::string::npos) {
+    *problem = FieldProblem::kNulByte;
+  } else {
+    return true;
+  }
+  return false;
+}
+
+bool readNumberField(TokenReader* reader, int* number) {
+  return reader->readInt(number) == TokenReader::Number::kRead;
+}
+
+// Reads device record `position` straight into its slot.
+bool readDeviceRecord(TokenReader* reader, DeviceEntry* device,
+                      LoadOutcome* outcome) {
+  std::string word;
+  outcome->field = DeviceField::kCode;
+  if (!readTextField(reader, &word, CODE_SIZE, &outcome->problem)) {
+    return false;
+  }
+  copyText(device->code, word);
+  outcome->field = DeviceField::kDescription;
+  if (!readTextField(reader, &word, DESCRIPTION_SIZE, &outcome->problem)) {
+    return false;
+  }
+  copyText(device->description, word);
+  outcome->field = DeviceField::kPorts;
+  if (!readNumberField(reader, &device->ports)) {
+    outcome->problem = FieldProblem::kMissing;
+    return false;
+  }
+  outcome->field = DeviceField::kUptime;
+  if (!readTextField(reader, &word, UPTIME_SIZE, &outcome->problem)) {
+    return false;
+  }
+  copyText(device->uptime, word);
+  return true;
+}
+
+// Reads link record `position` and adds it to g.
+bool readLinkRecord(TokenReader* reader, TopologyGraph* g,
+                    LoadOutcome* outcome) {
+  int latency = 0;
+  if (!readTextField(reader, &outcome->from, CODE_SIZE, &outcome->problem) ||
+      !readTextField(reader, &outcome->to, CODE_SIZE, &outcome->problem)) {
+    outcome->status = LoadStatus::kBadLink;
+    return false;
+  }
+  if (!readNumberField(reader, &latency)) {
+    outcome->problem = FieldProblem::kMissing;
+    outcome->status = LoadStatus::kBadLink;
+    return false;
+  }
+  const int a = locateIn(*g, outcome->from.c_str());
+  const int b = locateIn(*g, outcome->to.c_str());
+  if (a == -1 || b == -1) {
+    outcome->status = LoadStatus::kUnknownDevice;
+    return false;
+  }
+  addLink(g, a, b, latency);
+  return true;
+}
+
+const char* deviceFieldName(DeviceField field) {
+  switch (field) {
+    case DeviceField::kCode:
+      return "代号";
+    case DeviceField::kDescription:
+      return "描述";
+    case DeviceField::kPorts:
+      break;
+    case DeviceField::kUptime:
+      return "运行时间";
+  }
+  return "";
+}
+
+size_t deviceFieldLimit(DeviceField field) {
+  switch (field) {
+    case DeviceField::kDescription:
+      return DESCRIPTION_SIZE - 1;
+    case DeviceField::kUptime:
+      return UPTIME_SIZE - 1;
+    case DeviceField::kCode:
+    case DeviceField::kPorts:
+      break;
+  }
+  return CODE_SIZE - 1;
+}
+
+std::string describeDeviceRefusal(const LoadOutcome& outcome) {
+  std::string text = "✘ 文件格式错误：第";
+  appendNumber(&text, outcome.position);
+  switch (outcome.problem) {
+    case FieldProblem::kMissing:
+      return text + "台设备信息读取失败！\n";
+    case FieldProblem::kTooLong:
+      text.append("台设备的").append(deviceFieldName(outcome.field)).append("超过");
+      appendNumber(&text, static_cast<long long>(deviceFieldLimit(outcome.field)));
+      return text + "字节！\n";
+    case FieldProblem::kNulByte:
+      break;
+  }
+  return text + "台设备的" + deviceFieldName(outcome.field) + "含有空字符！\n";
+}
+
+std::string describeLinkRefusal(const LoadOutcome& outcome) {
+  std::string text = "✘ 文件格式错误：第";
+  appendNumber(&text, outcome.position);
+  switch (outcome.problem) {
+    case FieldProblem::kMissing:
+      return text + "条链路信息读取失败！\n";
+    case FieldProblem::kTooLong:
+      text += "条链路的设备代号超过";
+      appendNumber(&text, CODE_SIZE - 1);
+      return text + "字节！\n";
+    case FieldProblem::kNulByte:
+      break;
+  }
+  return text + "条链路的设备代号含有空字符！\n";
+}
+
+bool isDirectory(const char* name) {
+  struct stat info;
+  return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void appendRecord(std::string* text, const char* a, const char* b, int number) {
+  text->append(a).append(" ").append(b).append(" ");
+  appendNumber(text, number);
+}
+
+}  // namespace
+
+LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed) {
+  TokenReader reader(in);
+  LoadOutcome outcome;
+  // Validate the header before the record is touched.
+  int n = 0;
+  int m = 0;
+  if (!readNumberField(&reader, &n) || !readNumberField(&reader, &m)) {
+    outcome.status = LoadStatus::kBadHeader;
+    return outcome;
+  }
+  outcome.deviceCount = n;
+  outcome.linkCount = m;
+  if (n < 1 || n > MAX_DEVICES || m < 0 || m > n * (n - 1) / 2) {
+    outcome.status = LoadStatus::kBadCounts;
+    return outcome;
+  }
+
+  // Every slot in use starts without arcs, so that a failure at any record
+  // can release what was built so far.
+  for (int i = 0; i < n; ++i) parsed->devices[i].firstArc = nullptr;
+  ParseTarget target(parsed);
+  parsed->deviceCount = n;
+  parsed->linkCount = m;
+  outcome.status = LoadStatus::kBadDevice;
+  for (int i = 0; i < n; ++i) {
+    outcome.position = i + 1;
+    if (!readDeviceRecord(&reader, &parsed->devices[i], &outcome)) {
+      return outcome;
+    }
+  }
+  for (int j = 0; j < m; ++j) {
+    outcome.position = j + 1;
+    if (!readLinkRecord(&reader, parsed, &outcome)) return outcome;
+  }
+  outcome.status = LoadStatus::kLoaded;
+  outcome.position = 0;
+  outcome.from.clear();
+  outcome.to.clear();
+  target.keep();
+  return outcome;
+}
+
+LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed) {
+  std::ifstream file;
+  if (!isDirectory(fileName)) file.open(fileName, std::ios::binary);
+  if (!file.is_open()) return LoadOutcome{};
+  return parseTopology(file, parsed);
+}
+
+std::string describeLoadRefusal(const LoadOutcome& outcome,
+                                const char* fileName) {
+  std::string text;
+  switch (outcome.status) {
+    case LoadStatus::kLoaded:
+      break;
+    case LoadStatus::kCannotOpen:
+      text.append("✘ 无法打开文件 ").append(fileName).append(" 进行读取！\n");
+      break;
+    case LoadStatus::kBadHeader:
+      text = "✘ 文件格式错误：无法读取设备数和链路数！\n";
+      break;
+    case LoadStatus::kBadCounts:
+      text = "✘ 文件数据不合法：设备数=";
+      appendNumber(&text, outcome.deviceCount);
+      text += "，链路数=";
+      appendNumber(&text, outcome.linkCount);
+      text += '\n';
+      break;
+    case LoadStatus::kBadDevice:
+      text = describeDeviceRefusal(outcome);
+      break;
+    case LoadStatus::kBadLink:
+      text = describeLinkRefusal(outcome);
+      break;
+    case LoadStatus::kUnknownDevice:
+      text = "✘ 文件数据错误：链路 " + outcome.from + "-" + outcome.to +
+             " 中存在未知设备！\n";
+      break;
+  }
+  return text;
+}
+
+std::string formatTopology(const TopologyGraph& g) {
+  std::string text;
+  appendNumber(&text, g.deviceCount);
+  text += ' ';
+  appendNumber(&text, g.linkCount);
+  text += '\n';
+  for (int i = 0; i < g.deviceCount; ++i) {
+    const DeviceEntry& device = g.devices[i];
+    appendRecord(&text, device.code, device.description, device.ports);
+    text.append(" ").append(device.uptime).append("\n");
+  }
+  for (const TopologyLink& link : listLinks(g)) {
+    appendRecord(&text, g.devices[link.from].code, g.devices[link.to].code,
+                 link.latency);
+    text += '\n';
+  }
+  return text;
+}
+
+SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
+  SaveOutcome outcome;
+  if (g.deviceCount <= 0) return outcome;
+  outcome.deviceCount = g.deviceCount;
+  outcome.linkCount = static_cast<int>(listLinks(g).size());
+  switch (replaceFileContent(fileName, formatTopology(g))) {
+    case ReplaceOutcome::kCannotOpen:
+      outcome.status = SaveStatus::kCannotOpen;
+      break;
+    case ReplaceOutcome::kWriteFailed:
+      outcome.status = SaveStatus::kWriteFailed;
+      break;
+    case ReplaceOutcome::kWritten:
+      outcome.status = SaveStatus::kSaved;
+      break;
+  }
+  return outcome;
+}
+
+std::string describeSaveOutcome(const SaveOutcome& outcome,
+                                const char* fileName) {
+  std::string text;
+  switch (outcome.status) {
+    case SaveStatus::kNothingToSave:
+      return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
+    case SaveStatus::kCannotOpen:
+      return text.append("✘ 无法打开文件 ").append(fileName).append(" 进行写入！\n");
+    case SaveStatus::kWriteFailed:
+      return text.append("✘ 写入文件 ")
+          .append(fileName)
+          .append(" 失败，文件未保存，原有内容保持不变！\n");
+    case SaveStatus::kSaved:
+      break;
+  }
+  text.append("✔ 拓扑已成功保存到文件：").append(fileName).append("（共");
+  appendNumber(&text, outcome.deviceCount);
+  text += "台设备，";
+  appendNumber(&text, outcome.linkCount);
+  return text + "条链路）\n\n";
+}

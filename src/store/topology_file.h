@@ -1,0 +1,89 @@
+// The topology text file: a header with the device and link counts, one
+// line per device (code, description, ports, running time), then one line
+// per link (two codes and a latency). Reading and writing report what
+// happened as values; the menu and the programs decide what to print.
+#ifndef TOPOPLAN_STORE_TOPOLOGY_FILE_H_
+#define TOPOPLAN_STORE_TOPOLOGY_FILE_H_
+
+#include <istream>
+#include <string>
+
+#include "topology.h"
+
+enum class LoadStatus {
+  kLoaded,
+  kCannotOpen,     // missing, unreadable or a directory
+  kBadHeader,      // the two counts could not be read
+  kBadCounts,      // counts outside 1..40 devices, 0..n(n-1)/2 links
+  kBadDevice,      // device record `position` is unusable
+  kBadLink,        // link record `position` is unusable
+  kUnknownDevice,  // link record `position` names a code no device has
+};
+
+// Why a record's field was refused.
+enum class FieldProblem { kMissing, kTooLong, kNulByte };
+
+// Which field of a device record was refused; for a link record it is
+// always a code.
+enum class DeviceField { kCode, kDescription, kPorts, kUptime };
+
+struct LoadOutcome {
+  LoadStatus status = LoadStatus::kCannotOpen;
+  int deviceCount = 0;  // the header's counts, once read
+  int linkCount = 0;
+  int position = 0;  // the refused record, counted from 1
+  FieldProblem problem = FieldProblem::kMissing;
+  DeviceField field = DeviceField::kCode;
+  std::string from;  // the codes of an unknown-device link
+  std::string to;
+
+  bool loaded() const { return status == LoadStatus::kLoaded; }
+  // Refused after the header was accepted: the caller's previous topology
+  // is given up all the same.
+  bool failedInRecords() const {
+    return status == LoadStatus::kBadDevice ||
+           status == LoadStatus::kBadLink ||
+           status == LoadStatus::kUnknownDevice;
+  }
+};
+
+// Reads a whole topology from `in` into `parsed`, which must be empty (no
+// devices, no arcs). On kLoaded it holds the topology; otherwise it is
+// left empty again, with nothing allocated. Throws std::bad_alloc with
+// `parsed` empty.
+LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed);
+
+// Opens `fileName` and parses it as above.
+LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed);
+
+// The message lines a refusal prints, each ending in a line break; empty
+// for kLoaded.
+std::string describeLoadRefusal(const LoadOutcome& outcome,
+                                const char* fileName);
+
+// The file's text for g: the header (g's counts), the devices in index
+// order, then the links as listLinks orders them.
+std::string formatTopology(const TopologyGraph& g);
+
+enum class SaveStatus {
+  kSaved,
+  kNothingToSave,  // the topology has no device
+  kCannotOpen,     // nothing could be written there; nothing was touched
+  kWriteFailed,    // writing failed part-way; the old file is intact
+};
+
+struct SaveOutcome {
+  SaveStatus status = SaveStatus::kNothingToSave;
+  int deviceCount = 0;  // what the file holds when saved
+  int linkCount = 0;    // link lines written (a self-link is one line)
+};
+
+// Writes g to `fileName`, replacing the file only once the new content is
+// complete (see replaceFileContent).
+SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName);
+
+// The message lines a save prints: the refusal, or the success line.
+std::string describeSaveOutcome(const SaveOutcome& outcome,
+                                const char* fileName);
+
+#endif  // TOPOPLAN_STORE_TOPOLOGY_FILE_H_
