@@ -37,7 +37,7 @@ struct Mesh {
     buildLatencyMatrix(&graph);
   }
   ~Mesh() {
-    discardLatencyMatrix(&graph);
+    discardLatencyMatrix();
     releaseArcs(&graph);
     unlink(file.c_str());
     unlink((folder + "/saved.txt").c_str());

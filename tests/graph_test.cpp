@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "topology_file.h"
 
 namespace {
 
@@ -171,6 +172,21 @@ TEST_F(StoreTest, BuiltInNetworkHasItsListsAndSavesAsDesigned) {
             (Names{"link.txt", "real.txt"}));
 }
 
+// The built-in network as saved, with LF line ends.
+std::string campusFile() { return readFile(TOPOPLAN_CAMPUS_FILE); }
+
+std::string withLineEnds(const std::string& text, const std::string& end) {
+  std::string converted;
+  for (const char c : text) {
+    if (c == '\n') {
+      converted += end;
+    } else {
+      converted += c;
+    }
+  }
+  return converted;
+}
+
 std::string rangeError(int devices, int links) {
   return "✘ 文件数据不合法：设备数=" + std::to_string(devices) +
          "，链路数=" + std::to_string(links) + "\n";
@@ -245,6 +261,25 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
        recordError(1, "条链路的设备代号超过19字节"), kEmptied},
       {threeDevices + "A B 5\n\0A B 1\n"s,
        recordError(2, "条链路的设备代号含有空字符"), kEmptied},
+      // Files that are not topologies at all, and NUL bytes in each field.
+      {"\x7f""ELF\x02\x01\x01\0\0\0"s, header, kKept},
+      {"2 0\n\xff\xfe\0\x01 d 1 u\n"s, recordError(1, "台设备的代号含有空字符"),
+       kEmptied},
+      {"2 1\nA a 1 u\nB b", recordError(2, "台设备信息读取失败"), kEmptied},
+      {"2 1\nA a 1 u\nB b 2 u\nA B", recordError(1, "条链路信息读取失败"),
+       kEmptied},
+      {"1 0\nA de\0sc 1 u\n"s, recordError(1, "台设备的描述含有空字符"),
+       kEmptied},
+      {"1 0\nA a 1\0 u\n"s, recordError(1, "台设备的运行时间含有空字符"),
+       kEmptied},
+      {"1 0\nA a 1 x\0\n"s, recordError(1, "台设备的运行时间含有空字符"),
+       kEmptied},
+      {"2 1\nA a 1 u\nB b 2 u\nA\0 B 1\n"s,
+       recordError(1, "条链路的设备代号含有空字符"), kEmptied},
+      {"2 1\nA a 1 x\nB b 2 y\nA B\0 3\n"s,
+       recordError(1, "条链路的设备代号含有空字符"), kEmptied},
+      {withLineEnds(campusFile(), "\r\n"), "", kLoaded},
+      {withLineEnds(campusFile(), "\r"), "", kLoaded},
   };
   ScratchFolder scratch;
   const std::string name = scratch.file("topology.txt");
@@ -274,6 +309,18 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
     EXPECT_EQ(graph.deviceCount, c.state == kEmptied ? 0 : devices);
     EXPECT_EQ(graph.linkCount, c.state == kEmptied ? 0 : links);
     EXPECT_EQ(parray, c.state == kKept ? builtInMatrix : nullptr);
+    // The file module on its own reports the same, as an outcome value.
+    TopologyGraph parsed{};
+    const LoadOutcome outcome = readTopologyFile(name.c_str(), &parsed);
+    EXPECT_EQ(outcome.loaded(), c.state == kLoaded);
+    EXPECT_EQ(outcome.failedInRecords(), c.state == kEmptied);
+    EXPECT_EQ(describeLoadRefusal(outcome, name.c_str()),
+              c.state == kLoaded ? "" : c.message);
+    EXPECT_EQ(parsed.deviceCount, c.state == kLoaded ? devices : 0);
+    releaseArcs(&parsed);
+    if (c.state == kLoaded && devices == 8) {  // the link lines in reverse
+      EXPECT_EQ(listOf(graph, 0), "DR-A 5, DR-B 8, FW 2");
+    }
     if (c.state == kLoaded && devices == 3) {  // one topology, many layouts
       save(graph, name);
       EXPECT_EQ(readFile(name), good);
@@ -281,8 +328,6 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
   }
 }
 
-// Saves in a child process, so that a file-size limit ends with it; true
-// when the save printed `expected`.
 // Saves with the file size limited to `sizeLimit` bytes; the write then
 // fails with EFBIG instead of raising SIGXFSZ. The limit is lifted again
 // before the result is compared.
@@ -315,16 +360,26 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
     std::string name;
     rlim_t sizeLimit;
     bool opened;
+    bool widest = false;  // save the forty widest devices instead
   } cases[] = {
       {"/dev/full", RLIM_INFINITY, true},
       {old, 64, true},
+      {old, 2048, true, true},
       {folder + "/missing/topology.txt", RLIM_INFINITY, false},
       {folder, RLIM_INFINITY, false},
   };
+  // Forty devices with the longest texts: some 6 KB of file.
+  TopologyGraph widest{};
+  widest.deviceCount = MAX_DEVICES;
+  for (DeviceEntry& device : widest.devices) {
+    setText(device.code, std::string(CODE_SIZE - 1, 'C'));
+    setText(device.description, std::string(DESCRIPTION_SIZE - 1, 'd'));
+    setText(device.uptime, std::string(UPTIME_SIZE - 1, 'u'));
+  }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_TRUE(saveUnderSizeLimit(
-        graph, c.name, c.sizeLimit,
+        c.widest ? widest : graph, c.name, c.sizeLimit,
         c.opened
             ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
             : "✘ 无法打开文件 " + c.name + " 进行写入！\n"));
@@ -333,6 +388,30 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
               (Names{"folder", "old.txt"}));
     EXPECT_EQ(topotest::listFolder(folder), Names{});
   }
+}
+
+TEST_F(StoreTest, SaveReportsItsOutcomeAsAValue) {
+  ScratchFolder scratch;
+  const TopologyGraph empty{};
+  std::ostringstream report;
+  createGraph(&graph, report);
+  const struct {
+    const TopologyGraph* g;
+    std::string name;
+    SaveStatus status;
+  } cases[] = {
+      {&empty, scratch.file("none.txt"), SaveStatus::kNothingToSave},
+      {&graph, scratch.path(), SaveStatus::kCannotOpen},
+      {&graph, "/dev/full", SaveStatus::kWriteFailed},
+      {&graph, scratch.file("campus.txt"), SaveStatus::kSaved},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SaveOutcome outcome = writeTopologyFile(*c.g, c.name.c_str());
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(describeSaveOutcome(outcome, c.name.c_str()), save(*c.g, c.name));
+  }
+  EXPECT_EQ(readFile(scratch.file("campus.txt")), readFile(TOPOPLAN_CAMPUS_FILE));
 }
 
 // Fills `g` with a topology that any save must write and any load read

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "inspection.h"
 #include "test_util.h"
 
 namespace {
@@ -79,6 +80,34 @@ class AnalysesTest : public topotest::TopologyTest {
  private:
   topotest::ScratchFolder scratch_;
 };
+
+// The core answers for any record and matrix it is handed; the menu's
+// working matrix is never built here.
+TEST_F(AnalysesTest, CoreRunsOnARecordWithoutTheWorkingMatrix) {
+  std::ostringstream report;
+  createGraph(&graph, report);
+  const LatencyMatrix matrix = latencyMatrixOf(graph);
+  const FloydRoutes routes = computeFloydRoutes(matrix);
+  EXPECT_EQ(routes.distance[5][6], 20);  // AR-D to SV
+  EXPECT_EQ(unfoldRoute(routes, 5, 6), (std::vector<int>{5, 2, 1, 3, 6}));
+  const CablingPlan prim = computePrimPlan(matrix);
+  EXPECT_EQ(prim.totalLatency, 26);
+  EXPECT_EQ(prim.acceptedCount, 7);
+  EXPECT_EQ(computeKruskalPlan(graph).totalLatency, 26);
+  std::string order;
+  for (const int device : inspectionOrder(graph)) {
+    order += (order.empty() ? "" : " ") + std::string(graph.devices[device].code);
+  }
+  EXPECT_EQ(order, route());
+  const LoopCheck loops = checkForLoops(graph);  // every link is two arcs
+  EXPECT_TRUE(loops.hasLoop);
+  EXPECT_EQ(loops.leftOver.size(), 8u);
+  const std::vector<Neighbour> neighbours = neighboursOf(graph, 0);
+  ASSERT_EQ(neighbours.size(), 3u);
+  EXPECT_EQ(neighbours[0].device, 7);  // FW, the newest link
+  EXPECT_EQ(neighbours[0].latency, 2);
+  EXPECT_EQ(parray, nullptr);
+}
 
 TEST_F(AnalysesTest, InspectionRoute) {
   const struct {

@@ -63,8 +63,7 @@ void markReady(Session* session) {
 bool readFileName(TokenReader& in, std::ostream& out, std::string* name) {
   if (!in.readWord(name)) return false;
   if (name->size() > kMaxFileName) {
-    out << "✘ 文件名过长（最多" << kMaxFileName
-        << "字节），未读写任何文件！\n";
+    out << "✘ 文件名过长（最多" << kMaxFileName << "字节），未读写任何文件！\n";
     return false;
   }
   if (name->find('\0') != std::string::npos) {
@@ -117,8 +116,7 @@ void runOption(Session* session, int choice, TokenReader& in,
       minDistance(working, session->pathMatrix, session->distMatrix, in, out);
       break;
     case kRouteTable:
-      floydAllDistance(working, session->pathMatrix, session->distMatrix,
-                       out);
+      floydAllDistance(working, session->pathMatrix, session->distMatrix, out);
       break;
     case kCablingPlans:
       showCablingPlans(working, out);

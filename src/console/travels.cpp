@@ -64,14 +64,16 @@ void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
 void DFSTraverse(TopologyGraph g) {
   pathIdx = 0;
   for (int i = 0; i < g.deviceCount; ++i) visited[i] = 0;
-  recordVisits(g, inspectionOrder(g));
+  for (int i = 0; i < g.deviceCount; ++i) {
+    if (visited[i] == 0) DFS(g, i);
+  }
 }
 
 void DFS(TopologyGraph g, int v) {
-  std::vector<bool> marks(g.deviceCount);
-  for (int i = 0; i < g.deviceCount; ++i) marks[i] = visited[i] != 0;
+  std::vector<bool> reached(g.deviceCount);
+  for (int i = 0; i < g.deviceCount; ++i) reached[i] = visited[i] != 0;
   std::vector<int> order;
-  inspectFrom(g, v, &marks, &order);
+  inspectFrom(g, v, &reached, &order);
   recordVisits(g, order);
 }
 
@@ -136,11 +138,12 @@ void checkInspectionRoute(const TopologyGraph& g, TopologyGraph* routeGraph,
   releaseArcs(routeGraph);
 }
 
-// --- Floyd routes -------------------------------------------------------------
+// --- Floyd routes
+// -------------------------------------------------------------
 
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]) {
-  const FloydRoutes routes = computeFloydRoutes(workingLatencyMatrix());
+  const FloydRoutes& routes = workingRoutes();
   const size_t rowBytes = sizeof(int) * static_cast<size_t>(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) {
     std::memcpy(pathMatrix[i], routes.via[i], rowBytes);
@@ -202,7 +205,8 @@ void minDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   }
   const int distance = distMatrix[s][e];
   if (distance > kLargestLatency) {
-    out << "从 " << startCode << " 到 " << endCode << " 不可达（无连通路径）！\n";
+    out << "从 " << startCode << " 到 " << endCode
+        << " 不可达（无连通路径）！\n";
     return;
   }
 
@@ -245,7 +249,8 @@ void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << "===============================================================\n\n";
 }
 
-// --- Cabling plans --------------------------------------------------------------
+// --- Cabling plans
+// --------------------------------------------------------------
 
 void primMST(TopologyGraph g, std::ostream& out) {
   if (!haveMatrix(kPlanNeedsMatrix, out)) return;
@@ -281,7 +286,8 @@ void showCablingPlans(const TopologyGraph& g, std::ostream& out) {
   kruskalMST(g, out);
 }
 
-// --- Device detail ----------------------------------------------------------------
+// --- Device detail
+// ----------------------------------------------------------------
 
 void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   std::string code;

@@ -2,22 +2,22 @@
 
 #include <cstring>
 
-void inspectFrom(const TopologyGraph& g, int start, std::vector<bool>* visited,
+void inspectFrom(const TopologyGraph& g, int start, std::vector<bool>* reached,
                  std::vector<int>* order) {
-  (*visited)[start] = true;
+  (*reached)[start] = true;
   order->push_back(start);
   for (const LinkArc* arc = g.devices[start].firstArc; arc != nullptr;
        arc = arc->next) {
-    if (!(*visited)[arc->target]) inspectFrom(g, arc->target, visited, order);
+    if (!(*reached)[arc->target]) inspectFrom(g, arc->target, reached, order);
   }
 }
 
 std::vector<int> inspectionOrder(const TopologyGraph& g) {
-  std::vector<bool> visited(g.deviceCount, false);
+  std::vector<bool> reached(g.deviceCount, false);
   std::vector<int> order;
   order.reserve(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) {
-    if (!visited[i]) inspectFrom(g, i, &visited, &order);
+    if (!reached[i]) inspectFrom(g, i, &reached, &order);
   }
   return order;
 }
@@ -32,12 +32,16 @@ void makeRouteGraph(const TopologyGraph& g, const std::vector<int>& order,
     std::memcpy(&entry, &g.devices[j], sizeof entry);
     entry.firstArc = nullptr;
   }
+  // Each entry is resolved once; its arc runs to the next entry.
+  std::vector<int> resolved(order.size());
+  for (size_t j = 0; j < order.size(); ++j) {
+    resolved[j] = locateIn(*route, g.devices[order[j]].code);
+  }
   for (size_t j = 0; j + 1 < order.size(); ++j) {
-    const int from = locateIn(*route, g.devices[order[j]].code);
-    const int to = locateIn(*route, g.devices[order[j + 1]].code);
-    const int latency = matrix.at(from, to) > kLargestLatency
-                            ? 1
-                            : matrix.at(from, to);
+    const int from = resolved[j];
+    const int to = resolved[j + 1];
+    const int latency =
+        matrix.at(from, to) > kLargestLatency ? 1 : matrix.at(from, to);
     route->devices[from].firstArc =
         new LinkArc{to, route->devices[from].firstArc, latency};
     ++route->linkCount;
@@ -62,8 +66,8 @@ LoopCheck checkForLoops(const TopologyGraph& g) {
     if (inDegree[i] == 0) queue.push_back(i);
   }
   for (size_t front = 0; front < queue.size(); ++front) {
-    for (const LinkArc* arc = g.devices[queue[front]].firstArc;
-         arc != nullptr; arc = arc->next) {
+    for (const LinkArc* arc = g.devices[queue[front]].firstArc; arc != nullptr;
+         arc = arc->next) {
       if (--inDegree[arc->target] == 0) queue.push_back(arc->target);
     }
   }
@@ -72,9 +76,8 @@ LoopCheck checkForLoops(const TopologyGraph& g) {
   for (int l = 0; l < n; ++l) {
     bool inSequence = false;
     for (size_t s = 0; s < result.sequence.size() && !inSequence; ++s) {
-      inSequence =
-          std::strcmp(g.devices[result.sequence[s]].code, g.devices[l].code) ==
-          0;
+      inSequence = std::strcmp(g.devices[result.sequence[s]].code,
+                               g.devices[l].code) == 0;
     }
     if (!inSequence) result.leftOver.push_back(l);
   }

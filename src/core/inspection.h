@@ -9,16 +9,16 @@
 #include "topology.h"
 
 // Visits `start` and, depth first, every device reachable from it whose
-// `visited` mark is still false, appending each to `order` as it is
+// `reached` mark is still false, appending each to `order` as it is
 // reached and setting its mark. A device tries its arcs in list order
-// (newest link first); self-links and arcs to visited devices are passed
-// over; latencies play no part. `visited` holds g.deviceCount marks.
+// (newest link first); self-links and arcs to reached devices are passed
+// over; latencies play no part. `reached` holds g.deviceCount marks.
 // O(devices + arcs) over a whole traversal; recursion depth at most
 // MAX_DEVICES.
-void inspectFrom(const TopologyGraph& g, int start, std::vector<bool>* visited,
+void inspectFrom(const TopologyGraph& g, int start, std::vector<bool>* reached,
                  std::vector<int>* order);
 
-// The whole inspection route: inspectFrom every device not yet visited,
+// The whole inspection route: inspectFrom every device not yet reached,
 // in index order, so unconnected parts follow one another. Holds every
 // device exactly once.
 std::vector<int> inspectionOrder(const TopologyGraph& g);

@@ -67,7 +67,8 @@ CablingPlan computeKruskalPlan(const TopologyGraph& g) {
   for (int i = 0; i < n; ++i) {
     for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
          arc = arc->next) {
-      if (i < arc->target) edges.push_back({i, arc->target, arc->latency, false});
+      if (i < arc->target)
+        edges.push_back({i, arc->target, arc->latency, false});
     }
   }
   // Equal latencies keep list order: the sort must be stable.

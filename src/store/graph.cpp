@@ -15,6 +15,9 @@ namespace {
 // The cells parray's rows point into; it knows its own size, so releasing
 // it never depends on a device count. Null exactly when parray is.
 LatencyMatrix* parrayCells = nullptr;
+// The Floyd pass over parrayCells once something asked for it; null
+// whenever parray is.
+FloydRoutes* parrayRoutes = nullptr;
 
 struct BuiltInDevice {
   const char* code;
@@ -44,9 +47,9 @@ constexpr BuiltInDevice kCampusDevices[] = {
 // Link order matters: it fixes the adjacency-list order, and with it the
 // inspection route and the order of saved link lines.
 constexpr BuiltInLink kCampusLinks[] = {
-    {"CR", "DR-A", 5},   {"CR", "DR-B", 8},   {"CR", "FW", 2},
-    {"DR-A", "AR-T", 3}, {"DR-A", "AR-L", 4}, {"DR-B", "AR-D", 3},
-    {"DR-A", "DR-B", 12}, {"AR-T", "SV", 2},  {"AR-L", "SV", 3},
+    {"CR", "DR-A", 5},    {"CR", "DR-B", 8},   {"CR", "FW", 2},
+    {"DR-A", "AR-T", 3},  {"DR-A", "AR-L", 4}, {"DR-B", "AR-D", 3},
+    {"DR-A", "DR-B", 12}, {"AR-T", "SV", 2},   {"AR-L", "SV", 3},
     {"AR-D", "SV", 25},
 };
 
@@ -85,11 +88,20 @@ const LatencyMatrix& workingLatencyMatrix() {
   return *parrayCells;
 }
 
+const FloydRoutes& workingRoutes() {
+  if (parrayRoutes == nullptr) {
+    parrayRoutes = new FloydRoutes(computeFloydRoutes(workingLatencyMatrix()));
+  }
+  return *parrayRoutes;
+}
+
 void discardLatencyMatrix() {
   delete[] parray;
   parray = nullptr;
   delete parrayCells;
   parrayCells = nullptr;
+  delete parrayRoutes;
+  parrayRoutes = nullptr;
 }
 
 void createGraph(TopologyGraph* g, std::ostream& out) {

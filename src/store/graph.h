@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "latency_matrix.h"
+#include "routes.h"
 #include "topology.h"
 
 // The latency matrix of the working topology, row by row, or null while
@@ -17,6 +18,11 @@ extern int** parray;
 
 // The matrix parray shows, as a value. Needs parray.
 const LatencyMatrix& workingLatencyMatrix();
+
+// The Floyd routes of that matrix (see computeFloydRoutes), computed on
+// first use and released with the matrix, so that the route query and the
+// route table of one matrix share one pass. Needs parray.
+const FloydRoutes& workingRoutes();
 
 // Index of the first device in use whose code equals `code` byte for byte,
 // or -1. Takes its own copy of the record, as every lookup of the menu

@@ -142,8 +142,11 @@ std::string describeDeviceRefusal(const LoadOutcome& outcome) {
     case FieldProblem::kMissing:
       return text + "台设备信息读取失败！\n";
     case FieldProblem::kTooLong:
-      text.append("台设备的").append(deviceFieldName(outcome.field)).append("超过");
-      appendNumber(&text, static_cast<long long>(deviceFieldLimit(outcome.field)));
+      text.append("台设备的")
+          .append(deviceFieldName(outcome.field))
+          .append("超过");
+      appendNumber(&text,
+                   static_cast<long long>(deviceFieldLimit(outcome.field)));
       return text + "字节！\n";
     case FieldProblem::kNulByte:
       break;
@@ -306,7 +309,9 @@ std::string describeSaveOutcome(const SaveOutcome& outcome,
     case SaveStatus::kNothingToSave:
       return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
     case SaveStatus::kCannotOpen:
-      return text.append("✘ 无法打开文件 ").append(fileName).append(" 进行写入！\n");
+      return text.append("✘ 无法打开文件 ")
+          .append(fileName)
+          .append(" 进行写入！\n");
     case SaveStatus::kWriteFailed:
       return text.append("✘ 写入文件 ")
           .append(fileName)

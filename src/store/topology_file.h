@@ -41,8 +41,7 @@ struct LoadOutcome {
   // Refused after the header was accepted: the caller's previous topology
   // is given up all the same.
   bool failedInRecords() const {
-    return status == LoadStatus::kBadDevice ||
-           status == LoadStatus::kBadLink ||
+    return status == LoadStatus::kBadDevice || status == LoadStatus::kBadLink ||
            status == LoadStatus::kUnknownDevice;
   }
 };
