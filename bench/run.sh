@@ -5,15 +5,19 @@
 #     prints one line;
 #   - a session that loads the mesh and runs options 2 to 8 K times, against
 #     `cat` of the same number of output bytes;
-#   - instruction counts (callgrind) and peak memory of that session.
+#   - instruction counts (callgrind) and peak memory of that session;
+#   - topoplan-resilience's N-1 report on the mesh (820 scenarios, JSON)
+#     against the same figures from NetworkX, and its peak memory.
 # Then it holds the figures to their budgets and fails (status 1), naming
 # each budget exceeded: start-up at most 1.3 times the C program, the
 # K = 100 session at most 10 times `cat` and 3 million instructions per
-# repetition, peak memory under 4 MiB with no growth from K = 1 to 100.
+# repetition, peak memory under 4 MiB with no growth from K = 1 to 100;
+# the N-1 report at least 100 times faster than NetworkX, under 4 MiB.
 #
 #   bash bench/run.sh [RUNS]      (default 21 runs per timing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_dir=$(pwd)
 runs=${1:-21}
 bash tools/install-deps.sh
 command -v valgrind >/dev/null
@@ -70,6 +74,20 @@ per_repetition=$(( (instructions100 - instructions1) / 99 ))
 printf '  per repetition: %d instructions (budget 3000000)\n' "$per_repetition"
 printf '  peak RSS K=1 %d KiB, K=100 %d KiB (budget 4096, no growth)\n' "$rss1" "$rss100"
 
+echo
+echo "== N-1 report on the mesh, JSON to /dev/null (medians; NetworkX 3 runs)"
+read -r report report_rss _ < <(timed empty.in "$bin/topoplan-resilience" --json mesh.txt)
+read -r networkx _ _ < <("$bin/bench/run_timed" 3 empty.in \
+  python3 "$source_dir/tests/resilience_reference.py" mesh.txt)
+"$bin/topoplan-resilience" --json mesh.txt > report.json
+python3 "$source_dir/tests/resilience_reference.py" mesh.txt > reference.json
+python3 -c 'import json, sys; sys.exit(json.load(open("report.json")) != json.load(open("reference.json")))' ||
+  { echo "  the report differs from NetworkX's figures"; exit 1; }
+speedup=$(ratio "$networkx" "$report")
+printf '  topoplan-resilience %.1f ms   NetworkX %.0f ms   %s times faster (budget 100)\n' \
+  "$(ratio "$report" 0.001)" "$(ratio "$networkx" 0.001)" "$speedup"
+printf '  peak RSS %d KiB (budget 4096); the same figures as NetworkX\n' "$report_rss"
+
 over=()
 within() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
 within "$startup_ratio" 1.3 || over+=("start-up ratio $startup_ratio > 1.3")
@@ -77,6 +95,8 @@ within "$ratio100" 10 || over+=("K=100 ratio $ratio100 > 10")
 within "$per_repetition" 3000000 || over+=("$per_repetition instructions per repetition > 3000000")
 within "$rss100" 4095 || over+=("peak RSS $rss100 KiB >= 4096")
 within "$rss100" "$rss1" || over+=("peak RSS grew from $rss1 to $rss100 KiB")
+within 100 "$speedup" || over+=("N-1 report only $speedup times faster than NetworkX < 100")
+within "$report_rss" 4095 || over+=("N-1 report peak RSS $report_rss KiB >= 4096")
 echo
 if [ ${#over[@]} -gt 0 ]; then
   printf 'budget exceeded: %s\n' "${over[@]}"

@@ -7,7 +7,8 @@ set -uo pipefail
 draw=$(realpath "$1")
 topoplan=$(realpath "$2")
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+fakes=$(mktemp -d)  # stand-ins for dot, one folder each
+trap 'rm -rf "$scratch" "$fakes"' EXIT
 cd "$scratch" || exit 1
 failures=0
 
@@ -54,11 +55,46 @@ check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！" -o out.pn
 check 1 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
 DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
+check 2 "--timeout 后须跟 0 到 86400 之间的整秒数" --timeout x -o out.svg campus.txt
+check 2 "--timeout 只用于 -o 的渲染" --timeout 5 campus.txt
+
+# A dot that hangs, and one that ends without a word.
+mkdir "$fakes/hang" "$fakes/mute"
+printf '#!/bin/sh\nexec /bin/sleep 30\n' >"$fakes/hang/dot"
+printf '#!/bin/sh\nexec /bin/cat >/dev/null\n' >"$fakes/mute/dot"
+chmod +x "$fakes/hang/dot" "$fakes/mute/dot"
+started=$SECONDS
+DRAW_PATH=$fakes/hang check 1 "✘ Graphviz 的 dot 命令在1秒内未完成渲染，已终止，未写出任何文件！" \
+  --timeout 1 -o out.svg campus.txt
+[ $((SECONDS - started)) -le 5 ] || fail "a hanging dot was waited for $((SECONDS - started)) s"
+DRAW_PATH=$fakes/mute check 1 "✘ Graphviz 的 dot 命令没有输出任何内容，未写出任何文件！" \
+  -o out.svg campus.txt
+
+# Special files are refused at once, as topology and as output.
+mkfifo fifo.txt fifo.svg
+special="✘ 文件 fifo.txt 不是普通文件或字符设备（如管道、套接字），未读写任何文件！"
+check 1 "$special" fifo.txt
+check 1 "${special//txt/svg}" -o fifo.svg campus.txt
+
 check 0 "--route 起点 终点" --help
 check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
+check 2 "只能选用其一" --risks --fail-device CR campus.txt
+check 2 "--fail-link 后须跟两个设备代号" campus.txt --fail-link CR
+check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
+check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
+check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
+# The campus network's one cut device and one cut link, in orange.
+check 0 'd0 -- d7 [label=<<table border="0" cellpadding="1" bgcolor="white"><tr><td><font color="#e69138">2ms</font></td></tr></table>>, color="#e69138"' --risks campus.txt
+grep -qF '⚠ 设备 CR：故障后切断 FW' out.txt || fail "--risks has no legend"
+# DR-B and CR-FW down: FW is cut off and shaded, the links dashed grey.
+check 0 '断开6对，变慢5对' --fail-device DR-B --fail-link FW CR campus.txt
+grep -qF 'd7 [label="FW\n防火墙，安全策略控制与入侵检测", fillcolor="#fce5cd", fillcolor="#999999"]' out.txt ||
+  fail "the cut-off firewall is not shaded"
+grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
+  fail "the failed link is not dashed grey"
 
-leftovers=$(ls -A | grep -v -e '\.txt$')
+leftovers=$(ls -A | grep -v -e '\.txt$' -e '^fifo.svg$')
 [ -z "$leftovers" ] || fail "failures left files behind: $leftovers"
 
 # Real renderings: a well-formed SVG that names every device, and a PNG.
@@ -69,6 +105,11 @@ for code in $(sed -n '2,9p' campus.txt | cut -d' ' -f1); do
   grep -qxF "$code" <<<"$texts" || fail "campus.svg does not name $code"
 done
 "$draw" --route AR-D SV -o campus.png campus.txt || fail "PNG rendering failed"
+# With standard input and output closed, the pipes to dot must not land
+# on descriptors 0 and 1.
+"$draw" -o closed.svg campus.txt <&- >&- || fail "rendering with closed stdin and stdout failed"
+grep -q '<svg' closed.svg || fail "closed.svg is no SVG"
+rm -f closed.svg fifo.svg
 [ "$(head -c 4 campus.png | tail -c 3)" = PNG ] || fail "campus.png is no PNG"
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq 2 ] || fail "stray files: $(ls -A)"
 

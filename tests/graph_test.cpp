@@ -278,6 +278,16 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
        recordError(1, "条链路的设备代号含有空字符"), kEmptied},
       {"2 1\nA a 1 x\nB b 2 y\nA B\0 3\n"s,
        recordError(1, "条链路的设备代号含有空字符"), kEmptied},
+      // Terminal control sequences: a window title, a clipboard write, DEL,
+      // a screen clear.
+      {"1 0\nA\x1b]0;pwned\x07 a 1 u\n", recordError(1, "台设备的代号含有控制字符"),
+       kEmptied},
+      {"2 0\nA a 1 u\nB \x1b]52;c;cm0gLXJm\x07 1 u\n",
+       recordError(2, "台设备的描述含有控制字符"), kEmptied},
+      {"1 0\nA a 1 24h\x7f\n", recordError(1, "台设备的运行时间含有控制字符"),
+       kEmptied},
+      {"2 1\nA a 1 u\nB b 2 u\nA \x1b[2J 1\n",
+       recordError(1, "条链路的设备代号含有控制字符"), kEmptied},
       {withLineEnds(campusFile(), "\r\n"), "", kLoaded},
       {withLineEnds(campusFile(), "\r"), "", kLoaded},
   };
@@ -289,6 +299,12 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
     EXPECT_EQ(load(&graph, unreadable),
               "✘ 无法打开文件 " + unreadable + " 进行读取！\n");
   }
+  // A FIFO without a writer: opening it to read would wait forever.
+  const std::string fifo = scratch.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(load(&graph, fifo),
+            "✘ 文件 " + fifo +
+                " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！\n");
   EXPECT_EQ(graph.linkCount, 10);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file.substr(0, 80));

@@ -21,17 +21,21 @@ fail() {
 
 # The programs CMakeLists.txt installs (TOPOPLAN_PROGRAMS), each with its
 # manual page.
-programs=(topoplan topoplan-draw)
+programs=(topoplan topoplan-draw topoplan-resilience)
 
 # A manual page, compressed as installed: groff and man both read it
-# cleanly (preconv for the UTF-8), and it names the installed example.
+# cleanly (preconv for the UTF-8), and every documentation folder it names
+# is DOCDIR, the one of this install.
 check_manual_page() {
   local page=$1 docdir=$2 warnings
   warnings=$(zcat "$page" | groff -k -man -Tutf8 -ww -z 2>&1)
   [ -z "$warnings" ] || fail "groff warns about $page:"$'\n'"$warnings"
   warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "man warns about $page:"$'\n'"$warnings"
-  zgrep -qF "$docdir/campus.txt" "$page" || fail "$page does not name $docdir/campus.txt"
+  local named
+  named=$(zcat "$page" | grep -o '[^ ]*/doc/topoplan' | sort -u)
+  [ -z "$named" ] || [ "$named" = "$docdir" ] ||
+    fail "$page names a documentation folder other than $docdir: $named"
   ! zgrep -q '@[A-Z]*@' "$page" || fail "$page has a placeholder left"
 }
 
@@ -110,5 +114,12 @@ cmp "$scratch/session/saved.txt" "$scratch/root/usr/share/doc/topoplan/campus.tx
 for program in "${programs[@]}"; do
   check_manual_page "$scratch/root/usr/share/man/man1/$program.1.gz" /usr/share/doc/topoplan
 done
+zgrep -qF /usr/share/doc/topoplan/campus.txt "$scratch/root/usr/share/man/man1/topoplan.1.gz" ||
+  fail "the packaged topoplan.1 does not name /usr/share/doc/topoplan/campus.txt"
+resilience=$("$scratch/root/usr/bin/topoplan-resilience" \
+  "$scratch/root/usr/share/doc/topoplan/campus.txt") ||
+  fail "the packaged topoplan-resilience ended with status $?"
+grep -Fxq "⚠ 设备 CR：故障后切断 FW" <<<"$resilience" ||
+  fail "the packaged topoplan-resilience did not find the campus's cut device"
 
 echo "package check: manual pages, install layout, lintian and $(basename "$package") are fine"

@@ -20,7 +20,7 @@ TEST(TokenReader, ReadsNumbersAndWordsAcrossLines) {
   EXPECT_EQ(value, 3);
   EXPECT_EQ(reader.readInt(&value), TokenReader::Number::kRead);
   EXPECT_EQ(value, 4);
-  EXPECT_TRUE(reader.readWord(&word));
+  EXPECT_TRUE(reader.readWord(&word, 7));
   EXPECT_EQ(word, "net.txt");
   EXPECT_EQ(reader.readInt(&value), TokenReader::Number::kRead);
   EXPECT_EQ(value, -7);
@@ -29,7 +29,8 @@ TEST(TokenReader, ReadsNumbersAndWordsAcrossLines) {
   EXPECT_TRUE(reader.ended());
 }
 
-// Runs one call per letter of `script` (n: readInt, w: readWord, d:
+// Runs one call per letter of `script` (n: readInt, w: readWord, s and
+// S: readWord limited to 3 bytes, discarding or leaving the rest, d:
 // discardLine) and tells what each gave: the number or the word; "range",
 // "nan" or "EOF" when none was read; "-" for a discarded line. A "$"
 // marks each call after which the reader reports the input ended.
@@ -46,8 +47,11 @@ std::string run(const std::string& input, const std::string& script) {
       const Number read = reader.readInt(&value);
       result = read == Number::kRead ? std::to_string(value)
                                      : failures[static_cast<int>(read)];
-    } else if (call == 'w' && !reader.readWord(&result)) {
-      result = "EOF";
+    } else if (call == 'w' || call == 's' || call == 'S') {
+      const size_t limit = call == 'w' ? 1000 : 3;
+      const auto rest = call == 'S' ? TokenReader::Rest::kLeave
+                                    : TokenReader::Rest::kDiscard;
+      if (!reader.readWord(&result, limit, rest)) result = "EOF";
     } else if (call == 'd') {
       reader.discardLine();
     }
@@ -75,6 +79,9 @@ TEST(TokenReader, FollowsTheRulesOfNumbersWordsAndLines) {
       {"校园网\u00a0核心 x\xff\x80y", "ww", "校园网\u00a0核心 x\xff\x80y"},
       {"a\0b\x01 c"s, "www", "a\0b\x01 c EOF$"s},
       {"abc def\nnext", "dw", "- next"},
+      {"abc abcd abcdefgh\nz", "sssw", "abc abcd abcd z"},
+      {"abcdefgh z", "Sw", "abcd efgh"},
+      {"abcdefgh", "ss", "abcd EOF$"},
       {"2x rest\n7", "ndn", "2 - 7"},
       {"x\r\n\ny", "dw", "- y"},
       {"x\n", "dw", "- EOF$"},
@@ -128,7 +135,7 @@ TEST(TokenReader, FlushesPromptsBeforeWaitingForInput) {
   EXPECT_EQ(reader.readInt(&value), Number::kRead);
   prompts << "文件名：";  // the reader still holds the "\n" after 7
   std::string word;
-  EXPECT_TRUE(reader.readWord(&word));
+  EXPECT_TRUE(reader.readWord(&word, 7));
   EXPECT_EQ(terminal.shownAtRequest,
             (std::vector<std::string>{"请输入选项: ", "请输入选项: 文件名："}));
 }

@@ -3,8 +3,11 @@
 #include <vector>
 
 #include "device.h"
+#include "failure_text.h"
 #include "latency_matrix.h"
 #include "plans.h"
+#include "resilience_json.h"
+#include "resilience_text.h"
 #include "routes.h"
 #include "topology_file.h"
 #include "travels.h"
@@ -15,7 +18,17 @@ constexpr char kFont[] = "WenQuanYi Micro Hei,sans-serif";
 constexpr const char* kLayerFill[kLayerCount] = {
     "#f4cccc", "#fce5cd", "#fff2cc", "#d9ead3", "#cfe2f3", "#eeeeee"};
 constexpr char kMarkedDevice[] = R"(, color="#cc0000", penwidth=3)";
+// Links drawn thick in colour; their figures stand on a white ground in
+// the same colour (see linkLabel).
+constexpr char kMarkedColour[] = "#cc0000";
 constexpr char kMarkedLink[] = R"(, style=solid, color="#cc0000", penwidth=3)";
+constexpr char kRiskDevice[] = R"(, color="#e69138", penwidth=4)";
+constexpr char kRiskColour[] = "#e69138";
+constexpr char kRiskLink[] = R"(, color="#e69138", penwidth=4)";
+constexpr char kFailedDevice[] =
+    R"(, style="rounded,filled,dashed", color=gray60, fontcolor=gray50, fillcolor=white)";
+constexpr char kFailedLink[] = R"(, style=dashed, color=gray70, fontcolor=gray60)";
+constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
 
 // What the picture shows besides the topology itself.
 struct Highlights {
@@ -23,6 +36,11 @@ struct Highlights {
   std::vector<TopologyLink> links;  // in drawing order
   std::vector<bool> linkMarked;     // by position in `links`
   std::vector<bool> deviceMarked;   // by device index
+  // Attributes that replace the marked or plain look, or null: a single
+  // point of failure, a failed element, a device cut off.
+  std::vector<const char*> linkStyle;    // by position in `links`
+  std::vector<const char*> deviceStyle;  // by device index
+  std::string legend;                    // a note beside the picture, or ""
 };
 
 // A DOT string. Graphviz reads backslash escapes and character entities
@@ -108,6 +126,125 @@ bool markRoute(const TopologyGraph& g, const LatencyMatrix& matrix,
   return true;
 }
 
+// The device codes of a list of indexes, joined by "、".
+std::string joinedCodes(const TopologyGraph& g, const std::vector<int>& devices) {
+  std::string text;
+  for (const int device : devices) {
+    text += (text.empty() ? "" : "、") + std::string(g.devices[device].code);
+  }
+  return text;
+}
+
+// Marks the single points of failure, with a legend of whom each cuts off.
+void markRisks(const TopologyGraph& g, Highlights* highlights) {
+  const ResilienceReport report =
+      analyseResilience(g.deviceCount, highlights->links, ResilienceQuery{});
+  const SinglePoints& points = report.singlePoints;
+  const std::vector<std::string> codes = deviceCodes(g);
+  size_t next = 0;
+  for (const int device : points.devices) {
+    highlights->deviceStyle[device] = kRiskDevice;
+    highlights->legend += "⚠ " +
+                          failureLabel(codes, highlights->links, {{device}, {}}) +
+                          "：故障后切断 " +
+                          joinedCodes(g, report.cutOff[next++]) + "\n";
+  }
+  for (const int link : points.links) {
+    highlights->linkStyle[link] = kRiskLink;
+    highlights->legend += "⚠ " +
+                          failureLabel(codes, highlights->links, {{}, {link}}) +
+                          "：故障后切断 " +
+                          joinedCodes(g, report.cutOff[next++]) + "\n";
+  }
+  if (points.devices.empty() && points.links.empty()) {
+    highlights->title = "没有单点故障：任何一台设备或一条链路单独故障都不会使网络分裂";
+    return;
+  }
+  highlights->title = "单点故障（橙色）：" +
+                      std::to_string(points.devices.size()) + "台设备，" +
+                      std::to_string(points.links.size()) + "条链路";
+  highlights->legend.pop_back();  // the last line break
+  highlights->legend = "图例：橙色为单点故障\n" + highlights->legend;
+}
+
+// Marks a failure scenario, or refuses as topoplan-resilience does.
+bool markScenario(const TopologyGraph& g, const DrawRequest& request,
+                  Highlights* highlights, std::ostream& errors) {
+  const std::vector<TopologyLink>& links = highlights->links;
+  if (hasNegativeLink(links)) {
+    errors << kNegativeLatency << '\n';
+    return false;
+  }
+  const FailureLookup lookup = lookUpFailures(g, links, request.failures);
+  if (lookup.outcome != FailureLookup::Outcome::kFound) {
+    errors << failureLookupProblem(lookup);
+    return false;
+  }
+  ResilienceQuery query;
+  query.singleScenario = true;
+  query.failed = lookup.failed;
+  const ScenarioFigures figures =
+      analyseResilience(g.deviceCount, links, query).scenarios[0];
+  for (const int device : lookup.failed.devices) {
+    highlights->deviceStyle[device] = kFailedDevice;
+    for (size_t i = 0; i < links.size(); ++i) {
+      if (links[i].from == device || links[i].to == device) {
+        highlights->linkStyle[i] = kFailedLink;
+      }
+    }
+  }
+  for (const int link : lookup.failed.links) {
+    highlights->linkStyle[link] = kFailedLink;
+  }
+  for (const int device :
+       cutOffDevices(g.deviceCount, links, lookup.failed)) {
+    highlights->deviceStyle[device] = kCutOffDevice;
+  }
+  const std::vector<std::string> codes = deviceCodes(g);
+  highlights->title = "故障场景：" + failureLabel(codes, links, lookup.failed) +
+                      "\n故障后连通分区" + std::to_string(figures.parts) +
+                      "个，断开" + std::to_string(figures.lostPairs) +
+                      "对，变慢" + std::to_string(figures.slowerPairs) + "对";
+  if (figures.hasWorst) {
+    highlights->title += "\n最大变慢：" + codes[figures.worst.from] + " ↔ " +
+                         codes[figures.worst.to] + " " +
+                         std::to_string(figures.worst.before) + "ms → " +
+                         std::to_string(figures.worst.after) + "ms";
+  }
+  highlights->legend =
+      "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
+  return true;
+}
+
+// The attributes that set a device or a link apart, or "".
+const char* deviceLook(const Highlights& highlights, int device) {
+  if (highlights.deviceStyle[device] != nullptr) {
+    return highlights.deviceStyle[device];
+  }
+  return highlights.deviceMarked[device] ? kMarkedDevice : "";
+}
+
+const char* linkLook(const Highlights& highlights, size_t link) {
+  if (highlights.linkStyle[link] != nullptr) return highlights.linkStyle[link];
+  return highlights.linkMarked[link] ? kMarkedLink : "";
+}
+
+// A link's latency figure. Graphviz may set an edge's label on the edge
+// itself, so on a link drawn thick in colour the figure, in that colour,
+// stands on a white ground to stay readable over the line.
+std::string linkLabel(const Highlights& highlights, size_t link) {
+  const std::string figure =
+      std::to_string(highlights.links[link].latency) + "ms";
+  const char* style = linkLook(highlights, link);
+  const char* colour = style == kMarkedLink ? kMarkedColour
+                       : style == kRiskLink ? kRiskColour
+                                            : nullptr;
+  if (colour == nullptr) return '"' + figure + '"';
+  return std::string(R"(<<table border="0" cellpadding="1" bgcolor="white">)") +
+         R"(<tr><td><font color=")" + colour + "\">" + figure +
+         "</font></td></tr></table>>";
+}
+
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
               bool highlighting, std::ostream& dot) {
   dot << "graph topology {\n";
@@ -148,7 +285,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
       dot << " d" << i << " [label="
           << quoted(std::string(device.code) + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << (highlights.deviceMarked[i] ? kMarkedDevice : "") << "];";
+          << deviceLook(highlights, i) << "];";
     }
     dot << "}\n";
   }
@@ -159,17 +296,12 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     const TopologyLink& link = highlights.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
-        << (upward ? link.from : link.to) << " [label=";
-    if (highlights.linkMarked[i]) {
-      // Graphviz may set an edge's label on the edge itself: on a white
-      // ground the red figure stays readable over the thick red line.
-      dot << R"(<<table border="0" cellpadding="1" bgcolor="white"><tr><td>)"
-          << R"(<font color="#cc0000">)" << link.latency
-          << "ms</font></td></tr></table>>" << kMarkedLink;
-    } else {
-      dot << '"' << link.latency << "ms\"";
-    }
-    dot << "];\n";
+        << (upward ? link.from : link.to) << " [label=" << linkLabel(highlights, i)
+        << linkLook(highlights, i) << "];\n";
+  }
+  if (!highlights.legend.empty()) {
+    dot << "  legend [shape=note, style=filled, fillcolor=white, label="
+        << quoted(highlights.legend) << "];\n";
   }
   dot << "}\n";
 }
@@ -183,6 +315,8 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
   highlights.links = listLinks(g);
   highlights.linkMarked.assign(highlights.links.size(), false);
   highlights.deviceMarked.assign(g.deviceCount, false);
+  highlights.linkStyle.assign(highlights.links.size(), nullptr);
+  highlights.deviceStyle.assign(g.deviceCount, nullptr);
   switch (request.highlight) {
     case Highlight::kNone:
       highlights.title = "网络拓扑（共" + std::to_string(g.deviceCount) +
@@ -198,8 +332,19 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
     case Highlight::kRoute:
       if (!markRoute(g, matrix, request, &highlights, errors)) return false;
       break;
+    case Highlight::kRisks:
+      markRisks(g, &highlights);
+      break;
+    case Highlight::kScenario:
+      if (!markScenario(g, request, &highlights, errors)) return false;
+      break;
   }
-  writeDot(g, highlights, request.highlight != Highlight::kNone, dot);
+  // Plans and routes dash what they leave out; the failure pictures keep
+  // every working link solid.
+  const bool dashRest = request.highlight != Highlight::kNone &&
+                        request.highlight != Highlight::kRisks &&
+                        request.highlight != Highlight::kScenario;
+  writeDot(g, highlights, dashRest, dot);
   return true;
 }
 

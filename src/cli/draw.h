@@ -1,29 +1,44 @@
 // The picture of a topology: a Graphviz DOT graph that stacks the devices
 // in rows by layer and can highlight a cabling plan or a fastest route,
-// computed by the same analyses as the menu.
+// computed by the same analyses as the menu, the single points of failure,
+// or a failure scenario, computed by the same analysis as
+// topoplan-resilience.
 #ifndef TOPOPLAN_DRAW_H_
 #define TOPOPLAN_DRAW_H_
 
 #include <ostream>
 #include <string>
 
+#include "resilience.h"
 #include "topology.h"
 
-enum class Highlight { kNone, kPrimPlan, kKruskalPlan, kRoute };
+enum class Highlight {
+  kNone,
+  kPrimPlan,
+  kKruskalPlan,
+  kRoute,
+  kRisks,     // the single points of failure, in a warning colour
+  kScenario,  // what `failures` names failed at once
+};
 
 struct DrawRequest {
   Highlight highlight = Highlight::kNone;
   std::string routeFrom;  // device codes, for Highlight::kRoute
   std::string routeTo;
+  FailureRequest failures;  // device codes, for Highlight::kScenario
 };
 
 // Writes the DOT graph of g, which needs at least one device. Rows run
 // core, security, distribution, access, data centre, other, leaving out
 // empty layers; devices and links
 // come in index order and in the order of the saved file, one edge per
-// link, so parallel links and self-links show as they are. Returns false,
-// with the refusal on `errors` and nothing on `dot`, when a route end
-// names no device or a route meets a negative latency.
+// link, so parallel links and self-links show as they are. Single points
+// of failure show in orange with a legend naming whom each cuts off; a
+// scenario shows its failed devices and links dashed grey, the devices it
+// cuts off shaded, and its figures in the title. Returns false, with the
+// refusal on `errors` and nothing on `dot`, when a route end or a failure
+// names no device, a failed link does not exist, or a route or a scenario
+// meets a negative latency.
 bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 

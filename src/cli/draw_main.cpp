@@ -1,11 +1,14 @@
 // topoplan-draw: draw a saved topology file as a Graphviz graph, or render
 // it to SVG or PNG with Graphviz's dot.
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -13,6 +16,7 @@
 #include <string>
 
 #include "draw.h"
+#include "fd_stream.h"
 #include "file_replace.h"
 #include "font_check.h"
 #include "version.h"
@@ -22,9 +26,14 @@ namespace {
 constexpr int kRefused = 1;
 constexpr int kBadArguments = 2;
 
+// How long dot may take to render, in seconds, unless --timeout says.
+constexpr int kDefaultTimeout = 60;
+constexpr int kLongestTimeout = 86400;
+
 constexpr char kUsage[] =
-    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点] "
-    "[-o 文件名.svg|文件名.png] 拓扑文件\n";
+    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks |\n"
+    "       --fail-device 代号... --fail-link 代号 代号...]\n"
+    "       [-o 文件名.svg|文件名.png [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -38,15 +47,23 @@ constexpr char kHelp[] =
     "  --plan prim|kruskal   突出显示该算法选中的光纤布线链路，标题给出MST总延迟\n"
     "  --route 起点 终点      突出显示两台设备之间的最优路径，标题给出最短延迟；\n"
     "                        不可达时标题说明不可达\n"
+    "  --risks               用橙色标出单点故障（单独故障就会使网络分裂的设备和\n"
+    "                        链路），图例列出各自切断的设备\n"
+    "  --fail-device 代号     画出该设备故障的场景；可给出多次\n"
+    "  --fail-link 代号 代号  画出两台设备之间所有链路故障的场景；可给出多次。\n"
+    "                        故障的设备和链路画成灰色虚线，被切断的设备加深底色，\n"
+    "                        标题给出故障后的分区数、断开和变慢的设备对数\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
+    "  --timeout 秒数        dot 渲染的时间上限，默认60秒，到时终止 dot 并报错；\n"
+    "                        0 表示不限时\n"
     "  -h, --help            显示本帮助\n"
     "  --version             显示版本号\n"
     "\n"
-    "--plan 与 --route 只能选用其一。文件的读取和检查与选项10相同。出错时不留下\n"
-    "输出文件。\n"
+    "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一。文件的\n"
+    "读取和检查与选项10相同。出错时不留下输出文件；dot 没有输出任何内容也算出错。\n"
     "\n"
-    "退出状态：0 成功；1 文件被拒绝、设备不存在、无法计算或渲染失败；\n"
+    "退出状态：0 成功；1 文件被拒绝、设备或链路不存在、无法计算或渲染失败；\n"
     "2 命令行参数有误。\n";
 // clang-format on
 
@@ -55,6 +72,7 @@ struct Arguments {
   const char* topologyFile = nullptr;
   const char* outputFile = nullptr;
   const char* format = nullptr;  // for dot's -T: "svg" or "png"
+  int timeoutSeconds = -1;       // -1 until --timeout; 0 for no limit
   bool help = false;
   bool version = false;
 };
@@ -78,11 +96,32 @@ class Words {
   int next_ = 1;
 };
 
-// Reads what follows --plan or --route. Returns what is wrong, or "".
+// Reads what follows --plan, --route, --risks, --fail-device or
+// --fail-link. Returns what is wrong, or "".
 std::string parseHighlight(const std::string& option, Words* words,
                            DrawRequest* request) {
-  if (request->highlight != Highlight::kNone) {
-    return "--plan 与 --route 只能选用其一，且只能给出一次";
+  const bool anotherFailure = request->highlight == Highlight::kScenario &&
+                              (option == "--fail-device" || option == "--fail-link");
+  if (request->highlight != Highlight::kNone && !anotherFailure) {
+    return "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一，"
+           "且前三者只能给出一次";
+  }
+  if (option == "--risks") {
+    request->highlight = Highlight::kRisks;
+    return "";
+  }
+  if (option == "--fail-device") {
+    if (words->done()) return "--fail-device 后须跟一个设备代号";
+    request->highlight = Highlight::kScenario;
+    request->failures.devices.emplace_back(words->take());
+    return "";
+  }
+  if (option == "--fail-link") {
+    if (words->left() < 2) return "--fail-link 后须跟两个设备代号";
+    request->highlight = Highlight::kScenario;
+    std::string first = words->take();
+    request->failures.links.emplace_back(first, words->take());
+    return "";
   }
   if (option == "--plan") {
     const std::string plan = words->done() ? "" : words->take();
@@ -116,6 +155,22 @@ std::string parseOutput(Words* words, Arguments* arguments) {
   return "";
 }
 
+// Reads the number after --timeout. Returns what is wrong, or "".
+std::string parseTimeout(Words* words, Arguments* arguments) {
+  if (arguments->timeoutSeconds >= 0) return "--timeout 只能给出一次";
+  const std::string text = words->done() ? "" : words->take();
+  long seconds = -1;
+  if (!text.empty() && text.size() <= 5 &&
+      text.find_first_not_of("0123456789") == std::string::npos) {
+    seconds = std::stol(text);
+  }
+  if (seconds < 0 || seconds > kLongestTimeout) {
+    return "--timeout 后须跟 0 到 86400 之间的整秒数";
+  }
+  arguments->timeoutSeconds = static_cast<int>(seconds);
+  return "";
+}
+
 // Fills `arguments` from the command line. Returns an empty string, or
 // what is wrong with it.
 std::string parseArguments(int argc, char** argv, Arguments* arguments) {
@@ -134,10 +189,13 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       arguments->help = true;
     } else if (word == "--version") {
       arguments->version = true;
-    } else if (word == "--plan" || word == "--route") {
+    } else if (word == "--plan" || word == "--route" || word == "--risks" ||
+               word == "--fail-device" || word == "--fail-link") {
       problem = parseHighlight(word, &words, &arguments->request);
     } else if (word == "-o") {
       problem = parseOutput(&words, arguments);
+    } else if (word == "--timeout") {
+      problem = parseTimeout(&words, arguments);
     } else {
       problem = "未知选项：" + word;
     }
@@ -147,28 +205,115 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       arguments->topologyFile == nullptr) {
     return "缺少拓扑文件";
   }
+  if (arguments->timeoutSeconds < 0) {
+    arguments->timeoutSeconds = kDefaultTimeout;
+  } else if (arguments->outputFile == nullptr && !arguments->help &&
+             !arguments->version) {
+    return "--timeout 只用于 -o 的渲染";
+  }
   return "";
 }
 
-// Runs `dot -T<format>` on `graph` and collects the image. dot reads the
-// whole graph before it writes anything, so feeding it everything first
-// and then reading cannot block on a full pipe.
+// What renderWithDot learned from dot.
+enum class Rendering { kDone, kFailed, kTimedOut };
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds to `deadline` for poll: -1 without a limit, 0 once passed.
+int millisecondsLeft(Clock::time_point deadline, bool limited) {
+  if (!limited) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - Clock::now());
+  return left.count() <= 0 ? 0 : static_cast<int>(left.count());
+}
+
+// Writes what dot's full pipe takes of the rest of `graph`, and closes
+// the pipe once all is sent or dot refuses more (its exit status tells).
+void feedDot(const std::string& graph, size_t* sent, int* toDot) {
+  const ssize_t written =
+      write(*toDot, graph.data() + *sent, graph.size() - *sent);
+  if (written > 0) *sent += static_cast<size_t>(written);
+  if (*sent == graph.size() ||
+      (written < 0 && errno != EAGAIN && errno != EINTR)) {
+    close(*toDot);
+    *toDot = -1;
+  }
+}
+
+// Feeds `graph` to dot's standard input and collects its standard output
+// into `image`, taking turns as the pipes allow, so that a dot that stops
+// reading cannot block us. Ends when dot closes its output, the pipes
+// fail, or `deadline` passes.
+Rendering exchangeWithDot(const std::string& graph, int toDot, int fromDot,
+                          Clock::time_point deadline, bool limited,
+                          std::string* image) {
+  fcntl(toDot, F_SETFL, O_NONBLOCK);
+  size_t sent = 0;
+  char buffer[1 << 16];
+  Rendering rendering = Rendering::kDone;
+  while (rendering == Rendering::kDone) {
+    const int wait = millisecondsLeft(deadline, limited);
+    if (wait == 0) {
+      rendering = Rendering::kTimedOut;
+      break;
+    }
+    pollfd fds[2] = {{fromDot, POLLIN, 0}, {toDot, POLLOUT, 0}};
+    const int ready = poll(fds, toDot >= 0 ? 2 : 1, wait);
+    if (ready <= 0) {
+      if (ready < 0 && errno != EINTR) rendering = Rendering::kFailed;
+      continue;
+    }
+    if (toDot >= 0 && fds[1].revents != 0) feedDot(graph, &sent, &toDot);
+    if (fds[0].revents == 0) continue;
+    const ssize_t got = read(fromDot, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got > 0) image->append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) rendering = Rendering::kFailed;
+  }
+  if (toDot >= 0) close(toDot);
+  return rendering;
+}
+
+// Waits for dot to end, killing it once `deadline` has passed.
+Rendering awaitDot(pid_t child, Clock::time_point deadline, bool limited,
+                   Rendering rendering) {
+  int status = 0;
+  for (;;) {
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) break;
+    if (ended < 0 && errno != EINTR) return Rendering::kFailed;
+    if (rendering == Rendering::kTimedOut ||
+        millisecondsLeft(deadline, limited) == 0) {
+      kill(child, SIGKILL);
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      return Rendering::kTimedOut;
+    }
+    usleep(10000);
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Rendering::kFailed;
+  return rendering;
+}
+
+// Runs `dot -T<format>` on `graph` and collects the image, within
+// `timeoutSeconds` (0: no limit). An empty image is a failure.
 bool renderWithDot(const std::string& graph, const char* format,
-                   std::string* image, std::ostream& errors) {
+                   int timeoutSeconds, std::string* image,
+                   std::ostream& errors) {
   int toDot[2];
   int fromDot[2];
-  if (pipe(toDot) != 0 || pipe(fromDot) != 0) {
+  if (pipe2(toDot, O_CLOEXEC) != 0 || pipe2(fromDot, O_CLOEXEC) != 0) {
     // The process ends right after this; its descriptors go with it.
     errors << "✘ 无法启动 Graphviz 的 dot 命令（" << std::strerror(errno)
            << "）！\n";
     return false;
   }
+  // The duplicates on dot's 0 and 1 lose close-on-exec; every other end
+  // of the pipes closes as dot starts.
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, toDot[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, fromDot[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, toDot[1]);
-  posix_spawn_file_actions_addclose(&actions, fromDot[0]);
   const std::string typeFlag = std::string("-T") + format;
   char program[] = "dot";
   char* dotArguments[] = {program, const_cast<char*>(typeFlag.c_str()),
@@ -187,20 +332,23 @@ bool renderWithDot(const std::string& graph, const char* format,
     return false;
   }
 
-  writeAll(toDot[1], graph);  // a failure shows in dot's exit status
-  close(toDot[1]);
-  char buffer[1 << 16];
-  ssize_t got = 0;
-  while ((got = read(fromDot[0], buffer, sizeof buffer)) != 0) {
-    if (got > 0) image->append(buffer, static_cast<size_t>(got));
-    if (got < 0 && errno != EINTR) break;
-  }
+  const bool limited = timeoutSeconds > 0;
+  const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+  Rendering rendering =
+      exchangeWithDot(graph, toDot[1], fromDot[0], deadline, limited, image);
   close(fromDot[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  rendering = awaitDot(child, deadline, limited, rendering);
+  if (rendering == Rendering::kTimedOut) {
+    errors << "✘ Graphviz 的 dot 命令在" << timeoutSeconds
+           << "秒内未完成渲染，已终止，未写出任何文件！\n";
+    return false;
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || got < 0) {
+  if (rendering == Rendering::kFailed) {
     errors << "✘ Graphviz 的 dot 命令渲染失败，未写出任何文件！\n";
+    return false;
+  }
+  if (image->empty()) {
+    errors << "✘ Graphviz 的 dot 命令没有输出任何内容，未写出任何文件！\n";
     return false;
   }
   return true;
@@ -218,19 +366,15 @@ int renderToFile(const std::string& graph, const Arguments& arguments) {
               << kChineseFontPackage << "）。\n";
   }
   std::string image;
-  if (!renderWithDot(graph, arguments.format, &image, std::cerr)) {
+  if (!renderWithDot(graph, arguments.format, arguments.timeoutSeconds,
+                     &image, std::cerr)) {
     return kRefused;
   }
-  switch (replaceFileContent(arguments.outputFile, image)) {
-    case ReplaceOutcome::kCannotOpen:
-      std::cerr << "✘ 无法打开文件 " << arguments.outputFile << " 进行写入！\n";
-      return kRefused;
-    case ReplaceOutcome::kWriteFailed:
-      std::cerr << "✘ 写入文件 " << arguments.outputFile
-                << " 失败，文件未保存，原有内容保持不变！\n";
-      return kRefused;
-    case ReplaceOutcome::kWritten:
-      break;
+  const ReplaceOutcome outcome =
+      replaceFileContent(arguments.outputFile, image);
+  if (outcome != ReplaceOutcome::kWritten) {
+    std::cerr << replaceRefusal(outcome, arguments.outputFile);
+    return kRefused;
   }
   return 0;
 }
@@ -272,6 +416,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  occupyClosedStandardStreams();
   // A closed pipe, to dot or on our own standard output, must come back as
   // a failed write to report rather than end the process silently.
   (void)signal(SIGPIPE, SIG_IGN);

@@ -56,6 +56,7 @@ int answerArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  occupyClosedStandardStreams();
   // The menu takes no arguments; the command line only asks for help or
   // the version.
   if (argc > 1) return answerArguments(argc, argv);

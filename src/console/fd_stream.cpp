@@ -1,5 +1,6 @@
 #include "fd_stream.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,3 +50,12 @@ FdOutputBuf::int_type FdOutputBuf::overflow(int_type c) {
 }
 
 int FdOutputBuf::sync() { return drain() ? 0 : -1; }
+
+void occupyClosedStandardStreams() {
+  for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
+    if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is this one, as the lower ones are open.
+    const int fd = open("/dev/null", O_RDONLY);
+    if (fd >= 0 && fd != stream) close(fd);
+  }
+}

@@ -37,4 +37,11 @@ class FdOutputBuf : public std::streambuf {
                           // resident from the first screen on
 };
 
+// Puts /dev/null on any of descriptors 0, 1 and 2 that a parent left
+// closed, so that files and pipes the program opens never land there and
+// get its prompts or its output mixed in. It is opened for reading only:
+// output to a standard stream that was closed still fails, and is
+// reported, as it would have.
+void occupyClosedStandardStreams();
+
 #endif  // TOPOPLAN_FD_STREAM_H_

@@ -61,7 +61,7 @@ void markReady(Session* session) {
 // Reads the file name of options 9 and 10. False when the input ended or
 // the name was refused (the refusal is printed).
 bool readFileName(TokenReader& in, std::ostream& out, std::string* name) {
-  if (!in.readWord(name)) return false;
+  if (!in.readWord(name, kMaxFileName)) return false;
   if (name->size() > kMaxFileName) {
     out << "✘ 文件名过长（最多" << kMaxFileName << "字节），未读写任何文件！\n";
     return false;

@@ -14,6 +14,11 @@ LinkArc* p = nullptr;
 
 namespace {
 
+// A typed device code is kept up to this many bytes (and one more to tell
+// it was longer): longer than any device's code, it can match nothing, but
+// the refusal still echoes what was typed.
+constexpr size_t kTypedCodeLimit = 255;
+
 // Each option that needs the latency matrix says so in its own words.
 constexpr char kRouteNeedsMatrix[] =
     "请先选择选项2查看邻接矩阵后再生成巡检路线！";
@@ -189,9 +194,9 @@ void minDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   std::string startCode;
   std::string endCode;
   out << "请输入起点设备代号：";
-  if (!in.readWord(&startCode)) return;
+  if (!in.readWord(&startCode, kTypedCodeLimit)) return;
   out << "请输入终点设备代号：";
-  if (!in.readWord(&endCode)) return;
+  if (!in.readWord(&endCode, kTypedCodeLimit)) return;
 
   const int s = findDevice(g, startCode);
   const int e = findDevice(g, endCode);
@@ -292,7 +297,7 @@ void showCablingPlans(const TopologyGraph& g, std::ostream& out) {
 void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   std::string code;
   out << "请输入要查询的设备代号：";
-  if (!in.readWord(&code)) return;
+  if (!in.readWord(&code, kTypedCodeLimit)) return;
   const int index = findDevice(g, code);
   if (index == -1) {
     out << kDeviceNotFound << code << '\n';

@@ -1,32 +1,339 @@
 #include "file_replace.h"
 
+#include <acl/libacl.h>
+#include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
+#include <sys/acl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <random>
+
+const char kSpecialFileRefusal[] =
+    " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！";
 
 namespace {
 
-mode_t newFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
+constexpr char kBackupSuffix[] = ".topoplan-backup";
+
+struct PathParts {
+  std::string folder;
+  std::string base;  // the last component; empty after a trailing slash
+};
+
+PathParts splitPath(const char* name) {
+  const std::string path = name;
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// Devices, pipes and names that do not resolve to a file yet are written
-// straight through: there is no old content to protect.
-ReplaceOutcome writeInPlace(const char* name, const std::string& content,
-                            bool regular) {
-  const int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return ReplaceOutcome::kCannotOpen;
-  bool ok = writeAll(fd, content);
-  if (ok && regular) ok = fsync(fd) == 0;
-  if (close(fd) != 0) ok = false;
-  return ok ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Replacing the file or pipe that our own transcript or input runs
+// through would lose it; a terminal or /dev/null is shared harmlessly.
+bool isOwnStream(const struct stat& target) {
+  for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat info;
+    if (fstat(stream, &info) == 0 &&
+        (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode)) &&
+        sameFile(info, target)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Opens `name` again with `flags` and checks that the walk reached the
+// file `expected` describes. O_NONBLOCK keeps a FIFO swapped in meanwhile
+// from blocking the open; it is cleared again.
+int reopenSame(const char* name, int flags, const struct stat& expected) {
+  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !sameFile(info, expected) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Temporary names are "." + the target's name + kTemporaryMark + six
+// random letters; a save holds its temporary locked while it lives.
+constexpr char kTemporaryMark[] = ".new-";
+
+std::string temporaryName(const std::string& base);
+
+std::string randomLetters() {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::string letters(6, ' ');
+  for (char& letter : letters) letter = kLetters[random() % 62];
+  return letters;
+}
+
+// A file being written beside its final place. Unnamed (O_TMPFILE) where
+// the file system allows it, so that a killed process leaves nothing
+// behind; otherwise a hidden, randomly named file created exclusively.
+// Removed when it goes out of scope unless it was put in place.
+struct BesideFile {
+  BesideFile(int folderFd, const std::string& base, mode_t mode)
+      : folder(folderFd) {
+    fd = openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+      for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        name = temporaryName(base);
+        fd = openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                    mode);
+        if (fd < 0 && errno != EEXIST) break;
+      }
+      if (fd < 0) name.clear();
+    }
+    // Held until the file is closed: the mark of a save still running.
+    if (fd >= 0) flock(fd, LOCK_EX);
+  }
+  ~BesideFile() {
+    if (fd >= 0) close(fd);
+    if (!name.empty()) unlinkat(folder, name.c_str(), 0);
+  }
+  BesideFile(const BesideFile&) = delete;
+  BesideFile& operator=(const BesideFile&) = delete;
+
+  // Gives the file the name `target` in the folder, never replacing an
+  // existing entry (EEXIST). It stays until removed or put in place.
+  bool linkAs(const std::string& target) {
+    if (!name.empty()) {
+      if (linkat(folder, name.c_str(), folder, target.c_str(), 0) != 0) {
+        return false;
+      }
+      unlinkat(folder, name.c_str(), 0);
+      name.clear();
+      return true;
+    }
+    if (linkat(fd, "", folder, target.c_str(), AT_EMPTY_PATH) == 0) return true;
+    // Linking by descriptor needs a capability; the /proc link does not.
+    if (errno != ENOENT && errno != EPERM) return false;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return linkat(AT_FDCWD, self.c_str(), folder, target.c_str(),
+                  AT_SYMLINK_FOLLOW) == 0;
+  }
+
+  // Renames the complete file over `target`. An unnamed file needs a name
+  // first, for the moment between the link and the rename.
+  bool putInPlaceOf(const std::string& target) {
+    for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
+      // Made before the link, so that running out of memory cannot strand
+      // a linked file without its name here to remove it.
+      std::string fresh = temporaryName(target);
+      if (linkAs(fresh)) {
+        name.swap(fresh);
+      } else if (errno != EEXIST) {
+        return false;
+      }
+    }
+    if (name.empty() ||
+        renameat(folder, name.c_str(), folder, target.c_str()) != 0) {
+      return false;
+    }
+    name.clear();
+    return true;
+  }
+
+  int folder;
+  int fd = -1;
+  std::string name;  // empty while the file has no name
+};
+
+std::string temporaryName(const std::string& base) {
+  return "." + base + kTemporaryMark + randomLetters();
+}
+
+// Removes the temporaries of `base` that saves killed between naming and
+// renaming them left in the folder: those of our naming that no process
+// holds locked. Another user's, which we cannot open, stay.
+void removeStaleTemporaries(int folder, const std::string& base) {
+  // Nothing allocates while the listing is open.
+  const std::string prefix = "." + base + kTemporaryMark;
+  const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
+  if (entries == nullptr) {
+    if (listing >= 0) close(listing);
+    return;
+  }
+  while (const dirent* entry = readdir(entries)) {
+    const char* name = entry->d_name;
+    if (std::strlen(name) != prefix.size() + 6 ||
+        std::strncmp(name, prefix.c_str(), prefix.size()) != 0) {
+      continue;
+    }
+    const Descriptor stale(
+        openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened;
+    struct stat named;
+    if (stale.fd >= 0 && fstat(stale.fd, &opened) == 0 &&
+        S_ISREG(opened.st_mode) && flock(stale.fd, LOCK_EX | LOCK_NB) == 0 &&
+        fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(opened, named)) {
+      unlinkat(folder, name, 0);
+    }
+  }
+  closedir(entries);
+}
+
+int openFolder(const std::string& folder) {
+  // Syncing needs a readable descriptor; a folder we may only write into
+  // and search is still usable, without the sync.
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  return open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+bool pwriteAll(int fd, const char* data, size_t size, off_t offset) {
+  while (size > 0) {
+    const ssize_t written = pwrite(fd, data, size, offset);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<size_t>(written);
+    offset += written;
+  }
+  return true;
+}
+
+// Copies the first `size` bytes of `from` to `to`, from offset 0, and
+// makes `to` exactly that long and durable.
+bool copyContent(int from, int to, off_t size) {
+  char buffer[1 << 16];
+  off_t offset = 0;
+  while (offset < size) {
+    const ssize_t got = pread(from, buffer, sizeof buffer, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0 || !pwriteAll(to, buffer, static_cast<size_t>(got), offset)) {
+      return false;
+    }
+    offset += got;
+  }
+  return ftruncate(to, size) == 0 && fsync(to) == 0;
+}
+
+// Gives `fresh` the owner, group, mode and access ACL of the file `info`
+// and `old` describe. False where the process cannot: another owner
+// without the right to give files away, a group it is not in, an ACL the
+// folder's file system will not take.
+bool copyIdentity(int old, int fresh, const struct stat& info) {
+  struct stat now;
+  if (fstat(fresh, &now) != 0) return false;
+  if ((now.st_uid != info.st_uid || now.st_gid != info.st_gid) &&
+      fchown(fresh,
+             now.st_uid == info.st_uid ? static_cast<uid_t>(-1) : info.st_uid,
+             info.st_gid) != 0) {
+    return false;
+  }
+  if (fchmod(fresh, info.st_mode & 07777) != 0) return false;
+  // Set even when it says no more than the mode: the new file may have
+  // inherited entries from the folder's default ACL.
+  acl_t acl = acl_get_fd(old);
+  if (acl == nullptr) return errno == ENOTSUP;
+  const bool copied = acl_set_fd(fresh, acl) == 0;
+  acl_free(acl);
+  return copied;
+}
+
+// Rewrites `file` in place. Its old content is first copied into a
+// hidden backup beside the name and made durable; only then is the file
+// overwritten. A failure copies the old content back, and a process killed
+// on the way leaves the backup for the operator to restore from.
+ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
+                              int folder, const std::string& base,
+                              const std::string& content) {
+  if (info.st_size > 0 && !readable) return ReplaceOutcome::kCannotOpen;
+  const std::string backupName = "." + base + kBackupSuffix;
+  struct stat existing;
+  if (fstatat(folder, backupName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) ==
+      0) {
+    return ReplaceOutcome::kBackupInTheWay;
+  }
+  BesideFile backup(folder, base, 0600);
+  if (backup.fd < 0 || !copyContent(file, backup.fd, info.st_size)) {
+    return ReplaceOutcome::kCannotOpen;
+  }
+  if (!backup.linkAs(backupName)) {
+    return errno == EEXIST ? ReplaceOutcome::kBackupInTheWay
+                           : ReplaceOutcome::kCannotOpen;
+  }
+  fsync(folder);
+
+  const auto newSize = static_cast<off_t>(content.size());
+  const bool written = pwriteAll(file, content.data(), content.size(), 0) &&
+                       ftruncate(file, newSize) == 0 && fsync(file) == 0;
+  // Restoring writes the old bytes over blocks the file already had, so a
+  // full disk does not stop it.
+  if (!written && !copyContent(backup.fd, file, info.st_size)) {
+    return ReplaceOutcome::kBackupKept;
+  }
+  unlinkat(folder, backupName.c_str(), 0);
+  fsync(folder);
+  return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
+}
+
+// Writes a new file beside its place and links it in only when complete.
+ReplaceOutcome createFile(const PathParts& parts, const std::string& content) {
+  if (parts.base.empty()) return ReplaceOutcome::kCannotOpen;
+  Descriptor folder(openFolder(parts.folder));
+  if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+  removeStaleTemporaries(folder.fd, parts.base);
+  BesideFile fresh(folder.fd, parts.base, 0666);
+  if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
+  if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0 ||
+      !fresh.linkAs(parts.base)) {
+    return ReplaceOutcome::kWriteFailed;
+  }
+  fsync(folder.fd);
+  return ReplaceOutcome::kWritten;
+}
+
+ReplaceOutcome replaceRegularFile(const char* fileName, const struct stat& info,
+                                  const PathParts& parts,
+                                  const std::string& content) {
+  bool readable = true;
+  Descriptor file(reopenSame(fileName, O_RDWR, info));
+  if (file.fd < 0) {
+    readable = false;
+    file.fd = reopenSame(fileName, O_WRONLY, info);
+  }
+  if (file.fd < 0) return ReplaceOutcome::kCannotOpen;
+  Descriptor folder(openFolder(parts.folder));
+  if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+
+  // The rename replaces the folder entry, so it must be the file the open
+  // reached and hold its only name.
+  struct stat entry;
+  const bool soleEntry = fstatat(folder.fd, parts.base.c_str(), &entry,
+                                 AT_SYMLINK_NOFOLLOW) == 0 &&
+                         sameFile(entry, info) && info.st_nlink == 1;
+  if (soleEntry) {
+    removeStaleTemporaries(folder.fd, parts.base);
+    BesideFile fresh(folder.fd, parts.base, 0600);
+    if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
+    if (copyIdentity(file.fd, fresh.fd, info)) {
+      if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0 ||
+          !fresh.putInPlaceOf(parts.base)) {
+        return ReplaceOutcome::kWriteFailed;
+      }
+      // The new name survives a power cut only once the folder is synced.
+      fsync(folder.fd);
+      return ReplaceOutcome::kWritten;
+    }
+  }
+  return rewriteInPlace(file.fd, readable, info, folder.fd, parts.base,
+                        content);
 }
 
 }  // namespace
@@ -36,10 +343,8 @@ bool writeAll(int fd, const std::string& content) {
   size_t left = content.size();
   while (left > 0) {
     const ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
     data += written;
     left -= static_cast<size_t>(written);
   }
@@ -48,41 +353,87 @@ bool writeAll(int fd, const std::string& content) {
 
 ReplaceOutcome replaceFileContent(const char* fileName,
                                   const std::string& content) {
-  std::string target = fileName;
-  mode_t mode = newFileMode();
-
+  const PathParts parts = splitPath(fileName);
+  // The kernel walks the name as for any open, following links under its
+  // own rules, without opening what it reaches: a FIFO would block.
+  Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
+  if (reached.fd < 0) {
+    if (errno != ENOENT) return ReplaceOutcome::kCannotOpen;
+    struct stat link;
+    if (lstat(fileName, &link) != 0) return createFile(parts, content);
+    // A link to nothing yet: opening through it creates its target, in
+    // the link's folder or elsewhere, which is then rewritten in place.
+    Descriptor created(
+        open(fileName, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+             0666));
+    if (created.fd < 0) return ReplaceOutcome::kCannotOpen;
+    reached.fd = open(fileName, O_PATH | O_CLOEXEC);
+    if (reached.fd < 0) return ReplaceOutcome::kCannotOpen;
+  }
   struct stat info;
-  if (lstat(fileName, &info) == 0 && S_ISLNK(info.st_mode)) {
-    char resolved[PATH_MAX];
-    if (realpath(fileName, resolved) == nullptr) {
-      // A link to nothing yet: writing through it creates its target.
-      return writeInPlace(fileName, content, true);
-    }
-    target = resolved;
+  if (fstat(reached.fd, &info) != 0) return ReplaceOutcome::kCannotOpen;
+  if (isOwnStream(info)) return ReplaceOutcome::kOwnStream;
+  if (S_ISDIR(info.st_mode)) return ReplaceOutcome::kCannotOpen;
+  if (S_ISREG(info.st_mode)) {
+    return replaceRegularFile(fileName, info, parts, content);
   }
-  if (stat(target.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return ReplaceOutcome::kCannotOpen;
-    if (!S_ISREG(info.st_mode)) {
-      return writeInPlace(target.c_str(), content, false);
-    }
-    if (access(target.c_str(), W_OK) != 0) return ReplaceOutcome::kCannotOpen;
-    mode = info.st_mode & 07777;
-  }
+  if (!S_ISCHR(info.st_mode)) return ReplaceOutcome::kSpecialFile;
 
-  const size_t slash = target.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string base =
-      slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temporary = folder + "." + base + ".XXXXXX";
-  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return ReplaceOutcome::kCannotOpen;
+  // A terminal, /dev/null or the like: there is no old content to keep.
+  const int device = reopenSame(fileName, O_WRONLY, info);
+  if (device < 0) return ReplaceOutcome::kCannotOpen;
+  bool written = writeAll(device, content);
+  if (close(device) != 0) written = false;
+  return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
+}
 
-  bool ok = fchmod(fd, mode) == 0 && writeAll(fd, content) && fsync(fd) == 0;
-  if (close(fd) != 0) ok = false;
-  if (ok && rename(temporary.c_str(), target.c_str()) == 0) {
-    return ReplaceOutcome::kWritten;
+Descriptor::~Descriptor() {
+  if (fd >= 0) close(fd);
+}
+
+std::string backupNameOf(const char* fileName) {
+  const PathParts parts = splitPath(fileName);
+  const std::string path = fileName;
+  return path.substr(0, path.size() - parts.base.size()) + "." + parts.base +
+         kBackupSuffix;
+}
+
+std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName) {
+  const std::string name = fileName;
+  switch (outcome) {
+    case ReplaceOutcome::kWritten:
+      break;
+    case ReplaceOutcome::kCannotOpen:
+      return "✘ 无法打开文件 " + name + " 进行写入！\n";
+    case ReplaceOutcome::kWriteFailed:
+      return "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n";
+    case ReplaceOutcome::kSpecialFile:
+      return "✘ 文件 " + name + kSpecialFileRefusal + "\n";
+    case ReplaceOutcome::kOwnStream:
+      return "✘ 文件 " + name +
+             " 正连接着本程序的标准输入或输出，保存会毁掉它，未写入任何内容！"
+             "\n";
+    case ReplaceOutcome::kBackupInTheWay:
+      return "✘ 上次保存文件 " + name + " 时被中断，原有内容仍在 " +
+             backupNameOf(fileName) +
+             " 中；请先用它恢复或删除它，本次未写入任何内容！\n";
+    case ReplaceOutcome::kBackupKept:
+      return "✘ 写入文件 " + name + " 失败，且未能恢复原有内容；原有内容在 " +
+             backupNameOf(fileName) + " 中，请用它恢复！\n";
   }
-  unlink(temporary.c_str());
-  return ReplaceOutcome::kWriteFailed;
+  return "";
+}
+
+OpenOutcome openForReading(const char* fileName, Descriptor* file) {
+  Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
+  struct stat info;
+  if (reached.fd < 0 || fstat(reached.fd, &info) != 0 ||
+      S_ISDIR(info.st_mode)) {
+    return OpenOutcome::kCannotOpen;
+  }
+  if (!S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode)) {
+    return OpenOutcome::kSpecialFile;
+  }
+  file->fd = reopenSame(fileName, O_RDONLY, info);
+  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
 }

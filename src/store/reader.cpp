@@ -66,7 +66,7 @@ TokenReader::Number TokenReader::readInt(int* value) {
   return Number::kRead;
 }
 
-bool TokenReader::readWord(std::string* word) {
+bool TokenReader::readWord(std::string* word, size_t limit, Rest rest) {
   word->clear();
   skipSpace();
   int c = peek();
@@ -75,7 +75,11 @@ bool TokenReader::readWord(std::string* word) {
     return false;
   }
   while (c != EOF && !isSpace(c)) {
-    word->push_back(static_cast<char>(c));
+    if (word->size() > limit) {
+      if (rest == Rest::kLeave) break;
+    } else {
+      word->push_back(static_cast<char>(c));
+    }
     buffer_->sbumpc();
     c = peek();
   }

@@ -26,9 +26,18 @@ class TokenReader {
   // space.
   Number readInt(int* value);
 
+  // What becomes of the bytes of a word beyond what is kept of it.
+  enum class Rest {
+    kDiscard,  // consumed and thrown away: reading goes on after the word
+    kLeave,    // left unread: the caller stops reading this input
+  };
+
   // Skips white space, then reads one word up to the next white space or
-  // the end of input. False when the input ended before a word began.
-  bool readWord(std::string* word);
+  // the end of input, keeping at most `limit` + 1 of its bytes: a word
+  // longer than `limit` comes back as `limit` + 1 bytes, which is how the
+  // caller tells it was too long, while any input costs constant memory.
+  // False when the input ended before a word began.
+  bool readWord(std::string* word, size_t limit, Rest rest = Rest::kDiscard);
 
   // Throws away everything up to and including the next line break.
   void discardLine();

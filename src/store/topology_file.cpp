@@ -1,15 +1,17 @@
 #include "topology_file.h"
 
-#include <sys/stat.h>
+#include <ext/stdio_filebuf.h>
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
 
-#include "file_replace.h"
 #include "reader.h"
 #include "text.h"
 
 namespace {
+
+// Follows "✘ 文件格式错误：第N台设备的代号" and the like.
+constexpr char kControlByteRefusal[] = "含有控制字符！\n";
 
 // Empties a parse target however the parse ends, unless it is kept.
 class ParseTarget {
@@ -37,16 +39,26 @@ void copyText(char (&field)[N], const std::string& text) {
   std::memcpy(field, text.c_str(), text.size() + 1);
 }
 
+bool hasControlByte(const std::string& word) {
+  return std::any_of(word.begin(), word.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+  });
+}
+
 // Reads one text field of a record into `word`, refusing one that is
-// missing, too long for a slot of `size` bytes or holds a NUL byte.
+// missing, too long for a slot of `size` bytes, or holds a NUL or another
+// control byte. Of an over-long word only what tells its length is read:
+// the parse ends there.
 bool readTextField(TokenReader* reader, std::string* word, size_t size,
                    FieldProblem* problem) {
-  if (!reader->readWord(word)) {
+  if (!reader->readWord(word, size - 1, TokenReader::Rest::kLeave)) {
     *problem = FieldProblem::kMissing;
   } else if (word->size() > size - 1) {
     *problem = FieldProblem::kTooLong;
   } else if (word->find('\0') != std::string::npos) {
     *problem = FieldProblem::kNulByte;
+  } else if (hasControlByte(*word)) {
+    *problem = FieldProblem::kControlByte;
   } else {
     return true;
   }
@@ -150,6 +162,9 @@ std::string describeDeviceRefusal(const LoadOutcome& outcome) {
       return text + "字节！\n";
     case FieldProblem::kNulByte:
       break;
+    case FieldProblem::kControlByte:
+      return text + "台设备的" + deviceFieldName(outcome.field) +
+             kControlByteRefusal;
   }
   return text + "台设备的" + deviceFieldName(outcome.field) + "含有空字符！\n";
 }
@@ -166,13 +181,10 @@ std::string describeLinkRefusal(const LoadOutcome& outcome) {
       return text + "字节！\n";
     case FieldProblem::kNulByte:
       break;
+    case FieldProblem::kControlByte:
+      return text + "条链路的设备代号" + kControlByteRefusal;
   }
   return text + "条链路的设备代号含有空字符！\n";
-}
-
-bool isDirectory(const char* name) {
-  struct stat info;
-  return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void appendRecord(std::string* text, const char* a, const char* b, int number) {
@@ -225,9 +237,21 @@ LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed) {
 }
 
 LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed) {
-  std::ifstream file;
-  if (!isDirectory(fileName)) file.open(fileName, std::ios::binary);
-  if (!file.is_open()) return LoadOutcome{};
+  Descriptor opened;
+  LoadOutcome refused;
+  switch (openForReading(fileName, &opened)) {
+    case OpenOutcome::kCannotOpen:
+      return refused;
+    case OpenOutcome::kSpecialFile:
+      refused.status = LoadStatus::kSpecialFile;
+      return refused;
+    case OpenOutcome::kOpened:
+      break;
+  }
+  // The buffer closes the descriptor from here on.
+  __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
+  opened.fd = -1;
+  std::istream file(&buffer);
   return parseTopology(file, parsed);
 }
 
@@ -239,6 +263,12 @@ std::string describeLoadRefusal(const LoadOutcome& outcome,
       break;
     case LoadStatus::kCannotOpen:
       text.append("✘ 无法打开文件 ").append(fileName).append(" 进行读取！\n");
+      break;
+    case LoadStatus::kSpecialFile:
+      text.append("✘ 文件 ")
+          .append(fileName)
+          .append(kSpecialFileRefusal)
+          .append("\n");
       break;
     case LoadStatus::kBadHeader:
       text = "✘ 文件格式错误：无法读取设备数和链路数！\n";
@@ -288,15 +318,20 @@ SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
   if (g.deviceCount <= 0) return outcome;
   outcome.deviceCount = g.deviceCount;
   outcome.linkCount = static_cast<int>(listLinks(g).size());
-  switch (replaceFileContent(fileName, formatTopology(g))) {
-    case ReplaceOutcome::kCannotOpen:
-      outcome.status = SaveStatus::kCannotOpen;
-      break;
-    case ReplaceOutcome::kWriteFailed:
-      outcome.status = SaveStatus::kWriteFailed;
-      break;
+  outcome.replaced = replaceFileContent(fileName, formatTopology(g));
+  switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
+      break;
+    case ReplaceOutcome::kWriteFailed:
+    case ReplaceOutcome::kBackupKept:
+      outcome.status = SaveStatus::kWriteFailed;
+      break;
+    case ReplaceOutcome::kCannotOpen:
+    case ReplaceOutcome::kSpecialFile:
+    case ReplaceOutcome::kOwnStream:
+    case ReplaceOutcome::kBackupInTheWay:
+      outcome.status = SaveStatus::kCannotOpen;
       break;
   }
   return outcome;
@@ -309,13 +344,8 @@ std::string describeSaveOutcome(const SaveOutcome& outcome,
     case SaveStatus::kNothingToSave:
       return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
     case SaveStatus::kCannotOpen:
-      return text.append("✘ 无法打开文件 ")
-          .append(fileName)
-          .append(" 进行写入！\n");
     case SaveStatus::kWriteFailed:
-      return text.append("✘ 写入文件 ")
-          .append(fileName)
-          .append(" 失败，文件未保存，原有内容保持不变！\n");
+      return replaceRefusal(outcome.replaced, fileName);
     case SaveStatus::kSaved:
       break;
   }

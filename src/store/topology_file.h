@@ -8,11 +8,13 @@
 #include <istream>
 #include <string>
 
+#include "file_replace.h"
 #include "topology.h"
 
 enum class LoadStatus {
   kLoaded,
   kCannotOpen,     // missing, unreadable or a directory
+  kSpecialFile,    // a FIFO, socket or the like, refused without opening
   kBadHeader,      // the two counts could not be read
   kBadCounts,      // counts outside 1..40 devices, 0..n(n-1)/2 links
   kBadDevice,      // device record `position` is unusable
@@ -20,8 +22,9 @@ enum class LoadStatus {
   kUnknownDevice,  // link record `position` names a code no device has
 };
 
-// Why a record's field was refused.
-enum class FieldProblem { kMissing, kTooLong, kNulByte };
+// Why a record's field was refused. A control byte (C0 or DEL) could
+// steer the terminal that options 1 to 8 print the text to.
+enum class FieldProblem { kMissing, kTooLong, kNulByte, kControlByte };
 
 // Which field of a device record was refused; for a link record it is
 // always a code.
@@ -47,12 +50,13 @@ struct LoadOutcome {
 };
 
 // Reads a whole topology from `in` into `parsed`, which must be empty (no
-// devices, no arcs). On kLoaded it holds the topology; otherwise it is
+// devices, no arcs). Reading stops at the first refused field, an
+// over-long one included, so input of any size costs constant memory. On kLoaded it holds the topology; otherwise it is
 // left empty again, with nothing allocated. Throws std::bad_alloc with
 // `parsed` empty.
 LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed);
 
-// Opens `fileName` and parses it as above.
+// Opens `fileName` as openForReading does and parses it as above.
 LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed);
 
 // The message lines a refusal prints, each ending in a line break; empty
@@ -68,11 +72,15 @@ enum class SaveStatus {
   kSaved,
   kNothingToSave,  // the topology has no device
   kCannotOpen,     // nothing could be written there; nothing was touched
-  kWriteFailed,    // writing failed part-way; the old file is intact
+  kWriteFailed,    // writing failed part-way; the old file is intact, or
+                   // its old content is in the backup beside it
 };
 
 struct SaveOutcome {
   SaveStatus status = SaveStatus::kNothingToSave;
+  // What the file replacement said, for the message: which refusal made
+  // kCannotOpen, or whether a failed write kept a backup.
+  ReplaceOutcome replaced = ReplaceOutcome::kWritten;
   int deviceCount = 0;  // what the file holds when saved
   int linkCount = 0;    // link lines written (a self-link is one line)
 };

@@ -1,0 +1,38 @@
+// topoplan-resilience as a function of its command line: what main() runs,
+// and what the fuzz target drives with any arguments and any file.
+#ifndef TOPOPLAN_CLI_RESILIENCE_COMMAND_H_
+#define TOPOPLAN_CLI_RESILIENCE_COMMAND_H_
+
+#include <ostream>
+#include <string>
+
+#include "resilience.h"
+
+// Exit statuses.
+constexpr int kResilienceDone = 0;
+constexpr int kResilienceRefused = 1;  // a refused file, a failed write
+constexpr int kResilienceBadArguments = 2;
+
+struct ResilienceArguments {
+  std::string topologyFile;
+  bool hasTopologyFile = false;
+  bool json = false;
+  bool help = false;
+  bool version = false;
+  FailureRequest failures;
+  bool route = false;
+  std::string routeFrom;
+  std::string routeTo;
+};
+
+// Fills `arguments` from the words after the program's name. Returns ""
+// or what is wrong with them, as a message without the "✘ ".
+std::string parseResilienceArguments(int argc, const char* const* argv,
+                                     ResilienceArguments* arguments);
+
+// Runs the command: the report goes to `out`, refusals to `errors`.
+// Returns the exit status.
+int runResilience(int argc, const char* const* argv, std::ostream& out,
+                  std::ostream& errors);
+
+#endif  // TOPOPLAN_CLI_RESILIENCE_COMMAND_H_

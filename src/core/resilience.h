@@ -1,0 +1,215 @@
+// What a topology loses when devices or links fail: its single points of
+// failure, the figures of a failure scenario against the intact network,
+// and the fastest route with a backup that shares no link with it.
+//
+// Every function takes the topology as its device count and its links in
+// the order a saved file lists them (listLinks), and returns a value: no
+// globals, no printing, no input. Devices are named by index and links by
+// their position in that list. A scenario's network is the topology
+// without the failed devices (and every link touching them) and without
+// the failed links; its latency matrix follows the matrix's rules (of
+// parallel links the first added carries the latency, INF for no link) and
+// its fastest routes come from the same Floyd pass as the menu's.
+//
+// Unusual input: self-links carry no route and never join parts; links of
+// 32767 ms or more are no link; a pair is reachable when its fastest total
+// is at most kLargestLatency. None of the figures is defined for a link of
+// negative latency: callers refuse such a topology first (hasNegativeLink).
+#ifndef TOPOPLAN_CORE_RESILIENCE_H_
+#define TOPOPLAN_CORE_RESILIENCE_H_
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "latency_matrix.h"
+#include "routes.h"
+#include "topology.h"
+
+// What fails together in one scenario.
+struct FailureSet {
+  std::vector<int> devices;  // device indexes, ascending, each once
+  std::vector<int> links;    // positions in the link list, ascending, each once
+};
+
+// True when some link, self-links and parallel links included, has a
+// negative latency. O(links).
+bool hasNegativeLink(const std::vector<TopologyLink>& links);
+
+// True for the links that can carry a route: not a self-link, latency 0 to
+// kLargestLatency. These are the links the N-1 report lists and the links
+// that join parts.
+bool carriesRoutes(const TopologyLink& link);
+
+// The number of connected parts among the devices that did not fail, over
+// the links that carry routes and did not fail. O(devices + links).
+int countParts(int deviceCount, const std::vector<TopologyLink>& links,
+               const FailureSet& failed);
+
+// The devices that did not fail but are cut off: within each part of the
+// intact network, the devices outside the largest piece the failure leaves
+// of it (ties: the piece holding the lowest index). Ascending; empty when
+// no part falls apart. O(devices + links).
+std::vector<int> cutOffDevices(int deviceCount,
+                               const std::vector<TopologyLink>& links,
+                               const FailureSet& failed);
+
+// The single points of failure.
+struct SinglePoints {
+  std::vector<int> devices;  // articulation points, ascending
+  std::vector<int> links;    // bridges, positions in the link list, ascending
+};
+
+// The devices whose failure alone raises the number of parts among the
+// other devices, and the links carrying routes whose failure alone raises
+// it. A link with a parallel twin that carries routes is never a bridge;
+// self-links and links of 32767 ms or more never are either. Tarjan's
+// low-link search, one depth-first pass: O(devices + links).
+SinglePoints findSinglePoints(int deviceCount,
+                              const std::vector<TopologyLink>& links);
+
+// The one-element failure sets of the N-1 report: each device in index
+// order, then each link that carries routes in list order, parallel links
+// one by one.
+std::vector<FailureSet> singleFailures(int deviceCount,
+                                       const std::vector<TopologyLink>& links);
+
+// The pair that slowed down most in a scenario.
+struct Slowdown {
+  int from = -1;  // the lower index
+  int to = -1;
+  int before = 0;  // fastest totals, ms
+  int after = 0;
+};
+
+// A scenario's figures against the intact network, over the unordered
+// pairs of devices that did not fail.
+struct ScenarioFigures {
+  FailureSet failed;
+  int parts = 0;
+  int lostPairs = 0;    // reachable before, not after
+  int slowerPairs = 0;  // reachable in both, slower after
+  bool hasWorst = false;
+  Slowdown worst;  // the largest increase; ties: lowest from, then lowest to
+};
+
+// Pairs of matrix entries as bits, entry {a, b} at min * MAX_DEVICES + max.
+using DevicePairSet =
+    std::bitset<static_cast<size_t>(MAX_DEVICES) * MAX_DEVICES>;
+
+// The intact network, analysed once; every scenario is measured against
+// it. routeEntries[s] holds the matrix entries that the fastest routes
+// from s to every higher index run over, routeDevices[s] (a bit per index)
+// the devices those routes pass through between their ends. A pair whose
+// route avoids every entry a failure raises keeps its total, so only
+// sources whose routes meet the failure are searched again.
+struct IntactNetwork {
+  int deviceCount = 0;
+  std::vector<TopologyLink> links;
+  LatencyMatrix latency{0};
+  FloydRoutes routes;
+  std::vector<DevicePairSet> routeEntries;
+  std::vector<std::uint64_t> routeDevices;
+};
+
+// Builds the matrix with latencyMatrixOf and the routes with
+// computeFloydRoutes, then unfolds every route once: O(devices^3).
+// Needs 1 to MAX_DEVICES devices and no negative link.
+IntactNetwork analyseIntact(int deviceCount,
+                            const std::vector<TopologyLink>& links);
+
+// The figures of one scenario. A failure that only raises matrix entries
+// searches again (Dijkstra over the scenario's matrix, O(devices^2) each)
+// from the sources whose routes meet it; one that lowers an entry (a
+// younger parallel link of lower latency taking over) searches from every
+// source. The figures equal those of a full Floyd pass over the scenario's
+// matrix: totals are tie-free, and the worst pair is chosen by index.
+ScenarioFigures scenarioFigures(const IntactNetwork& intact,
+                                const FailureSet& failed);
+
+// A route as devices in travel order, both ends included.
+struct Route {
+  int latency = 0;  // ms
+  std::vector<int> devices;
+};
+
+struct RouteReport {
+  int from = -1;
+  int to = -1;
+  bool hasPrimary = false;
+  Route primary;  // the fastest route, by the menu's Floyd tie rules
+  bool hasBackup = false;
+  Route backup;  // the fastest route over none of the primary's links
+};
+
+// The fastest route from `from` to `to` in the scenario's network and the
+// fastest route that shares no link with it: each hop of a route runs over
+// the link whose latency the matrix holds (the first added of parallel
+// links), and the backup is the fastest route once those links fail too,
+// so a parallel twin may carry it. No route when an end failed or the
+// total exceeds kLargestLatency; from == to is the route of one device and
+// 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
+RouteReport routeWithBackup(int deviceCount,
+                            const std::vector<TopologyLink>& links,
+                            const FailureSet& failed, int from, int to);
+
+// What the command asks: the N-1 report, or one scenario with everything
+// in `failed` down at once; and, when `route` is set, the fastest route and
+// its backup between two devices in that scenario's network (in the
+// intact one for the N-1 report).
+struct ResilienceQuery {
+  bool singleScenario = false;
+  FailureSet failed;  // for singleScenario
+  bool route = false;
+  int routeFrom = -1;
+  int routeTo = -1;
+};
+
+// Everything the command reports, in report order.
+struct ResilienceReport {
+  bool singleScenario = false;  // as asked; else the N-1 report
+  int deviceCount = 0;
+  int linkCount = 0;
+  int parts = 0;  // of the intact network
+  SinglePoints singlePoints;
+  // The devices each single point of failure would cut off: the cut
+  // devices in their order, then the cut links in theirs.
+  std::vector<std::vector<int>> cutOff;
+  std::vector<ScenarioFigures> scenarios;
+  bool hasRoute = false;
+  RouteReport route;
+};
+
+// The whole analysis over a topology: 1 to MAX_DEVICES devices, no
+// negative link, route ends and failures within range.
+// O(devices^3 + scenarios * (links + devices^2 * searched sources)).
+ResilienceReport analyseResilience(int deviceCount,
+                                   const std::vector<TopologyLink>& links,
+                                   const ResilienceQuery& query);
+
+// A failure named by device codes, as a user types it.
+struct FailureRequest {
+  std::vector<std::string> devices;
+  std::vector<std::pair<std::string, std::string>> links;  // every link A-B
+};
+
+struct FailureLookup {
+  enum class Outcome { kFound, kUnknownDevice, kNoSuchLink };
+  Outcome outcome = Outcome::kFound;
+  std::string device;                       // for kUnknownDevice
+  std::pair<std::string, std::string> ends;  // for kNoSuchLink
+  FailureSet failed;                         // for kFound
+};
+
+// Resolves a request: a code names the lowest-index device with that code
+// (findDevice); a link request fails every link between its two devices,
+// self-links included when both codes name one device. The first problem
+// met, in request order (devices, then links), is the outcome.
+// O(request * (devices + links)).
+FailureLookup lookUpFailures(const TopologyGraph& g,
+                             const std::vector<TopologyLink>& links,
+                             const FailureRequest& request);
+
+#endif  // TOPOPLAN_CORE_RESILIENCE_H_

@@ -1,0 +1,94 @@
+#include "resilience_json.h"
+
+namespace {
+
+ResilienceJson routeDevicesJson(const std::vector<std::string>& codes,
+                                bool found, const Route& route) {
+  if (!found) return nullptr;
+  ResilienceJson devices = ResilienceJson::array();
+  for (const int device : route.devices) devices.push_back(codes[device]);
+  return {{"latency", route.latency}, {"devices", std::move(devices)}};
+}
+
+}  // namespace
+
+std::vector<std::string> deviceCodes(const TopologyGraph& g) {
+  std::vector<std::string> codes;
+  codes.reserve(static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) codes.emplace_back(g.devices[i].code);
+  return codes;
+}
+
+ResilienceJson linkJson(const std::vector<std::string>& codes,
+                        const TopologyLink& link) {
+  return ResilienceJson::array({codes[link.from], codes[link.to], link.latency});
+}
+
+ResilienceJson failureJson(const std::vector<std::string>& codes,
+                           const std::vector<TopologyLink>& links,
+                           const FailureSet& failed) {
+  ResilienceJson devices = ResilienceJson::array();
+  for (const int device : failed.devices) devices.push_back(codes[device]);
+  ResilienceJson failedLinks = ResilienceJson::array();
+  for (const int link : failed.links) {
+    failedLinks.push_back(linkJson(codes, links[link]));
+  }
+  return {{"devices", std::move(devices)}, {"links", std::move(failedLinks)}};
+}
+
+ResilienceJson scenarioJson(const std::vector<std::string>& codes,
+                            const std::vector<TopologyLink>& links,
+                            const ScenarioFigures& scenario) {
+  ResilienceJson worst = nullptr;
+  if (scenario.hasWorst) {
+    worst = {{"from", codes[scenario.worst.from]},
+             {"to", codes[scenario.worst.to]},
+             {"before", scenario.worst.before},
+             {"after", scenario.worst.after}};
+  }
+  return {{"failed", failureJson(codes, links, scenario.failed)},
+          {"parts", scenario.parts},
+          {"lost_pairs", scenario.lostPairs},
+          {"slower_pairs", scenario.slowerPairs},
+          {"worst", std::move(worst)}};
+}
+
+ResilienceJson routeJson(const std::vector<std::string>& codes,
+                         const RouteReport& route) {
+  return {{"from", codes[route.from]},
+          {"to", codes[route.to]},
+          {"primary", routeDevicesJson(codes, route.hasPrimary, route.primary)},
+          {"backup", routeDevicesJson(codes, route.hasBackup, route.backup)}};
+}
+
+ResilienceJson risksJson(const std::vector<std::string>& codes,
+                         const std::vector<TopologyLink>& links,
+                         const ResilienceReport& report) {
+  ResilienceJson cutDevices = ResilienceJson::array();
+  for (const int device : report.singlePoints.devices) {
+    cutDevices.push_back(codes[device]);
+  }
+  ResilienceJson cutLinks = ResilienceJson::array();
+  for (const int link : report.singlePoints.links) {
+    cutLinks.push_back(linkJson(codes, links[link]));
+  }
+  return {{"devices", report.deviceCount},
+          {"links", report.linkCount},
+          {"parts", report.parts},
+          {"cut_devices", std::move(cutDevices)},
+          {"cut_links", std::move(cutLinks)}};
+}
+
+ResilienceJson reportJson(const std::vector<std::string>& codes,
+                          const std::vector<TopologyLink>& links,
+                          const ResilienceReport& report) {
+  ResilienceJson document = risksJson(codes, links, report);
+  ResilienceJson scenarios = ResilienceJson::array();
+  for (const ScenarioFigures& scenario : report.scenarios) {
+    scenarios.push_back(scenarioJson(codes, links, scenario));
+  }
+  document["scenarios"] = std::move(scenarios);
+  document["route"] =
+      report.hasRoute ? routeJson(codes, report.route) : ResilienceJson(nullptr);
+  return document;
+}

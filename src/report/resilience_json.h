@@ -1,0 +1,53 @@
+// The resilience report as JSON values, one function per object of the
+// schema. Only builds values: no files, no streams, no globals, so the
+// command and a browser page return the same shapes from the same code.
+// Devices are named by their codes (`codes[index]`), links as
+// ["CODE", "CODE", LATENCY] with the lower index first, and keys keep the
+// schema's order.
+#ifndef TOPOPLAN_REPORT_RESILIENCE_JSON_H_
+#define TOPOPLAN_REPORT_RESILIENCE_JSON_H_
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "resilience.h"
+
+using ResilienceJson = nlohmann::ordered_json;
+
+// The device codes of `g` by index, as the functions below take them.
+std::vector<std::string> deviceCodes(const TopologyGraph& g);
+
+// ["CODE", "CODE", LATENCY]
+ResilienceJson linkJson(const std::vector<std::string>& codes,
+                        const TopologyLink& link);
+
+// {"devices": [...], "links": [[...], ...]}, each in index or list order.
+ResilienceJson failureJson(const std::vector<std::string>& codes,
+                           const std::vector<TopologyLink>& links,
+                           const FailureSet& failed);
+
+// {"failed", "parts", "lost_pairs", "slower_pairs", "worst"}; worst is null
+// or {"from", "to", "before", "after"}.
+ResilienceJson scenarioJson(const std::vector<std::string>& codes,
+                            const std::vector<TopologyLink>& links,
+                            const ScenarioFigures& scenario);
+
+// {"from", "to", "primary", "backup"}; each route null or
+// {"latency", "devices"}.
+ResilienceJson routeJson(const std::vector<std::string>& codes,
+                         const RouteReport& route);
+
+// {"devices", "links", "parts", "cut_devices", "cut_links"}: the intact
+// network's summary and its single points of failure.
+ResilienceJson risksJson(const std::vector<std::string>& codes,
+                         const std::vector<TopologyLink>& links,
+                         const ResilienceReport& report);
+
+// The whole document: the risks, then "scenarios" and "route" (null when
+// no route was asked).
+ResilienceJson reportJson(const std::vector<std::string>& codes,
+                          const std::vector<TopologyLink>& links,
+                          const ResilienceReport& report);
+
+#endif  // TOPOPLAN_REPORT_RESILIENCE_JSON_H_

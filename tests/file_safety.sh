@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Saving and loading on a shared machine: a link planted by another user
+# in a sticky folder is followed only as the kernel allows; killed saves
+# leave no temporary files, and a killed in-place rewrite leaves a
+# complete backup that the next save points out; huge input costs
+# constant memory. Checks that need root or a facility the machine lacks
+# print "SKIP: reason".
+# Usage: file_safety.sh TOPOPLAN TOPOPLAN_DRAW
+set -uo pipefail
+topoplan=$(realpath "$1")
+draw=$(realpath "$2")
+scratch=$(mktemp -d)
+chmod 755 "$scratch"
+cleanup=("rm -rf '$scratch'")
+trap 'for step in "${cleanup[@]}"; do eval "$step"; done' EXIT
+cd "$scratch" || exit 1
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# save NAME: the built-in network saved to NAME; prints the save's answer.
+save() {
+  printf '1\n9\n%s\n0\n' "$1" | "$topoplan" |
+    sed -n 's/^.*请输入保存文件名（如：network_topology.txt）：//p' 
+}
+
+printf '1\n9\nreference.txt\n0\n' | "$topoplan" >/dev/null
+
+# --- A link planted by another user -------------------------------------
+protect_links() {
+  [ "$(id -u)" -eq 0 ] || { echo "SKIP: links: needs root"; return; }
+  command -v useradd >/dev/null && command -v setpriv >/dev/null ||
+    { echo "SKIP: links: needs useradd and setpriv"; return; }
+  local setting=/proc/sys/fs/protected_symlinks
+  [ -w "$setting" ] || { echo "SKIP: links: $setting is not writable"; return; }
+  local user=topoplan-intruder$$
+  useradd --system --no-create-home "$user" ||
+    { echo "SKIP: links: useradd failed"; return; }
+  cleanup+=("userdel '$user' 2>/dev/null")
+  cleanup+=("echo $(cat "$setting") >$setting")
+  echo 1 >"$setting"
+
+  mkdir -m 700 private && printf 'secret\n' >private/victim.txt
+  cp private/victim.txt private/victim.svg
+  mkdir -m 1777 shared
+  setpriv --reuid="$user" --regid="$user" --clear-groups \
+    ln -s "$scratch/private/victim.txt" shared/topo.txt
+  setpriv --reuid="$user" --regid="$user" --clear-groups \
+    ln -s "$scratch/private/victim.svg" shared/topo.svg
+  if (echo hi >shared/topo.txt) 2>/dev/null; then
+    echo "SKIP: links: the kernel does not protect links in sticky folders"
+    printf 'secret\n' >private/victim.txt
+    return
+  fi
+  local answer before=$failures
+  answer=$(save shared/topo.txt)
+  [ "$answer" = "✘ 无法打开文件 shared/topo.txt 进行写入！" ] ||
+    fail "save through a planted link answered: $answer"
+  "$draw" -o shared/topo.svg reference.txt 2>/dev/null &&
+    fail "topoplan-draw -o wrote through a planted link"
+  [ "$(cat private/victim.txt private/victim.svg)" = "$(printf 'secret\nsecret')" ] ||
+    fail "the victim's files were overwritten"
+  [ "$(ls -A shared)" = "$(printf 'topo.svg\ntopo.txt')" ] ||
+    fail "refused saves left files in the shared folder: $(ls -A shared)"
+  [ "$failures" -eq "$before" ] &&
+    echo "ok: links planted by another user are followed as the kernel allows"
+}
+protect_links
+
+# --- Killed saves ---------------------------------------------------------
+# Sessions that save over and over, killed at random moments.
+kill_saves() {  # kill_saves FOLDER ROUNDS
+  local folder=$1 rounds=$2
+  local input
+  input=$(printf '1\n'; for _ in $(seq 400); do printf '9\nnet.txt\n'; done)
+  for _ in $(seq "$rounds"); do
+    (cd "$folder" && exec "$topoplan" <<<"$input" >/dev/null) &
+    local pid=$!
+    sleep "0.00$((RANDOM % 9 + 1))"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+}
+
+before=$failures
+mkdir renamed && cp reference.txt renamed/net.txt
+kill_saves renamed 40
+# A kill between naming the complete file and renaming it over the old one
+# can leave that name; the next save of the file removes it.
+[ "$(save renamed/net.txt)" = "✔ 拓扑已成功保存到文件：renamed/net.txt（共8台设备，10条链路）" ] ||
+  fail "the save after the kills failed"
+[ "$(ls -A renamed)" = net.txt ] ||
+  fail "killed saves left files behind: $(ls -A renamed | tr '\n' ' ')"
+cmp -s renamed/net.txt reference.txt || fail "a killed save left net.txt incomplete"
+
+# A second hard link makes the save rewrite the file in place. Killed, it
+# may leave the old content beside it, complete, and the next save says so.
+mkdir inplace && printf 'old\n' >inplace/net.txt && ln inplace/net.txt inplace/other.txt
+backup=inplace/.net.txt.topoplan-backup
+for _ in $(seq 40); do
+  printf 'old\n' >inplace/net.txt
+  kill_saves inplace 1
+  [ -e "$backup" ] && break
+done
+if [ ! -e "$backup" ]; then
+  echo "SKIP: in-place kills: no kill landed inside a rewrite"
+else
+  # The old content of the save that was killed: the first save's, or
+  # what an earlier save of the session wrote.
+  complete() { [ "$(cat "$backup")" = old ] || cmp -s "$backup" reference.txt; }
+  complete || fail "the backup does not hold a complete old content"
+  cp "$backup" backup.before
+  answer=$(save inplace/net.txt)
+  [ "$answer" = "✘ 上次保存文件 inplace/net.txt 时被中断，原有内容仍在 $backup 中；请先用它恢复或删除它，本次未写入任何内容！" ] ||
+    fail "a save over a leftover backup answered: $answer"
+  cmp -s "$backup" backup.before || fail "a later save touched the backup"
+fi
+[ "$(ls -A inplace | grep -v -e '^net.txt$' -e '^other.txt$' -e '^.net.txt.topoplan-backup$')" = "" ] ||
+  fail "killed in-place saves left files behind: $(ls -A inplace | tr '\n' ' ')"
+[ "$failures" -eq "$before" ] && echo "ok: killed saves leave no temporary files"
+
+# --- Memory bounded by the fields ------------------------------------------
+peak() {  # peak COMMAND...: peak resident memory in KiB of the command
+  /usr/bin/time -f %M -o peak.txt "$@" >/dev/null 2>&1
+  tail -n 1 peak.txt
+}
+if [ ! -x /usr/bin/time ]; then
+  echo "SKIP: memory: /usr/bin/time is missing"
+elif grep -qa -e __asan_init -e __ubsan_handle "$topoplan"; then
+  echo "SKIP: memory: a sanitizer build has its own overhead"
+else
+  printf '1 0\n' >huge.txt && truncate -s 8G huge.txt
+  kib=$(printf '10\nhuge.txt\n0\n' | peak timeout 20 "$topoplan")
+  rm -f huge.txt
+  [ "$kib" -lt 4096 ] || fail "an 8 GB file took $kib KiB"
+  echo "peak memory, 8 GB file with one token: $kib KiB"
+  kib=$({ printf '1\n2\n8\n'; head -c 300M /dev/zero | tr '\0' a; printf '\n0\n'; } |
+    peak timeout 60 "$topoplan")
+  [ "$kib" -lt 4096 ] || fail "a 300 MB device code took $kib KiB"
+  echo "peak memory, 300 MB device code: $kib KiB"
+fi
+
+[ "$failures" -eq 0 ] && echo "file_safety: every check passed"

@@ -1,0 +1,318 @@
+// The resilience analysis against plain recomputation on a few hundred
+// generated topologies, and its text layout.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "graph.h"
+#include "resilience.h"
+#include "resilience_text.h"
+
+namespace {
+
+// A generated topology that owns its arcs.
+struct Generated {
+  TopologyGraph graph = {};
+  Generated() = default;
+  Generated(const Generated&) = delete;
+  Generated& operator=(const Generated&) = delete;
+  ~Generated() { releaseArcs(&graph); }
+};
+
+// Unconnected parts, leaves, parallel links, self-links, duplicate codes,
+// 0 ms and 32767 ms or more: each seed mixes them differently.
+void generate(unsigned seed, Generated* out) {
+  std::mt19937 random(seed);
+  auto below = [&random](int bound) {
+    return static_cast<int>(random() % static_cast<unsigned>(bound));
+  };
+  TopologyGraph& g = out->graph;
+  g.deviceCount = 1 + below(seed % 5 == 0 ? 40 : 12);
+  for (int i = 0; i < g.deviceCount; ++i) {
+    // A few codes repeat: a code names the lowest index.
+    const std::string code = "D" + std::to_string(below(4) == 0 ? i / 2 : i);
+    std::snprintf(g.devices[i].code, CODE_SIZE, "%s", code.c_str());
+  }
+  const int linkCount = below(g.deviceCount * 2 + 1);
+  for (int l = 0; l < linkCount; ++l) {
+    const int a = below(g.deviceCount);
+    int b = below(g.deviceCount);
+    if (below(10) == 0) b = a;  // a self-link
+    const int kind = below(20);
+    const int latency = kind == 0   ? 0
+                        : kind == 1 ? INF + below(3)
+                        : kind == 2 ? kLargestLatency
+                                    : 1 + below(30);
+    addLink(&g, a, b, latency);
+    ++g.linkCount;
+    if (below(8) == 0) {  // a parallel twin
+      addLink(&g, b, a, 1 + below(30));
+      ++g.linkCount;
+    }
+  }
+}
+
+// The scenario's record by the plain route: the surviving links, re-added
+// oldest first so that every list keeps its order.
+void copyWithout(const TopologyGraph& g, const std::vector<TopologyLink>& links,
+                 const FailureSet& failed, Generated* out) {
+  out->graph.deviceCount = g.deviceCount;
+  std::vector<bool> linkFailed(links.size(), false);
+  for (const int position : failed.links) linkFailed[position] = true;
+  for (const int device : failed.devices) {
+    for (size_t i = 0; i < links.size(); ++i) {
+      if (links[i].from == device || links[i].to == device) linkFailed[i] = true;
+    }
+  }
+  for (size_t i = links.size(); i-- > 0;) {
+    if (!linkFailed[i]) addLink(&out->graph, links[i].from, links[i].to,
+                                links[i].latency);
+  }
+}
+
+// Parts by breadth-first search from scratch.
+int plainParts(int n, const std::vector<TopologyLink>& links,
+               const FailureSet& failed) {
+  std::vector<bool> gone(static_cast<size_t>(n), false);
+  for (const int d : failed.devices) gone[d] = true;
+  std::vector<bool> seen(static_cast<size_t>(n), false);
+  int parts = 0;
+  for (int start = 0; start < n; ++start) {
+    if (gone[start] || seen[start]) continue;
+    ++parts;
+    std::vector<int> queue{start};
+    seen[start] = true;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      for (size_t i = 0; i < links.size(); ++i) {
+        const TopologyLink& link = links[i];
+        if (std::count(failed.links.begin(), failed.links.end(),
+                       static_cast<int>(i)) != 0 ||
+            link.from == link.to || link.latency < 0 ||
+            link.latency > kLargestLatency) {
+          continue;
+        }
+        for (const auto& [here, there] :
+             {std::pair{link.from, link.to}, std::pair{link.to, link.from}}) {
+          if (here == queue[q] && !gone[there] && !seen[there]) {
+            seen[there] = true;
+            queue.push_back(there);
+          }
+        }
+      }
+    }
+  }
+  return parts;
+}
+
+// A scenario's figures by a whole Floyd pass over the plainly rebuilt
+// record, pair by pair.
+ScenarioFigures plainFigures(const TopologyGraph& g,
+                             const std::vector<TopologyLink>& links,
+                             const FailureSet& failed) {
+  const FloydRoutes before = computeFloydRoutes(latencyMatrixOf(g));
+  Generated scenario;
+  copyWithout(g, links, failed, &scenario);
+  const FloydRoutes after = computeFloydRoutes(latencyMatrixOf(scenario.graph));
+  ScenarioFigures figures;
+  figures.failed = failed;
+  figures.parts = plainParts(g.deviceCount, links, failed);
+  auto alive = [&failed](int d) {
+    return std::find(failed.devices.begin(), failed.devices.end(), d) ==
+           failed.devices.end();
+  };
+  for (int s = 0; s < g.deviceCount; ++s) {
+    for (int t = s + 1; t < g.deviceCount; ++t) {
+      if (!alive(s) || !alive(t)) continue;
+      const int was = before.distance[s][t];
+      const int now = after.distance[s][t];
+      if (was > kLargestLatency) continue;
+      if (now > kLargestLatency) {
+        ++figures.lostPairs;
+      } else if (now > was) {
+        ++figures.slowerPairs;
+        if (!figures.hasWorst ||
+            now - was > figures.worst.after - figures.worst.before) {
+          figures.hasWorst = true;
+          figures.worst = {s, t, was, now};
+        }
+      }
+    }
+  }
+  return figures;
+}
+
+std::string describe(const ScenarioFigures& f) {
+  std::ostringstream text;
+  text << "parts " << f.parts << " lost " << f.lostPairs << " slower "
+       << f.slowerPairs;
+  if (f.hasWorst) {
+    text << " worst " << f.worst.from << "-" << f.worst.to << " "
+         << f.worst.before << "->" << f.worst.after;
+  }
+  return text.str();
+}
+
+std::string describe(const FailureSet& failed) {
+  std::ostringstream text;
+  for (const int d : failed.devices) text << "device " << d << ' ';
+  for (const int l : failed.links) text << "link " << l << ' ';
+  return text.str();
+}
+
+// Every generated topology: single points of failure by brute force, every
+// N-1 scenario and a few multiple ones by plain recomputation, the routes
+// against the plain Floyd pass, and a text report that fits 80 columns.
+TEST(Resilience, AgreesWithPlainRecomputation) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Generated topology;
+    generate(seed, &topology);
+    const TopologyGraph& g = topology.graph;
+    const int n = g.deviceCount;
+    const std::vector<TopologyLink> links = listLinks(g);
+
+    const int parts = plainParts(n, links, {});
+    const SinglePoints points = findSinglePoints(n, links);
+    std::vector<int> cutDevices;
+    for (int d = 0; d < n; ++d) {
+      if (plainParts(n, links, {{d}, {}}) > parts) {
+        cutDevices.push_back(d);
+      }
+    }
+    std::vector<int> cutLinks;
+    for (size_t i = 0; i < links.size(); ++i) {
+      if (carriesRoutes(links[i]) &&
+          plainParts(n, links, {{}, {static_cast<int>(i)}}) > parts) {
+        cutLinks.push_back(static_cast<int>(i));
+      }
+    }
+    EXPECT_EQ(points.devices, cutDevices);
+    EXPECT_EQ(points.links, cutLinks);
+
+    std::vector<FailureSet> failures = singleFailures(n, links);
+    std::mt19937 random(seed);
+    for (int extra = 0; extra < 5; ++extra) {
+      FailureSet failed;
+      for (int d = 0; d < n; ++d) {
+        if (random() % 6 == 0) failed.devices.push_back(d);
+      }
+      for (size_t i = 0; i < links.size(); ++i) {
+        if (random() % 4 == 0) failed.links.push_back(static_cast<int>(i));
+      }
+      failures.push_back(failed);
+    }
+    const IntactNetwork intact = analyseIntact(n, links);
+    for (const FailureSet& failed : failures) {
+      EXPECT_EQ(describe(scenarioFigures(intact, failed)),
+                describe(plainFigures(g, links, failed)))
+          << describe(failed);
+    }
+
+    const int from = static_cast<int>(random() % static_cast<unsigned>(n));
+    const int to = static_cast<int>(random() % static_cast<unsigned>(n));
+    const FailureSet& failed = failures.back();
+    const RouteReport route = routeWithBackup(n, links, failed, from, to);
+    Generated scenario;
+    copyWithout(g, links, failed, &scenario);
+    const FloydRoutes plain =
+        computeFloydRoutes(latencyMatrixOf(scenario.graph));
+    const bool ended = std::count(failed.devices.begin(), failed.devices.end(),
+                                  from) + std::count(failed.devices.begin(),
+                                                     failed.devices.end(), to) >
+                       0;
+    if (ended || (from != to && plain.distance[from][to] > kLargestLatency)) {
+      EXPECT_FALSE(route.hasPrimary);
+    } else if (from != to) {
+      ASSERT_TRUE(route.hasPrimary);
+      EXPECT_EQ(route.primary.latency, plain.distance[from][to]);
+      EXPECT_EQ(route.primary.devices, unfoldRoute(plain, from, to));
+    }
+    if (route.hasBackup) {
+      // Never over a primary hop unless a parallel twin carries it. (It may
+      // even be faster: a younger, faster twin takes over once the oldest
+      // link of a pair, whose latency the matrix holds, is out.)
+      for (size_t h = 1; h < route.backup.devices.size(); ++h) {
+        const int a = route.backup.devices[h - 1];
+        const int b = route.backup.devices[h];
+        for (size_t k = 1; k < route.primary.devices.size(); ++k) {
+          const int c = route.primary.devices[k - 1];
+          const int d = route.primary.devices[k];
+          if ((a == c && b == d) || (a == d && b == c)) {
+            EXPECT_GE(std::count_if(links.begin(), links.end(),
+                                    [&](const TopologyLink& link) {
+                                      return std::min(a, b) == link.from &&
+                                             std::max(a, b) == link.to &&
+                                             carriesRoutes(link);
+                                    }),
+                      2);
+          }
+        }
+      }
+    }
+
+    ResilienceQuery query;
+    query.route = true;
+    query.routeFrom = from;
+    query.routeTo = to;
+    const std::vector<std::string> codes = [&g] {
+      std::vector<std::string> named;
+      for (int i = 0; i < g.deviceCount; ++i) {
+        // The longest codes a file may hold, half of them in CJK.
+        named.push_back(i % 2 == 0 ? std::string(18, 'X') + std::to_string(i % 10)
+                                   : std::string("核心路由器") + std::to_string(i % 10) +
+                                         "xxx");
+      }
+      return named;
+    }();
+    std::istringstream text(
+        resilienceText(codes, links, analyseResilience(n, links, query)));
+    for (std::string line; std::getline(text, line);) {
+      EXPECT_LE(displayWidth(line), 80) << line;
+    }
+  }
+}
+
+// The built-in campus network:
+//
+//        FW
+//        |2
+//        CR ----8---- DR-B
+//        |5          /  |3
+//       DR-A ---12--   AR-D
+//      3|   \4          |25
+//     AR-T  AR-L        |
+//      2\    |3         |
+//        ---SV ----------
+TEST(Resilience, CampusSinglePoints) {
+  TopologyGraph g = {};
+  std::ostringstream ignored;
+  createGraph(&g, ignored);
+  const std::vector<TopologyLink> links = listLinks(g);
+  const SinglePoints points = findSinglePoints(g.deviceCount, links);
+  ASSERT_EQ(points.devices, std::vector<int>{0});  // CR
+  ASSERT_EQ(points.links.size(), 1u);
+  EXPECT_STREQ(g.devices[links[points.links[0]].to].code, "FW");
+  EXPECT_EQ(cutOffDevices(g.deviceCount, links, {{0}, {}}),
+            std::vector<int>{7});
+  releaseArcs(&g);
+}
+
+TEST(Resilience, DisplayWidth) {
+  const struct {
+    const char* text;
+    int width;
+  } cases[] = {
+      {"", 0},           {"CR", 2},          {"核心", 4},
+      {"⚠ 设备", 6},     {"A ── B", 6},      {"（5ms）", 7},
+      {"\xff" "A", 2},   {"\xe6\xa0", 2},    {"Ａ", 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(displayWidth(c.text), c.width) << c.text;
+  }
+}
+
+}  // namespace
