@@ -85,7 +85,7 @@ check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
 check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
 # The campus network's one cut device and one cut link, in orange.
-check 0 'd0 -- d7 [label="2ms", color="#e69138"' --risks campus.txt
+check 0 'd0 -- d7 [label=<<table border="0" cellpadding="1" bgcolor="white"><tr><td><font color="#e69138">2ms</font></td></tr></table>>, color="#e69138"' --risks campus.txt
 grep -qF '⚠ 设备 CR：故障后切断 FW' out.txt || fail "--risks has no legend"
 # DR-B and CR-FW down: FW is cut off and shaded, the links dashed grey.
 check 0 '断开6对，变慢5对' --fail-device DR-B --fail-link FW CR campus.txt
@@ -145,5 +145,21 @@ if [ "$engine" = yes ]; then
   pictures=5
 fi
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
+
+# With no Chinese font a PNG is still written, with a warning naming the
+# package; an SVG leaves its fonts to the viewer and gets none.
+mkdir nofont
+printf '#!/bin/sh\nexit 0\n' >nofont/fc-list
+chmod +x nofont/fc-list
+ln -s "$(command -v dot)" nofont/dot
+PATH="$PWD/nofont" "$draw" -o bare.png campus.txt 2>err.txt ||
+  fail "a PNG without a Chinese font failed: $(cat err.txt)"
+[ -s bare.png ] || fail "a PNG without a Chinese font was not written"
+grep -q "fonts-wqy-microhei" err.txt || fail "no warning without a Chinese font: $(cat err.txt)"
+PATH="$PWD/nofont" "$draw" -o bare.svg campus.txt 2>err.txt ||
+  fail "an SVG without a Chinese font failed: $(cat err.txt)"
+[ -s err.txt ] && fail "an SVG without a Chinese font got a warning: $(cat err.txt)"
+"$draw" -o fonts.png campus.txt 2>err.txt
+[ -s err.txt ] && fail "a PNG got a warning although fc-list finds a Chinese font: $(cat err.txt)"
 
 [ "$failures" -eq 0 ] && echo "draw_cli: every check passed"

@@ -13,8 +13,14 @@ using topotest::ScratchFolder;
 using topotest::TopologyTest;
 
 constexpr char kMarkedDevice[] = ", color=\"#cc0000\", penwidth=3";
-constexpr char kMarkedLink[] =
-    ", style=solid, color=\"#cc0000\", fontcolor=\"#cc0000\", penwidth=3";
+constexpr char kMarkedLink[] = ", style=solid, color=\"#cc0000\", penwidth=3";
+
+// A highlighted link's label: its latency in red on a white ground.
+std::string markedLinkLabel(const std::string& latency) {
+  return "label=<<table border=\"0\" cellpadding=\"1\" bgcolor=\"white\">"
+         "<tr><td><font color=\"#cc0000\">" +
+         latency + "</font></td></tr></table>>" + kMarkedLink;
+}
 
 // The built-in network after a save and a reload, which reverses every
 // adjacency list: rows by layer, links in the saved file's order, each
@@ -61,14 +67,19 @@ std::string campusDot(const std::string& title,
   while ((open = dot.find('<', open)) != std::string::npos) {
     const size_t close = dot.find('>', open);
     const std::string key = dot.substr(open + 1, close - open - 1);
+    size_t start = open;  // what the placeholder's value replaces
     std::string value;
     if (key == "TITLE") value = title;
     if (key == "STYLE") value = style;
-    if (marked.count(key) != 0) {
-      value = key.find('-') == std::string::npos ? kMarkedDevice : kMarkedLink;
+    if (marked.count(key) != 0 && key.find('-') == std::string::npos) {
+      value = kMarkedDevice;
+    } else if (marked.count(key) != 0) {  // a link: its label changes too
+      start = dot.rfind("label=\"", open);
+      const size_t latency = start + std::string("label=\"").size();
+      value = markedLinkLabel(dot.substr(latency, open - 1 - latency));
     }
-    dot.replace(open, close - open + 1, value);
-    open += value.size();
+    dot.replace(start, close - start + 1, value);
+    open = start + value.size();
   }
   return dot;
 }
@@ -147,7 +158,7 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   {rank=same; layer5; d2 [label="Q\nq", fillcolor="#eeeeee"];}
   d0 -- d0 [label="1ms"];
   d1 -- d0 [label="3ms"];
-  d1 -- d0 [label="7ms")dot") + kMarkedLink + "];\n}\n";
+  d1 -- d0 [)dot") + markedLinkLabel("7ms") + "];\n}\n";
   EXPECT_EQ(dot.str(), expected);
 
   request.highlight = Highlight::kRoute;

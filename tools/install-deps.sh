@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building and testing topoplan needs on Debian 12 (Graphviz
-# and a Chinese font for topoplan-draw among it, the JSON library of
-# topoplan-resilience and the graph library its tests compare against,
-# emscripten for the page engine, Chromium and Node.js for the page's browser
-# test), skipping whatever is already there. Uses sudo when not run as root.
-# The browser test's one npm package, puppeteer-core (which drives the
-# system Chromium and never downloads a browser), comes from the npm
-# registry at the version tests/browser/package-lock.json records.
+# Installs what every command of the README needs on Debian 12 (building,
+# testing, fuzzing, packaging and lintian, the benchmarks, Graphviz and a
+# Chinese font for topoplan-draw, the JSON library of topoplan-resilience
+# and the graph library its tests compare against, emscripten for the page
+# engine, Chromium and Node.js for the page's browser test), skipping
+# whatever is already there. Uses sudo when not run as root. The browser
+# test's one npm package, puppeteer-core (which drives the system Chromium
+# and never downloads a browser), comes from the npm registry at the
+# version tests/browser/package-lock.json records.
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valgrind
-          groff-base man-db dpkg-dev file
-          graphviz fonts-wqy-microhei libxml2-utils
-          clang-tidy cppcheck gcovr
-          nlohmann-json3-dev python3-networkx libacl1-dev acl
+          groff-base man-db dpkg-dev file lintian
+          graphviz fonts-wqy-microhei fontconfig libxml2-utils
+          clang-tidy cppcheck gcovr libbenchmark-dev
+          libacl1-dev acl nlohmann-json3-dev python3-networkx
           emscripten chromium nodejs)
 missing=()
 for package in "${packages[@]}"; do

@@ -18,11 +18,13 @@ constexpr char kFont[] = "WenQuanYi Micro Hei,sans-serif";
 constexpr const char* kLayerFill[kLayerCount] = {
     "#f4cccc", "#fce5cd", "#fff2cc", "#d9ead3", "#cfe2f3", "#eeeeee"};
 constexpr char kMarkedDevice[] = R"(, color="#cc0000", penwidth=3)";
-constexpr char kMarkedLink[] =
-    R"(, style=solid, color="#cc0000", fontcolor="#cc0000", penwidth=3)";
+// Links drawn thick in colour; their figures stand on a white ground in
+// the same colour (see linkLabel).
+constexpr char kMarkedColour[] = "#cc0000";
+constexpr char kMarkedLink[] = R"(, style=solid, color="#cc0000", penwidth=3)";
 constexpr char kRiskDevice[] = R"(, color="#e69138", penwidth=4)";
-constexpr char kRiskLink[] =
-    R"(, color="#e69138", fontcolor="#e69138", penwidth=4)";
+constexpr char kRiskColour[] = "#e69138";
+constexpr char kRiskLink[] = R"(, color="#e69138", penwidth=4)";
 constexpr char kFailedDevice[] =
     R"(, style="rounded,filled,dashed", color=gray60, fontcolor=gray50, fillcolor=white)";
 constexpr char kFailedLink[] = R"(, style=dashed, color=gray70, fontcolor=gray60)";
@@ -233,6 +235,22 @@ const char* linkLook(const Highlights& highlights, size_t link) {
   return highlights.linkMarked[link] ? kMarkedLink : "";
 }
 
+// A link's latency figure. Graphviz may set an edge's label on the edge
+// itself, so on a link drawn thick in colour the figure, in that colour,
+// stands on a white ground to stay readable over the line.
+std::string linkLabel(const Highlights& highlights, size_t link) {
+  const std::string figure =
+      std::to_string(highlights.links[link].latency) + "ms";
+  const char* style = linkLook(highlights, link);
+  const char* colour = style == kMarkedLink ? kMarkedColour
+                       : style == kRiskLink ? kRiskColour
+                                            : nullptr;
+  if (colour == nullptr) return '"' + figure + '"';
+  return std::string(R"(<<table border="0" cellpadding="1" bgcolor="white">)") +
+         R"(<tr><td><font color=")" + colour + "\">" + figure +
+         "</font></td></tr></table>>";
+}
+
 void writeDot(const TopologyGraph& g, const Highlights& highlights,
               bool highlighting, bool addressable, std::ostream& dot) {
   dot << "graph topology {\n";
@@ -285,10 +303,8 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
     const TopologyLink& link = highlights.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
-        << (upward ? link.from : link.to) << " [label=\"" << link.latency
-        << "ms\""
-        << linkLook(highlights, i)
-        << svgId(addressable, "link", i) << "];\n";
+        << (upward ? link.from : link.to) << " [label=" << linkLabel(highlights, i)
+        << linkLook(highlights, i) << svgId(addressable, "link", i) << "];\n";
   }
   if (!highlights.legend.empty()) {
     dot << "  legend [shape=note, style=filled, fillcolor=white, label="

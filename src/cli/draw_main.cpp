@@ -21,6 +21,8 @@
 #include "draw_page.h"
 #include "fd_stream.h"
 #include "file_replace.h"
+#include "font_check.h"
+#include "version.h"
 
 namespace {
 
@@ -62,6 +64,7 @@ constexpr char kHelp[] =
     "  --timeout 秒数        dot 渲染的时间上限，默认60秒，到时终止 dot 并报错；\n"
     "                        0 表示不限时\n"
     "  -h, --help            显示本帮助\n"
+    "  --version             显示版本号\n"
     "\n"
     "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一；与 .html\n"
     "同用时，网页打开时即显示所选的内容。文件的读取和检查与选项10相同。出错时\n"
@@ -79,6 +82,7 @@ struct Arguments {
   const char* format = nullptr;  // for dot's -T: "svg" or "png"; or "html"
   int timeoutSeconds = -1;       // -1 until --timeout; 0 for no limit
   bool help = false;
+  bool version = false;
 };
 
 bool endsWith(const std::string& text, const std::string& suffix) {
@@ -193,6 +197,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       optionsEnded = true;
     } else if (word == "-h" || word == "--help") {
       arguments->help = true;
+    } else if (word == "--version") {
+      arguments->version = true;
     } else if (word == "--plan" || word == "--route" || word == "--risks" ||
                word == "--fail-device" || word == "--fail-link") {
       problem = parseHighlight(word, &words, &arguments->request);
@@ -205,12 +211,14 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
     }
     if (!problem.empty()) return problem;
   }
-  if (!arguments->help && arguments->topologyFile == nullptr) {
+  if (!arguments->help && !arguments->version &&
+      arguments->topologyFile == nullptr) {
     return "缺少拓扑文件";
   }
   if (arguments->timeoutSeconds < 0) {
     arguments->timeoutSeconds = kDefaultTimeout;
-  } else if (arguments->outputFile == nullptr && !arguments->help) {
+  } else if (arguments->outputFile == nullptr && !arguments->help &&
+             !arguments->version) {
     return "--timeout 只用于 -o 的渲染";
   }
   return "";
@@ -385,6 +393,14 @@ bool renderPage(const Arguments& arguments, std::string* page) {
 // Renders the graph into the output file, which is written beside its
 // place and renamed over it only when complete.
 int renderToFile(const std::string& graph, const Arguments& arguments) {
+  // An SVG names its fonts and leaves them to the viewer; a PNG has its
+  // text drawn here, with whatever fonts this machine has.
+  if (std::string(arguments.format) == "png" && chineseFontMissing()) {
+    std::cerr << "⚠ 未找到中文字体（fc-list :lang=zh 没有结果），PNG 中的中文将"
+                 "显示为方框；请安装 "
+              << kChineseFontPackage << "（sudo apt install "
+              << kChineseFontPackage << "）。\n";
+  }
   std::string image;
   const bool rendered =
       std::strcmp(arguments.format, "html") == 0
@@ -409,8 +425,13 @@ int run(int argc, char** argv) {
               << kUsage << "详见 topoplan-draw --help\n";
     return kBadArguments;
   }
-  if (arguments.help) {
-    std::cout << kUsage << kHelp << std::flush;
+  if (arguments.help || arguments.version) {
+    if (arguments.help) {
+      std::cout << kUsage << kHelp;
+    } else {
+      std::cout << "topoplan-draw " << kTopoplanVersion << '\n';
+    }
+    std::cout << std::flush;
     return std::cout ? 0 : kRefused;
   }
 

@@ -7,10 +7,7 @@
 #include "resilience_text.h"
 #include "topology_file.h"
 #include "travels.h"
-
-#ifndef TOPOPLAN_VERSION
-#error "TOPOPLAN_VERSION comes from the project version in CMakeLists.txt"
-#endif
+#include "version.h"
 
 namespace {
 
@@ -193,7 +190,7 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     if (arguments.help) {
       out << kUsage << kHelp;
     } else {
-      out << "topoplan-resilience " << TOPOPLAN_VERSION << '\n';
+      out << "topoplan-resilience " << kTopoplanVersion << '\n';
     }
     out.flush();
     if (!out) {

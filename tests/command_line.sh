@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The command lines of both programs: --help and --version answer on
+# standard output with status 0 and nothing on standard error; topoplan
+# refuses any other argument with one line on standard error, nothing on
+# standard output (so no menu) and status 2.
+# Usage: command_line.sh TOPOPLAN TOPOPLAN_DRAW VERSION
+set -uo pipefail
+topoplan=$1
+draw=$2
+version=$3
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# run COMMAND...: sets status, out (standard output) and err.
+run() {
+  "$@" <"$scratch/input" >"$scratch/out" 2>"$scratch/err"
+  status=$?
+  out=$(cat "$scratch/out")
+  err=$(cat "$scratch/err")
+}
+
+# answers PROGRAM START ARGUMENT: status 0, standard output whose first
+# line begins with START, and nothing on standard error.
+answers() {
+  run "$1" "$3"
+  [ "$status" -eq 0 ] || fail "$1 $3 exited $status"
+  [[ ${out%%$'\n'*} == "$2"* ]] || fail "$1 $3 printed: $out"
+  [ -z "$err" ] || fail "$1 $3 wrote to standard error: $err"
+}
+
+# The menu must not start even when there is input for it.
+echo 1 >"$scratch/input"
+answers "$topoplan" "topoplan $version" --version
+[ "$out" = "topoplan $version" ] || fail "topoplan --version printed more: $out"
+answers "$topoplan" "用法：topoplan [--help | --version]" --help
+answers "$topoplan" "用法：topoplan [--help | --version]" -h
+answers "$draw" "topoplan-draw $version" --version
+[ "$out" = "topoplan-draw $version" ] || fail "topoplan-draw --version printed more: $out"
+answers "$draw" "用法：topoplan-draw [" --help
+[ "$(grep -c -- --version <<<"$out")" -eq 1 ] || fail "topoplan-draw --help does not list --version"
+
+refusals=("--frob" "campus.txt" "" "-" "--help --version" "--version --version")
+for refusal in "${refusals[@]}"; do
+  read -ra words <<<"$refusal"
+  [ -n "$refusal" ] || words=("")
+  run "$topoplan" "${words[@]}"
+  [ "$status" -eq 2 ] || fail "topoplan $refusal exited $status, not 2"
+  [ -z "$out" ] || fail "topoplan $refusal wrote to standard output: $out"
+  [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] && [[ $err == "✘ "*"用法：topoplan [--help | --version]" ]] ||
+    fail "topoplan $refusal did not refuse in one line: $err"
+done
+
+[ "$failures" -eq 0 ] && echo "command_line: every check passed"
