@@ -293,6 +293,10 @@
     element.setAttribute('tabindex', '0');
     element.setAttribute('role', 'button');
     element.setAttribute('aria-label', label);
+    // dot titles each element by its node names ("d3"); the tooltip should
+    // name the device or link instead.
+    const title = element.querySelector('title');
+    if (title !== null) title.textContent = label;
     element.addEventListener('click', activate);
     element.addEventListener('keydown', (event) => {
       if (event.key === 'Enter' || event.key === ' ') {
@@ -303,6 +307,10 @@
   }
 
   function wire() {
+    // The row heads are titled by their layer's name, not dot's node name.
+    for (const head of document.querySelectorAll('.node:not([id^=device]) title')) {
+      head.textContent = head.parentNode.querySelector('text').textContent;
+    }
     topology.devices.forEach((code, i) => {
       if (!firstIndex.has(code)) firstIndex.set(code, i);
       const element = $('device' + i);
