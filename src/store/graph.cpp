@@ -188,19 +188,15 @@ void saveGraphToFile(const TopologyGraph* g, const char* fileName,
 
 void loadGraphFromFile(TopologyGraph* g, const char* fileName,
                        std::ostream& out) {
-  TopologyGraph parsed;
-  parsed.deviceCount = 0;
-  parsed.linkCount = 0;
-  const LoadOutcome outcome = readTopologyFile(fileName, &parsed);
+  // Once the header is accepted the load is all or nothing: the previous
+  // topology and its matrix are given up, and the records are read
+  // straight into the working record.
+  const LoadOutcome outcome =
+      readTopologyFile(fileName, g, [g] { freeGraph(g); });
   if (!outcome.loaded()) {
-    // From the first record on, the load is all or nothing: the previous
-    // topology is given up even though the file failed.
-    if (outcome.failedInRecords()) freeGraph(g);
     out << describeLoadRefusal(outcome, fileName);
     return;
   }
-  freeGraph(g);
-  *g = parsed;  // the arcs now belong to g
   out << "✔ 从文件 " << fileName << " 加载成功！共" << g->deviceCount
       << "台设备，" << g->linkCount << "条链路。\n";
   out << "提示：请选择选项2查看邻接矩阵后再使用路径查询功能。\n\n";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "reader.h"
 #include "text.h"
@@ -95,8 +96,24 @@ bool readDeviceRecord(TokenReader* reader, DeviceEntry* device,
 }
 
 // Reads link record `position` and adds it to g.
-bool readLinkRecord(TokenReader* reader, TopologyGraph* g,
-                    LoadOutcome* outcome) {
+// Each code's device, the lowest index where codes repeat, as locateIn
+// finds it; a link file of 780 lines looks up 1560 codes.
+using CodeIndex = std::unordered_map<std::string, int>;
+
+CodeIndex indexCodes(const TopologyGraph& g) {
+  CodeIndex index;
+  index.reserve(static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) index.emplace(g.devices[i].code, i);
+  return index;
+}
+
+int lookUp(const CodeIndex& index, const std::string& code) {
+  const auto found = index.find(code);
+  return found == index.end() ? -1 : found->second;
+}
+
+bool readLinkRecord(TokenReader* reader, const CodeIndex& codes,
+                    TopologyGraph* g, LoadOutcome* outcome) {
   int latency = 0;
   if (!readTextField(reader, &outcome->from, CODE_SIZE, &outcome->problem) ||
       !readTextField(reader, &outcome->to, CODE_SIZE, &outcome->problem)) {
@@ -108,8 +125,8 @@ bool readLinkRecord(TokenReader* reader, TopologyGraph* g,
     outcome->status = LoadStatus::kBadLink;
     return false;
   }
-  const int a = locateIn(*g, outcome->from.c_str());
-  const int b = locateIn(*g, outcome->to.c_str());
+  const int a = lookUp(codes, outcome->from);
+  const int b = lookUp(codes, outcome->to);
   if (a == -1 || b == -1) {
     outcome->status = LoadStatus::kUnknownDevice;
     return false;
@@ -192,7 +209,8 @@ void appendRecord(std::string* text, const char* a, const char* b, int number) {
 
 }  // namespace
 
-LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed) {
+LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed,
+                          const HeaderAccepted& onHeaderAccepted) {
   TokenReader reader(in);
   LoadOutcome outcome;
   // Validate the header before the record is touched.
@@ -209,6 +227,7 @@ LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed) {
     return outcome;
   }
 
+  if (onHeaderAccepted) onHeaderAccepted();
   // Every slot in use starts without arcs, so that a failure at any record
   // can release what was built so far.
   for (int i = 0; i < n; ++i) parsed->devices[i].firstArc = nullptr;
@@ -222,9 +241,10 @@ LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed) {
       return outcome;
     }
   }
+  const CodeIndex codes = indexCodes(*parsed);
   for (int j = 0; j < m; ++j) {
     outcome.position = j + 1;
-    if (!readLinkRecord(&reader, parsed, &outcome)) return outcome;
+    if (!readLinkRecord(&reader, codes, parsed, &outcome)) return outcome;
   }
   outcome.status = LoadStatus::kLoaded;
   outcome.position = 0;

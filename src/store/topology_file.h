@@ -5,6 +5,7 @@
 #ifndef TOPOPLAN_STORE_TOPOLOGY_FILE_H_
 #define TOPOPLAN_STORE_TOPOLOGY_FILE_H_
 
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -49,15 +50,24 @@ struct LoadOutcome {
   }
 };
 
-// Reads a whole topology from `in` into `parsed`, which must be empty (no
-// devices, no arcs). Reading stops at the first refused field, an
-// over-long one included, so input of any size costs constant memory. On kLoaded it holds the topology; otherwise it is
-// left empty again, with nothing allocated. Throws std::bad_alloc with
-// `parsed` empty.
-LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed);
+// Runs once the header is accepted, right before the records are read.
+using HeaderAccepted = std::function<void()>;
+
+// Reads a whole topology from `in` into `parsed`. The header is checked
+// before `parsed` is touched; then `onHeaderAccepted`, if given, runs, and
+// from then on `parsed` must hold no arcs: it was empty from the start, or
+// the hook emptied it (the menu gives up its old topology there, so that
+// the file's records go straight into the working record). Reading stops
+// at the first refused field, an over-long one included, so input of any
+// size costs constant memory. On kLoaded `parsed` holds the topology;
+// after a refused record it is empty again, with nothing allocated.
+// Throws std::bad_alloc with `parsed` empty.
+LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed,
+                          const HeaderAccepted& onHeaderAccepted = {});
 
 // Opens `fileName` as openForReading does and parses it as above.
-LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed);
+LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
+                             const HeaderAccepted& onHeaderAccepted = {});
 
 // The message lines a refusal prints, each ending in a line break; empty
 // for kLoaded.

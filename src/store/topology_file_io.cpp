@@ -7,7 +7,8 @@
 #include "text.h"
 #include "topology_file.h"
 
-LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed) {
+LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
+                             const HeaderAccepted& onHeaderAccepted) {
   Descriptor opened;
   LoadOutcome refused;
   switch (openForReading(fileName, &opened)) {
@@ -23,7 +24,7 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed) {
   __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
   opened.fd = -1;
   std::istream file(&buffer);
-  return parseTopology(file, parsed);
+  return parseTopology(file, parsed, onHeaderAccepted);
 }
 
 SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
