@@ -275,12 +275,18 @@ void kruskalMST(TopologyGraph g, std::ostream& out) {
   const CablingPlan plan = computeKruskalPlan(g);
   out << "\n========== 光纤骨干网布线方案（Kruskal算法）==========\n";
   out << "按延迟从小到大排序，并查集判环：\n\n";
+  // Up to 780 lines: formatted into one string, as the tables are.
+  std::string lines;
   for (const PlanLink& link : plan.links) {
-    out << (link.accepted ? "  ✅ 选中  " : "  ❌ 跳过  ")
-        << g.devices[link.from].code << " ── " << g.devices[link.to].code
-        << "  (延迟:" << link.latency << "ms)"
-        << (link.accepted ? "\n" : "   ← 避免环路\n");
+    lines.append(link.accepted ? "  ✅ 选中  " : "  ❌ 跳过  ")
+        .append(g.devices[link.from].code)
+        .append(" ── ")
+        .append(g.devices[link.to].code)
+        .append("  (延迟:");
+    appendNumber(&lines, link.latency);
+    lines.append(link.accepted ? "ms)\n" : "ms)   ← 避免环路\n");
   }
+  out << lines;
   printPlanTotal(plan, out);
   out << "======================================================\n\n";
 }
