@@ -10,12 +10,7 @@ draw=$2
 version=$3
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/support/checks.sh"
 
 # run COMMAND...: sets status, out (standard output) and err.
 run() {
@@ -56,4 +51,4 @@ for refusal in "${refusals[@]}"; do
     fail "topoplan $refusal did not refuse in one line: $err"
 done
 
-[ "$failures" -eq 0 ] && echo "command_line: every check passed"
+finish command_line

@@ -10,29 +10,14 @@ scratch=$(mktemp -d)
 fakes=$(mktemp -d)  # stand-ins for dot, one folder each
 trap 'rm -rf "$scratch" "$fakes"' EXIT
 cd "$scratch" || exit 1
-failures=0
+source "$(dirname "$(realpath "$0")")/support/checks.sh"
 
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# check STATUS TEXT ARGS...: the exit status, and TEXT on standard error
-# (on standard output for status 0).
+# check STATUS TEXT ARGS...: topoplan-draw ARGS, as run_and_check checks
+# it, with dot found along DRAW_PATH where a test sets it.
 check() {
   local want=$1 text=$2
   shift 2
-  PATH="${DRAW_PATH:-$PATH}" "$draw" "$@" >out.txt 2>err.txt
-  local status=$?
-  local stream=err.txt
-  [ "$want" -eq 0 ] && stream=out.txt
-  if [ "$status" -ne "$want" ]; then
-    fail "$* exited $status, not $want: $(cat err.txt)"
-  elif ! grep -qF -- "$text" "$stream"; then
-    fail "$* did not say '$text': $(cat "$stream")"
-  elif [ "$want" -ne 0 ] && [ -s out.txt ]; then
-    fail "$* wrote to standard output although it failed"
-  fi
+  run_and_check "$want" "$text" env PATH="${DRAW_PATH:-$PATH}" "$draw" "$@"
 }
 
 printf '1 9 campus.txt 0\n' | "$topoplan" >/dev/null
@@ -162,4 +147,4 @@ PATH="$PWD/nofont" "$draw" -o bare.svg campus.txt 2>err.txt ||
 "$draw" -o fonts.png campus.txt 2>err.txt
 [ -s err.txt ] && fail "a PNG got a warning although fc-list finds a Chinese font: $(cat err.txt)"
 
-[ "$failures" -eq 0 ] && echo "draw_cli: every check passed"
+finish draw_cli

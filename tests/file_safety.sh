@@ -14,12 +14,7 @@ chmod 755 "$scratch"
 cleanup=("rm -rf '$scratch'")
 trap 'for step in "${cleanup[@]}"; do eval "$step"; done' EXIT
 cd "$scratch" || exit 1
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/support/checks.sh"
 
 # save NAME: the built-in network saved to NAME; prints the save's answer.
 save() {
@@ -143,4 +138,4 @@ else
   echo "peak memory, 300 MB device code: $kib KiB"
 fi
 
-[ "$failures" -eq 0 ] && echo "file_safety: every check passed"
+finish file_safety

@@ -11,30 +11,14 @@ reference=$(dirname "$(realpath "$0")")/resilience_reference.py
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
-failures=0
+source "$(dirname "$(realpath "$0")")/support/checks.sh"
 
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# check STATUS TEXT ARGS...: the exit status, and TEXT on standard error
-# (on standard output for status 0), and nothing on standard output after
-# a refusal.
+# check STATUS TEXT ARGS...: topoplan-resilience ARGS, as run_and_check
+# checks it.
 check() {
   local want=$1 text=$2
   shift 2
-  "$resilience" "$@" >out.txt 2>err.txt
-  local status=$?
-  local stream=err.txt
-  [ "$want" -eq 0 ] && stream=out.txt
-  if [ "$status" -ne "$want" ]; then
-    fail "$* exited $status, not $want: $(cat err.txt)"
-  elif ! grep -qF -- "$text" "$stream"; then
-    fail "$* did not say '$text': $(cat "$stream")"
-  elif [ "$want" -ne 0 ] && [ -s out.txt ]; then
-    fail "$* wrote to standard output although it failed"
-  fi
+  run_and_check "$want" "$text" "$resilience" "$@"
 }
 
 printf '2 1\nA a 1 x\nB b 1 y\nA B -3\n' >negative.txt
@@ -101,5 +85,4 @@ else
   echo "SKIP: python3-networkx is not installed; no cross-check against it"
 fi
 
-[ "$failures" -eq 0 ] && echo "all resilience command checks passed"
-[ "$failures" -eq 0 ]
+finish resilience_cli

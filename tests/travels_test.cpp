@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "inspection.h"
+#include "visit_order.h"
 #include "test_util.h"
 
 namespace {

@@ -114,11 +114,12 @@ int report(const ResilienceArguments& arguments, const TopologyGraph& graph,
     query.route = true;
     query.routeFrom = findDevice(graph, arguments.routeFrom);
     query.routeTo = findDevice(graph, arguments.routeTo);
-    for (const std::string* code : {&arguments.routeFrom, &arguments.routeTo}) {
-      if (findDevice(graph, *code) == -1) {
-        errors << kDeviceNotFound << *code << '\n';
-        return kResilienceBadArguments;
-      }
+    if (query.routeFrom == -1 || query.routeTo == -1) {
+      errors << kDeviceNotFound
+             << (query.routeFrom == -1 ? arguments.routeFrom
+                                       : arguments.routeTo)
+             << '\n';
+      return kResilienceBadArguments;
     }
   }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "inspection.h"
+#include "visit_order.h"
 #include "text.h"
 
 int visited[MAX_DEVICES];

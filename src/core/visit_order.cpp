@@ -1,4 +1,4 @@
-#include "inspection.h"
+#include "visit_order.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The inspection route (a depth-first visit of every device) and the loop
 // check that sorts it topologically (Kahn).
-#ifndef TOPOPLAN_CORE_INSPECTION_H_
-#define TOPOPLAN_CORE_INSPECTION_H_
+#ifndef TOPOPLAN_CORE_VISIT_ORDER_H_
+#define TOPOPLAN_CORE_VISIT_ORDER_H_
 
 #include <vector>
 
@@ -51,4 +51,4 @@ struct LoopCheck {
 // plus O(devices^2) string comparisons when there is a loop.
 LoopCheck checkForLoops(const TopologyGraph& g);
 
-#endif  // TOPOPLAN_CORE_INSPECTION_H_
+#endif  // TOPOPLAN_CORE_VISIT_ORDER_H_
