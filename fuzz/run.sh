@@ -12,7 +12,14 @@ shift || true
 
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOPOPLAN_FUZZ=ON -DTOPOPLAN_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target load_fuzzer session_fuzzer
+# Every folder of fuzz/corpus/ is one target, NAME_fuzzer, with an optional
+# dictionary fuzz/NAME.dict (else the shared fuzz/topoplan.dict).
+targets=()
+for corpus in fuzz/corpus/*/; do
+  targets+=("$(basename "$corpus")")
+done
+cmake --build build-fuzz -j"$(nproc)" \
+  --target "${targets[@]/%/_fuzzer}"
 
 findings=$(pwd)/build-fuzz/findings
 mkdir -p "$findings"
@@ -22,7 +29,7 @@ trap 'rm -rf "$work"' EXIT
 if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 
-for target in load session; do
+for target in "${targets[@]}"; do
   inputs=(fuzz/corpus/$target)
   [ -d fuzz/regressions/$target ] && inputs+=(fuzz/regressions/$target)
   fuzzer=build-fuzz/fuzz/${target}_fuzzer
@@ -33,7 +40,9 @@ for target in load session; do
     { tail -n 60 "$work/$target-replay.log"; exit 1; }
   grep -E 'INITED' "$work/$target-replay.log"
   echo "-- $target: fuzzing for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -timeout=10 -dict=fuzz/topoplan.dict \
+  dict=fuzz/$target.dict
+  [ -f "$dict" ] || dict=fuzz/topoplan.dict
+  "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -dict="$dict" \
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
     "$work/$target" "${inputs[@]}" >"$work/$target.log" 2>&1 ||
     { tail -n 60 "$work/$target.log"; exit 1; }

@@ -28,7 +28,8 @@ for test in "$build"/tests/*_test; do
   "${memcheck[@]}" "$test" --gtest_brief=1 >"$scratch/log" 2>&1 ||
     { cat "$scratch/log"; exit 1; }
 done
-for target in load session; do
+for corpus in "$source_dir"/fuzz/corpus/*/; do
+  target=$(basename "$corpus")
   inputs=("$source_dir/fuzz/corpus/$target")
   [ -d "$source_dir/fuzz/regressions/$target" ] &&
     inputs+=("$source_dir/fuzz/regressions/$target")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds every program (topoplan, topoplan-draw) and starts topoplan in the
+# Builds every program (the `programs` target) and starts topoplan in the
 # folder this was run from, so that saved topologies land there.
 set -euo pipefail
 here=$PWD

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds topoplan and runs its tests and checks, one stage after another,
 # failing on the first problem:
+#   format    clang-format (.clang-format), check only: the C++ sources of
+#             src, web, tests, fuzz and bench;
 #   gcc       g++ with warnings as errors: the whole suite;
 #   sanitize  clang under AddressSanitizer and UndefinedBehaviorSanitizer:
 #             the whole suite;
@@ -23,7 +25,7 @@
 # what is there); TOPOPLAN_SKIP_DEPS=1 skips that step altogether.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-stages=(gcc sanitize valgrind coverage lint package fuzz)
+stages=(format gcc sanitize valgrind coverage lint package fuzz)
 jobs=$(nproc)
 
 # The gcc build, which the valgrind and lint stages use as well.
@@ -31,6 +33,14 @@ build_gcc() {
   CXX=g++ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOPOPLAN_TESTS=ON -DTOPOPLAN_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
   cmake --build build -j"$jobs"
+}
+
+stage_format() {
+  echo "== clang-format (.clang-format), check only"
+  git ls-files -- 'src/*.cpp' 'src/*.h' 'src/*.h.in' 'web/*.cpp' 'web/*.h' \
+    'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 'fuzz/*.h' 'bench/*.cpp' 'bench/*.h' |
+    grep -v '\.in$' | xargs clang-format --dry-run --Werror
+  echo "formatted"
 }
 
 stage_gcc() {
@@ -82,7 +92,8 @@ stage_lint() {
     { grep -Ev '^[0-9]+ warnings? generated\.$' || true; }
   cppcheck --enable=warning,style,performance,portability --std=c++17 \
     --language=c++ --inline-suppr --suppressions-list=.cppcheck-suppressions \
-    --error-exitcode=1 -q -I src/core -I src/store -I src/console -I src/cli src fuzz
+    --error-exitcode=1 -q -I src/core -I src/store -I src/console -I src/report -I src/cli -I web \
+    src web fuzz
   echo "clean"
 }
 
