@@ -464,6 +464,80 @@ bool readDevices(const std::vector<pugi::xml_node>& nodes,
   return true;
 }
 
+// Names edge `position` in `outcome`, for a refusal.
+void nameEdge(const pugi::xml_node& edge, size_t index,
+              GraphmlOutcome* outcome) {
+  outcome->position = static_cast<int>(std::min<size_t>(index + 1, INT_MAX));
+  outcome->from = edge.attribute("source").value();
+  outcome->to = edge.attribute("target").value();
+}
+
+// The links' ends, lower index first; false with the refusal filled in.
+bool readLinkEnds(const std::vector<pugi::xml_node>& edges,
+                  const std::unordered_map<std::string, int>& ids,
+                  GraphmlOutcome* outcome) {
+  std::vector<Link>& links = outcome->network.links;
+  links.reserve(edges.size());
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const char* source = edges[i].attribute("source").value();
+    const char* target = edges[i].attribute("target").value();
+    const auto from = ids.find(source);
+    const auto to = ids.find(target);
+    if (*source == '\0' || *target == '\0' || from == ids.end() ||
+        to == ids.end()) {
+      nameEdge(edges[i], i, outcome);
+      const bool unnamed = *source == '\0' || *target == '\0';
+      outcome->problem = unnamed ? GraphmlProblem::kEdgeWithoutEnds
+                                 : GraphmlProblem::kUnknownNode;
+      outcome->name = from == ids.end() ? source : target;
+      return false;
+    }
+    if (edges[i].attribute("directed").as_bool()) {
+      outcome->statistics.directed = true;
+    }
+    Link link;
+    link.from = std::min(from->second, to->second);
+    link.to = std::max(from->second, to->second);
+    links.push_back(link);
+  }
+  return true;
+}
+
+// Gives each link its latency by the first rule that applies; false with
+// the refusal filled in.
+bool readLatencies(const std::vector<pugi::xml_node>& edges,
+                   const DataReader& edgeData, const std::string& latencyKey,
+                   const std::vector<Coordinates>& places,
+                   const GraphmlOptions& options, GraphmlOutcome* outcome) {
+  GraphmlStatistics& statistics = outcome->statistics;
+  for (size_t i = 0; i < edges.size(); ++i) {
+    Link& link = outcome->network.links[i];
+    std::string value;
+    if (!latencyKey.empty() &&
+        edgeData.findById(edges[i], latencyKey, &value)) {
+      double latency = 0;
+      const bool number = parseNumber(value, &latency) && latency >= 0;
+      latency = std::ceil(latency);
+      if (!number || latency > INT_MAX) {
+        nameEdge(edges[i], i, outcome);
+        outcome->problem =
+            number ? GraphmlProblem::kHugeLatency : GraphmlProblem::kBadLatency;
+        outcome->detail = value;
+        return false;
+      }
+      link.latency = static_cast<int>(latency);
+      ++statistics.latenciesFromKey;
+    } else if (places[link.from].known && places[link.to].known) {
+      link.latency = greatCircleLatency(places[link.from], places[link.to]);
+      ++statistics.latenciesFromCoordinates;
+    } else {
+      link.latency = options.defaultLatency;
+      ++statistics.latenciesFromDefault;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 GraphmlOutcome parseGraphml(const char* data, size_t size,
@@ -524,6 +598,7 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
     return outcome;
   }
 
+  if (!readLinkEnds(edges, ids, &outcome)) return outcome;
   const long long n = static_cast<long long>(nodes.size());
   if (static_cast<long long>(edges.size()) > n * (n - 1) / 2) {
     GraphmlOutcome refused = refuse(GraphmlProblem::kTooManyLinks);
@@ -531,67 +606,24 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
     refused.edgeCount = static_cast<long long>(edges.size());
     return refused;
   }
-  outcome.statistics.directed =
-      std::strcmp(graph.attribute("edgedefault").value(), "directed") == 0;
+  if (std::strcmp(graph.attribute("edgedefault").value(), "directed") == 0) {
+    outcome.statistics.directed = true;
+  }
   const DataReader edgeData(keys, false);
+  if (!readLatencies(edges, edgeData, latencyKey, places, options, &outcome)) {
+    return outcome;
+  }
   std::vector<int> degree(nodes.size(), 0);
-  Network& network = outcome.network;
-  network.links.reserve(edges.size());
-  for (size_t i = 0; i < edges.size(); ++i) {
-    const pugi::xml_node& edge = edges[i];
-    outcome.position = static_cast<int>(i + 1);
-    outcome.from = edge.attribute("source").value();
-    outcome.to = edge.attribute("target").value();
-    if (outcome.from.empty() || outcome.to.empty()) {
-      outcome.problem = GraphmlProblem::kEdgeWithoutEnds;
-      return outcome;
-    }
-    const auto source = ids.find(outcome.from);
-    const auto target = ids.find(outcome.to);
-    if (source == ids.end() || target == ids.end()) {
-      outcome.problem = GraphmlProblem::kUnknownNode;
-      outcome.name = source == ids.end() ? outcome.from : outcome.to;
-      return outcome;
-    }
-    if (edge.attribute("directed").as_bool())
-      outcome.statistics.directed = true;
-    Link link;
-    link.from = std::min(source->second, target->second);
-    link.to = std::max(source->second, target->second);
-    std::string value;
-    if (!latencyKey.empty() && edgeData.findById(edge, latencyKey, &value)) {
-      double latency = 0;
-      if (!parseNumber(value, &latency) || latency < 0) {
-        outcome.problem = GraphmlProblem::kBadLatency;
-        outcome.detail = value;
-        return outcome;
-      }
-      latency = std::ceil(latency);
-      if (latency > INT_MAX) {
-        outcome.problem = GraphmlProblem::kHugeLatency;
-        outcome.detail = value;
-        return outcome;
-      }
-      link.latency = static_cast<int>(latency);
-      ++outcome.statistics.latenciesFromKey;
-    } else if (places[link.from].known && places[link.to].known) {
-      link.latency = greatCircleLatency(places[link.from], places[link.to]);
-      ++outcome.statistics.latenciesFromCoordinates;
-    } else {
-      link.latency = options.defaultLatency;
-      ++outcome.statistics.latenciesFromDefault;
-    }
+  for (const Link& link : outcome.network.links) {
     ++degree[link.from];
     ++degree[link.to];
-    network.links.push_back(link);
   }
   for (size_t i = 0; i < nodes.size(); ++i) {
     // One port per link end, at least one.
-    if (countPorts[i]) network.devices[i].ports = std::max(1, degree[i]);
+    if (countPorts[i]) {
+      outcome.network.devices[i].ports = std::max(1, degree[i]);
+    }
   }
-  outcome.position = 0;
-  outcome.from.clear();
-  outcome.to.clear();
   return outcome;
 }
 
