@@ -12,7 +12,8 @@ shift || true
 
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOPOPLAN_FUZZ=ON -DTOPOPLAN_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target load_fuzzer session_fuzzer
+cmake --build build-fuzz -j"$(nproc)" --target load_fuzzer session_fuzzer \
+  graphml_fuzzer
 
 findings=$(pwd)/build-fuzz/findings
 mkdir -p "$findings"
@@ -22,7 +23,10 @@ trap 'rm -rf "$work"' EXIT
 if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 
-for target in load session; do
+# Each target's dictionary and its own flags; memory is bounded for all.
+declare -A dictionaries=([load]=topoplan [session]=topoplan [graphml]=graphml)
+declare -A flags=([load]="" [session]="" [graphml]="-max_len=16384")
+for target in load session graphml; do
   inputs=(fuzz/corpus/$target)
   [ -d fuzz/regressions/$target ] && inputs+=(fuzz/regressions/$target)
   fuzzer=build-fuzz/fuzz/${target}_fuzzer
@@ -33,7 +37,9 @@ for target in load session; do
     { tail -n 60 "$work/$target-replay.log"; exit 1; }
   grep -E 'INITED' "$work/$target-replay.log"
   echo "-- $target: fuzzing for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -timeout=10 -dict=fuzz/topoplan.dict \
+  # shellcheck disable=SC2086 # the flags are words
+  "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+    -dict="fuzz/${dictionaries[$target]}.dict" ${flags[$target]} \
     -artifact_prefix="$findings/" -print_final_stats=1 "$@" \
     "$work/$target" "${inputs[@]}" >"$work/$target.log" 2>&1 ||
     { tail -n 60 "$work/$target.log"; exit 1; }
