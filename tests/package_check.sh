@@ -21,7 +21,7 @@ fail() {
 
 # The programs CMakeLists.txt installs (TOPOPLAN_PROGRAMS), each with its
 # manual page.
-programs=(topoplan topoplan-draw topoplan-resilience)
+programs=(topoplan topoplan-draw topoplan-resilience topoplan-import)
 
 # A manual page, compressed as installed: groff and man both read it
 # cleanly (preconv for the UTF-8), and every documentation folder it names
