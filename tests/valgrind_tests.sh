@@ -28,7 +28,7 @@ for test in "$build"/tests/*_test; do
   "${memcheck[@]}" "$test" --gtest_brief=1 >"$scratch/log" 2>&1 ||
     { cat "$scratch/log"; exit 1; }
 done
-for target in load session; do
+for target in load session graphml; do
   inputs=("$source_dir/fuzz/corpus/$target")
   [ -d "$source_dir/fuzz/regressions/$target" ] &&
     inputs+=("$source_dir/fuzz/regressions/$target")
