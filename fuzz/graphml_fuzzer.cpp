@@ -5,6 +5,7 @@
 // 0 or more, no more links than n(n-1)/2); up to 40 devices its text must
 // load; and written as GraphML it must read back to the same text. A
 // refusal must have a message.
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -21,12 +22,11 @@ namespace {
 using fuzzsupport::require;
 
 bool isWord(const std::string& text, size_t limit) {
-  if (text.empty() || text.size() > limit) return false;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte == 0x7f) return false;
-  }
-  return true;
+  return !text.empty() && text.size() <= limit &&
+         std::none_of(text.begin(), text.end(), [](char c) {
+           const auto byte = static_cast<unsigned char>(c);
+           return byte <= 0x20 || byte == 0x7F;
+         });
 }
 
 void checkNetwork(const GraphmlOutcome& outcome) {
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   static const char* const kKeys[] = {"", "weight", "latency", "d0"};
   GraphmlOptions options;
-  options.latencyKey = kKeys[data[0] & 3u];
+  options.latencyKey = kKeys[data[0] & 3U];
   options.defaultLatency = data[0] >> 2;
   const char* text = reinterpret_cast<const char*>(data + 1);
   const GraphmlOutcome outcome = parseGraphml(text, size - 1, options);

@@ -8,38 +8,47 @@ namespace {
 
 constexpr char kReplacement[] = "\xef\xbf\xbd";  // U+FFFD
 
+// The length of the UTF-8 sequence `lead` starts and the range its second
+// byte must fall in (no overlong forms, no surrogates, nothing past
+// U+10FFFF); 0 for a byte that starts none.
+size_t sequenceOf(unsigned lead, unsigned* low, unsigned* high) {
+  *low = 0x80;
+  *high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (lead == 0xE0) *low = 0xA0;
+    if (lead == 0xED) *high = 0x9F;
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (lead == 0xF0) *low = 0x90;
+    if (lead == 0xF4) *high = 0x8F;
+    return 4;
+  }
+  return 0;
+}
+
 // The length of the well-formed UTF-8 sequence of an XML character at
 // text[at], or 0.
 size_t characterLength(const std::string& text, size_t at) {
   const auto byte = [&](size_t i) {
-    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U;
   };
   const unsigned lead = byte(at);
   if (lead < 0x80) {
-    return lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r' ? 1 : 0;
+    const bool allowed =
+        lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r';
+    return allowed ? 1 : 0;
   }
-  size_t length = 0;
-  unsigned low = 0x80;
-  unsigned high = 0xbf;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;  // no surrogates
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
-  }
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  unsigned low = 0;
+  unsigned high = 0;
+  const size_t length = sequenceOf(lead, &low, &high);
+  if (length == 0 || byte(at + 1) < low || byte(at + 1) > high) return 0;
   for (size_t i = 2; i < length; ++i) {
-    if ((byte(at + i) & 0xc0u) != 0x80u) return 0;
+    if ((byte(at + i) & 0xC0U) != 0x80U) return 0;
   }
   // U+FFFE and U+FFFF are no XML characters either.
-  if (lead == 0xef && byte(at + 1) == 0xbf && byte(at + 2) >= 0xbe) return 0;
+  if (lead == 0xEF && byte(at + 1) == 0xBF && byte(at + 2) >= 0xBE) return 0;
   return length;
 }
 

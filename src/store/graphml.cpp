@@ -26,35 +26,29 @@ constexpr double kPi = 3.14159265358979323846;
 
 // --- Text ---------------------------------------------------------------
 
+// The length of the UTF-8 sequence a byte starts; 1 for a byte that
+// starts none.
+size_t sequenceLength(unsigned lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  return 1;
+}
+
 // The code point starting at text[at] and its length in bytes; a byte
 // that starts no valid sequence stands for itself, one byte long.
 char32_t decodeAt(const std::string& text, size_t at, size_t* length) {
   const auto byte = [&](size_t i) {
     return static_cast<unsigned char>(text[i]);
   };
-  const unsigned char lead = byte(at);
-  size_t size = 1;
-  char32_t point = lead;
-  if (lead >= 0xf0 && lead < 0xf5) {
-    size = 4;
-    point = lead & 0x07u;
-  } else if (lead >= 0xe0) {
-    size = 3;
-    point = lead & 0x0fu;
-  } else if (lead >= 0xc2 && lead < 0xe0) {
-    size = 2;
-    point = lead & 0x1fu;
-  }
-  if (size == 1 || at + size > text.size()) {
-    *length = 1;
-    return lead;
-  }
+  const unsigned lead = byte(at);
+  const size_t size = sequenceLength(lead);
+  *length = 1;
+  if (size == 1 || at + size > text.size()) return lead;
+  char32_t point = lead & (0x7FU >> size);
   for (size_t i = 1; i < size; ++i) {
-    if ((byte(at + i) & 0xc0u) != 0x80u) {
-      *length = 1;
-      return lead;
-    }
-    point = (point << 6) | (byte(at + i) & 0x3fu);
+    if ((byte(at + i) & 0xC0U) != 0x80U) return lead;
+    point = (point << 6) | (byte(at + i) & 0x3FU);
   }
   *length = size;
   return point;
@@ -94,7 +88,7 @@ void cutToFit(std::string* text, size_t limit) {
   if (text->size() <= limit) return;
   size_t end = limit;
   while (end > 0 &&
-         (static_cast<unsigned char>((*text)[end]) & 0xc0u) == 0x80u) {
+         (static_cast<unsigned char>((*text)[end]) & 0xC0U) == 0x80U) {
     --end;
   }
   text->resize(end);
@@ -192,15 +186,15 @@ void collectElements(const pugi::xml_node& graph,
                      std::vector<pugi::xml_node>* nodes,
                      std::vector<pugi::xml_node>* edges) {
   pugi::xml_node at = graph.first_child();
-  while (at) {
+  while (at != nullptr) {
     const bool isNode = named(at, "node");
     if (isNode) nodes->push_back(at);
     if (named(at, "edge")) edges->push_back(at);
-    if ((isNode || named(at, "graph")) && at.first_child()) {
+    if ((isNode || named(at, "graph")) && at.first_child() != nullptr) {
       at = at.first_child();
       continue;
     }
-    while (at != graph && !at.next_sibling()) at = at.parent();
+    while (at != graph && at.next_sibling() == nullptr) at = at.parent();
     if (at == graph) break;
     at = at.next_sibling();
   }
@@ -222,15 +216,15 @@ class DataReader {
         return true;
       }
     }
-    for (const auto& entry : keys_) {
-      const Key& key = entry.second;
-      if (applies(key) && key.hasDefault &&
-          equalsIgnoringCase(key.name, name)) {
-        *value = key.defaultValue;
-        return true;
-      }
-    }
-    return false;
+    const auto withDefault = std::find_if(
+        keys_.begin(), keys_.end(), [&](const Keys::value_type& entry) {
+          const Key& key = entry.second;
+          return applies(key) && key.hasDefault &&
+                 equalsIgnoringCase(key.name, name);
+        });
+    if (withDefault == keys_.end()) return false;
+    *value = withDefault->second.defaultValue;
+    return true;
   }
 
   // The same by the key's id.
@@ -269,9 +263,9 @@ pugi::xml_node findInData(const pugi::xml_node& node, const char* name) {
     if (!named(data, "data")) continue;
     const pugi::xml_node found = data.find_node(
         [name](const pugi::xml_node& element) { return named(element, name); });
-    if (found) return found;
+    if (found != nullptr) return found;
   }
-  return pugi::xml_node();
+  return {};
 }
 
 // --- Devices ------------------------------------------------------------
@@ -300,7 +294,7 @@ Coordinates coordinatesOf(const DataReader& reader,
 DevicePosition drawingPositionOf(const pugi::xml_node& node) {
   DevicePosition position;
   const pugi::xml_node geometry = findInData(node, "Geometry");
-  if (geometry) {
+  if (geometry != nullptr) {
     position.known =
         parseNumber(geometry.attribute("x").value(), &position.x) &&
         parseNumber(geometry.attribute("y").value(), &position.y);
@@ -599,7 +593,7 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   }
 
   if (!readLinkEnds(edges, ids, &outcome)) return outcome;
-  const long long n = static_cast<long long>(nodes.size());
+  const auto n = static_cast<long long>(nodes.size());
   if (static_cast<long long>(edges.size()) > n * (n - 1) / 2) {
     GraphmlOutcome refused = refuse(GraphmlProblem::kTooManyLinks);
     refused.nodeCount = n;
@@ -654,7 +648,7 @@ GraphmlOutcome readGraphmlFile(const char* fileName,
 
 bool looksLikeGraphml(const char* head, size_t size) {
   const auto byte = [&](size_t i) {
-    return i < size ? static_cast<unsigned char>(head[i]) : 0u;
+    return i < size ? static_cast<unsigned char>(head[i]) : 0U;
   };
   if ((byte(0) == 0xff && byte(1) == 0xfe) ||
       (byte(0) == 0xfe && byte(1) == 0xff)) {

@@ -58,13 +58,13 @@ SaveOutcome saveText(int deviceCount, int linkCount, const std::string& text,
 }  // namespace
 
 SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
-  if (g.deviceCount <= 0) return SaveOutcome();
+  if (g.deviceCount <= 0) return {};
   return saveText(g.deviceCount, static_cast<int>(listLinks(g).size()),
                   formatTopology(g), fileName);
 }
 
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName) {
-  if (network.devices.empty()) return SaveOutcome();
+  if (network.devices.empty()) return {};
   return saveText(network.deviceCount(), network.linkCount(),
                   formatTopology(network), fileName);
 }
