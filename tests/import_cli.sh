@@ -55,6 +55,8 @@ check 2 "-o 只能给出一次" -o a.txt -o b.txt ring.graphml
 check 1 "✘ 无法打开文件 missing.graphml 进行读取！" missing.graphml
 check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" unknown.graphml
 check 1 "DOCTYPE" laughs.graphml
+mkfifo pipe.graphml
+check 1 "✘ 文件 pipe.graphml 不是普通文件" pipe.graphml
 check 1 "没有名为 speed 的边属性" --latency-key speed ring.graphml
 check 0 "用法：topoplan-import" --help
 check 0 "topoplan-import 1." --version
