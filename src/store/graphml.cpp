@@ -100,16 +100,17 @@ std::string fieldText(const std::string& text, char separator, size_t limit) {
   return field;
 }
 
-bool equalsIgnoringCase(const std::string& a, const char* b) {
-  const size_t size = std::strlen(b);
-  if (a.size() != size) return false;
-  for (size_t i = 0; i < size; ++i) {
-    const auto lower = [](char c) {
-      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
+// ASCII letters in lower case, every other byte as it is.
+std::string lowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return true;
+  return text;
+}
+
+// `lowerName` is in lower case already.
+bool equalsIgnoringCase(const std::string& a, const char* lowerName) {
+  return lowerCase(a) == lowerName;
 }
 
 // A decimal number with nothing else but white space around it.
@@ -200,11 +201,26 @@ void collectElements(const pugi::xml_node& graph,
   }
 }
 
-// The data an element holds for the first key named `name` of its kind
-// (ASCII case ignored), or that key's default.
+// The data an element holds for the first key named `name` (given in lower
+// case; ASCII case is ignored) of its kind, or such a key's default.
 class DataReader {
  public:
-  DataReader(const Keys& keys, bool nodes) : keys_(keys), nodes_(nodes) {}
+  // The defaults are gathered once, so that a file of many keys and many
+  // elements costs their sum, not their product.
+  DataReader(const Keys& keys, bool nodes) : keys_(keys), nodes_(nodes) {
+    std::unordered_map<std::string, const std::string*> smallestId;
+    for (const auto& entry : keys_) {
+      const Key& key = entry.second;
+      if (!applies(key) || !key.hasDefault) continue;
+      // Of keys named alike, the smallest id, whatever the table's order.
+      const std::string name = lowerCase(key.name);
+      const auto found = smallestId.find(name);
+      if (found == smallestId.end() || entry.first < *found->second) {
+        smallestId[name] = &entry.first;
+        defaults_[name] = &key.defaultValue;
+      }
+    }
+  }
 
   bool find(const pugi::xml_node& element, const char* name,
             std::string* value) const {
@@ -216,14 +232,9 @@ class DataReader {
         return true;
       }
     }
-    const auto withDefault = std::find_if(
-        keys_.begin(), keys_.end(), [&](const Keys::value_type& entry) {
-          const Key& key = entry.second;
-          return applies(key) && key.hasDefault &&
-                 equalsIgnoringCase(key.name, name);
-        });
-    if (withDefault == keys_.end()) return false;
-    *value = withDefault->second.defaultValue;
+    const auto withDefault = defaults_.find(lowerCase(name));
+    if (withDefault == defaults_.end()) return false;
+    *value = *withDefault->second;
     return true;
   }
 
@@ -254,6 +265,8 @@ class DataReader {
 
   const Keys& keys_;
   bool nodes_;
+  // By the key's name in lower case: its default, held by the key.
+  std::unordered_map<std::string, const std::string*> defaults_;
 };
 
 // The first element named `name` inside the node's own data (yEd keeps
