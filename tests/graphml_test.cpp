@@ -16,7 +16,8 @@ namespace {
 // A GraphML document with the keys the tests use around `body`, the
 // content of its one graph.
 std::string document(const std::string& body,
-                     const std::string& graphAttributes = "") {
+                     const std::string& graphAttributes = "",
+                     const std::string& moreKeys = "") {
   return "<?xml version=\"1.0\"?>\n"
          "<graphml xmlns=\"http://graphml.graphdrawing.org/xmlns\" "
          "xmlns:y=\"http://www.yworks.com/xml/graphml\">\n"
@@ -26,9 +27,9 @@ std::string document(const std::string& body,
          "<key id=\"g\" for=\"node\" yfiles.type=\"nodegraphics\"/>\n"
          "<key id=\"ms\" for=\"edge\" attr.name=\"delay\">"
          "<default>4</default></key>\n"
-         "<key id=\"w\" for=\"edge\" attr.name=\"weight\"/>\n"
-         "<graph" +
-         graphAttributes + ">\n" + body + "</graph>\n</graphml>\n";
+         "<key id=\"w\" for=\"edge\" attr.name=\"weight\"/>\n" +
+         moreKeys + "<graph" + graphAttributes + ">\n" + body +
+         "</graph>\n</graphml>\n";
 }
 
 GraphmlOutcome parse(const std::string& text, GraphmlOptions options = {}) {
@@ -151,6 +152,12 @@ TEST(GraphmlDevices, FieldsAndPorts) {
             "c c 1 未知\n"
             "New-York B 1\n"
             "B B 1\n");
+  // A blank description (yEd keeps one) gives way to the name.
+  EXPECT_EQ(topologyOf(document(
+                "<node id=\"a\"><data key=\"d\"> </data></node>"
+                "<node id=\"b\"><data key=\"d\">x y</data></node>",
+                "", "<key id=\"d\" for=\"node\" attr.name=\"description\"/>")),
+            "2 0\na a 1 未知\nb x_y 1 未知\n");
   const std::string longName(120, 'd');
   const GraphmlOutcome outcome = parse(document(labelled("a", longName)));
   ASSERT_TRUE(outcome.read());

@@ -439,9 +439,14 @@ bool readDevices(const std::vector<pugi::xml_node>& nodes,
     Device device;
     device.code = codes[i];
     if (device.code != names[i]) ++outcome->statistics.codesChanged;
-    std::string text = names[i];
-    (void)reader.find(nodes[i], "description", &text);
-    device.description = fieldText(text, '_', DESCRIPTION_SIZE - 1);
+    // yEd keeps a description key of its own, often blank: the name then.
+    std::string text;
+    if (reader.find(nodes[i], "description", &text)) {
+      device.description = fieldText(text, '_', DESCRIPTION_SIZE - 1);
+    }
+    if (device.description.empty()) {
+      device.description = fieldText(names[i], '_', DESCRIPTION_SIZE - 1);
+    }
     if (device.description.empty()) device.description = "-";
     // Ports the file does not give are counted once the links are known.
     countPorts->push_back(!reader.find(nodes[i], "ports", &text) ||

@@ -91,9 +91,10 @@ struct GraphmlOutcome {
 //   already taken gets "-2", "-3"... (cut to fit) and the first device
 //   keeps the plain one. Description, ports and running time come from
 //   `description`, `ports` and `running_time` data when there (as
-//   formatGraphml writes them), else the description is that same text
-//   with white space as "_" ("-" when empty), the ports are the device's
-//   links (a self-link twice, at least 1) and the running time is 未知.
+//   formatGraphml writes them; blank ones do not count), else the
+//   description is that same text with white space as "_" ("-" when
+//   empty), the ports are the device's links (a self-link twice, at least
+//   1) and the running time is 未知.
 // - Latencies in whole ms: the latency key's data as a number >= 0,
 //   rounded up; else, when both ends have Latitude and Longitude data in
 //   degrees, the great-circle distance on a sphere of 6371 km at 200 km
