@@ -250,6 +250,18 @@ TEST(GraphmlPositions, DrawingBeforeMap) {
   EXPECT_EQ(outcome.positions[0].y, -3);
   EXPECT_FALSE(outcome.positions[1].known);
 
+  // Gephi's y axis points up.
+  outcome = parse(document(
+      "<node id=\"a\"><data key=\"x\">4</data><data key=\"y\">5</data></node>" +
+          placed("b", "1", "2"),
+      "",
+      "<key id=\"x\" for=\"node\" attr.name=\"x\"/><key id=\"y\" "
+      "for=\"node\" attr.name=\"y\"/>"));
+  ASSERT_TRUE(outcome.read());
+  EXPECT_EQ(outcome.positionKind, PositionKind::kDrawing);
+  EXPECT_EQ(outcome.positions[0].x, 4);
+  EXPECT_EQ(outcome.positions[0].y, -5);
+
   outcome = parse(document(placed("a", "1", "2") + labelled("b", "B")));
   ASSERT_TRUE(outcome.read());
   EXPECT_EQ(outcome.positionKind, PositionKind::kGeographic);

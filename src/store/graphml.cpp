@@ -304,14 +304,22 @@ Coordinates coordinatesOf(const DataReader& reader,
   return place;
 }
 
-DevicePosition drawingPositionOf(const pugi::xml_node& node) {
+// yEd's y:Geometry, else Gephi's x and y data, whose y axis points up.
+DevicePosition drawingPositionOf(const DataReader& reader,
+                                 const pugi::xml_node& node) {
   DevicePosition position;
   const pugi::xml_node geometry = findInData(node, "Geometry");
   if (geometry != nullptr) {
     position.known =
         parseNumber(geometry.attribute("x").value(), &position.x) &&
         parseNumber(geometry.attribute("y").value(), &position.y);
+    return position;
   }
+  std::string x;
+  std::string y;
+  position.known = reader.find(node, "x", &x) && reader.find(node, "y", &y) &&
+                   parseNumber(x, &position.x) && parseNumber(y, &position.y);
+  position.y = -position.y;
   return position;
 }
 
@@ -456,7 +464,7 @@ bool readDevices(const std::vector<pugi::xml_node>& nodes,
     }
     if (device.uptime.empty()) device.uptime = kUnknownUptime;
     outcome->network.devices.push_back(std::move(device));
-    drawing.push_back(drawingPositionOf(nodes[i]));
+    drawing.push_back(drawingPositionOf(reader, nodes[i]));
     places->push_back(coordinatesOf(reader, nodes[i]));
     anyDrawing = anyDrawing || drawing.back().known;
     anyPlace = anyPlace || places->back().known;

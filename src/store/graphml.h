@@ -28,7 +28,8 @@ struct DevicePosition {
 
 enum class PositionKind {
   kNone,        // no device has a position
-  kDrawing,     // yEd's y:Geometry (its x, y): drawing units, not distances
+  kDrawing,     // yEd's y:Geometry, else Gephi's x and y data (its y axis
+                // turned to point down): drawing units, not distances
   kGeographic,  // Latitude and Longitude data, in degrees
 };
 
