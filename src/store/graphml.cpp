@@ -417,6 +417,50 @@ GraphmlOutcome refuse(GraphmlProblem problem) {
   return outcome;
 }
 
+// The device of a node with its code and name; `portsGiven` says whether
+// the node's data gave its ports.
+Device deviceOf(const DataReader& reader, const pugi::xml_node& node,
+                const std::string& code, const std::string& name,
+                bool* portsGiven) {
+  Device device;
+  device.code = code;
+  // yEd keeps a description key of its own, often blank: the name then.
+  std::string text;
+  if (reader.find(node, "description", &text)) {
+    device.description = fieldText(text, '_', DESCRIPTION_SIZE - 1);
+  }
+  if (device.description.empty()) {
+    device.description = fieldText(name, '_', DESCRIPTION_SIZE - 1);
+  }
+  if (device.description.empty()) device.description = "-";
+  *portsGiven = reader.find(node, "ports", &text) &&
+                parseWholeNumber(text, &device.ports);
+  if (reader.find(node, "running_time", &text)) {
+    device.uptime = fieldText(text, '_', UPTIME_SIZE - 1);
+  }
+  if (device.uptime.empty()) device.uptime = kUnknownUptime;
+  return device;
+}
+
+// The planner's own layout wins over the map.
+void choosePositions(std::vector<DevicePosition> drawing,
+                     const std::vector<Coordinates>& places,
+                     GraphmlOutcome* outcome) {
+  const auto known = [](const auto& position) { return position.known; };
+  if (std::any_of(drawing.begin(), drawing.end(), known)) {
+    outcome->positionKind = PositionKind::kDrawing;
+    outcome->positions = std::move(drawing);
+    return;
+  }
+  outcome->positions.resize(places.size());
+  if (std::none_of(places.begin(), places.end(), known)) return;
+  outcome->positionKind = PositionKind::kGeographic;
+  for (size_t i = 0; i < places.size(); ++i) {
+    outcome->positions[i] = {places[i].known, places[i].longitude,
+                             places[i].latitude};
+  }
+}
+
 // Reads the devices into `outcome`; false with the refusal filled in.
 bool readDevices(const std::vector<pugi::xml_node>& nodes,
                  const DataReader& reader, GraphmlOutcome* outcome,
@@ -441,46 +485,17 @@ bool readDevices(const std::vector<pugi::xml_node>& nodes,
   }
   const std::vector<std::string> codes = assignCodes(names);
   std::vector<DevicePosition> drawing;
-  bool anyDrawing = false;
-  bool anyPlace = false;
   for (size_t i = 0; i < nodes.size(); ++i) {
-    Device device;
-    device.code = codes[i];
-    if (device.code != names[i]) ++outcome->statistics.codesChanged;
-    // yEd keeps a description key of its own, often blank: the name then.
-    std::string text;
-    if (reader.find(nodes[i], "description", &text)) {
-      device.description = fieldText(text, '_', DESCRIPTION_SIZE - 1);
-    }
-    if (device.description.empty()) {
-      device.description = fieldText(names[i], '_', DESCRIPTION_SIZE - 1);
-    }
-    if (device.description.empty()) device.description = "-";
+    if (codes[i] != names[i]) ++outcome->statistics.codesChanged;
+    bool portsGiven = false;
+    outcome->network.devices.push_back(
+        deviceOf(reader, nodes[i], codes[i], names[i], &portsGiven));
     // Ports the file does not give are counted once the links are known.
-    countPorts->push_back(!reader.find(nodes[i], "ports", &text) ||
-                          !parseWholeNumber(text, &device.ports));
-    if (reader.find(nodes[i], "running_time", &text)) {
-      device.uptime = fieldText(text, '_', UPTIME_SIZE - 1);
-    }
-    if (device.uptime.empty()) device.uptime = kUnknownUptime;
-    outcome->network.devices.push_back(std::move(device));
+    countPorts->push_back(!portsGiven);
     drawing.push_back(drawingPositionOf(reader, nodes[i]));
     places->push_back(coordinatesOf(reader, nodes[i]));
-    anyDrawing = anyDrawing || drawing.back().known;
-    anyPlace = anyPlace || places->back().known;
   }
-  // The planner's own layout wins over the map.
-  if (anyDrawing) {
-    outcome->positionKind = PositionKind::kDrawing;
-    outcome->positions = std::move(drawing);
-  } else {
-    outcome->positions.resize(nodes.size());
-    for (size_t i = 0; anyPlace && i < nodes.size(); ++i) {
-      const Coordinates& place = (*places)[i];
-      outcome->positions[i] = {place.known, place.longitude, place.latitude};
-    }
-    if (anyPlace) outcome->positionKind = PositionKind::kGeographic;
-  }
+  choosePositions(std::move(drawing), *places, outcome);
   return true;
 }
 
