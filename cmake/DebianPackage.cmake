@@ -42,7 +42,8 @@ links, prints its latency matrix, finds inspection routes, fastest routes and\n\
 cabling plans, and saves the topology as a text file. topoplan-draw draws a\n\
 saved topology, with a cabling plan or a route highlighted, as a Graphviz\n\
 graph. topoplan-resilience finds a saved topology's single points of failure\n\
-and the figures of failure scenarios. All text is Chinese.")
+and the figures of failure scenarios. topoplan-import turns a GraphML graph\n\
+(yEd, Gephi, NetworkX) into a topology file. All text is Chinese.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)

@@ -21,7 +21,7 @@ fail() {
 
 # The programs CMakeLists.txt installs (TOPOPLAN_PROGRAMS), each with its
 # manual page.
-programs=(topoplan topoplan-draw topoplan-resilience)
+programs=(topoplan topoplan-draw topoplan-resilience topoplan-import)
 
 # A manual page, compressed as installed: groff and man both read it
 # cleanly (preconv for the UTF-8), and every documentation folder it names
@@ -121,5 +121,8 @@ resilience=$("$scratch/root/usr/bin/topoplan-resilience" \
   fail "the packaged topoplan-resilience ended with status $?"
 grep -Fxq "⚠ 设备 CR：故障后切断 FW" <<<"$resilience" ||
   fail "the packaged topoplan-resilience did not find the campus's cut device"
+printf '<graphml><graph><node id="a"/></graph></graphml>' >"$scratch/one.graphml"
+[ "$("$scratch/root/usr/bin/topoplan-import" "$scratch/one.graphml" 2>/dev/null)" = \
+  "$(printf '1 0\na a 1 未知')" ] || fail "the packaged topoplan-import did not import"
 
 echo "package check: manual pages, install layout, lintian and $(basename "$package") are fine"

@@ -14,7 +14,7 @@ packages=(g++ make cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev valg
           groff-base man-db dpkg-dev file lintian
           graphviz fonts-wqy-microhei fontconfig libxml2-utils
           clang-tidy cppcheck gcovr libbenchmark-dev
-          libacl1-dev acl nlohmann-json3-dev python3-networkx
+          libacl1-dev acl nlohmann-json3-dev libpugixml-dev python3-networkx
           emscripten chromium nodejs)
 missing=()
 for package in "${packages[@]}"; do

@@ -311,3 +311,22 @@ std::string formatTopology(const TopologyGraph& g) {
   }
   return text;
 }
+
+std::string formatTopology(const Network& network) {
+  std::string text;
+  appendNumber(&text, network.deviceCount());
+  text += ' ';
+  appendNumber(&text, network.linkCount());
+  text += '\n';
+  for (const Device& device : network.devices) {
+    appendRecord(&text, device.code.c_str(), device.description.c_str(),
+                 device.ports);
+    text.append(" ").append(device.uptime).append("\n");
+  }
+  for (const Link& link : network.links) {
+    appendRecord(&text, network.devices[link.from].code.c_str(),
+                 network.devices[link.to].code.c_str(), link.latency);
+    text += '\n';
+  }
+  return text;
+}

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "file_replace.h"
+#include "network.h"
 #include "topology.h"
 
 enum class LoadStatus {
@@ -78,6 +79,9 @@ std::string describeLoadRefusal(const LoadOutcome& outcome,
 // order, then the links as listLinks orders them.
 std::string formatTopology(const TopologyGraph& g);
 
+// The same for a network: its devices in order, then its links in order.
+std::string formatTopology(const Network& network);
+
 enum class SaveStatus {
   kSaved,
   kNothingToSave,  // the topology has no device
@@ -98,6 +102,9 @@ struct SaveOutcome {
 // Writes g to `fileName`, replacing the file only once the new content is
 // complete (see replaceFileContent).
 SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName);
+
+// The same for a network, written as formatTopology(network) gives it.
+SaveOutcome writeTopologyFile(const Network& network, const char* fileName);
 
 // The message lines a save prints: the refusal, or the success line.
 std::string describeSaveOutcome(const SaveOutcome& outcome,

@@ -27,12 +27,16 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
   return parseTopology(file, parsed, onHeaderAccepted);
 }
 
-SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
+namespace {
+
+// Saves `text`, a topology of the given counts, as option 9 does.
+SaveOutcome saveText(int deviceCount, int linkCount, const std::string& text,
+                     const char* fileName) {
   SaveOutcome outcome;
-  if (g.deviceCount <= 0) return outcome;
-  outcome.deviceCount = g.deviceCount;
-  outcome.linkCount = static_cast<int>(listLinks(g).size());
-  outcome.replaced = replaceFileContent(fileName, formatTopology(g));
+  if (deviceCount <= 0) return outcome;
+  outcome.deviceCount = deviceCount;
+  outcome.linkCount = linkCount;
+  outcome.replaced = replaceFileContent(fileName, text);
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
@@ -49,6 +53,20 @@ SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
       break;
   }
   return outcome;
+}
+
+}  // namespace
+
+SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
+  if (g.deviceCount <= 0) return {};
+  return saveText(g.deviceCount, static_cast<int>(listLinks(g).size()),
+                  formatTopology(g), fileName);
+}
+
+SaveOutcome writeTopologyFile(const Network& network, const char* fileName) {
+  if (network.devices.empty()) return {};
+  return saveText(network.deviceCount(), network.linkCount(),
+                  formatTopology(network), fileName);
 }
 
 std::string describeSaveOutcome(const SaveOutcome& outcome,

@@ -1,0 +1,184 @@
+#include "import_command.h"
+
+#include <charconv>
+
+#include "text.h"
+#include "topology_file.h"
+#include "version.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "用法：topoplan-import [--latency-key 属性名] [--default-latency 毫秒] "
+    "[-o 拓扑文件] GraphML文件\n";
+
+// Laid out line by line as the terminal shows it.
+// clang-format off
+constexpr char kHelp[] =
+    "\n"
+    "把 yEd、Gephi、NetworkX 等保存的 GraphML 文件转换为拓扑文件（与选项9保存的\n"
+    "格式相同），不给出 -o 时写到标准输出；导入的概况写到标准错误。\n"
+    "\n"
+    "设备取第一个 <graph> 中的各个节点：代号取节点的 label 属性，没有时取 yEd\n"
+    "节点标签，再没有时取节点 id；空白换成 -，截到19字节，重复的代号加 -2、-3\n"
+    "等后缀。链路取每条边（平行边和自环都保留，有向边按无向链路读取）。\n"
+    "\n"
+    "延迟（毫秒，向上取整）：边的延迟属性（--latency-key 指定，默认是名为\n"
+    "latency 的属性）；没有时，若两端都有 Latitude 和 Longitude，按大圆距离\n"
+    "除以 200 km/ms 计算（至少1）；否则取 --default-latency。\n"
+    "\n"
+    "选项：\n"
+    "  --latency-key 属性名     边上存放延迟的属性（attr.name 或 key 的 id）\n"
+    "  --default-latency 毫秒   其他规则都不适用时的延迟，默认 1\n"
+    "  -o 拓扑文件              保存到该文件，与选项9的保存方式相同\n"
+    "  -h, --help              显示本帮助\n"
+    "  --version               显示版本\n"
+    "\n"
+    "退出状态：0 成功；1 文件被拒绝或无法写出；2 命令行参数有误。\n";
+// clang-format on
+
+constexpr char kStdoutFailed[] = "✘ 无法写出标准输出！\n";
+
+// The words of the command line, taken one at a time.
+class Words {
+ public:
+  Words(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+  bool done() const { return next_ >= argc_; }
+  std::string take() { return argv_[next_++]; }
+
+ private:
+  int argc_;
+  const char* const* argv_;
+  int next_ = 1;
+};
+
+bool parseMilliseconds(const std::string& word, int* value) {
+  const char* last = word.data() + word.size();
+  const auto result = std::from_chars(word.data(), last, *value);
+  return !word.empty() && result.ec == std::errc() && result.ptr == last &&
+         *value >= 0;
+}
+
+// Reads the value of an option that takes one. Returns what is wrong, or "".
+std::string parseValue(const std::string& option, Words* words,
+                       ImportArguments* arguments) {
+  if (words->done()) return option + " 后须跟一个值";
+  const std::string value = words->take();
+  if (option == "--latency-key") {
+    if (value.empty()) return "--latency-key 的属性名不能为空";
+    arguments->options.latencyKey = value;
+  } else if (option == "--default-latency") {
+    if (!parseMilliseconds(value, &arguments->options.defaultLatency)) {
+      return "--default-latency 须是不小于0的整数（毫秒）：" + value;
+    }
+  } else {
+    if (value.empty()) return "-o 的文件名不能为空";
+    if (!arguments->outputFile.empty()) return "-o 只能给出一次";
+    arguments->outputFile = value;
+  }
+  return "";
+}
+
+int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
+  out << text;
+  out.flush();
+  if (!out) {
+    errors << kStdoutFailed;
+    return kImportRefused;
+  }
+  return kImportDone;
+}
+
+}  // namespace
+
+std::string parseImportArguments(int argc, const char* const* argv,
+                                 ImportArguments* arguments) {
+  Words words(argc, argv);
+  bool optionsEnded = false;
+  while (!words.done()) {
+    const std::string word = words.take();
+    std::string problem;
+    if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+      if (arguments->hasGraphmlFile) return "只能给出一个 GraphML 文件";
+      arguments->graphmlFile = word;
+      arguments->hasGraphmlFile = true;
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word == "-h" || word == "--help") {
+      arguments->help = true;
+    } else if (word == "--version") {
+      arguments->version = true;
+    } else if (word == "--latency-key" || word == "--default-latency" ||
+               word == "-o") {
+      problem = parseValue(word, &words, arguments);
+    } else {
+      problem = "未知选项：" + word;
+    }
+    if (!problem.empty()) return problem;
+  }
+  if (!arguments->help && !arguments->version && !arguments->hasGraphmlFile) {
+    return "缺少 GraphML 文件";
+  }
+  return "";
+}
+
+std::string importSummary(const GraphmlOutcome& outcome,
+                          const GraphmlOptions& options) {
+  const GraphmlStatistics& statistics = outcome.statistics;
+  std::string text = "✔ 已导入";
+  appendNumber(&text, outcome.network.deviceCount());
+  text += "台设备、";
+  appendNumber(&text, outcome.network.linkCount());
+  text += "条链路；延迟：取自属性 ";
+  text += options.latencyKey.empty() ? "latency" : options.latencyKey;
+  text += " ";
+  appendNumber(&text, statistics.latenciesFromKey);
+  text += "条，按经纬度计算";
+  appendNumber(&text, statistics.latenciesFromCoordinates);
+  text += "条，默认值";
+  appendNumber(&text, options.defaultLatency);
+  text += "ms ";
+  appendNumber(&text, statistics.latenciesFromDefault);
+  text += "条；改动代号";
+  appendNumber(&text, statistics.codesChanged);
+  text += "个";
+  if (statistics.directed) text += "；有向边已按无向链路读取";
+  return text + "\n";
+}
+
+int runImport(int argc, const char* const* argv, std::ostream& out,
+              std::ostream& errors) {
+  ImportArguments arguments;
+  const std::string problem = parseImportArguments(argc, argv, &arguments);
+  if (!problem.empty()) {
+    errors << "✘ " << problem << "\n"
+           << kUsage << "详见 topoplan-import --help\n";
+    return kImportBadArguments;
+  }
+  if (arguments.help) return writeOut(out, errors, std::string(kUsage) + kHelp);
+  if (arguments.version) {
+    return writeOut(out, errors,
+                    std::string("topoplan-import ") + kTopoplanVersion + "\n");
+  }
+
+  const GraphmlOutcome outcome =
+      readGraphmlFile(arguments.graphmlFile.c_str(), arguments.options);
+  if (!outcome.read()) {
+    errors << describeGraphmlRefusal(outcome, arguments.graphmlFile.c_str());
+    return kImportRefused;
+  }
+  if (arguments.outputFile.empty()) {
+    const int status = writeOut(out, errors, formatTopology(outcome.network));
+    if (status == kImportDone)
+      errors << importSummary(outcome, arguments.options);
+    return status;
+  }
+  const SaveOutcome saved =
+      writeTopologyFile(outcome.network, arguments.outputFile.c_str());
+  if (saved.status != SaveStatus::kSaved) {
+    errors << describeSaveOutcome(saved, arguments.outputFile.c_str());
+    return kImportRefused;
+  }
+  errors << importSummary(outcome, arguments.options);
+  return kImportDone;
+}

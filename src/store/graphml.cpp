@@ -1,0 +1,785 @@
+#include "graphml.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <pugixml.hpp>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "file_replace.h"
+#include "text.h"
+#include "topology.h"
+
+namespace {
+
+constexpr char kUnknownUptime[] = "未知";
+constexpr double kEarthRadiusKm = 6371;
+constexpr double kFibreKmPerMs = 200;  // light in glass: two thirds of c
+constexpr double kPi = 3.14159265358979323846;
+
+// --- Text ---------------------------------------------------------------
+
+// The length of the UTF-8 sequence a byte starts; 1 for a byte that
+// starts none.
+size_t sequenceLength(unsigned lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  return 1;
+}
+
+// The code point starting at text[at] and its length in bytes; a byte
+// that starts no valid sequence stands for itself, one byte long.
+char32_t decodeAt(const std::string& text, size_t at, size_t* length) {
+  const auto byte = [&](size_t i) {
+    return static_cast<unsigned char>(text[i]);
+  };
+  const unsigned lead = byte(at);
+  const size_t size = sequenceLength(lead);
+  *length = 1;
+  if (size == 1 || at + size > text.size()) return lead;
+  char32_t point = lead & (0x7FU >> size);
+  for (size_t i = 1; i < size; ++i) {
+    if ((byte(at + i) & 0xC0U) != 0x80U) return lead;
+    point = (point << 6) | (byte(at + i) & 0x3FU);
+  }
+  *length = size;
+  return point;
+}
+
+// White space and control characters, ASCII and Unicode alike: none may
+// stand inside a field of the topology file, whose fields are words.
+bool isBlank(char32_t point) {
+  if (point <= 0x20 || (point >= 0x7f && point <= 0xa0)) return true;
+  return point == 0x1680 || (point >= 0x2000 && point <= 0x200a) ||
+         point == 0x2028 || point == 0x2029 || point == 0x202f ||
+         point == 0x205f || point == 0x3000;
+}
+
+// `text` without blanks at either end, each run of them inside replaced
+// by `separator`.
+std::string joinWords(const std::string& text, char separator) {
+  std::string joined;
+  bool pending = false;
+  for (size_t at = 0; at < text.size();) {
+    size_t length = 1;
+    const char32_t point = decodeAt(text, at, &length);
+    if (isBlank(point)) {
+      pending = !joined.empty();
+    } else {
+      if (pending) joined += separator;
+      pending = false;
+      joined.append(text, at, length);
+    }
+    at += length;
+  }
+  return joined;
+}
+
+// Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.
+void cutToFit(std::string* text, size_t limit) {
+  if (text->size() <= limit) return;
+  size_t end = limit;
+  while (end > 0 &&
+         (static_cast<unsigned char>((*text)[end]) & 0xC0U) == 0x80U) {
+    --end;
+  }
+  text->resize(end);
+}
+
+std::string fieldText(const std::string& text, char separator, size_t limit) {
+  std::string field = joinWords(text, separator);
+  cutToFit(&field, limit);
+  return field;
+}
+
+// ASCII letters in lower case, every other byte as it is.
+std::string lowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// `lowerName` is in lower case already.
+bool equalsIgnoringCase(const std::string& a, const char* lowerName) {
+  return lowerCase(a) == lowerName;
+}
+
+// A decimal number with nothing else but white space around it.
+bool parseNumber(const std::string& text, double* number) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return false;
+  const size_t end = text.find_last_not_of(" \t\r\n") + 1;
+  if (text[begin] == '+') ++begin;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end;
+  const auto result = std::from_chars(first, last, *number);
+  return result.ec == std::errc() && result.ptr == last &&
+         std::isfinite(*number);
+}
+
+bool parseWholeNumber(const std::string& text, int* number) {
+  const size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return false;
+  const size_t end = text.find_last_not_of(" \t\r\n") + 1;
+  const char* last = text.data() + end;
+  const auto result = std::from_chars(text.data() + begin, last, *number);
+  return result.ec == std::errc() && result.ptr == last;
+}
+
+// --- The document -------------------------------------------------------
+
+// An element's name without its namespace prefix.
+const char* localName(const pugi::xml_node& element) {
+  const char* name = element.name();
+  const char* colon = std::strrchr(name, ':');
+  return colon == nullptr ? name : colon + 1;
+}
+
+bool named(const pugi::xml_node& element, const char* name) {
+  return element.type() == pugi::node_element &&
+         std::strcmp(localName(element), name) == 0;
+}
+
+struct Key {
+  std::string name;  // attr.name, or the id when it has none
+  bool forNodes = false;
+  bool forEdges = false;
+  bool hasDefault = false;
+  std::string defaultValue;
+};
+
+using Keys = std::unordered_map<std::string, Key>;
+
+Keys readKeys(const pugi::xml_node& root) {
+  Keys keys;
+  for (const pugi::xml_node& element : root.children()) {
+    if (!named(element, "key")) continue;
+    const std::string id = element.attribute("id").value();
+    Key key;
+    key.name = element.attribute("attr.name").value();
+    if (key.name.empty()) key.name = id;
+    const std::string domain = element.attribute("for").value();
+    key.forNodes = domain.empty() || domain == "node" || domain == "all";
+    key.forEdges = domain.empty() || domain == "edge" || domain == "all";
+    for (const pugi::xml_node& child : element.children()) {
+      if (named(child, "default")) {
+        key.hasDefault = true;
+        key.defaultValue = child.text().get();
+      }
+    }
+    keys.emplace(id, key);
+  }
+  return keys;
+}
+
+// The node and edge elements of the first graph and of the graphs nested
+// in its nodes, in document order. Iterative: nesting depth costs no stack.
+void collectElements(const pugi::xml_node& graph,
+                     std::vector<pugi::xml_node>* nodes,
+                     std::vector<pugi::xml_node>* edges) {
+  pugi::xml_node at = graph.first_child();
+  while (at != nullptr) {
+    const bool isNode = named(at, "node");
+    if (isNode) nodes->push_back(at);
+    if (named(at, "edge")) edges->push_back(at);
+    if ((isNode || named(at, "graph")) && at.first_child() != nullptr) {
+      at = at.first_child();
+      continue;
+    }
+    while (at != graph && at.next_sibling() == nullptr) at = at.parent();
+    if (at == graph) break;
+    at = at.next_sibling();
+  }
+}
+
+// The data an element holds for the first key named `name` (given in lower
+// case; ASCII case is ignored) of its kind, or such a key's default.
+class DataReader {
+ public:
+  // The defaults are gathered once, so that a file of many keys and many
+  // elements costs their sum, not their product.
+  DataReader(const Keys& keys, bool nodes) : keys_(keys), nodes_(nodes) {
+    std::unordered_map<std::string, const std::string*> smallestId;
+    for (const auto& entry : keys_) {
+      const Key& key = entry.second;
+      if (!applies(key) || !key.hasDefault) continue;
+      // Of keys named alike, the smallest id, whatever the table's order.
+      const std::string name = lowerCase(key.name);
+      const auto found = smallestId.find(name);
+      if (found == smallestId.end() || entry.first < *found->second) {
+        smallestId[name] = &entry.first;
+        defaults_[name] = &key.defaultValue;
+      }
+    }
+  }
+
+  bool find(const pugi::xml_node& element, const char* name,
+            std::string* value) const {
+    for (const pugi::xml_node& data : element.children()) {
+      if (!named(data, "data")) continue;
+      const Key* key = keyOf(data.attribute("key").value());
+      if (key != nullptr && equalsIgnoringCase(key->name, name)) {
+        *value = data.text().get();
+        return true;
+      }
+    }
+    const auto withDefault = defaults_.find(lowerCase(name));
+    if (withDefault == defaults_.end()) return false;
+    *value = *withDefault->second;
+    return true;
+  }
+
+  // The same by the key's id.
+  bool findById(const pugi::xml_node& element, const std::string& id,
+                std::string* value) const {
+    for (const pugi::xml_node& data : element.children()) {
+      if (named(data, "data") && id == data.attribute("key").value()) {
+        *value = data.text().get();
+        return true;
+      }
+    }
+    const Key* key = keyOf(id);
+    if (key == nullptr || !key->hasDefault) return false;
+    *value = key->defaultValue;
+    return true;
+  }
+
+ private:
+  const Key* keyOf(const std::string& id) const {
+    const auto found = keys_.find(id);
+    if (found == keys_.end() || !applies(found->second)) return nullptr;
+    return &found->second;
+  }
+  bool applies(const Key& key) const {
+    return nodes_ ? key.forNodes : key.forEdges;
+  }
+
+  const Keys& keys_;
+  bool nodes_;
+  // By the key's name in lower case: its default, held by the key.
+  std::unordered_map<std::string, const std::string*> defaults_;
+};
+
+// The first element named `name` inside the node's own data (yEd keeps
+// its graphics there), never inside a nested graph.
+pugi::xml_node findInData(const pugi::xml_node& node, const char* name) {
+  for (const pugi::xml_node& data : node.children()) {
+    if (!named(data, "data")) continue;
+    const pugi::xml_node found = data.find_node(
+        [name](const pugi::xml_node& element) { return named(element, name); });
+    if (found != nullptr) return found;
+  }
+  return {};
+}
+
+// --- Devices ------------------------------------------------------------
+
+struct Coordinates {
+  bool known = false;
+  double latitude = 0;
+  double longitude = 0;
+};
+
+Coordinates coordinatesOf(const DataReader& reader,
+                          const pugi::xml_node& node) {
+  Coordinates place;
+  std::string latitude;
+  std::string longitude;
+  if (reader.find(node, "latitude", &latitude) &&
+      reader.find(node, "longitude", &longitude) &&
+      parseNumber(latitude, &place.latitude) &&
+      parseNumber(longitude, &place.longitude)) {
+    place.known =
+        std::fabs(place.latitude) <= 90 && std::fabs(place.longitude) <= 180;
+  }
+  return place;
+}
+
+// yEd's y:Geometry, else Gephi's x and y data, whose y axis points up.
+DevicePosition drawingPositionOf(const DataReader& reader,
+                                 const pugi::xml_node& node) {
+  DevicePosition position;
+  const pugi::xml_node geometry = findInData(node, "Geometry");
+  if (geometry != nullptr) {
+    position.known =
+        parseNumber(geometry.attribute("x").value(), &position.x) &&
+        parseNumber(geometry.attribute("y").value(), &position.y);
+    return position;
+  }
+  std::string x;
+  std::string y;
+  position.known = reader.find(node, "x", &x) && reader.find(node, "y", &y) &&
+                   parseNumber(x, &position.x) && parseNumber(y, &position.y);
+  position.y = -position.y;
+  return position;
+}
+
+// The text a device is named by: label data, else yEd's label, else the id;
+// the first that is not blank.
+std::string nameOf(const DataReader& reader, const pugi::xml_node& node) {
+  std::string label;
+  if (reader.find(node, "label", &label) && !joinWords(label, '-').empty()) {
+    return label;
+  }
+  label = findInData(node, "NodeLabel").text().get();
+  if (!joinWords(label, '-').empty()) return label;
+  return node.attribute("id").value();
+}
+
+// Codes from the devices' names: unique, each within the field's limit,
+// the first of equal ones plain. A suffix avoids every plain code, so that
+// a name that is already a unique code is never changed.
+std::vector<std::string> assignCodes(const std::vector<std::string>& names) {
+  std::vector<std::string> plain;
+  plain.reserve(names.size());
+  for (const std::string& name : names) {
+    std::string code = fieldText(name, '-', CODE_SIZE - 1);
+    plain.push_back(code.empty() ? "-" : code);
+  }
+  std::unordered_set<std::string> taken(plain.begin(), plain.end());
+  std::unordered_set<std::string> given;
+  std::unordered_map<std::string, long long> nextSuffix;
+  std::vector<std::string> codes;
+  codes.reserve(plain.size());
+  for (const std::string& code : plain) {
+    if (given.insert(code).second) {
+      codes.push_back(code);
+      continue;
+    }
+    long long& suffix = nextSuffix.emplace(code, 2).first->second;
+    std::string unique;
+    do {
+      std::string tail = "-";
+      appendNumber(&tail, suffix++);
+      unique = code;
+      cutToFit(&unique, CODE_SIZE - 1 - tail.size());
+      unique += tail;
+    } while (taken.count(unique) != 0);
+    taken.insert(unique);
+    given.insert(unique);
+    codes.push_back(unique);
+  }
+  return codes;
+}
+
+// --- Latencies ----------------------------------------------------------
+
+double radians(double degrees) { return degrees * kPi / 180; }
+
+int greatCircleLatency(const Coordinates& a, const Coordinates& b) {
+  const double halfLatitude = radians(b.latitude - a.latitude) / 2;
+  const double halfLongitude = radians(b.longitude - a.longitude) / 2;
+  const double h = std::sin(halfLatitude) * std::sin(halfLatitude) +
+                   std::cos(radians(a.latitude)) *
+                       std::cos(radians(b.latitude)) * std::sin(halfLongitude) *
+                       std::sin(halfLongitude);
+  const double km = 2 * kEarthRadiusKm * std::asin(std::min(1.0, std::sqrt(h)));
+  return std::max(1, static_cast<int>(std::ceil(km / kFibreKmPerMs)));
+}
+
+// The id of the edge key that holds latencies, "" for none; false when
+// `wanted` names no edge key.
+bool findLatencyKey(const Keys& keys, const std::string& wanted,
+                    std::string* id) {
+  const std::string name = wanted.empty() ? "latency" : wanted;
+  const Key* best = nullptr;
+  for (const auto& entry : keys) {
+    const Key& key = entry.second;
+    // Of several keys named alike, the one with the smallest id, so that
+    // the choice does not depend on the table's order.
+    if (key.forEdges && key.name == name &&
+        (best == nullptr || entry.first < *id)) {
+      best = &key;
+      *id = entry.first;
+    }
+  }
+  if (best != nullptr) return true;
+  id->clear();
+  if (wanted.empty()) return true;
+  const auto byId = keys.find(wanted);
+  if (byId == keys.end() || !byId->second.forEdges) return false;
+  *id = wanted;
+  return true;
+}
+
+GraphmlOutcome refuse(GraphmlProblem problem) {
+  GraphmlOutcome outcome;
+  outcome.problem = problem;
+  return outcome;
+}
+
+// The device of a node with its code and name; `portsGiven` says whether
+// the node's data gave its ports.
+Device deviceOf(const DataReader& reader, const pugi::xml_node& node,
+                const std::string& code, const std::string& name,
+                bool* portsGiven) {
+  Device device;
+  device.code = code;
+  // yEd keeps a description key of its own, often blank: the name then.
+  std::string text;
+  if (reader.find(node, "description", &text)) {
+    device.description = fieldText(text, '_', DESCRIPTION_SIZE - 1);
+  }
+  if (device.description.empty()) {
+    device.description = fieldText(name, '_', DESCRIPTION_SIZE - 1);
+  }
+  if (device.description.empty()) device.description = "-";
+  *portsGiven = reader.find(node, "ports", &text) &&
+                parseWholeNumber(text, &device.ports);
+  if (reader.find(node, "running_time", &text)) {
+    device.uptime = fieldText(text, '_', UPTIME_SIZE - 1);
+  }
+  if (device.uptime.empty()) device.uptime = kUnknownUptime;
+  return device;
+}
+
+// The planner's own layout wins over the map.
+void choosePositions(std::vector<DevicePosition> drawing,
+                     const std::vector<Coordinates>& places,
+                     GraphmlOutcome* outcome) {
+  const auto known = [](const auto& position) { return position.known; };
+  if (std::any_of(drawing.begin(), drawing.end(), known)) {
+    outcome->positionKind = PositionKind::kDrawing;
+    outcome->positions = std::move(drawing);
+    return;
+  }
+  outcome->positions.resize(places.size());
+  if (std::none_of(places.begin(), places.end(), known)) return;
+  outcome->positionKind = PositionKind::kGeographic;
+  for (size_t i = 0; i < places.size(); ++i) {
+    outcome->positions[i] = {places[i].known, places[i].longitude,
+                             places[i].latitude};
+  }
+}
+
+// Reads the devices into `outcome`; false with the refusal filled in.
+bool readDevices(const std::vector<pugi::xml_node>& nodes,
+                 const DataReader& reader, GraphmlOutcome* outcome,
+                 std::unordered_map<std::string, int>* ids,
+                 std::vector<Coordinates>* places,
+                 std::vector<bool>* countPorts) {
+  std::vector<std::string> names;
+  names.reserve(nodes.size());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    const std::string id = nodes[i].attribute("id").value();
+    if (id.empty()) {
+      outcome->problem = GraphmlProblem::kNodeWithoutId;
+      outcome->position = static_cast<int>(i + 1);
+      return false;
+    }
+    if (!ids->emplace(id, static_cast<int>(i)).second) {
+      outcome->problem = GraphmlProblem::kDuplicateNodeId;
+      outcome->name = id;
+      return false;
+    }
+    names.push_back(nameOf(reader, nodes[i]));
+  }
+  const std::vector<std::string> codes = assignCodes(names);
+  std::vector<DevicePosition> drawing;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (codes[i] != names[i]) ++outcome->statistics.codesChanged;
+    bool portsGiven = false;
+    outcome->network.devices.push_back(
+        deviceOf(reader, nodes[i], codes[i], names[i], &portsGiven));
+    // Ports the file does not give are counted once the links are known.
+    countPorts->push_back(!portsGiven);
+    drawing.push_back(drawingPositionOf(reader, nodes[i]));
+    places->push_back(coordinatesOf(reader, nodes[i]));
+  }
+  choosePositions(std::move(drawing), *places, outcome);
+  return true;
+}
+
+// Names edge `position` in `outcome`, for a refusal.
+void nameEdge(const pugi::xml_node& edge, size_t index,
+              GraphmlOutcome* outcome) {
+  outcome->position = static_cast<int>(std::min<size_t>(index + 1, INT_MAX));
+  outcome->from = edge.attribute("source").value();
+  outcome->to = edge.attribute("target").value();
+}
+
+// The links' ends, lower index first; false with the refusal filled in.
+bool readLinkEnds(const std::vector<pugi::xml_node>& edges,
+                  const std::unordered_map<std::string, int>& ids,
+                  GraphmlOutcome* outcome) {
+  std::vector<Link>& links = outcome->network.links;
+  links.reserve(edges.size());
+  for (size_t i = 0; i < edges.size(); ++i) {
+    const char* source = edges[i].attribute("source").value();
+    const char* target = edges[i].attribute("target").value();
+    const auto from = ids.find(source);
+    const auto to = ids.find(target);
+    if (*source == '\0' || *target == '\0' || from == ids.end() ||
+        to == ids.end()) {
+      nameEdge(edges[i], i, outcome);
+      const bool unnamed = *source == '\0' || *target == '\0';
+      outcome->problem = unnamed ? GraphmlProblem::kEdgeWithoutEnds
+                                 : GraphmlProblem::kUnknownNode;
+      outcome->name = from == ids.end() ? source : target;
+      return false;
+    }
+    if (edges[i].attribute("directed").as_bool()) {
+      outcome->statistics.directed = true;
+    }
+    Link link;
+    link.from = std::min(from->second, to->second);
+    link.to = std::max(from->second, to->second);
+    links.push_back(link);
+  }
+  return true;
+}
+
+// Gives each link its latency by the first rule that applies; false with
+// the refusal filled in.
+bool readLatencies(const std::vector<pugi::xml_node>& edges,
+                   const DataReader& edgeData, const std::string& latencyKey,
+                   const std::vector<Coordinates>& places,
+                   const GraphmlOptions& options, GraphmlOutcome* outcome) {
+  GraphmlStatistics& statistics = outcome->statistics;
+  for (size_t i = 0; i < edges.size(); ++i) {
+    Link& link = outcome->network.links[i];
+    std::string value;
+    if (!latencyKey.empty() &&
+        edgeData.findById(edges[i], latencyKey, &value)) {
+      double latency = 0;
+      const bool number = parseNumber(value, &latency) && latency >= 0;
+      latency = std::ceil(latency);
+      if (!number || latency > INT_MAX) {
+        nameEdge(edges[i], i, outcome);
+        outcome->problem =
+            number ? GraphmlProblem::kHugeLatency : GraphmlProblem::kBadLatency;
+        outcome->detail = value;
+        return false;
+      }
+      link.latency = static_cast<int>(latency);
+      ++statistics.latenciesFromKey;
+    } else if (places[link.from].known && places[link.to].known) {
+      link.latency = greatCircleLatency(places[link.from], places[link.to]);
+      ++statistics.latenciesFromCoordinates;
+    } else {
+      link.latency = options.defaultLatency;
+      ++statistics.latenciesFromDefault;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+GraphmlOutcome parseGraphml(const char* data, size_t size,
+                            const GraphmlOptions& options) {
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed = document.load_buffer(
+      data, size, pugi::parse_default | pugi::parse_doctype);
+  if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
+  // Entities are never expanded, but a file that declares its own has no
+  // business being a graph: refuse it whatever else it holds.
+  for (const pugi::xml_node& child : document.children()) {
+    if (child.type() == pugi::node_doctype &&
+        std::strchr(child.value(), '[') != nullptr) {
+      return refuse(GraphmlProblem::kDtd);
+    }
+  }
+  if (!parsed) {
+    GraphmlOutcome outcome = refuse(GraphmlProblem::kNotXml);
+    const size_t offset = std::min(
+        size, static_cast<size_t>(std::max<ptrdiff_t>(0, parsed.offset)));
+    outcome.line = 1 + std::count(data, data + offset, '\n');
+    outcome.detail = parsed.description();
+    return outcome;
+  }
+  const pugi::xml_node root = document.document_element();
+  if (!named(root, "graphml")) {
+    GraphmlOutcome outcome = refuse(GraphmlProblem::kNotGraphml);
+    outcome.name = root.name();
+    return outcome;
+  }
+  pugi::xml_node graph;
+  for (const pugi::xml_node& child : root.children()) {
+    if (named(child, "graph")) {
+      graph = child;
+      break;
+    }
+  }
+  if (!graph) return refuse(GraphmlProblem::kNoGraph);
+
+  const Keys keys = readKeys(root);
+  std::string latencyKey;
+  if (!findLatencyKey(keys, options.latencyKey, &latencyKey)) {
+    GraphmlOutcome outcome = refuse(GraphmlProblem::kUnknownLatencyKey);
+    outcome.name = options.latencyKey;
+    return outcome;
+  }
+  std::vector<pugi::xml_node> nodes;
+  std::vector<pugi::xml_node> edges;
+  collectElements(graph, &nodes, &edges);
+  if (nodes.empty()) return refuse(GraphmlProblem::kNoNodes);
+
+  GraphmlOutcome outcome;
+  std::unordered_map<std::string, int> ids;
+  std::vector<Coordinates> places;
+  std::vector<bool> countPorts;
+  const DataReader nodeData(keys, true);
+  if (!readDevices(nodes, nodeData, &outcome, &ids, &places, &countPorts)) {
+    return outcome;
+  }
+
+  if (!readLinkEnds(edges, ids, &outcome)) return outcome;
+  const auto n = static_cast<long long>(nodes.size());
+  if (static_cast<long long>(edges.size()) > n * (n - 1) / 2) {
+    GraphmlOutcome refused = refuse(GraphmlProblem::kTooManyLinks);
+    refused.nodeCount = n;
+    refused.edgeCount = static_cast<long long>(edges.size());
+    return refused;
+  }
+  if (std::strcmp(graph.attribute("edgedefault").value(), "directed") == 0) {
+    outcome.statistics.directed = true;
+  }
+  const DataReader edgeData(keys, false);
+  if (!readLatencies(edges, edgeData, latencyKey, places, options, &outcome)) {
+    return outcome;
+  }
+  std::vector<int> degree(nodes.size(), 0);
+  for (const Link& link : outcome.network.links) {
+    ++degree[link.from];
+    ++degree[link.to];
+  }
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    // One port per link end, at least one.
+    if (countPorts[i]) {
+      outcome.network.devices[i].ports = std::max(1, degree[i]);
+    }
+  }
+  return outcome;
+}
+
+GraphmlOutcome readGraphmlFile(const char* fileName,
+                               const GraphmlOptions& options) {
+  Descriptor opened;
+  switch (openForReading(fileName, &opened)) {
+    case OpenOutcome::kCannotOpen:
+      return refuse(GraphmlProblem::kCannotOpen);
+    case OpenOutcome::kSpecialFile:
+      return refuse(GraphmlProblem::kSpecialFile);
+    case OpenOutcome::kOpened:
+      break;
+  }
+  std::string text;
+  char block[65536];
+  for (;;) {
+    const ssize_t got = read(opened.fd, block, sizeof block);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return refuse(GraphmlProblem::kCannotOpen);
+    }
+    text.append(block, static_cast<size_t>(got));
+  }
+  return parseGraphml(text.data(), text.size(), options);
+}
+
+bool looksLikeGraphml(const char* head, size_t size) {
+  const auto byte = [&](size_t i) {
+    return i < size ? static_cast<unsigned char>(head[i]) : 0U;
+  };
+  if ((byte(0) == 0xff && byte(1) == 0xfe) ||
+      (byte(0) == 0xfe && byte(1) == 0xff)) {
+    return true;
+  }
+  size_t at = byte(0) == 0xef && byte(1) == 0xbb && byte(2) == 0xbf ? 3 : 0;
+  while (at < size && std::strchr(" \t\r\n", head[at]) != nullptr) ++at;
+  return at < size && head[at] == '<';
+}
+
+std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
+                                   const char* fileName) {
+  std::string text = "✘ ";
+  const std::string file = std::string("文件 ") + fileName;
+  const auto edge = [&outcome](std::string* line) {
+    line->append("第");
+    appendNumber(line, outcome.position);
+    line->append("条边（").append(outcome.from).append(" → ");
+    line->append(outcome.to).append("）");
+  };
+  switch (outcome.problem) {
+    case GraphmlProblem::kNone:
+      return "";
+    case GraphmlProblem::kCannotOpen:
+      text.append("无法打开文件 ").append(fileName).append(" 进行读取！");
+      break;
+    case GraphmlProblem::kSpecialFile:
+      text.append(file).append(kSpecialFileRefusal);
+      break;
+    case GraphmlProblem::kNotXml:
+      text.append(file).append(" 不是合法的 XML（第");
+      appendNumber(&text, outcome.line);
+      text.append("行：").append(outcome.detail).append("）！");
+      break;
+    case GraphmlProblem::kDtd:
+      text.append(file).append(
+          " 含有自带声明的 DOCTYPE（实体定义），为安全起见不予读取！");
+      break;
+    case GraphmlProblem::kNotGraphml:
+      text.append(file).append(" 不是 GraphML：根元素是 <");
+      text.append(outcome.name).append(">，而不是 <graphml>！");
+      break;
+    case GraphmlProblem::kNoGraph:
+      text.append(file).append(" 中没有 <graph>！");
+      break;
+    case GraphmlProblem::kNoNodes:
+      text.append(file).append(" 的图中没有节点，拓扑至少需要1台设备！");
+      break;
+    case GraphmlProblem::kNodeWithoutId:
+      text.append("GraphML 数据错误：第");
+      appendNumber(&text, outcome.position);
+      text.append("个节点没有 id！");
+      break;
+    case GraphmlProblem::kDuplicateNodeId:
+      text.append("GraphML 数据错误：节点 id ")
+          .append(outcome.name)
+          .append(" 重复！");
+      break;
+    case GraphmlProblem::kEdgeWithoutEnds:
+      text.append("GraphML 数据错误：");
+      edge(&text);
+      text.append("缺少 source 或 target！");
+      break;
+    case GraphmlProblem::kUnknownNode:
+      text.append("GraphML 数据错误：");
+      edge(&text);
+      text.append("中存在未知节点 ").append(outcome.name).append("！");
+      break;
+    case GraphmlProblem::kUnknownLatencyKey:
+      text.append(file).append(" 中没有名为 ").append(outcome.name);
+      text.append(" 的边属性！");
+      break;
+    case GraphmlProblem::kBadLatency:
+    case GraphmlProblem::kHugeLatency:
+      text.append("GraphML 数据错误：");
+      edge(&text);
+      text.append("的延迟“").append(outcome.detail).append("”");
+      text.append(outcome.problem == GraphmlProblem::kBadLatency
+                      ? "不是不小于0的数！"
+                      : "超出延迟的上限！");
+      break;
+    case GraphmlProblem::kTooManyLinks:
+      text.append("GraphML 数据不合法：");
+      appendNumber(&text, outcome.nodeCount);
+      text.append("台设备至多有");
+      appendNumber(&text, outcome.nodeCount * (outcome.nodeCount - 1) / 2);
+      text.append("条链路，文件中有");
+      appendNumber(&text, outcome.edgeCount);
+      text.append("条！");
+      break;
+  }
+  return text + "\n";
+}

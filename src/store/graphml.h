@@ -1,0 +1,125 @@
+// Reading a network from GraphML, the graph format that yEd, Gephi,
+// NetworkX and igraph write. The reader turns the first graph of a file
+// into a Network whose every field the topology file can hold, and
+// reports what it had to decide (latencies by rule, codes changed) as a
+// value; the programs decide what to print.
+#ifndef TOPOPLAN_STORE_GRAPHML_H_
+#define TOPOPLAN_STORE_GRAPHML_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "network.h"
+
+struct GraphmlOptions {
+  // The edge data (by attr.name, else by key id) that holds latencies in
+  // ms. Empty: a key named "latency", when the file has one.
+  std::string latencyKey;
+  int defaultLatency = 1;  // for links no other rule gives a latency
+};
+
+// Where a device stands, for pictures.
+struct DevicePosition {
+  bool known = false;
+  double x = 0;  // drawing units to the right, or degrees of longitude
+  double y = 0;  // drawing units downwards, or degrees of latitude
+};
+
+enum class PositionKind {
+  kNone,        // no device has a position
+  kDrawing,     // yEd's y:Geometry, else Gephi's x and y data (its y axis
+                // turned to point down): drawing units, not distances
+  kGeographic,  // Latitude and Longitude data, in degrees
+};
+
+struct GraphmlStatistics {
+  int latenciesFromKey = 0;          // the latency key's data
+  int latenciesFromCoordinates = 0;  // great-circle distance of the ends
+  int latenciesFromDefault = 0;      // GraphmlOptions::defaultLatency
+  int codesChanged = 0;   // codes that differ from the text they came from
+  bool directed = false;  // the file said its edges were directed
+};
+
+enum class GraphmlProblem {
+  kNone,
+  kCannotOpen,         // missing, unreadable or a directory
+  kSpecialFile,        // a FIFO, socket or the like, refused without opening
+  kNotXml,             // `line`, `detail`: where and why the XML parser stopped
+  kDtd,                // a DOCTYPE with declarations of its own (entities)
+  kNotGraphml,         // `name`: the root element
+  kNoGraph,            // no <graph> in <graphml>
+  kNoNodes,            // the graph has no <node>
+  kNodeWithoutId,      // node `position`
+  kDuplicateNodeId,    // `name`: the id
+  kEdgeWithoutEnds,    // edge `position` lacks source or target
+  kUnknownNode,        // edge `position` (`from`, `to`) names `name`
+  kUnknownLatencyKey,  // `name`: the --latency-key that no edge key has
+  kBadLatency,         // edge `position`: `detail` is negative or not a number
+  kHugeLatency,        // edge `position`: `detail` does not fit a latency
+  kTooManyLinks,       // `edgeCount` edges, more than n(n-1)/2 for n nodes
+};
+
+struct GraphmlOutcome {
+  GraphmlProblem problem = GraphmlProblem::kNone;
+  // The network, when there is no problem: the devices in the document
+  // order of their <node> elements (those of nested graphs included),
+  // the links in that of their <edge> elements, parallel links and
+  // self-links kept, each link's `from` the lower index.
+  Network network;
+  PositionKind positionKind = PositionKind::kNone;
+  std::vector<DevicePosition> positions;  // one per device
+  GraphmlStatistics statistics;
+
+  // What a refusal names.
+  int position = 0;  // the node or edge, counted from 1
+  long long line = 0;
+  long long nodeCount = 0;
+  long long edgeCount = 0;
+  std::string name;
+  std::string from;
+  std::string to;
+  std::string detail;
+
+  bool read() const { return problem == GraphmlProblem::kNone; }
+};
+
+// Reads GraphML text. The rules, in order:
+// - Devices: code from the node's `label` data, else the text of its
+//   first yEd y:NodeLabel, else its id; white space and control characters
+//   at either end are dropped and each run of them inside becomes "-";
+//   the code is cut to 19 bytes at a UTF-8 character boundary; a code
+//   already taken gets "-2", "-3"... (cut to fit) and the first device
+//   keeps the plain one. Description, ports and running time come from
+//   `description`, `ports` and `running_time` data when there (as
+//   formatGraphml writes them; blank ones do not count), else the
+//   description is that same text with white space as "_" ("-" when
+//   empty), the ports are the device's links (a self-link twice, at least
+//   1) and the running time is 未知.
+// - Latencies in whole ms: the latency key's data as a number >= 0,
+//   rounded up; else, when both ends have Latitude and Longitude data in
+//   degrees, the great-circle distance on a sphere of 6371 km at 200 km
+//   per ms, rounded up, at least 1; else options.defaultLatency.
+// Never expands entities nor reads a DTD: a DOCTYPE with an internal
+// subset is refused before anything else. Costs O(size of the text).
+// Throws std::bad_alloc when memory runs out.
+GraphmlOutcome parseGraphml(const char* data, size_t size,
+                            const GraphmlOptions& options);
+
+// Opens `fileName` as openForReading does and parses what it holds.
+GraphmlOutcome readGraphmlFile(const char* fileName,
+                               const GraphmlOptions& options);
+
+// Whether a file that starts with `head` is XML (and so for the GraphML
+// reader) rather than a topology file, which starts with a number: its
+// first byte other than a UTF-8 byte order mark and white space is "<", or
+// it starts with a UTF-16 byte order mark. Reads at most the first few
+// bytes; a refusal of the GraphML reader then says what else is wrong.
+bool looksLikeGraphml(const char* head, size_t size);
+
+// The message line of a refusal, "✘ " first, a line break last; empty
+// when the file was read.
+std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
+                                   const char* fileName);
+
+#endif  // TOPOPLAN_STORE_GRAPHML_H_

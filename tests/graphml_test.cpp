@@ -1,0 +1,452 @@
+// The GraphML reader's rules (codes, fields, latencies, positions,
+// refusals, hostile XML) and the writer's round trip through it.
+#include "graphml.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "graphml_format.h"
+#include "topology_file.h"
+
+namespace {
+
+// A GraphML document with the keys the tests use around `body`, the
+// content of its one graph.
+std::string document(const std::string& body,
+                     const std::string& graphAttributes = "",
+                     const std::string& moreKeys = "") {
+  return "<?xml version=\"1.0\"?>\n"
+         "<graphml xmlns=\"http://graphml.graphdrawing.org/xmlns\" "
+         "xmlns:y=\"http://www.yworks.com/xml/graphml\">\n"
+         "<key id=\"l\" for=\"node\" attr.name=\"label\"/>\n"
+         "<key id=\"la\" for=\"node\" attr.name=\"Latitude\"/>\n"
+         "<key id=\"lo\" for=\"node\" attr.name=\"Longitude\"/>\n"
+         "<key id=\"g\" for=\"node\" yfiles.type=\"nodegraphics\"/>\n"
+         "<key id=\"ms\" for=\"edge\" attr.name=\"delay\">"
+         "<default>4</default></key>\n"
+         "<key id=\"w\" for=\"edge\" attr.name=\"weight\"/>\n" +
+         moreKeys + "<graph" + graphAttributes + ">\n" + body +
+         "</graph>\n</graphml>\n";
+}
+
+GraphmlOutcome parse(const std::string& text, GraphmlOptions options = {}) {
+  return parseGraphml(text.data(), text.size(), options);
+}
+
+std::string topologyOf(const std::string& text, GraphmlOptions options = {}) {
+  const GraphmlOutcome outcome = parse(text, options);
+  EXPECT_TRUE(outcome.read()) << describeGraphmlRefusal(outcome, "x");
+  return formatTopology(outcome.network);
+}
+
+std::string labelled(const std::string& id, const std::string& label) {
+  return "<node id=\"" + id + "\"><data key=\"l\">" + label +
+         "</data></node>\n";
+}
+
+std::string yedNode(const std::string& id, const std::string& label,
+                    const std::string& x, const std::string& y) {
+  return "<node id=\"" + id +
+         "\"><data key=\"g\"><y:ShapeNode><y:Geometry height=\"30\" "
+         "width=\"30\" x=\"" +
+         x + "\" y=\"" + y + "\"/><y:NodeLabel>" + label +
+         "<y:LabelModel/></y:NodeLabel></y:ShapeNode></data></node>\n";
+}
+
+std::string placed(const std::string& id, const std::string& latitude,
+                   const std::string& longitude) {
+  return "<node id=\"" + id + "\"><data key=\"la\">" + latitude +
+         "</data><data key=\"lo\">" + longitude + "</data></node>\n";
+}
+
+std::string edge(const std::string& from, const std::string& to,
+                 const std::string& data = "") {
+  return "<edge source=\"" + from + "\" target=\"" + to + "\">" + data +
+         "</edge>\n";
+}
+
+std::vector<std::string> codesOf(const GraphmlOutcome& outcome) {
+  std::vector<std::string> codes;
+  for (const Device& device : outcome.network.devices)
+    codes.push_back(device.code);
+  return codes;
+}
+
+TEST(GraphmlCodes, FollowTheRules) {
+  const std::string nineteen = "ABCDEFGHIJKLMNOPQRS";
+  const struct {
+    const char* what;
+    std::string body;
+    std::vector<std::string> codes;
+    int changed;
+  } cases[] = {
+      {"label data",
+       labelled("a", "Boston") + labelled("b", "NYC"),
+       {"Boston", "NYC"},
+       0},
+      {"yEd label", yedNode("a", "Paris", "0", "0"), {"Paris"}, 0},
+      {"label data before yEd's",
+       "<node id=\"a\"><data key=\"l\">Lyon</data><data key=\"g\">"
+       "<y:NodeLabel>Paris</y:NodeLabel></data></node>",
+       {"Lyon"},
+       0},
+      {"id", "<node id=\"n7\"/>", {"n7"}, 0},
+      {"blank label: the id", labelled("n1", " \t "), {"n1"}, 0},
+      {"blank runs",
+       labelled("a", "  New \t York\n City "),
+       {"New-York-City"},
+       1},
+      {"control and Unicode blanks",
+       labelled("a",
+                "A&#1;B\xe3\x80\x80"
+                "C\xc2\xa0"
+                "D"),
+       {"A-B-C-D"},
+       1},
+      {"19 bytes kept", labelled("a", nineteen), {nineteen}, 0},
+      {"20 bytes cut", labelled("a", nineteen + "T"), {nineteen}, 1},
+      // 7 characters of 3 bytes: the seventh would end at byte 21.
+      {"cut at a character",
+       labelled("a",
+                "\xe5\x8c\x97\xe4\xba\xac\xe4\xb8\x8a\xe6\xb5\xb7"
+                "\xe5\xb9\xbf\xe5\xb7\x9e\xe6\xb7\xb1"),
+       {"\xe5\x8c\x97\xe4\xba\xac\xe4\xb8\x8a\xe6\xb5\xb7\xe5\xb9\xbf\xe5\xb7"
+        "\x9e"},
+       1},
+      {"suffixes",
+       labelled("a", "X") + labelled("b", "X") + labelled("c", "X"),
+       {"X", "X-2", "X-3"},
+       2},
+      {"a unique code is never taken",
+       labelled("a", "X") + labelled("b", "X") + labelled("c", "X-2"),
+       {"X", "X-3", "X-2"},
+       1},
+      {"a suffix fits",
+       labelled("a", nineteen) + labelled("b", nineteen),
+       {nineteen, "ABCDEFGHIJKLMNOPQ-2"},
+       1},
+      {"cleaned codes collide",
+       labelled("a", "A B") + labelled("b", "A-B"),
+       {"A-B", "A-B-2"},
+       2},
+  };
+  for (const auto& c : cases) {
+    const GraphmlOutcome outcome = parse(document(c.body));
+    ASSERT_TRUE(outcome.read()) << c.what;
+    EXPECT_EQ(codesOf(outcome), c.codes) << c.what;
+    EXPECT_EQ(outcome.statistics.codesChanged, c.changed) << c.what;
+  }
+}
+
+TEST(GraphmlDevices, FieldsAndPorts) {
+  // a ── b, a self-link on b (two ports), c alone (still one port).
+  const std::string body = labelled("a", "New  York") + labelled("b", "B") +
+                           "<node id=\"c\"/>" + edge("a", "b") + edge("b", "b");
+  EXPECT_EQ(topologyOf(document(body)),
+            "3 2\n"
+            "New-York New_York 1 未知\n"
+            "B B 3 未知\n"
+            "c c 1 未知\n"
+            "New-York B 1\n"
+            "B B 1\n");
+  // A blank description (yEd keeps one) gives way to the name.
+  EXPECT_EQ(topologyOf(document(
+                "<node id=\"a\"><data key=\"d\"> </data></node>"
+                "<node id=\"b\"><data key=\"d\">x y</data></node>",
+                "", "<key id=\"d\" for=\"node\" attr.name=\"description\"/>")),
+            "2 0\na a 1 未知\nb x_y 1 未知\n");
+  const std::string longName(120, 'd');
+  const GraphmlOutcome outcome = parse(document(labelled("a", longName)));
+  ASSERT_TRUE(outcome.read());
+  EXPECT_EQ(outcome.network.devices[0].description, longName.substr(0, 99));
+}
+
+TEST(GraphmlLinks, KeepOrderParallelLinksAndSelfLinks) {
+  const std::string body = labelled("a", "A") + labelled("b", "B") +
+                           labelled("c", "C") + labelled("d", "D") +
+                           edge("c", "a") + edge("a", "c") + edge("b", "b") +
+                           edge("c", "b");
+  const GraphmlOutcome outcome =
+      parse(document(body, " edgedefault=\"directed\""));
+  ASSERT_TRUE(outcome.read());
+  const std::vector<std::pair<int, int>> want = {
+      {0, 2}, {0, 2}, {1, 1}, {1, 2}};
+  ASSERT_EQ(outcome.network.links.size(), want.size());
+  for (size_t j = 0; j < want.size(); ++j) {
+    EXPECT_EQ(outcome.network.links[j].from, want[j].first) << j;
+    EXPECT_EQ(outcome.network.links[j].to, want[j].second) << j;
+  }
+  EXPECT_TRUE(outcome.statistics.directed);
+  EXPECT_FALSE(parse(document(body)).statistics.directed);
+  EXPECT_TRUE(
+      parse(document(labelled("a", "A") + labelled("b", "B") +
+                     "<edge source=\"a\" target=\"b\" directed=\"true\"/>"))
+          .statistics.directed);
+}
+
+TEST(GraphmlLatency, EachRule) {
+  // On the equator, 1 degree is 111.2 km and 20 degrees 2223.9 km.
+  const std::string twoPlaces = placed("a", "0", "0") + placed("b", "0", "20");
+  const std::string near = placed("a", "0", "0") + placed("b", "0", "1");
+  const std::string plain = labelled("a", "A") + labelled("b", "B");
+  const struct {
+    const char* what;
+    std::string body;
+    std::string key;
+    int defaultLatency;
+    int latency;
+    int fromKey, fromCoordinates, fromDefault;
+  } cases[] = {
+      {"key rounded up", plain + edge("a", "b", "<data key=\"w\">2.1</data>"),
+       "weight", 1, 3, 1, 0, 0},
+      {"key by id", plain + edge("a", "b", "<data key=\"w\">7</data>"), "w", 1,
+       7, 1, 0, 0},
+      {"key zero", plain + edge("a", "b", "<data key=\"w\"> 0 </data>"),
+       "weight", 1, 0, 1, 0, 0},
+      {"key's default", plain + edge("a", "b"), "delay", 1, 4, 1, 0, 0},
+      {"key before coordinates",
+       twoPlaces + edge("a", "b", "<data key=\"w\">5</data>"), "weight", 1, 5,
+       1, 0, 0},
+      {"great circle", twoPlaces + edge("a", "b"), "", 1, 12, 0, 1, 0},
+      {"great circle, no key data", twoPlaces + edge("a", "b"), "weight", 1, 12,
+       0, 1, 0},
+      {"great circle at least 1",
+       placed("a", "10", "10") + placed("b", "10", "10") + edge("a", "b"), "",
+       1, 1, 0, 1, 0},
+      {"great circle of 111 km", near + edge("a", "b"), "", 9, 1, 0, 1, 0},
+      {"an end without a place",
+       placed("a", "0", "0") + labelled("b", "B") + edge("a", "b"), "", 9, 9, 0,
+       0, 1},
+      {"a latitude out of range",
+       placed("a", "91", "0") + placed("b", "0", "0") + edge("a", "b"), "", 6,
+       6, 0, 0, 1},
+      {"default", plain + edge("a", "b"), "", 1, 1, 0, 0, 1},
+  };
+  for (const auto& c : cases) {
+    GraphmlOptions options;
+    options.latencyKey = c.key;
+    options.defaultLatency = c.defaultLatency;
+    const GraphmlOutcome outcome = parse(document(c.body), options);
+    ASSERT_TRUE(outcome.read())
+        << c.what << describeGraphmlRefusal(outcome, "x");
+    EXPECT_EQ(outcome.network.links.at(0).latency, c.latency) << c.what;
+    EXPECT_EQ(outcome.statistics.latenciesFromKey, c.fromKey) << c.what;
+    EXPECT_EQ(outcome.statistics.latenciesFromCoordinates, c.fromCoordinates)
+        << c.what;
+    EXPECT_EQ(outcome.statistics.latenciesFromDefault, c.fromDefault) << c.what;
+  }
+}
+
+TEST(GraphmlPositions, DrawingBeforeMap) {
+  GraphmlOutcome outcome =
+      parse(document(yedNode("a", "A", "10.5", "-3") + placed("b", "1", "2")));
+  ASSERT_TRUE(outcome.read());
+  EXPECT_EQ(outcome.positionKind, PositionKind::kDrawing);
+  EXPECT_TRUE(outcome.positions[0].known);
+  EXPECT_EQ(outcome.positions[0].x, 10.5);
+  EXPECT_EQ(outcome.positions[0].y, -3);
+  EXPECT_FALSE(outcome.positions[1].known);
+
+  // Gephi's y axis points up.
+  outcome = parse(document(
+      "<node id=\"a\"><data key=\"x\">4</data><data key=\"y\">5</data></node>" +
+          placed("b", "1", "2"),
+      "",
+      "<key id=\"x\" for=\"node\" attr.name=\"x\"/><key id=\"y\" "
+      "for=\"node\" attr.name=\"y\"/>"));
+  ASSERT_TRUE(outcome.read());
+  EXPECT_EQ(outcome.positionKind, PositionKind::kDrawing);
+  EXPECT_EQ(outcome.positions[0].x, 4);
+  EXPECT_EQ(outcome.positions[0].y, -5);
+
+  outcome = parse(document(placed("a", "1", "2") + labelled("b", "B")));
+  ASSERT_TRUE(outcome.read());
+  EXPECT_EQ(outcome.positionKind, PositionKind::kGeographic);
+  EXPECT_EQ(outcome.positions[0].x, 2);  // longitude
+  EXPECT_EQ(outcome.positions[0].y, 1);
+  EXPECT_FALSE(outcome.positions[1].known);
+  EXPECT_EQ(parse(document(labelled("a", "A"))).positionKind,
+            PositionKind::kNone);
+}
+
+TEST(GraphmlNesting, NodesOfNestedGraphsInDocumentOrder) {
+  const std::string body = "<node id=\"g\"><graph id=\"inner\">" +
+                           labelled("g::a", "A") + edge("g::a", "b") +
+                           "</graph></node>" + labelled("b", "B");
+  EXPECT_EQ(topologyOf(document(body)),
+            "3 1\ng g 1 未知\nA A 1 未知\nB B 1 未知\nA B 1\n");
+}
+
+TEST(GraphmlRefusals, SayWhatIsWrong) {
+  const std::string two = labelled("a", "A") + labelled("b", "B");
+  const std::string laughs =
+      "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+      "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+      "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">]>"
+      "<graphml><graph><node id=\"&lol3;\"/></graph></graphml>";
+  const std::string external =
+      "<?xml version=\"1.0\"?><!DOCTYPE g [<!ENTITY x SYSTEM "
+      "\"file:///etc/passwd\">]><graphml><graph><node id=\"&x;\"/></graph>"
+      "</graphml>";
+  const struct {
+    const char* what;
+    std::string text;
+    std::string latencyKey;
+    GraphmlProblem problem;
+    std::string message;
+  } cases[] = {
+      {"empty", "", "", GraphmlProblem::kNotXml, "不是合法的 XML（第1行"},
+      {"topology file", "1 0\nA a 1 b\n", "", GraphmlProblem::kNotXml, "XML"},
+      {"broken XML", "<graphml>\n<graph>\n</graphml>", "",
+       GraphmlProblem::kNotXml, "第3行"},
+      {"billion laughs", laughs, "", GraphmlProblem::kDtd, "DOCTYPE"},
+      {"external entity", external, "", GraphmlProblem::kDtd, "DOCTYPE"},
+      {"other XML", "<svg/>", "", GraphmlProblem::kNotGraphml,
+       "根元素是 <svg>"},
+      {"no graph", "<graphml><key id=\"k\"/></graphml>", "",
+       GraphmlProblem::kNoGraph, "没有 <graph>"},
+      {"no node", document(""), "", GraphmlProblem::kNoNodes, "没有节点"},
+      {"node without id", document(labelled("a", "A") + "<node/>"), "",
+       GraphmlProblem::kNodeWithoutId, "第2个节点没有 id"},
+      {"repeated id", document(labelled("a", "A") + labelled("a", "B")), "",
+       GraphmlProblem::kDuplicateNodeId, "节点 id a 重复"},
+      {"edge without target", document(two + "<edge source=\"a\"/>"), "",
+       GraphmlProblem::kEdgeWithoutEnds, "第1条边（a → ）缺少"},
+      {"unknown node",
+       document(two + labelled("c", "C") + edge("a", "b") + edge("b", "zz")),
+       "", GraphmlProblem::kUnknownNode, "第2条边（b → zz）中存在未知节点 zz"},
+      {"unknown key", document(two), "speed",
+       GraphmlProblem::kUnknownLatencyKey, "没有名为 speed 的边属性"},
+      {"negative latency",
+       document(two + edge("a", "b", "<data key=\"w\">-1</data>")), "weight",
+       GraphmlProblem::kBadLatency, "第1条边（a → b）的延迟“-1”不是"},
+      {"text latency",
+       document(two + edge("a", "b", "<data key=\"w\">fast</data>")), "weight",
+       GraphmlProblem::kBadLatency, "“fast”"},
+      {"not a number",
+       document(two + edge("a", "b", "<data key=\"w\">nan</data>")), "weight",
+       GraphmlProblem::kBadLatency, "“nan”"},
+      {"huge latency",
+       document(two + edge("a", "b", "<data key=\"w\">3e9</data>")), "weight",
+       GraphmlProblem::kHugeLatency, "超出延迟的上限"},
+      {"too many links", document(two + edge("a", "b") + edge("b", "a")), "",
+       GraphmlProblem::kTooManyLinks, "2台设备至多有1条链路，文件中有2条"},
+      {"self-link of one device", document(labelled("a", "A") + edge("a", "a")),
+       "", GraphmlProblem::kTooManyLinks, "1台设备至多有0条链路"},
+  };
+  for (const auto& c : cases) {
+    GraphmlOptions options;
+    options.latencyKey = c.latencyKey;
+    const GraphmlOutcome outcome = parse(c.text, options);
+    EXPECT_EQ(outcome.problem, c.problem) << c.what;
+    const std::string message = describeGraphmlRefusal(outcome, "in.graphml");
+    EXPECT_NE(message.find(c.message), std::string::npos) << c.what << message;
+    EXPECT_EQ(message.rfind("✘ ", 0), 0u) << c.what;
+  }
+}
+
+TEST(GraphmlHostile, DoctypeWithoutDeclarationsIsRead) {
+  const std::string text =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE graphml SYSTEM "
+      "\"http://graphml.graphdrawing.org/dtds/graphml.dtd\">\n"
+      "<graphml><graph><node id=\"a&amp;b\"/><node id=\"&undefined;\"/>"
+      "</graph></graphml>";
+  EXPECT_EQ(topologyOf(text),
+            "2 0\na&b a&b 1 未知\n&undefined; &undefined; 1 未知\n");
+}
+
+TEST(GraphmlSniff, RecognisesXmlByItsFirstCharacter) {
+  const struct {
+    std::string head;
+    bool graphml;
+  } cases[] = {
+      {"<?xml version", true},
+      {"\xef\xbb\xbf \n<graphml", true},
+      {"\xff\xfe<\0", true},
+      {"8 10\nCR", false},
+      {"", false},
+      {"  \n", false},
+      {"\xef\xbb\xbf"
+       "8 10",
+       false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(looksLikeGraphml(c.head.data(), c.head.size()), c.graphml)
+        << c.head;
+  }
+}
+
+// --- The round trip -----------------------------------------------------
+
+Network campus() {
+  Network network;
+  network.devices = {
+      {"CR", "校园网核心路由器，连接互联网出口", 4, "24h运行"},
+      {"DR-A", "教学区汇聚路由器", 4, "24h运行"},
+      {"AR-T", "教学楼接入路由器", 8, "6:00-22:00运行"},
+      {"SV", "数据中心服务器集群", 12, "24h运行"},
+      {"FW", "-", 0, "a<b&c\"d>"},
+  };
+  network.links = {{0, 4, 2}, {0, 1, 5}, {1, 2, 3},
+                   {2, 3, 2}, {2, 3, 9}, {3, 3, 1}};
+  return network;
+}
+
+TEST(GraphmlRoundTrip, GivesTheSameTopologyFile) {
+  GraphmlOverlay overlay;
+  overlay.plan.links = {true, true, true, false};
+  overlay.route.devices = {false, true, true};
+  overlay.failed.devices = {false, false, false, false, true};
+  overlay.failed.links = {true};
+  const Network network = campus();
+  const std::string xml = formatGraphml(network, overlay);
+  const GraphmlOutcome back = parse(xml);
+  ASSERT_TRUE(back.read()) << describeGraphmlRefusal(back, "x");
+  EXPECT_EQ(formatTopology(back.network), formatTopology(network));
+  EXPECT_EQ(back.statistics.latenciesFromKey, network.linkCount());
+  EXPECT_EQ(back.statistics.codesChanged, 0);
+  EXPECT_NE(xml.find("<data key=\"layer\">核心层"), std::string::npos);
+  EXPECT_NE(xml.find("<data key=\"failed_node\">true</data>"),
+            std::string::npos);
+  EXPECT_EQ(xml.find("risk"), std::string::npos);
+
+  // Generated networks of any size: parallel links, self-links, odd text.
+  std::mt19937 random(18);
+  for (int round = 0; round < 50; ++round) {
+    Network generated;
+    const int n = 1 + static_cast<int>(random() % 120);
+    for (int i = 0; i < n; ++i) {
+      generated.devices.push_back({"D" + std::to_string(i) + "&<>\"'",
+                                   "描述" + std::to_string(random() % 7),
+                                   static_cast<int>(random() % 50) - 5, "up"});
+    }
+    const int m = static_cast<int>(random() % static_cast<unsigned>(n * 2));
+    for (int j = 0; j < m && j <= n * (n - 1) / 2 - 1; ++j) {
+      const int a = static_cast<int>(random() % static_cast<unsigned>(n));
+      const int b = static_cast<int>(random() % static_cast<unsigned>(n));
+      generated.links.push_back(
+          {std::min(a, b), std::max(a, b), static_cast<int>(random() % 40000)});
+    }
+    const GraphmlOutcome read = parse(formatGraphml(generated, {}));
+    ASSERT_TRUE(read.read()) << round;
+    EXPECT_EQ(formatTopology(read.network), formatTopology(generated)) << round;
+  }
+}
+
+TEST(GraphmlFormat, WritesWhatXmlCanHold) {
+  Network network;
+  network.devices = {
+      {"A\x01"
+       "B",
+       "\xff", 1, "x"}};
+  const std::string xml = formatGraphml(network, {});
+  EXPECT_NE(xml.find("A\xef\xbf\xbd"
+                     "B"),
+            std::string::npos);
+  EXPECT_TRUE(parse(xml).read());
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The command line of topoplan-import: exit statuses and messages, standard
+# output against -o, the summary, a failed write, and generated networks
+# past 40 devices against NetworkX reading the same GraphML (skipped,
+# saying why, where NetworkX is missing).
+# Usage: import_cli.sh TOPOPLAN_IMPORT TOPOPLAN_RESILIENCE
+set -uo pipefail
+import=$(realpath "$1")
+resilience=$(realpath "$2")
+source "$(dirname "$(realpath "$0")")/support/checks.sh"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+
+check() {
+  local want=$1 text=$2
+  shift 2
+  run_and_check "$want" "$text" "$import" "$@"
+}
+
+cat >ring.graphml <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<graphml xmlns="http://graphml.graphdrawing.org/xmlns">
+  <key id="d0" for="node" attr.name="label" attr.type="string"/>
+  <key id="d1" for="node" attr.name="Latitude" attr.type="double"/>
+  <key id="d2" for="node" attr.name="Longitude" attr.type="double"/>
+  <key id="d3" for="edge" attr.name="ms" attr.type="double"/>
+  <graph edgedefault="directed">
+    <node id="a"><data key="d0">Beijing</data><data key="d1">39.9</data><data key="d2">116.4</data></node>
+    <node id="b"><data key="d0">Shanghai</data><data key="d1">31.2</data><data key="d2">121.5</data></node>
+    <node id="c"><data key="d0">Hong Kong</data></node>
+    <edge source="a" target="b"/>
+    <edge source="b" target="c"><data key="d3">2.5</data></edge>
+    <edge source="c" target="a"/>
+  </graph>
+</graphml>
+XML
+expected='3 3
+Beijing Beijing 2 未知
+Shanghai Shanghai 2 未知
+Hong-Kong Hong_Kong 2 未知
+Beijing Shanghai 6
+Shanghai Hong-Kong 3
+Beijing Hong-Kong 5'
+printf '<graphml><graph><node id="a"/><node id="c"/><edge source="a" target="b"/></graph></graphml>' >unknown.graphml
+printf '<?xml version="1.0"?><!DOCTYPE l [<!ENTITY a "aaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;">]><graphml><graph><node id="&b;"/></graph></graphml>' >laughs.graphml
+
+check 2 "缺少 GraphML 文件"
+check 2 "未知选项：--fast" ring.graphml --fast
+check 2 "只能给出一个 GraphML 文件" ring.graphml ring.graphml
+check 2 "--latency-key 后须跟一个值" ring.graphml --latency-key
+check 2 "--default-latency 须是不小于0的整数（毫秒）：-1" --default-latency -1 ring.graphml
+check 2 "-o 只能给出一次" -o a.txt -o b.txt ring.graphml
+check 1 "✘ 无法打开文件 missing.graphml 进行读取！" missing.graphml
+check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" unknown.graphml
+check 1 "DOCTYPE" laughs.graphml
+mkfifo pipe.graphml
+check 1 "✘ 文件 pipe.graphml 不是普通文件" pipe.graphml
+check 1 "没有名为 speed 的边属性" --latency-key speed ring.graphml
+check 0 "用法：topoplan-import" --help
+check 0 "topoplan-import 1." --version
+[ ! -e a.txt ] || fail "a refused command line left a file"
+
+# Standard output: the file's text, and one summary line on standard error.
+check 0 "Beijing Shanghai 6" --latency-key ms --default-latency 5 ring.graphml
+[ "$(cat out.txt)" = "$expected" ] || fail "the ring came out as: $(cat out.txt)"
+[ "$(cat err.txt)" = "✔ 已导入3台设备、3条链路；延迟：取自属性 ms 1条，按经纬度计算1条，默认值5ms 1条；改动代号1个；有向边已按无向链路读取" ] ||
+  fail "the summary is: $(cat err.txt)"
+# -o saves the same bytes, replacing the old file; nothing on standard output.
+echo old >ring.txt
+"$import" --latency-key ms --default-latency 5 -o ring.txt ring.graphml >out.txt 2>err.txt ||
+  fail "-o exited $?: $(cat err.txt)"
+[ ! -s out.txt ] || fail "-o also wrote to standard output"
+[ "$(cat ring.txt)" = "$expected" ] || fail "-o saved: $(cat ring.txt)"
+grep -qF "✔ 已导入3台设备" err.txt || fail "-o gave no summary"
+"$resilience" ring.txt >/dev/null || fail "the imported file does not load"
+if "$import" ring.graphml >/dev/full 2>err.txt; then
+  fail "an import onto /dev/full succeeded"
+fi
+grep -qF "✘ 无法写出标准输出！" err.txt || fail "no message for a failed write"
+mkdir folder
+check 1 "✘" -o folder ring.graphml
+
+if python3 -c 'import networkx' 2>/dev/null; then
+  python3 - "$import" <<'PY' || fail "the imports differ from NetworkX"
+import math, random, subprocess, sys
+import networkx as nx
+
+def great_circle(a, b):
+    (la1, lo1), (la2, lo2) = a, b
+    p1, p2 = math.radians(la1), math.radians(la2)
+    h = (math.sin((p2 - p1) / 2) ** 2 + math.cos(p1) * math.cos(p2)
+         * math.sin(math.radians(lo2 - lo1) / 2) ** 2)
+    return max(1, math.ceil(6371 * 2 * math.asin(min(1, math.sqrt(h))) / 200))
+
+for seed in range(40):
+    rng = random.Random(seed)
+    n = rng.randint(41, 400)
+    g = nx.MultiGraph()
+    for i in range(n):
+        attributes = {"label": "城市%d" % rng.randint(0, n)}  # some repeat
+        if rng.random() < 0.8:
+            attributes["Latitude"] = rng.uniform(-60, 70)
+            attributes["Longitude"] = rng.uniform(-180, 180)
+        g.add_node("n%d" % i, **attributes)
+    for i in range(1, n):  # a tree, then chords, parallels and self-loops
+        g.add_edge("n%d" % i, "n%d" % rng.randrange(i))
+    for _ in range(rng.randint(0, n)):
+        a = rng.randrange(n)
+        g.add_edge("n%d" % a, "n%d" % (a if rng.random() < 0.05 else rng.randrange(n)))
+    nx.write_graphml(g, "gen.graphml")
+    text = subprocess.run([sys.argv[1], "gen.graphml"], capture_output=True,
+                          text=True, check=True).stdout.splitlines()
+    h = nx.read_graphml("gen.graphml", force_multigraph=True)
+    nodes = list(h.nodes)
+    index = {node: i for i, node in enumerate(nodes)}
+    devices = [line.split() for line in text[1:1 + len(nodes)]]
+    links = [line.split() for line in text[1 + len(nodes):]]
+    assert text[0] == "%d %d" % (len(nodes), h.number_of_edges()), seed
+    codes = [d[0] for d in devices]
+    assert len(set(codes)) == len(codes), seed
+    seen = set()
+    for node, device in zip(nodes, devices):
+        label = h.nodes[node]["label"]
+        assert device[0] == (label if label not in seen else device[0]), seed
+        assert device[0].startswith(label), seed
+        seen.add(label)
+        assert int(device[2]) == max(1, h.degree(node)), (seed, node)
+    place = {v: (d["Latitude"], d["Longitude"]) for v, d in h.nodes(data=True)
+             if "Latitude" in d}
+    want = []
+    for u, v in h.edges():
+        a, b = sorted((index[u], index[v]))
+        latency = (great_circle(place[u], place[v])
+                   if u in place and v in place else 1)
+        want.append((codes[a], codes[b], latency))
+    got = [(a, b, int(latency)) for a, b, latency in links]
+    assert sorted(got) == sorted(want), seed
+print("40 generated networks agree with NetworkX")
+PY
+else
+  echo "SKIP: the NetworkX comparison (python3-networkx is not installed)"
+fi
+
+finish import_cli
