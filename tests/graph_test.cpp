@@ -326,14 +326,14 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
     EXPECT_EQ(graph.linkCount, c.state == kEmptied ? 0 : links);
     EXPECT_EQ(parray, c.state == kKept ? builtInMatrix : nullptr);
     // The file module on its own reports the same, as an outcome value.
-    TopologyGraph parsed{};
-    const LoadOutcome outcome = readTopologyFile(name.c_str(), &parsed);
+    Network parsed;
+    const LoadOutcome outcome =
+        readTopologyFile(name.c_str(), &parsed, CountLimits::kRecord);
     EXPECT_EQ(outcome.loaded(), c.state == kLoaded);
     EXPECT_EQ(outcome.failedInRecords(), c.state == kEmptied);
     EXPECT_EQ(describeLoadRefusal(outcome, name.c_str()),
               c.state == kLoaded ? "" : c.message);
-    EXPECT_EQ(parsed.deviceCount, c.state == kLoaded ? devices : 0);
-    releaseArcs(&parsed);
+    EXPECT_EQ(parsed.deviceCount(), c.state == kLoaded ? devices : 0);
     if (c.state == kLoaded && devices == 8) {  // the link lines in reverse
       EXPECT_EQ(listOf(graph, 0), "DR-A 5, DR-B 8, FW 2");
     }
@@ -423,7 +423,8 @@ TEST_F(StoreTest, SaveReportsItsOutcomeAsAValue) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const SaveOutcome outcome = writeTopologyFile(*c.g, c.name.c_str());
+    const SaveOutcome outcome =
+        writeTopologyFile(networkOf(*c.g), c.name.c_str());
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_EQ(describeSaveOutcome(outcome, c.name.c_str()), save(*c.g, c.name));
   }

@@ -86,23 +86,33 @@ class AnalysesTest : public topotest::TopologyTest {
 TEST_F(AnalysesTest, CoreRunsOnARecordWithoutTheWorkingMatrix) {
   std::ostringstream report;
   createGraph(&graph, report);
-  const LatencyMatrix matrix = latencyMatrixOf(graph);
+  const LatencyMatrix matrix = latencyMatrixOf(networkOf(graph));
   const FloydRoutes routes = computeFloydRoutes(matrix);
-  EXPECT_EQ(routes.distance[5][6], 20);  // AR-D to SV
+  EXPECT_EQ(routes.distance(5, 6), 20);  // AR-D to SV
   EXPECT_EQ(unfoldRoute(routes, 5, 6), (std::vector<int>{5, 2, 1, 3, 6}));
   const CablingPlan prim = computePrimPlan(matrix);
   EXPECT_EQ(prim.totalLatency, 26);
   EXPECT_EQ(prim.acceptedCount, 7);
-  EXPECT_EQ(computeKruskalPlan(graph).totalLatency, 26);
+  EXPECT_EQ(computeKruskalPlan(networkOf(graph)).totalLatency, 26);
   std::string order;
-  for (const int device : inspectionOrder(graph)) {
+  for (const int device : inspectionOrder(networkOf(graph))) {
     order += (order.empty() ? "" : " ") + std::string(graph.devices[device].code);
   }
   EXPECT_EQ(order, route());
-  const LoopCheck loops = checkForLoops(graph);  // every link is two arcs
+  // Every link read as two arcs is a loop.
+  std::vector<std::string> codes;
+  std::vector<std::vector<int>> arcs;
+  for (int i = 0; i < graph.deviceCount; ++i)
+    codes.emplace_back(graph.devices[i].code);
+  for (const auto& list : neighbourLists(networkOf(graph))) {
+    arcs.emplace_back();
+    for (const Neighbour& neighbour : list)
+      arcs.back().push_back(neighbour.device);
+  }
+  const LoopCheck loops = checkForLoops(codes, arcs);
   EXPECT_TRUE(loops.hasLoop);
   EXPECT_EQ(loops.leftOver.size(), 8u);
-  const std::vector<Neighbour> neighbours = neighboursOf(graph, 0);
+  const std::vector<Neighbour> neighbours = neighboursOf(networkOf(graph), 0);
   ASSERT_EQ(neighbours.size(), 3u);
   EXPECT_EQ(neighbours[0].device, 7);  // FW, the newest link
   EXPECT_EQ(neighbours[0].latency, 2);
@@ -264,8 +274,11 @@ TEST_F(AnalysesTest, CablingPlans) {
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(load(c.codes, c.links));
-    EXPECT_EQ(describe(computePrimPlan(latencyMatrixOf(graph))), c.prim) << c.links;
-    EXPECT_EQ(describe(computeKruskalPlan(graph)), c.kruskal) << c.links;
+    EXPECT_EQ(describe(computePrimPlan(latencyMatrixOf(networkOf(graph)))),
+              c.prim)
+        << c.links;
+    EXPECT_EQ(describe(computeKruskalPlan(networkOf(graph))), c.kruskal)
+        << c.links;
   }
 }
 
@@ -349,7 +362,7 @@ struct Edge {
 };
 
 // Links in file order, self-links and repeats included.
-struct Network {
+struct RandomNetwork {
   int devices;
   std::vector<Edge> edges;
 };
@@ -362,12 +375,12 @@ int draw(std::mt19937& generator, int below) {
 }
 
 // Latencies lean towards ties, 0 ms and both sides of the 32766 limit.
-Network randomNetwork(std::mt19937& generator) {
+RandomNetwork randomNetwork(std::mt19937& generator) {
   constexpr int kEdgeCases[] = {0,     16383, 16384,   32766,
                                 32767, 40000, INT_MAX, -4};
   const int n =
       draw(generator, 25) == 0 ? MAX_DEVICES : 1 + draw(generator, 10);
-  Network network{n, {}};
+  RandomNetwork network{n, {}};
   for (int e = draw(generator, n * (n - 1) / 2 + 1); e > 0; --e) {
     const int from = draw(generator, n);
     const int to = draw(generator, 8) == 0 ? from : draw(generator, n);
@@ -387,7 +400,7 @@ template <typename Check>
 void AnalysesTest::forRandomNetworks(Check check) {
   std::mt19937 generator(2024);
   for (int round = 0; round < 300 && !HasFailure(); ++round) {
-    const Network network = randomNetwork(generator);
+    const RandomNetwork network = randomNetwork(generator);
     std::string codes;
     std::string links;
     for (int i = 0; i < network.devices; ++i) {
@@ -419,7 +432,7 @@ void preorder(const std::vector<std::deque<int>>& lists, int device,
 }
 
 TEST_F(AnalysesTest, InspectionRouteAndLoopCheckOnRandomNetworks) {
-  forRandomNetworks([this](const Network& network, const Matrix&) {
+  forRandomNetworks([this](const RandomNetwork& network, const Matrix&) {
     const int n = network.devices;
     std::vector<std::deque<int>> lists(n);  // newest link first
     for (const Edge& e : network.edges) {
@@ -472,7 +485,7 @@ long long routeOrNone(long long latency) {
 }
 
 TEST_F(AnalysesTest, FloydAgreesWithDijkstraOnRandomNetworks) {
-  forRandomNetworks([this](const Network& network, const Matrix& direct) {
+  forRandomNetworks([this](const RandomNetwork& network, const Matrix& direct) {
     const int n = network.devices;
     bool negative = false;
     for (const auto& row : direct) {
@@ -556,7 +569,7 @@ Forest spanningForest(int devices, std::vector<Edge> edges,
 }
 
 TEST_F(AnalysesTest, CablingPlansAreMinimalOnRandomNetworks) {
-  forRandomNetworks([this](const Network& network, const Matrix& direct) {
+  forRandomNetworks([this](const RandomNetwork& network, const Matrix& direct) {
     const int n = network.devices;
     // Prim sees the matrix: the first link of a pair, up to 32766 ms.
     std::vector<Edge> matrixLinks;
@@ -568,7 +581,7 @@ TEST_F(AnalysesTest, CablingPlansAreMinimalOnRandomNetworks) {
       }
     }
     const Forest primTree = spanningForest(n, matrixLinks, true);
-    const CablingPlan prim = computePrimPlan(latencyMatrixOf(graph));
+    const CablingPlan prim = computePrimPlan(latencyMatrixOf(networkOf(graph)));
     EXPECT_EQ(prim.totalLatency, primTree.total);
     EXPECT_EQ(prim.acceptedCount, primTree.links);
     EXPECT_EQ(prim.connected, primTree.links == n - 1);
@@ -577,7 +590,7 @@ TEST_F(AnalysesTest, CablingPlansAreMinimalOnRandomNetworks) {
     }
     // Kruskal sees every link.
     const Forest kruskalForest = spanningForest(n, network.edges, false);
-    const CablingPlan kruskal = computeKruskalPlan(graph);
+    const CablingPlan kruskal = computeKruskalPlan(networkOf(graph));
     EXPECT_EQ(kruskal.totalLatency, kruskalForest.total);
     EXPECT_EQ(kruskal.connected, kruskalForest.links == n - 1);
     // Without parallel links and links beyond 32766 ms both see the same.

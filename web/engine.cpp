@@ -18,7 +18,6 @@
 #include "plans.h"
 #include "resilience.h"
 #include "resilience_json.h"
-#include "topology.h"
 #include "topology_file.h"
 #include "travels.h"  // the refusal texts the menu prints
 
@@ -27,8 +26,8 @@ namespace {
 // The page's one topology, loaded once from the bytes the page embeds, and
 // what every question about it starts from. Written by topoplan_load only.
 struct LoadedTopology {
-  TopologyGraph graph = {};
-  std::vector<TopologyLink> links;  // in the saved file's order
+  Network network;
+  std::vector<Link> links;          // in the saved order (savedLinks)
   std::vector<std::string> codes;   // by device index
   LatencyMatrix latency{0};
   bool negative = false;  // a negative link: no routes, no scenarios
@@ -99,7 +98,7 @@ std::string lookUp(const char* text, FailureSet* failed) {
   FailureRequest request;
   if (!readFailureRequest(text, &request)) return kBadFailure;
   const FailureLookup lookup =
-      lookUpFailures(loaded.graph, loaded.links, request);
+      lookUpFailures(loaded.network, loaded.links, request);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     return failureLookupProblem(lookup);
   }
@@ -109,49 +108,42 @@ std::string lookUp(const char* text, FailureSet* failed) {
 
 // The refusal of a question about routes or failures, or "".
 std::string routeRefusal() {
-  if (loaded.graph.deviceCount < 1) return kNotLoaded;
+  if (loaded.network.devices.empty()) return kNotLoaded;
   if (loaded.negative) return kNegativeLatency;
   return "";
 }
 
-// The topology without the failed devices and links, renumbered in index
-// order. Links are added last one first, so the survivors keep their
-// order in the saved file's list and, of parallel links, the first added
-// stays first: the plans see the scenario as they would see it saved and
-// loaded again.
-void buildSurvivors(const FailureSet& failed, TopologyGraph* survivors) {
-  std::vector<int> newIndex(static_cast<size_t>(loaded.graph.deviceCount), -1);
-  size_t nextFailed = 0;
-  for (int i = 0; i < loaded.graph.deviceCount; ++i) {
-    if (nextFailed < failed.devices.size() && failed.devices[nextFailed] == i) {
-      ++nextFailed;
+// The network without the failed devices and links, renumbered in index
+// order. Links are added last one first, so that the survivors keep their
+// saved order and, of parallel links, the carrier stays the carrier: the
+// plans see the scenario as they would see it saved and loaded again.
+Network survivorsOf(const FailureSet& failed) {
+  Network survivors;
+  std::vector<int> newIndex(loaded.network.devices.size(), -1);
+  for (int i = 0; i < loaded.network.deviceCount(); ++i) {
+    if (std::binary_search(failed.devices.begin(), failed.devices.end(), i)) {
       continue;
     }
-    newIndex[i] = survivors->deviceCount;
-    survivors->devices[survivors->deviceCount] = loaded.graph.devices[i];
-    survivors->devices[survivors->deviceCount++].firstArc = nullptr;
+    newIndex[i] = survivors.deviceCount();
+    survivors.devices.push_back(loaded.network.devices[i]);
   }
-  for (int position = static_cast<int>(loaded.links.size()) - 1; position >= 0;
-       --position) {
-    const TopologyLink& link = loaded.links[position];
-    const bool linkFailed = std::binary_search(
-        failed.links.begin(), failed.links.end(), position);
-    if (linkFailed || newIndex[link.from] == -1 || newIndex[link.to] == -1) {
-      continue;
-    }
-    addLink(survivors, newIndex[link.from], newIndex[link.to], link.latency);
-    ++survivors->linkCount;
+  for (int position = static_cast<int>(loaded.links.size()); position-- > 0;) {
+    if (!linkSurvives(loaded.links, position, failed)) continue;
+    const Link& link = loaded.links[position];
+    addLink(&survivors, newIndex[link.from], newIndex[link.to], link.latency);
   }
+  return survivors;
 }
 
-ResilienceJson planJson(const TopologyGraph& g, const LatencyMatrix& matrix,
+ResilienceJson planJson(const Network& network, const LatencyMatrix& matrix,
                         bool prim) {
   const CablingPlan plan =
-      prim ? computePrimPlan(matrix) : computeKruskalPlan(g);
+      prim ? computePrimPlan(matrix) : computeKruskalPlan(network);
   ResilienceJson links = ResilienceJson::array();
   for (const PlanLink& link : plan.links) {
-    links.push_back({g.devices[link.from].code, g.devices[link.to].code,
-                     link.latency, link.accepted});
+    links.push_back({network.devices[link.from].code,
+                     network.devices[link.to].code, link.latency,
+                     link.accepted});
   }
   return {{"total", plan.totalLatency},
           {"connected", plan.connected},
@@ -167,22 +159,21 @@ extern "C" {
 // device index order and in the saved file's link order, the order the
 // drawing numbers its devices and links in.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
-  releaseArcs(&loaded.graph);
   loaded = LoadedTopology();
   std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
-  const LoadOutcome outcome = parseTopology(file, &loaded.graph);
+  const LoadOutcome outcome = parseTopology(file, &loaded.network);
   if (!outcome.loaded()) {
     return refuse(describeLoadRefusal(outcome, kEmbeddedFile));
   }
-  loaded.links = listLinks(loaded.graph);
-  loaded.codes = deviceCodes(loaded.graph);
-  loaded.latency = latencyMatrixOf(loaded.graph);
+  loaded.links = savedLinks(loaded.network);
+  loaded.codes = deviceCodes(loaded.network);
+  loaded.latency = latencyMatrixOf(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
   if (!loaded.negative) {
-    loaded.intact = analyseIntact(loaded.graph.deviceCount, loaded.links);
+    loaded.intact = analyseIntact(loaded.network.deviceCount(), loaded.links);
   }
   ResilienceJson links = ResilienceJson::array();
-  for (const TopologyLink& link : loaded.links) {
+  for (const Link& link : loaded.links) {
     links.push_back(linkJson(loaded.codes, link));
   }
   return reply({{"devices", loaded.codes}, {"links", std::move(links)}});
@@ -192,12 +183,12 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
 // {"code", "description", "layer", "ports", "uptime", "neighbours":
 // [[CODE, LATENCY]...]}, neighbours in list order.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
-  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
-  const int index = findDevice(loaded.graph, code);
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  const int index = findDevice(loaded.network, code);
   if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
-  const DeviceEntry& device = loaded.graph.devices[index];
+  const Device& device = loaded.network.devices[index];
   ResilienceJson neighbours = ResilienceJson::array();
-  for (const Neighbour& neighbour : neighboursOf(loaded.graph, index)) {
+  for (const Neighbour& neighbour : neighboursOf(loaded.network, index)) {
     neighbours.push_back({loaded.codes[neighbour.device], neighbour.latency});
   }
   return reply({{"code", device.code},
@@ -214,8 +205,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
                                                 const char* failedText) {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
-  const int start = findDevice(loaded.graph, from);
-  const int end = findDevice(loaded.graph, to);
+  const int start = findDevice(loaded.network, from);
+  const int end = findDevice(loaded.network, to);
   if (start == -1 || end == -1) {
     return refuse(std::string(kDeviceNotFound) + (start == -1 ? from : to));
   }
@@ -223,7 +214,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
   return reply(routeJson(
-      loaded.codes, routeWithBackup(loaded.graph.deviceCount, loaded.links,
+      loaded.codes, routeWithBackup(loaded.network.deviceCount(), loaded.links,
                                     failed, start, end)));
 }
 
@@ -248,7 +239,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* failedText) {
   if (!problem.empty()) return refuse(problem);
   ResilienceJson codes = ResilienceJson::array();
   for (const int device :
-       cutOffDevices(loaded.graph.deviceCount, loaded.links, failed)) {
+       cutOffDevices(loaded.network.deviceCount(), loaded.links, failed)) {
     codes.push_back(loaded.codes[device]);
   }
   return reply(codes);
@@ -260,10 +251,10 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
   ResilienceReport report;
-  report.deviceCount = loaded.graph.deviceCount;
+  report.deviceCount = loaded.network.deviceCount();
   report.linkCount = static_cast<int>(loaded.links.size());
   report.singlePoints =
-      findSinglePoints(loaded.graph.deviceCount, loaded.links);
+      findSinglePoints(loaded.network.deviceCount(), loaded.links);
   const ResilienceJson risks = risksJson(loaded.codes, loaded.links, report);
   return reply({{"cut_devices", risks["cut_devices"]},
                 {"cut_links", risks["cut_links"]}});
@@ -274,7 +265,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
 // LATENCY, ACCEPTED]...]} in the order the plan considered them.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
                                                const char* failedText) {
-  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
   const std::string name = algorithm;
   if (name != "prim" && name != "kruskal") {
     return refuse("✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）");
@@ -283,14 +274,10 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
   if (failed.devices.empty() && failed.links.empty()) {
-    return reply(planJson(loaded.graph, loaded.latency, name == "prim"));
+    return reply(planJson(loaded.network, loaded.latency, name == "prim"));
   }
-  TopologyGraph survivors = {};
-  buildSurvivors(failed, &survivors);
-  const ResilienceJson plan =
-      planJson(survivors, latencyMatrixOf(survivors), name == "prim");
-  releaseArcs(&survivors);
-  return reply(plan);
+  const Network survivors = survivorsOf(failed);
+  return reply(planJson(survivors, latencyMatrixOf(survivors), name == "prim"));
 }
 
 }  // extern "C"

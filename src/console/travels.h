@@ -47,7 +47,9 @@ void printInspectionRoute(const TopologyGraph& g, std::ostream& out);
 void showInspectionRoute(const TopologyGraph& g, std::ostream& out);
 
 // Fills `route`, which must hold no arcs, with the route graph of the last
-// inspection route (see makeRouteGraph). Needs parray.
+// inspection route (see routeArcs): each arc at the head of its start's
+// list. Throws std::bad_alloc with the arcs added so far still in
+// `route`. Needs parray.
 void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g);
 
 // Sorts g topologically (Kahn) and prints the sequence, or the devices

@@ -7,7 +7,8 @@
 #include "text.h"
 #include "topology_file.h"
 
-LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
+LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
+                             CountLimits limits,
                              const HeaderAccepted& onHeaderAccepted) {
   Descriptor opened;
   LoadOutcome refused;
@@ -24,15 +25,15 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
   __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
   opened.fd = -1;
   std::istream file(&buffer);
-  return parseTopology(file, parsed, onHeaderAccepted);
+  return parseTopology(file, parsed, limits, onHeaderAccepted);
 }
 
-SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
+SaveOutcome writeTopologyFile(const Network& network, const char* fileName) {
   SaveOutcome outcome;
-  if (g.deviceCount <= 0) return outcome;
-  outcome.deviceCount = g.deviceCount;
-  outcome.linkCount = static_cast<int>(listLinks(g).size());
-  outcome.replaced = replaceFileContent(fileName, formatTopology(g));
+  if (network.devices.empty()) return outcome;
+  outcome.deviceCount = network.deviceCount();
+  outcome.linkCount = network.linkCount();
+  outcome.replaced = replaceFileContent(fileName, formatTopology(network));
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
