@@ -58,6 +58,14 @@ void recordVisits(const TopologyGraph& g, const std::vector<int>& order) {
   p = nullptr;
 }
 
+// The devices' codes by index, as the route graph names them.
+std::vector<std::string> codesOf(const TopologyGraph& g) {
+  std::vector<std::string> codes;
+  codes.reserve(static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) codes.emplace_back(g.devices[i].code);
+  return codes;
+}
+
 // The route recorded in a lent path matrix (see unfoldRouteBy).
 std::vector<int> unfoldLentRoute(int pathMatrix[][MAX_DEVICES], int from,
                                  int to) {
@@ -124,7 +132,7 @@ void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
     entry.firstArc = nullptr;
   }
   for (const RouteArc& arc :
-       routeArcs(networkOf(g), order, workingLatencyMatrix())) {
+       routeArcs(codesOf(g), order, workingLatencyMatrix())) {
     auto added = std::make_unique<LinkArc>(
         LinkArc{arc.to, route->devices[arc.from].firstArc, arc.latency});
     route->devices[arc.from].firstArc = added.release();
@@ -134,16 +142,14 @@ void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
 
 int loopTest(TopologyGraph g, std::ostream& out) {
   // The route graph's arcs are directed: each list is read as it stands.
-  std::vector<std::string> codes;
   std::vector<std::vector<int>> arcs(static_cast<size_t>(g.deviceCount));
   for (int i = 0; i < g.deviceCount; ++i) {
-    codes.emplace_back(g.devices[i].code);
     for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
          arc = arc->next) {
       arcs[i].push_back(arc->target);
     }
   }
-  const LoopCheck check = checkForLoops(codes, arcs);
+  const LoopCheck check = checkForLoops(codesOf(g), arcs);
   out << "\n========== 环路检测结果 ==========\n";
   if (check.hasLoop) {
     out << "❌ 图中存在路由环路！\n";

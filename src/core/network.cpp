@@ -32,7 +32,13 @@ std::vector<Link> savedLinks(const Network& network) {
 }
 
 std::vector<std::vector<Neighbour>> neighbourLists(const Network& network) {
+  std::vector<size_t> degree(network.devices.size(), 0);
+  for (const Link& link : network.links) {
+    ++degree[static_cast<size_t>(link.from)];
+    ++degree[static_cast<size_t>(link.to)];
+  }
   std::vector<std::vector<Neighbour>> lists(network.devices.size());
+  for (size_t i = 0; i < lists.size(); ++i) lists[i].reserve(degree[i]);
   for (auto link = network.links.rbegin(); link != network.links.rend();
        ++link) {
     lists[static_cast<size_t>(link->from)].push_back({link->to, link->latency});

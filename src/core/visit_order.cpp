@@ -13,14 +13,16 @@ void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
   order->push_back(start);
   visiting.emplace_back(start, 0);
   while (!visiting.empty()) {
-    auto& [device, next] = visiting.back();
-    const std::vector<Neighbour>& list = neighbours[device];
+    std::pair<int, size_t>& top = visiting.back();
+    const std::vector<Neighbour>& list = neighbours[top.first];
+    size_t next = top.second;
+    while (next < list.size() && (*reached)[list[next].device]) ++next;
     if (next == list.size()) {
       visiting.pop_back();
       continue;
     }
-    const int target = list[next++].device;
-    if ((*reached)[target]) continue;
+    top.second = next + 1;
+    const int target = list[next].device;
     (*reached)[target] = true;
     order->push_back(target);
     visiting.emplace_back(target, 0);
@@ -39,19 +41,19 @@ std::vector<int> inspectionOrder(const Network& network) {
   return order;
 }
 
-std::vector<RouteArc> routeArcs(const Network& network,
+std::vector<RouteArc> routeArcs(const std::vector<std::string>& codes,
                                 const std::vector<int>& order,
                                 const LatencyMatrix& matrix) {
   // Each code's first device, as findDevice would name it.
   std::unordered_map<std::string, int> firstWithCode;
-  firstWithCode.reserve(network.devices.size());
-  for (int i = 0; i < network.deviceCount(); ++i) {
-    firstWithCode.emplace(network.devices[i].code, i);
+  firstWithCode.reserve(codes.size());
+  for (size_t i = 0; i < codes.size(); ++i) {
+    firstWithCode.emplace(codes[i], static_cast<int>(i));
   }
   std::vector<int> resolved;
   resolved.reserve(order.size());
   for (const int entry : order) {
-    resolved.push_back(firstWithCode.at(network.devices[entry].code));
+    resolved.push_back(firstWithCode.at(codes[entry]));
   }
   std::vector<RouteArc> arcs;
   for (size_t j = 0; j + 1 < resolved.size(); ++j) {

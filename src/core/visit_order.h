@@ -32,13 +32,13 @@ struct RouteArc {
   int latency;
 };
 
-// The arcs of the route graph of an inspection `order` over the network's
-// devices: one from each entry of `order` to the next, weighted by
-// `matrix` (1 where two entries are not directly linked, as an entry above
-// kLargestLatency says), in route order. Entries are resolved by code, so
-// a repeated code folds onto its first device and the route graph can
-// then hold a loop. O(devices + order length).
-std::vector<RouteArc> routeArcs(const Network& network,
+// The arcs of the route graph of an inspection `order` over devices that
+// bear `codes` (codes[i] for device i): one from each entry of `order` to
+// the next, weighted by `matrix` (1 where two entries are not directly
+// linked, as an entry above kLargestLatency says), in route order. Entries
+// are resolved by code, so a repeated code folds onto its first device and
+// the route graph can then hold a loop. O(devices + order length).
+std::vector<RouteArc> routeArcs(const std::vector<std::string>& codes,
                                 const std::vector<int>& order,
                                 const LatencyMatrix& matrix);
 

@@ -58,53 +58,52 @@ Network networkOf(const TopologyGraph& g) {
   const auto n = static_cast<size_t>(g.deviceCount);
   Network network;
   network.devices.reserve(n);
-  // Each device's arcs, oldest first.
-  std::vector<std::vector<const LinkArc*>> arcs(n);
+  // Each device's newest arc not yet taken.
+  std::vector<const LinkArc*> head(n);
   for (size_t i = 0; i < n; ++i) {
     const DeviceEntry& entry = g.devices[i];
     network.devices.push_back(
         {entry.code, entry.description, entry.ports, entry.uptime});
-    for (const LinkArc* arc = entry.firstArc; arc != nullptr; arc = arc->next) {
-      arcs[i].push_back(arc);
-    }
-    std::reverse(arcs[i].begin(), arcs[i].end());
+    head[i] = entry.firstArc;
   }
-  // Replays the additions: the oldest link left is the one that is
-  // oldest at both of its ends. A device whose oldest arc waits for the
-  // other end is looked at again when that end moves on.
-  std::vector<size_t> next(n, 0);
-  std::vector<int> pending(n);
-  for (size_t i = 0; i < n; ++i) pending[i] = static_cast<int>(n - 1 - i);
+  // Takes the additions back, newest first: the newest link left is the
+  // one at the head of both of its ends' lists. A device whose head waits
+  // for the other end is looked at again when that end moves on.
+  std::vector<Link>& links = network.links;
+  links.reserve(static_cast<size_t>(std::max(g.linkCount, 0)));
+  std::vector<size_t> pending;
+  pending.reserve(n + 2 * links.capacity());
+  for (size_t i = n; i-- > 0;) pending.push_back(i);
   while (!pending.empty()) {
-    const auto i = static_cast<size_t>(pending.back());
+    const size_t i = pending.back();
     pending.pop_back();
-    if (next[i] == arcs[i].size()) continue;
-    const LinkArc& arc = *arcs[i][next[i]];
-    const auto j = static_cast<size_t>(arc.target);
+    const LinkArc* arc = head[i];
+    if (arc == nullptr) continue;
+    const auto j = static_cast<size_t>(arc->target);
     if (j == i) {
       // A self-link is two arcs in a row.
-      next[i] = std::min(next[i] + 2, arcs[i].size());
-    } else if (next[j] < arcs[j].size() &&
-               arcs[j][next[j]]->target == static_cast<int>(i)) {
-      ++next[i];
-      ++next[j];
-      pending.push_back(static_cast<int>(j));
+      head[i] = arc->next == nullptr ? nullptr : arc->next->next;
+    } else if (head[j] != nullptr && head[j]->target == static_cast<int>(i)) {
+      head[i] = arc->next;
+      head[j] = head[j]->next;
+      pending.push_back(j);
     } else {
       continue;
     }
-    addLink(&network, static_cast<int>(i), arc.target, arc.latency);
-    pending.push_back(static_cast<int>(i));
+    links.push_back({static_cast<int>(std::min(i, j)),
+                     static_cast<int>(std::max(i, j)), arc->latency});
+    pending.push_back(i);
   }
   // Arcs no sequence of additions could leave, if any, count from their
-  // lower end.
-  for (size_t i = 0; i < n; ++i) {
-    for (size_t a = next[i]; a < arcs[i].size(); ++a) {
-      if (arcs[i][a]->target >= static_cast<int>(i)) {
-        addLink(&network, static_cast<int>(i), arcs[i][a]->target,
-                arcs[i][a]->latency);
+  // lower end, as the newest.
+  for (size_t i = n; i-- > 0;) {
+    for (const LinkArc* arc = head[i]; arc != nullptr; arc = arc->next) {
+      if (arc->target >= static_cast<int>(i)) {
+        links.push_back({static_cast<int>(i), arc->target, arc->latency});
       }
     }
   }
+  std::reverse(links.begin(), links.end());
   return network;
 }
 
