@@ -135,10 +135,7 @@ Network survivorsOf(const FailureSet& failed) {
   return survivors;
 }
 
-ResilienceJson planJson(const Network& network, const LatencyMatrix& matrix,
-                        bool prim) {
-  const CablingPlan plan =
-      prim ? computePrimPlan(matrix) : computeKruskalPlan(network);
+ResilienceJson planJson(const Network& network, const CablingPlan& plan) {
   ResilienceJson links = ResilienceJson::array();
   for (const PlanLink& link : plan.links) {
     links.push_back({network.devices[link.from].code,
@@ -148,6 +145,72 @@ ResilienceJson planJson(const Network& network, const LatencyMatrix& matrix,
   return {{"total", plan.totalLatency},
           {"connected", plan.connected},
           {"links", std::move(links)}};
+}
+
+// The fastest route and its backup between the devices named `from` and
+// `to` with `failedText`'s failures down; the refusal line otherwise.
+std::string findRoute(const char* from, const char* to, const char* failedText,
+                      RouteReport* report) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refusal;
+  const int start = findDevice(loaded.network, from);
+  const int end = findDevice(loaded.network, to);
+  if (start == -1 || end == -1) {
+    return std::string(kDeviceNotFound) + (start == -1 ? from : to);
+  }
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return problem;
+  *report = routeWithBackup(loaded.network.deviceCount(), loaded.links, failed,
+                            start, end);
+  return "";
+}
+
+// The plan over the network that survives `failed`, and the positions in
+// the loaded network's saved order of the links it accepts. The
+// survivors' saved order is the loaded one without the failed links, so
+// a survivor's position maps back through the list of those kept.
+CablingPlan scenarioPlan(const FailureSet& failed, bool prim,
+                         std::vector<int>* accepted, Network* planned) {
+  const bool intact = failed.devices.empty() && failed.links.empty();
+  *planned = intact ? loaded.network : survivorsOf(failed);
+  const CablingPlan plan =
+      prim
+          ? computePrimPlan(intact ? loaded.latency : latencyMatrixOf(*planned))
+          : computeKruskalPlan(*planned);
+  std::vector<int> kept;
+  for (int position = 0; position < static_cast<int>(loaded.links.size());
+       ++position) {
+    if (linkSurvives(loaded.links, position, failed)) kept.push_back(position);
+  }
+  accepted->clear();
+  for (const int position : acceptedLinks(plan, savedLinks(*planned))) {
+    accepted->push_back(kept[position]);
+  }
+  return plan;
+}
+
+// The plan by `algorithm` ("prim" or "kruskal") with `failedText`'s
+// failures down, as scenarioPlan gives it; the refusal line otherwise.
+std::string findPlan(const char* algorithm, const char* failedText,
+                     CablingPlan* plan, std::vector<int>* accepted,
+                     Network* planned) {
+  if (loaded.network.devices.empty()) return kNotLoaded;
+  const std::string name = algorithm;
+  if (name != "prim" && name != "kruskal") {
+    return "✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）";
+  }
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return problem;
+  *plan = scenarioPlan(failed, name == "prim", accepted, planned);
+  return "";
+}
+
+ResilienceJson positionsJson(const std::vector<int>& positions) {
+  ResilienceJson list = ResilienceJson::array();
+  for (const int position : positions) list.push_back(position);
+  return list;
 }
 
 }  // namespace
@@ -203,19 +266,22 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
 EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
                                                 const char* to,
                                                 const char* failedText) {
-  const std::string refusal = routeRefusal();
+  RouteReport report;
+  const std::string refusal = findRoute(from, to, failedText, &report);
   if (!refusal.empty()) return refuse(refusal);
-  const int start = findDevice(loaded.network, from);
-  const int end = findDevice(loaded.network, to);
-  if (start == -1 || end == -1) {
-    return refuse(std::string(kDeviceNotFound) + (start == -1 ? from : to));
-  }
-  FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
-  return reply(routeJson(
-      loaded.codes, routeWithBackup(loaded.network.deviceCount(), loaded.links,
-                                    failed, start, end)));
+  return reply(routeJson(loaded.codes, report));
+}
+
+// For the page's drawing: the links the route and its backup run over, as
+// positions in the saved order, {"primary": [...], "backup": [...]}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_route_links(const char* from,
+                                                      const char* to,
+                                                      const char* failedText) {
+  RouteReport report;
+  const std::string refusal = findRoute(from, to, failedText, &report);
+  if (!refusal.empty()) return refuse(refusal);
+  return reply({{"primary", positionsJson(report.primary.links)},
+                {"backup", positionsJson(report.backup.links)}});
 }
 
 // One scenario's figures against the intact network.
@@ -260,24 +326,40 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
                 {"cut_links", risks["cut_links"]}});
 }
 
+// For the page's drawing: the single points of failure among the links,
+// as positions in the saved order.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_risk_links() {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  return reply(positionsJson(
+      findSinglePoints(loaded.network.deviceCount(), loaded.links).links));
+}
+
 // The cabling plan of option 7 by "prim" or "kruskal", over the network
 // that survives `failed`: {"total", "connected", "links": [[CODE, CODE,
 // LATENCY, ACCEPTED]...]} in the order the plan considered them.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
                                                const char* failedText) {
-  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
-  const std::string name = algorithm;
-  if (name != "prim" && name != "kruskal") {
-    return refuse("✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）");
-  }
-  FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
-  if (failed.devices.empty() && failed.links.empty()) {
-    return reply(planJson(loaded.network, loaded.latency, name == "prim"));
-  }
-  const Network survivors = survivorsOf(failed);
-  return reply(planJson(survivors, latencyMatrixOf(survivors), name == "prim"));
+  CablingPlan plan;
+  std::vector<int> accepted;
+  Network planned;
+  const std::string refusal =
+      findPlan(algorithm, failedText, &plan, &accepted, &planned);
+  if (!refusal.empty()) return refuse(refusal);
+  return reply(planJson(planned, plan));
+}
+
+// For the page's drawing: the links the plan accepts, as positions in the
+// saved order.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_plan_links(const char* algorithm,
+                                                     const char* failedText) {
+  CablingPlan plan;
+  std::vector<int> accepted;
+  Network planned;
+  const std::string refusal =
+      findPlan(algorithm, failedText, &plan, &accepted, &planned);
+  if (!refusal.empty()) return refuse(refusal);
+  return reply(positionsJson(accepted));
 }
 
 }  // extern "C"

@@ -18,16 +18,30 @@
     };
     const failedText = (failed) => JSON.stringify(failed || {});
     return {
-      route: (from, to, failed) => call('topoplan_route',
-        ['string', 'string', 'string'], [from, to, failedText(failed)]),
-      scenario: (failed) => call('topoplan_scenario', ['string'], [failedText(failed)]),
+      route: (from, to, failed) => call(
+          'topoplan_route', ['string', 'string', 'string'],
+          [from, to, failedText(failed)]),
+      scenario: (failed) =>
+          call('topoplan_scenario', ['string'], [failedText(failed)]),
       risks: () => call('topoplan_risks', [], []),
-      plan: (algorithm, failed) => call('topoplan_plan',
-        ['string', 'string'], [algorithm, failedText(failed)]),
+      plan: (algorithm, failed) => call(
+          'topoplan_plan', ['string', 'string'],
+          [algorithm, failedText(failed)]),
       // Beyond the report's shapes, for the page's own drawing: a device's
       // detail as option 8 shows it, and the devices a failure cuts off.
       device: (code) => call('topoplan_device', ['string'], [code]),
-      cutOff: (failed) => call('topoplan_cut_off', ['string'], [failedText(failed)]),
+      cutOff: (failed) =>
+          call('topoplan_cut_off', ['string'], [failedText(failed)]),
+      // The links, by position in the saved order, that a route and its
+      // backup run over, that a plan accepts, and that are single points
+      // of failure: the engine tells which of parallel links it is.
+      routeLinks: (from, to, failed) => call(
+          'topoplan_route_links', ['string', 'string', 'string'],
+          [from, to, failedText(failed)]),
+      planLinks: (algorithm, failed) => call(
+          'topoplan_plan_links', ['string', 'string'],
+          [algorithm, failedText(failed)]),
+      riskLinks: () => call('topoplan_risk_links', [], []),
     };
   }
 
@@ -94,23 +108,17 @@
     return firstIndex.has(code) ? deviceElements[firstIndex.get(code)] : null;
   }
 
-  // A hop runs over the link the latency matrix keeps: of parallel links
-  // the first added, which the saved order lists last. The backup shares
-  // no link with the route, so it takes the last one the route left free.
-  function markRoute(route, className) {
-    for (let i = 1; i < route.devices.length; ++i) {
-      const free = linksBetween(route.devices[i - 1], route.devices[i])
-        .filter((element) => !element.classList.contains('route'));
-      if (free.length > 0) mark([free[free.length - 1]], className);
-    }
-  }
+  const markLinks = (positions, className) => mark(
+      positions.filter((i) => i >= 0).map((i) => linkElements[i]), className);
 
   function drawRoute() {
     if (!state.from || !state.to) {
       setText('route-result', ['请选择起点和终点，或点击图中的两台设备。']);
       return;
     }
-    const route = api.route(state.from, state.to, failsAnything() ? failed() : undefined);
+    const scenario = failsAnything() ? failed() : undefined;
+    const route = api.route(state.from, state.to, scenario);
+    const links = api.routeLinks(state.from, state.to, scenario);
     mark([deviceElement(route.from), deviceElement(route.to)], 'endpoint');
     const lines = [];
     const sameDevice = route.primary !== null && route.primary.devices.length === 1;
@@ -119,12 +127,12 @@
     } else if (sameDevice) {
       lines.push('起点和终点相同，延迟为0。');
     } else {
-      markRoute(route.primary, 'route');
+      markLinks(links.primary, 'route');
       lines.push('最优路径：' + routeText(route.primary),
         '最短延迟：' + route.primary.latency + 'ms');
     }
     if (route.backup !== null) {
-      markRoute(route.backup, 'backup');
+      markLinks(links.backup, 'backup');
       lines.push('备用路由（' + route.backup.latency + 'ms）：' + routeText(route.backup));
     } else if (sameDevice) {
       lines.push('备用路由：无（起点和终点相同）');
@@ -139,21 +147,13 @@
       setText('plan-result', []);
       return;
     }
-    const plan = api.plan(state.plan, failsAnything() ? failed() : undefined);
+    const scenario = failsAnything() ? failed() : undefined;
+    const plan = api.plan(state.plan, scenario);
+    markLinks(api.planLinks(state.plan, scenario), 'plan');
     const name = state.plan === 'prim' ? 'Prim' : 'Kruskal';
-    const taken = new Set();
     const lines = ['光纤骨干网布线方案（' + name + '算法）'];
     for (const [a, b, latency, accepted] of plan.links) {
-      if (accepted) {
-        // Of parallel links, the first one of this latency not yet taken.
-        const i = (linksByPair.get(pairKey(a, b)) || []).find((position) =>
-          !taken.has(position) && topology.links[position][2] === latency &&
-          !linkElements[position].classList.contains('failed'));
-        if (i !== undefined) {
-          taken.add(i);
-          mark([linkElements[i]], 'plan');
-        }
-      } else {
+      if (!accepted) {
         lines.push('  ❌ 跳过  ' + a + ' ── ' + b + '  (延迟:' + latency + 'ms)');
       }
     }
@@ -200,11 +200,7 @@
     }
     const risks = api.risks();
     mark(risks.cut_devices.map(deviceElement), 'risk');
-    for (const [a, b, latency] of risks.cut_links) {
-      const bridge = (linksByPair.get(pairKey(a, b)) || [])
-        .find((i) => topology.links[i][2] === latency);
-      mark([linkElements[bridge]], 'risk');
-    }
+    markLinks(api.riskLinks(), 'risk');
     const count = risks.cut_devices.length + risks.cut_links.length;
     if (count === 0) {
       setText('risk-result', ['✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。']);

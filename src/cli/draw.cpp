@@ -63,13 +63,8 @@ std::string quoted(const std::string& text) {
 
 void markPlan(const CablingPlan& plan, const char* algorithm,
               Highlights* highlights) {
-  for (const PlanLink& link : plan.links) {
-    if (!link.accepted) continue;
-    const int position =
-        link.position != -1
-            ? link.position
-            : hopCarriers(highlights->links, {}, {link.from, link.to})[0];
-    if (position != -1) highlights->linkMarked[position] = true;
+  for (const int position : acceptedLinks(plan, highlights->links)) {
+    highlights->linkMarked[position] = true;
   }
   highlights->title = std::string("光纤骨干网布线方案（") + algorithm +
                       "算法）\nMST总延迟：" +

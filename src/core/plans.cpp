@@ -77,3 +77,17 @@ CablingPlan computeKruskalPlan(const Network& network) {
   plan.connected = plan.acceptedCount >= n - 1;
   return plan;
 }
+
+std::vector<int> acceptedLinks(const CablingPlan& plan,
+                               const std::vector<Link>& saved) {
+  std::vector<int> positions;
+  for (const PlanLink& link : plan.links) {
+    if (!link.accepted) continue;
+    const int position =
+        link.position != -1
+            ? link.position
+            : carrierOf(saved, link.from, link.to, [](int) { return true; });
+    if (position != -1) positions.push_back(position);
+  }
+  return positions;
+}

@@ -43,4 +43,10 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix);
 // considered, skipped ones too. O(n + m log m) for m links.
 CablingPlan computeKruskalPlan(const Network& network);
 
+// The links a plan accepts, as positions in `saved` (the network's links
+// in the saved order), in plan order: Kruskal's own, and for Prim the
+// carrier of each pair (carrierOf). O(accepted links * links).
+std::vector<int> acceptedLinks(const CablingPlan& plan,
+                               const std::vector<Link>& saved);
+
 #endif  // TOPOPLAN_CORE_PLANS_H_

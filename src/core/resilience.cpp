@@ -401,8 +401,9 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
     if (routes.distance(from, to) > kLargestLatency) return false;
     route->latency = routes.distance(from, to);
     route->devices = unfoldRoute(routes, from, to);
+    route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
-    for (const int carrier : hopCarriers(links, scenario, route->devices)) {
+    for (const int carrier : route->links) {
       if (carrier != -1) spent->links.push_back(carrier);
     }
     std::sort(spent->links.begin(), spent->links.end());

@@ -132,6 +132,7 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
 struct Route {
   int latency = 0;  // ms
   std::vector<int> devices;
+  std::vector<int> links;  // the carriers of its hops (hopCarriers), in order
 };
 
 struct RouteReport {
