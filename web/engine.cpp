@@ -16,10 +16,10 @@
 #include "failure_text.h"
 #include "latency_matrix.h"
 #include "plans.h"
+#include "refusals.h"
 #include "resilience.h"
 #include "resilience_json.h"
 #include "topology_file.h"
-#include "travels.h"  // the refusal texts the menu prints
 
 namespace {
 

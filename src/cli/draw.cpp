@@ -6,11 +6,11 @@
 #include "failure_text.h"
 #include "latency_matrix.h"
 #include "plans.h"
+#include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "routes.h"
 #include "topology_file.h"
-#include "travels.h"
 
 namespace {
 

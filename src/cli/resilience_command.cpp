@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "failure_text.h"
+#include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "topology_file.h"
-#include "travels.h"
 #include "version.h"
 
 namespace {

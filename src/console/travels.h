@@ -12,12 +12,8 @@
 #include "graph.h"
 #include "plans.h"
 #include "reader.h"
+#include "refusals.h"
 #include "routes.h"
-
-// Refusals that the menu and the drawing both print, as lines.
-constexpr char kDeviceNotFound[] = "✘ 未找到设备：";  // the code follows
-constexpr char kNegativeLatency[] =
-    "✘ 拓扑中存在负延迟链路，无法计算最短路径！请修正拓扑文件后重新加载。";
 
 // The state of the last inspection route, written by DFSTraverse and DFS
 // and read by option 3's printout and option 4's route graph.

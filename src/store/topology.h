@@ -9,15 +9,8 @@
 
 #include <string>
 
+#include "limits.h"
 #include "network.h"
-
-constexpr int MAX_DEVICES = 40;
-
-// Field sizes in bytes, the terminating zero included. A topology file's
-// fields keep within them whatever its size.
-constexpr int CODE_SIZE = 20;
-constexpr int DESCRIPTION_SIZE = 100;
-constexpr int UPTIME_SIZE = 50;
 
 // One direct link as seen from one end. Every undirected link is two arcs,
 // one in each end's list; a self-link is two neighbouring arcs in one list.

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "file_replace.h"
-#include "topology.h"
+#include "limits.h"
+#include "network.h"
 
 enum class LoadStatus {
   kLoaded,
