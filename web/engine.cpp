@@ -15,6 +15,7 @@
 #include "device.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
+#include "page_text.h"
 #include "plans.h"
 #include "refusals.h"
 #include "resilience.h"
@@ -220,7 +221,9 @@ extern "C" {
 // Loads the topology file held in `bytes` with the parser of option 10.
 // Answers {"devices": [CODE...], "links": [[CODE, CODE, LATENCY]...]} in
 // device index order and in the saved file's link order, the order the
-// drawing numbers its devices and links in.
+// drawing numbers its devices and links in, with the names the page's
+// controls bear for each ("device_names", "link_names") and the line that
+// says the engine is ready ("status").
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   loaded = LoadedTopology();
   std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
@@ -236,10 +239,21 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
     loaded.intact = analyseIntact(loaded.network.deviceCount(), loaded.links);
   }
   ResilienceJson links = ResilienceJson::array();
+  ResilienceJson deviceNames = ResilienceJson::array();
+  ResilienceJson linkNames = ResilienceJson::array();
+  for (const std::string& code : loaded.codes) {
+    deviceNames.push_back(deviceName(code));
+  }
   for (const Link& link : loaded.links) {
     links.push_back(linkJson(loaded.codes, link));
+    linkNames.push_back(linkName(loaded.codes, link));
   }
-  return reply({{"devices", loaded.codes}, {"links", std::move(links)}});
+  return reply({{"devices", loaded.codes},
+                {"links", std::move(links)},
+                {"device_names", std::move(deviceNames)},
+                {"link_names", std::move(linkNames)},
+                {"status", readyLine(loaded.network.deviceCount(),
+                                     static_cast<int>(loaded.links.size()))}});
 }
 
 // The device detail of option 8 for the lowest-index device named `code`:
@@ -272,15 +286,17 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
   return reply(routeJson(loaded.codes, report));
 }
 
-// For the page's drawing: the links the route and its backup run over, as
-// positions in the saved order, {"primary": [...], "backup": [...]}.
-EMSCRIPTEN_KEEPALIVE const char* topoplan_route_links(const char* from,
-                                                      const char* to,
-                                                      const char* failedText) {
+// For the page: the route's lines, and the links the route and its backup
+// run over as positions in the saved order, {"lines": [...], "primary":
+// [...], "backup": [...]}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_route(const char* from,
+                                                     const char* to,
+                                                     const char* failedText) {
   RouteReport report;
   const std::string refusal = findRoute(from, to, failedText, &report);
   if (!refusal.empty()) return refuse(refusal);
-  return reply({{"primary", positionsJson(report.primary.links)},
+  return reply({{"lines", routeLines(loaded.codes, report)},
+                {"primary", positionsJson(report.primary.links)},
                 {"backup", positionsJson(report.backup.links)}});
 }
 
@@ -326,13 +342,50 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
                 {"cut_links", risks["cut_links"]}});
 }
 
-// For the page's drawing: the single points of failure among the links,
-// as positions in the saved order.
-EMSCRIPTEN_KEEPALIVE const char* topoplan_risk_links() {
+// For the page: the single points of failure's lines, and the devices and
+// links (positions in the saved order) they are, {"lines", "devices",
+// "links"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
-  return reply(positionsJson(
-      findSinglePoints(loaded.network.deviceCount(), loaded.links).links));
+  const int n = loaded.network.deviceCount();
+  const SinglePoints points = findSinglePoints(n, loaded.links);
+  std::vector<std::vector<int>> cutOff;
+  for (const int device : points.devices) {
+    cutOff.push_back(cutOffDevices(n, loaded.links, {{device}, {}}));
+  }
+  for (const int link : points.links) {
+    cutOff.push_back(cutOffDevices(n, loaded.links, {{}, {link}}));
+  }
+  return reply(
+      {{"lines", riskLines(loaded.codes, loaded.links, points, cutOff)},
+       {"devices", positionsJson(points.devices)},
+       {"links", positionsJson(points.links)}});
+}
+
+// For the page: a scenario's lines, and the devices it cuts off by index,
+// {"lines", "cut"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
+    const char* failedText) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  const std::vector<int> cutOff =
+      cutOffDevices(loaded.network.deviceCount(), loaded.links, failed);
+  return reply(
+      {{"lines", scenarioLines(loaded.codes, loaded.links,
+                               scenarioFigures(loaded.intact, failed), cutOff)},
+       {"cut", positionsJson(cutOff)}});
+}
+
+// For the page: the device detail of option 8 as [[LABEL, VALUE]...].
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_device(const char* code) {
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  const int index = findDevice(loaded.network, code);
+  if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
+  return reply(deviceDetail(loaded.network, index));
 }
 
 // The cabling plan of option 7 by "prim" or "kruskal", over the network
@@ -349,17 +402,20 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
   return reply(planJson(planned, plan));
 }
 
-// For the page's drawing: the links the plan accepts, as positions in the
-// saved order.
-EMSCRIPTEN_KEEPALIVE const char* topoplan_plan_links(const char* algorithm,
-                                                     const char* failedText) {
+// For the page: the plan's lines, and the links it accepts as positions
+// in the saved order, {"lines", "links"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_plan(const char* algorithm,
+                                                    const char* failedText) {
   CablingPlan plan;
   std::vector<int> accepted;
   Network planned;
   const std::string refusal =
       findPlan(algorithm, failedText, &plan, &accepted, &planned);
   if (!refusal.empty()) return refuse(refusal);
-  return reply(positionsJson(accepted));
+  const std::string name = algorithm;
+  return reply({{"lines", planLines(deviceCodes(planned), plan,
+                                    name == "prim" ? "Prim" : "Kruskal")},
+                {"links", positionsJson(accepted)}});
 }
 
 }  // extern "C"

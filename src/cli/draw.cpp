@@ -5,6 +5,7 @@
 #include "device.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
+#include "page_text.h"
 #include "plans.h"
 #include "refusals.h"
 #include "resilience_json.h"
@@ -66,11 +67,10 @@ void markPlan(const CablingPlan& plan, const char* algorithm,
   for (const int position : acceptedLinks(plan, highlights->links)) {
     highlights->linkMarked[position] = true;
   }
-  highlights->title = std::string("光纤骨干网布线方案（") + algorithm +
-                      "算法）\nMST总延迟：" +
-                      std::to_string(plan.totalLatency) + "ms";
+  highlights->title =
+      planTitleLine(algorithm) + "\n" + planTotalLine(plan.totalLatency);
   if (!plan.connected) {
-    highlights->title += "\n(图不连通，布线无法覆盖所有设备)";
+    highlights->title += std::string("\n") + kPlanSplitLine;
   }
 }
 
@@ -94,21 +94,18 @@ bool markRoute(const Network& network, const LatencyMatrix& matrix,
   highlights->deviceMarked[to] = true;
   const int latency = from == to ? 0 : routes.distance(from, to);
   if (latency > kLargestLatency) {
-    highlights->title = "从 " + request.routeFrom + " 到 " + request.routeTo +
-                        " 不可达（无连通路径）！";
+    highlights->title = unreachableLine(request.routeFrom, request.routeTo);
     return true;
   }
   const std::vector<int> hops =
       from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
-  std::string route = network.devices[from].code;
   const std::vector<int> carriers = hopCarriers(highlights->links, {}, hops);
   for (size_t i = 1; i < hops.size(); ++i) {
     if (carriers[i - 1] != -1) highlights->linkMarked[carriers[i - 1]] = true;
     highlights->deviceMarked[hops[i]] = true;
-    route.append(" → ").append(network.devices[hops[i]].code);
   }
-  highlights->title =
-      "最优路径：" + route + "\n最短延迟：" + std::to_string(latency) + "ms";
+  highlights->title = fastestRouteLine(deviceCodes(network), hops) + "\n" +
+                      fastestLatencyLine(latency);
   return true;
 }
 

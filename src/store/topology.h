@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "limits.h"
 #include "network.h"
+#include "record_limits.h"
 
 // One direct link as seen from one end. Every undirected link is two arcs,
 // one in each end's list; a self-link is two neighbouring arcs in one list.

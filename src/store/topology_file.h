@@ -10,8 +10,8 @@
 #include <string>
 
 #include "file_replace.h"
-#include "limits.h"
 #include "network.h"
+#include "record_limits.h"
 
 enum class LoadStatus {
   kLoaded,

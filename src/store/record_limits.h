@@ -1,7 +1,7 @@
 // The limits of the menu's record, which a topology file's fields keep
 // whatever the file's size.
-#ifndef TOPOPLAN_STORE_LIMITS_H_
-#define TOPOPLAN_STORE_LIMITS_H_
+#ifndef TOPOPLAN_STORE_RECORD_LIMITS_H_
+#define TOPOPLAN_STORE_RECORD_LIMITS_H_
 
 // Devices the menu's record holds.
 constexpr int MAX_DEVICES = 40;
@@ -11,4 +11,4 @@ constexpr int CODE_SIZE = 20;
 constexpr int DESCRIPTION_SIZE = 100;
 constexpr int UPTIME_SIZE = 50;
 
-#endif  // TOPOPLAN_STORE_LIMITS_H_
+#endif  // TOPOPLAN_STORE_RECORD_LIMITS_H_
