@@ -18,20 +18,16 @@
     };
     const failedText = (failed) => JSON.stringify(failed || {});
     return {
-      route: (from, to, failed) => call(
-          'topoplan_route', ['string', 'string', 'string'],
-          [from, to, failedText(failed)]),
-      scenario: (failed) =>
-          call('topoplan_scenario', ['string'], [failedText(failed)]),
+      route: (from, to, failed) => call('topoplan_route',
+        ['string', 'string', 'string'], [from, to, failedText(failed)]),
+      scenario: (failed) => call('topoplan_scenario', ['string'], [failedText(failed)]),
       risks: () => call('topoplan_risks', [], []),
-      plan: (algorithm, failed) => call(
-          'topoplan_plan', ['string', 'string'],
-          [algorithm, failedText(failed)]),
+      plan: (algorithm, failed) => call('topoplan_plan',
+        ['string', 'string'], [algorithm, failedText(failed)]),
       // Beyond the report's shapes, for the page's own drawing: a device's
       // detail as option 8 shows it, and the devices a failure cuts off.
       device: (code) => call('topoplan_device', ['string'], [code]),
-      cutOff: (failed) =>
-          call('topoplan_cut_off', ['string'], [failedText(failed)]),
+      cutOff: (failed) => call('topoplan_cut_off', ['string'], [failedText(failed)]),
       // What the page shows: the engine's lines, and the devices and links
       // (by index, and by position in the saved order) to mark, so that
       // the engine also tells which of parallel links a route or a plan
