@@ -124,10 +124,10 @@ TEST(Routes, AnyNumberOfDevices) {
   EXPECT_EQ(unfoldRoute(routes, n - 1, 0).size(), static_cast<size_t>(n));
   // A route of a million hops unfolds without recursion.
   const int hops = 1000000;
-  const std::vector<int> long_route = unfoldRouteBy(
+  const std::vector<int> longRoute = unfoldRouteBy(
       [](int from, int to) { return to - from > 1 ? to - 1 : from; }, 0, hops);
-  ASSERT_EQ(long_route.size(), static_cast<size_t>(hops) + 1);
-  EXPECT_EQ(long_route.back(), hops);
+  ASSERT_EQ(longRoute.size(), static_cast<size_t>(hops) + 1);
+  EXPECT_EQ(longRoute.back(), hops);
   EXPECT_TRUE(unfoldRouteBy([](int, int) { return -1; }, 0, 1).empty());
 }
 
