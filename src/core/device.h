@@ -1,4 +1,4 @@
-// What the device detail shows of one device beyond its record: its
+// What the device detail shows of one device beyond its own fields: its
 // network layer and its neighbours.
 #ifndef TOPOPLAN_CORE_DEVICE_H_
 #define TOPOPLAN_CORE_DEVICE_H_
