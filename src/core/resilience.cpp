@@ -125,13 +125,11 @@ bool meetsFailure(const std::vector<bool>& marks,
                   const std::vector<int>& failedDevices,
                   const std::vector<size_t>& entries,
                   const std::vector<size_t>& raised) {
-  for (const int device : failedDevices) {
-    if (marks[device]) return true;
-  }
-  for (const size_t entry : raised) {
-    if (std::binary_search(entries.begin(), entries.end(), entry)) return true;
-  }
-  return false;
+  return std::any_of(failedDevices.begin(), failedDevices.end(),
+                     [&marks](int device) { return marks[device]; }) ||
+         std::any_of(raised.begin(), raised.end(), [&entries](size_t entry) {
+           return std::binary_search(entries.begin(), entries.end(), entry);
+         });
 }
 
 // Counts the pair s < t with its totals before and after the failure.
