@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "graph.h"
@@ -100,6 +101,20 @@ inline std::vector<ArcByCode> arcsByCode(const TopologyGraph& g) {
   }
   std::sort(arcs.begin(), arcs.end());
   return arcs;
+}
+
+// Every device's arcs as (target, latency), in list order.
+inline std::vector<std::vector<std::pair<int, int>>> arcsInListOrder(
+    const TopologyGraph& g) {
+  std::vector<std::vector<std::pair<int, int>>> lists(
+      static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      lists[i].emplace_back(arc->target, arc->latency);
+    }
+  }
+  return lists;
 }
 
 // Empties a record the way the menu loop does when it ends.

@@ -53,16 +53,28 @@ void checkLoaded(const TopologyGraph& g, const LoadOutcome& outcome,
           "the record does not hold the header's counts");
   require(fuzzsupport::checkRecord(g) == 2 * m, "not two arcs per link");
 
+  // The record read back as a network fills an identical record.
+  const Network network = networkOf(g);
+  TopologyGraph refilled = {};
+  fillRecord(network, &refilled);
+  require(fuzzsupport::sameDevices(g, refilled) &&
+              fuzzsupport::arcsInListOrder(g) ==
+                  fuzzsupport::arcsInListOrder(refilled),
+          "the record and its network disagree");
+  fuzzsupport::release(&refilled);
+
   const std::string copy = scratch.file("saved.txt");
-  const SaveOutcome saved = writeTopologyFile(g, copy.c_str());
+  const SaveOutcome saved = writeTopologyFile(network, copy.c_str());
   require(saved.status == SaveStatus::kSaved,
           "saving a loaded topology failed: " +
               describeSaveOutcome(saved, copy.c_str()));
 
-  TopologyGraph again = {};
-  const LoadOutcome reloaded = readTopologyFile(copy.c_str(), &again);
+  Network reread;
+  const LoadOutcome reloaded = readTopologyFile(copy.c_str(), &reread);
   require(reloaded.loaded(), "a saved topology did not load: " +
                                  describeLoadRefusal(reloaded, copy.c_str()));
+  TopologyGraph again = {};
+  fillRecord(reread, &again);
   require(fuzzsupport::sameDevices(g, again), "the devices changed on saving");
   require(g.linkCount == again.linkCount &&
               fuzzsupport::arcsByCode(g) == fuzzsupport::arcsByCode(again),
@@ -74,13 +86,18 @@ void loadInto(bool holdsTopology, const std::string& fileName,
               const fuzzsupport::ScratchFolder& scratch) {
   require(parray == nullptr, "a latency matrix outlived its input");
   // What the file holds, as the loader sees it on its own.
-  TopologyGraph parsed = {};
-  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), &parsed);
-  require(outcome.loaded() || (parsed.deviceCount == 0 &&
-                               parsed.linkCount == 0 &&
-                               fuzzsupport::checkRecord(parsed) == 0),
+  Network parsed;
+  const LoadOutcome outcome =
+      readTopologyFile(fileName.c_str(), &parsed, CountLimits::kRecord);
+  require(outcome.loaded() || (parsed.devices.empty() && parsed.links.empty()),
           "a refused parse left something behind");
-  fuzzsupport::release(&parsed);
+  // Without the record's limits only the device count's bound differs.
+  Network unbounded;
+  const LoadOutcome anySize = readTopologyFile(fileName.c_str(), &unbounded);
+  require(anySize.status == outcome.status ||
+              (outcome.status == LoadStatus::kBadCounts &&
+               outcome.deviceCount > MAX_DEVICES),
+          "the two limits disagree beyond the device count");
 
   TopologyGraph g = {};
   if (holdsTopology) {

@@ -326,14 +326,14 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
     EXPECT_EQ(graph.linkCount, c.state == kEmptied ? 0 : links);
     EXPECT_EQ(parray, c.state == kKept ? builtInMatrix : nullptr);
     // The file module on its own reports the same, as an outcome value.
-    TopologyGraph parsed{};
-    const LoadOutcome outcome = readTopologyFile(name.c_str(), &parsed);
+    Network parsed;
+    const LoadOutcome outcome =
+        readTopologyFile(name.c_str(), &parsed, CountLimits::kRecord);
     EXPECT_EQ(outcome.loaded(), c.state == kLoaded);
     EXPECT_EQ(outcome.failedInRecords(), c.state == kEmptied);
     EXPECT_EQ(describeLoadRefusal(outcome, name.c_str()),
               c.state == kLoaded ? "" : c.message);
-    EXPECT_EQ(parsed.deviceCount, c.state == kLoaded ? devices : 0);
-    releaseArcs(&parsed);
+    EXPECT_EQ(parsed.deviceCount(), c.state == kLoaded ? devices : 0);
     if (c.state == kLoaded && devices == 8) {  // the link lines in reverse
       EXPECT_EQ(listOf(graph, 0), "DR-A 5, DR-B 8, FW 2");
     }
@@ -423,7 +423,8 @@ TEST_F(StoreTest, SaveReportsItsOutcomeAsAValue) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const SaveOutcome outcome = writeTopologyFile(*c.g, c.name.c_str());
+    const SaveOutcome outcome =
+        writeTopologyFile(networkOf(*c.g), c.name.c_str());
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_EQ(describeSaveOutcome(outcome, c.name.c_str()), save(*c.g, c.name));
   }
@@ -492,6 +493,103 @@ TEST_F(StoreTest, SaveAndLoadRoundTripGeneratedTopologies) {
     EXPECT_EQ(files[3], files[1]);
     releaseArcs(&original);
   }
+}
+
+// The record and the network turn into each other without losing what
+// any analysis reads: every device's list in its order, and the saved
+// file's text.
+TEST_F(StoreTest, RecordAndNetworkTurnIntoEachOther) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    TopologyGraph original{};
+    fillRandomly(&random, round % 2 == 0, &original);
+    const Network network = networkOf(original);
+    ASSERT_EQ(network.linkCount(), original.linkCount);
+    const auto lists = neighbourLists(network);
+    for (int i = 0; i < original.deviceCount; ++i) {
+      std::string fromNetwork;
+      for (const Neighbour& neighbour : lists[i]) {
+        if (!fromNetwork.empty()) fromNetwork += ", ";
+        fromNetwork += original.devices[neighbour.device].code + " "s +
+                       std::to_string(neighbour.latency);
+      }
+      EXPECT_EQ(fromNetwork, listOf(original, i)) << "device " << i;
+    }
+    TopologyGraph refilled{};
+    fillRecord(network, &refilled);
+    expectConsistent(refilled);
+    for (int i = 0; i < original.deviceCount; ++i) {
+      EXPECT_EQ(listOf(refilled, i), listOf(original, i)) << "device " << i;
+    }
+    EXPECT_EQ(formatTopology(networkOf(refilled)), formatTopology(network));
+    releaseArcs(&refilled);
+    releaseArcs(&original);
+  }
+}
+
+// A file of 754 devices: the menu refuses it at the header, with the
+// counts; every other reader takes it, in file order, and a header may
+// claim any size without costing memory before the records bear it out.
+TEST_F(StoreTest, OnlyTheMenuLimitsTheDeviceCount) {
+  std::string large = "754 895\n";
+  for (int i = 0; i < 754; ++i) {
+    large += "N" + std::to_string(i) + " 设备 4 24h运行\n";
+  }
+  for (int j = 0; j < 895; ++j) {
+    large += "N" + std::to_string(j % 754) + " N" +
+             std::to_string((j * 7 + 1) % 754) + " " + std::to_string(j) + "\n";
+  }
+  const struct {
+    std::string text;
+    LoadStatus record;
+    LoadStatus anySize;
+    int position;  // of the refused record without limits
+  } cases[] = {
+      {large, LoadStatus::kBadCounts, LoadStatus::kLoaded, 0},
+      {"41 0\n", LoadStatus::kBadCounts, LoadStatus::kBadDevice, 1},
+      {"0 0\n", LoadStatus::kBadCounts, LoadStatus::kBadCounts, 0},
+      {"2 2\nA a 1 u\nB b 1 u\n", LoadStatus::kBadCounts,
+       LoadStatus::kBadCounts, 0},
+      {"2147483647 0\nA a 1 u\n", LoadStatus::kBadCounts,
+       LoadStatus::kBadDevice, 2},
+      // n(n-1)/2 is beyond any int: every link count passes the header.
+      {"70000 2147483647\nA a 1 u\n", LoadStatus::kBadCounts,
+       LoadStatus::kBadDevice, 2},
+      {"1 0\nA a 1 u\n", LoadStatus::kLoaded, LoadStatus::kLoaded, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 30));
+    Network record;
+    std::istringstream recordIn(c.text);
+    const LoadOutcome limited =
+        parseTopology(recordIn, &record, CountLimits::kRecord);
+    EXPECT_EQ(limited.status, c.record);
+    Network any;
+    std::istringstream anyIn(c.text);
+    const LoadOutcome unlimited = parseTopology(anyIn, &any);
+    EXPECT_EQ(unlimited.status, c.anySize);
+    EXPECT_EQ(unlimited.position, c.position);
+    EXPECT_EQ(any.deviceCount(),
+              unlimited.loaded() ? unlimited.deviceCount : 0);
+  }
+  Network record;
+  std::istringstream in(large);
+  EXPECT_EQ(describeLoadRefusal(
+                parseTopology(in, &record, CountLimits::kRecord), "large.txt"),
+            "✘ 文件数据不合法：设备数=754，链路数=895\n");
+  Network network;
+  std::istringstream again(large);
+  ASSERT_TRUE(parseTopology(again, &network).loaded());
+  EXPECT_EQ(network.links[1].from, 1);  // file order: N1 N8
+  EXPECT_EQ(network.links[1].to, 8);
+  EXPECT_EQ(network.links[1].latency, 1);
+  // Saved and read back, the network keeps its devices and links.
+  std::istringstream saved(formatTopology(network));
+  Network reread;
+  ASSERT_TRUE(parseTopology(saved, &reread).loaded());
+  EXPECT_EQ(formatTopology(reread).size(), formatTopology(network).size());
+  EXPECT_EQ(reread.linkCount(), 895);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ GraphmlOutcome parse(const std::string& text, GraphmlOptions options = {}) {
 std::string topologyOf(const std::string& text, GraphmlOptions options = {}) {
   const GraphmlOutcome outcome = parse(text, options);
   EXPECT_TRUE(outcome.read()) << describeGraphmlRefusal(outcome, "x");
-  return formatTopology(outcome.network);
+  return formatTopology(outcome.network, LinkOrder::kAdded);
 }
 
 std::string labelled(const std::string& id, const std::string& label) {

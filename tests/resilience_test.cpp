@@ -1,5 +1,7 @@
 // The resilience analysis against plain recomputation on a few hundred
 // generated topologies, and its text layout.
+#include "resilience.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,59 +10,49 @@
 #include <string>
 #include <vector>
 
-#include "graph.h"
-#include "resilience.h"
+#include "network.h"
 #include "resilience_text.h"
 
 namespace {
 
-// A generated topology that owns its arcs.
-struct Generated {
-  TopologyGraph graph = {};
-  Generated() = default;
-  Generated(const Generated&) = delete;
-  Generated& operator=(const Generated&) = delete;
-  ~Generated() { releaseArcs(&graph); }
-};
-
 // Unconnected parts, leaves, parallel links, self-links, duplicate codes,
 // 0 ms and 32767 ms or more: each seed mixes them differently.
-void generate(unsigned seed, Generated* out) {
+Network generate(unsigned seed) {
   std::mt19937 random(seed);
   auto below = [&random](int bound) {
     return static_cast<int>(random() % static_cast<unsigned>(bound));
   };
-  TopologyGraph& g = out->graph;
-  g.deviceCount = 1 + below(seed % 5 == 0 ? 40 : 12);
-  for (int i = 0; i < g.deviceCount; ++i) {
+  Network network;
+  // A few networks beyond 64 devices, more than a machine word has bits.
+  const int n =
+      seed % 100 == 0 ? 65 + below(26) : 1 + below(seed % 5 == 0 ? 40 : 12);
+  for (int i = 0; i < n; ++i) {
     // A few codes repeat: a code names the lowest index.
-    const std::string code = "D" + std::to_string(below(4) == 0 ? i / 2 : i);
-    std::snprintf(g.devices[i].code, CODE_SIZE, "%s", code.c_str());
+    network.devices.push_back(
+        {"D" + std::to_string(below(4) == 0 ? i / 2 : i), "", 0, ""});
   }
-  const int linkCount = below(g.deviceCount * 2 + 1);
+  const int linkCount = below(n * 2 + 1);
   for (int l = 0; l < linkCount; ++l) {
-    const int a = below(g.deviceCount);
-    int b = below(g.deviceCount);
+    const int a = below(n);
+    int b = below(n);
     if (below(10) == 0) b = a;  // a self-link
     const int kind = below(20);
     const int latency = kind == 0   ? 0
                         : kind == 1 ? INF + below(3)
                         : kind == 2 ? kLargestLatency
                                     : 1 + below(30);
-    addLink(&g, a, b, latency);
-    ++g.linkCount;
-    if (below(8) == 0) {  // a parallel twin
-      addLink(&g, b, a, 1 + below(30));
-      ++g.linkCount;
-    }
+    addLink(&network, a, b, latency);
+    if (below(8) == 0) addLink(&network, b, a, 1 + below(30));  // a twin
   }
+  return network;
 }
 
-// The scenario's record by the plain route: the surviving links, re-added
-// oldest first so that every list keeps its order.
-void copyWithout(const TopologyGraph& g, const std::vector<TopologyLink>& links,
-                 const FailureSet& failed, Generated* out) {
-  out->graph.deviceCount = g.deviceCount;
+// The scenario's network by the plain route: the surviving links, added
+// last listed first so that their saved order stays as it was.
+Network copyWithout(const Network& network, const std::vector<Link>& links,
+                    const FailureSet& failed) {
+  Network scenario;
+  scenario.devices = network.devices;
   std::vector<bool> linkFailed(links.size(), false);
   for (const int position : failed.links) linkFailed[position] = true;
   for (const int device : failed.devices) {
@@ -69,13 +61,15 @@ void copyWithout(const TopologyGraph& g, const std::vector<TopologyLink>& links,
     }
   }
   for (size_t i = links.size(); i-- > 0;) {
-    if (!linkFailed[i]) addLink(&out->graph, links[i].from, links[i].to,
-                                links[i].latency);
+    if (!linkFailed[i]) {
+      addLink(&scenario, links[i].from, links[i].to, links[i].latency);
+    }
   }
+  return scenario;
 }
 
 // Parts by breadth-first search from scratch.
-int plainParts(int n, const std::vector<TopologyLink>& links,
+int plainParts(int n, const std::vector<Link>& links,
                const FailureSet& failed) {
   std::vector<bool> gone(static_cast<size_t>(n), false);
   for (const int d : failed.devices) gone[d] = true;
@@ -88,7 +82,7 @@ int plainParts(int n, const std::vector<TopologyLink>& links,
     seen[start] = true;
     for (size_t q = 0; q < queue.size(); ++q) {
       for (size_t i = 0; i < links.size(); ++i) {
-        const TopologyLink& link = links[i];
+        const Link& link = links[i];
         if (std::count(failed.links.begin(), failed.links.end(),
                        static_cast<int>(i)) != 0 ||
             link.from == link.to || link.latency < 0 ||
@@ -109,26 +103,26 @@ int plainParts(int n, const std::vector<TopologyLink>& links,
 }
 
 // A scenario's figures by a whole Floyd pass over the plainly rebuilt
-// record, pair by pair.
-ScenarioFigures plainFigures(const TopologyGraph& g,
-                             const std::vector<TopologyLink>& links,
+// network, pair by pair.
+ScenarioFigures plainFigures(const Network& network,
+                             const std::vector<Link>& links,
                              const FailureSet& failed) {
-  const FloydRoutes before = computeFloydRoutes(latencyMatrixOf(g));
-  Generated scenario;
-  copyWithout(g, links, failed, &scenario);
-  const FloydRoutes after = computeFloydRoutes(latencyMatrixOf(scenario.graph));
+  const FloydRoutes before = computeFloydRoutes(latencyMatrixOf(network));
+  const FloydRoutes after =
+      computeFloydRoutes(latencyMatrixOf(copyWithout(network, links, failed)));
+  const int n = network.deviceCount();
   ScenarioFigures figures;
   figures.failed = failed;
-  figures.parts = plainParts(g.deviceCount, links, failed);
+  figures.parts = plainParts(n, links, failed);
   auto alive = [&failed](int d) {
     return std::find(failed.devices.begin(), failed.devices.end(), d) ==
            failed.devices.end();
   };
-  for (int s = 0; s < g.deviceCount; ++s) {
-    for (int t = s + 1; t < g.deviceCount; ++t) {
+  for (int s = 0; s < n; ++s) {
+    for (int t = s + 1; t < n; ++t) {
       if (!alive(s) || !alive(t)) continue;
-      const int was = before.distance[s][t];
-      const int now = after.distance[s][t];
+      const int was = before.distance(s, t);
+      const int now = after.distance(s, t);
       if (was > kLargestLatency) continue;
       if (now > kLargestLatency) {
         ++figures.lostPairs;
@@ -169,11 +163,9 @@ std::string describe(const FailureSet& failed) {
 TEST(Resilience, AgreesWithPlainRecomputation) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    Generated topology;
-    generate(seed, &topology);
-    const TopologyGraph& g = topology.graph;
-    const int n = g.deviceCount;
-    const std::vector<TopologyLink> links = listLinks(g);
+    const Network network = generate(seed);
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
 
     const int parts = plainParts(n, links, {});
     const SinglePoints points = findSinglePoints(n, links);
@@ -208,7 +200,7 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
     const IntactNetwork intact = analyseIntact(n, links);
     for (const FailureSet& failed : failures) {
       EXPECT_EQ(describe(scenarioFigures(intact, failed)),
-                describe(plainFigures(g, links, failed)))
+                describe(plainFigures(network, links, failed)))
           << describe(failed);
     }
 
@@ -216,19 +208,17 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
     const int to = static_cast<int>(random() % static_cast<unsigned>(n));
     const FailureSet& failed = failures.back();
     const RouteReport route = routeWithBackup(n, links, failed, from, to);
-    Generated scenario;
-    copyWithout(g, links, failed, &scenario);
-    const FloydRoutes plain =
-        computeFloydRoutes(latencyMatrixOf(scenario.graph));
+    const FloydRoutes plain = computeFloydRoutes(
+        latencyMatrixOf(copyWithout(network, links, failed)));
     const bool ended = std::count(failed.devices.begin(), failed.devices.end(),
                                   from) + std::count(failed.devices.begin(),
                                                      failed.devices.end(), to) >
                        0;
-    if (ended || (from != to && plain.distance[from][to] > kLargestLatency)) {
+    if (ended || (from != to && plain.distance(from, to) > kLargestLatency)) {
       EXPECT_FALSE(route.hasPrimary);
     } else if (from != to) {
       ASSERT_TRUE(route.hasPrimary);
-      EXPECT_EQ(route.primary.latency, plain.distance[from][to]);
+      EXPECT_EQ(route.primary.latency, plain.distance(from, to));
       EXPECT_EQ(route.primary.devices, unfoldRoute(plain, from, to));
     }
     if (route.hasBackup) {
@@ -243,7 +233,7 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
           const int d = route.primary.devices[k];
           if ((a == c && b == d) || (a == d && b == c)) {
             EXPECT_GE(std::count_if(links.begin(), links.end(),
-                                    [&](const TopologyLink& link) {
+                                    [&](const Link& link) {
                                       return std::min(a, b) == link.from &&
                                              std::max(a, b) == link.to &&
                                              carriesRoutes(link);
@@ -258,9 +248,9 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
     query.route = true;
     query.routeFrom = from;
     query.routeTo = to;
-    const std::vector<std::string> codes = [&g] {
+    const std::vector<std::string> codes = [n] {
       std::vector<std::string> named;
-      for (int i = 0; i < g.deviceCount; ++i) {
+      for (int i = 0; i < n; ++i) {
         // The longest codes a file may hold, half of them in CJK.
         named.push_back(i % 2 == 0 ? std::string(18, 'X') + std::to_string(i % 10)
                                    : std::string("核心路由器") + std::to_string(i % 10) +
@@ -288,17 +278,30 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
 //      2\    |3         |
 //        ---SV ----------
 TEST(Resilience, CampusSinglePoints) {
-  TopologyGraph g = {};
-  std::ostringstream ignored;
-  createGraph(&g, ignored);
-  const std::vector<TopologyLink> links = listLinks(g);
-  const SinglePoints points = findSinglePoints(g.deviceCount, links);
+  Network campus;
+  for (const char* code :
+       {"CR", "DR-A", "DR-B", "AR-T", "AR-L", "AR-D", "SV", "FW"}) {
+    campus.devices.push_back({code, "", 4, ""});
+  }
+  for (const Link& link : std::vector<Link>{{0, 1, 5},
+                                            {0, 2, 8},
+                                            {0, 7, 2},
+                                            {1, 3, 3},
+                                            {1, 4, 4},
+                                            {2, 5, 3},
+                                            {1, 2, 12},
+                                            {3, 6, 2},
+                                            {4, 6, 3},
+                                            {5, 6, 25}}) {
+    addLink(&campus, link.from, link.to, link.latency);
+  }
+  const std::vector<Link> links = savedLinks(campus);
+  const SinglePoints points = findSinglePoints(campus.deviceCount(), links);
   ASSERT_EQ(points.devices, std::vector<int>{0});  // CR
   ASSERT_EQ(points.links.size(), 1u);
-  EXPECT_STREQ(g.devices[links[points.links[0]].to].code, "FW");
-  EXPECT_EQ(cutOffDevices(g.deviceCount, links, {{0}, {}}),
+  EXPECT_EQ(campus.devices[links[points.links[0]].to].code, "FW");
+  EXPECT_EQ(cutOffDevices(campus.deviceCount(), links, {{0}, {}}),
             std::vector<int>{7});
-  releaseArcs(&g);
 }
 
 TEST(Resilience, DisplayWidth) {

@@ -15,20 +15,20 @@
 #include "device.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
+#include "page_text.h"
 #include "plans.h"
+#include "refusals.h"
 #include "resilience.h"
 #include "resilience_json.h"
-#include "topology.h"
 #include "topology_file.h"
-#include "travels.h"  // the refusal texts the menu prints
 
 namespace {
 
 // The page's one topology, loaded once from the bytes the page embeds, and
 // what every question about it starts from. Written by topoplan_load only.
 struct LoadedTopology {
-  TopologyGraph graph = {};
-  std::vector<TopologyLink> links;  // in the saved file's order
+  Network network;
+  std::vector<Link> links;          // in the saved order (savedLinks)
   std::vector<std::string> codes;   // by device index
   LatencyMatrix latency{0};
   bool negative = false;  // a negative link: no routes, no scenarios
@@ -99,7 +99,7 @@ std::string lookUp(const char* text, FailureSet* failed) {
   FailureRequest request;
   if (!readFailureRequest(text, &request)) return kBadFailure;
   const FailureLookup lookup =
-      lookUpFailures(loaded.graph, loaded.links, request);
+      lookUpFailures(loaded.network, loaded.links, request);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     return failureLookupProblem(lookup);
   }
@@ -109,53 +109,109 @@ std::string lookUp(const char* text, FailureSet* failed) {
 
 // The refusal of a question about routes or failures, or "".
 std::string routeRefusal() {
-  if (loaded.graph.deviceCount < 1) return kNotLoaded;
+  if (loaded.network.devices.empty()) return kNotLoaded;
   if (loaded.negative) return kNegativeLatency;
   return "";
 }
 
-// The topology without the failed devices and links, renumbered in index
-// order. Links are added last one first, so the survivors keep their
-// order in the saved file's list and, of parallel links, the first added
-// stays first: the plans see the scenario as they would see it saved and
-// loaded again.
-void buildSurvivors(const FailureSet& failed, TopologyGraph* survivors) {
-  std::vector<int> newIndex(static_cast<size_t>(loaded.graph.deviceCount), -1);
-  size_t nextFailed = 0;
-  for (int i = 0; i < loaded.graph.deviceCount; ++i) {
-    if (nextFailed < failed.devices.size() && failed.devices[nextFailed] == i) {
-      ++nextFailed;
+// The network without the failed devices and links, renumbered in index
+// order. Links are added last one first, so that the survivors keep their
+// saved order and, of parallel links, the carrier stays the carrier: the
+// plans see the scenario as they would see it saved and loaded again.
+Network survivorsOf(const FailureSet& failed) {
+  Network survivors;
+  std::vector<int> newIndex(loaded.network.devices.size(), -1);
+  for (int i = 0; i < loaded.network.deviceCount(); ++i) {
+    if (std::binary_search(failed.devices.begin(), failed.devices.end(), i)) {
       continue;
     }
-    newIndex[i] = survivors->deviceCount;
-    survivors->devices[survivors->deviceCount] = loaded.graph.devices[i];
-    survivors->devices[survivors->deviceCount++].firstArc = nullptr;
+    newIndex[i] = survivors.deviceCount();
+    survivors.devices.push_back(loaded.network.devices[i]);
   }
-  for (int position = static_cast<int>(loaded.links.size()) - 1; position >= 0;
-       --position) {
-    const TopologyLink& link = loaded.links[position];
-    const bool linkFailed = std::binary_search(
-        failed.links.begin(), failed.links.end(), position);
-    if (linkFailed || newIndex[link.from] == -1 || newIndex[link.to] == -1) {
-      continue;
-    }
-    addLink(survivors, newIndex[link.from], newIndex[link.to], link.latency);
-    ++survivors->linkCount;
+  for (int position = static_cast<int>(loaded.links.size()); position-- > 0;) {
+    if (!linkSurvives(loaded.links, position, failed)) continue;
+    const Link& link = loaded.links[position];
+    addLink(&survivors, newIndex[link.from], newIndex[link.to], link.latency);
   }
+  return survivors;
 }
 
-ResilienceJson planJson(const TopologyGraph& g, const LatencyMatrix& matrix,
-                        bool prim) {
-  const CablingPlan plan =
-      prim ? computePrimPlan(matrix) : computeKruskalPlan(g);
+ResilienceJson planJson(const Network& network, const CablingPlan& plan) {
   ResilienceJson links = ResilienceJson::array();
   for (const PlanLink& link : plan.links) {
-    links.push_back({g.devices[link.from].code, g.devices[link.to].code,
-                     link.latency, link.accepted});
+    links.push_back({network.devices[link.from].code,
+                     network.devices[link.to].code, link.latency,
+                     link.accepted});
   }
   return {{"total", plan.totalLatency},
           {"connected", plan.connected},
           {"links", std::move(links)}};
+}
+
+// The fastest route and its backup between the devices named `from` and
+// `to` with `failedText`'s failures down; the refusal line otherwise.
+std::string findRoute(const char* from, const char* to, const char* failedText,
+                      RouteReport* report) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refusal;
+  const int start = findDevice(loaded.network, from);
+  const int end = findDevice(loaded.network, to);
+  if (start == -1 || end == -1) {
+    return std::string(kDeviceNotFound) + (start == -1 ? from : to);
+  }
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return problem;
+  *report = routeWithBackup(loaded.network.deviceCount(), loaded.links, failed,
+                            start, end);
+  return "";
+}
+
+// The plan over the network that survives `failed`, and the positions in
+// the loaded network's saved order of the links it accepts. The
+// survivors' saved order is the loaded one without the failed links, so
+// a survivor's position maps back through the list of those kept.
+CablingPlan scenarioPlan(const FailureSet& failed, bool prim,
+                         std::vector<int>* accepted, Network* planned) {
+  const bool intact = failed.devices.empty() && failed.links.empty();
+  *planned = intact ? loaded.network : survivorsOf(failed);
+  const CablingPlan plan =
+      prim
+          ? computePrimPlan(intact ? loaded.latency : latencyMatrixOf(*planned))
+          : computeKruskalPlan(*planned);
+  std::vector<int> kept;
+  for (int position = 0; position < static_cast<int>(loaded.links.size());
+       ++position) {
+    if (linkSurvives(loaded.links, position, failed)) kept.push_back(position);
+  }
+  accepted->clear();
+  for (const int position : acceptedLinks(plan, savedLinks(*planned))) {
+    accepted->push_back(kept[position]);
+  }
+  return plan;
+}
+
+// The plan by `algorithm` ("prim" or "kruskal") with `failedText`'s
+// failures down, as scenarioPlan gives it; the refusal line otherwise.
+std::string findPlan(const char* algorithm, const char* failedText,
+                     CablingPlan* plan, std::vector<int>* accepted,
+                     Network* planned) {
+  if (loaded.network.devices.empty()) return kNotLoaded;
+  const std::string name = algorithm;
+  if (name != "prim" && name != "kruskal") {
+    return "✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）";
+  }
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return problem;
+  *plan = scenarioPlan(failed, name == "prim", accepted, planned);
+  return "";
+}
+
+ResilienceJson positionsJson(const std::vector<int>& positions) {
+  ResilienceJson list = ResilienceJson::array();
+  for (const int position : positions) list.push_back(position);
+  return list;
 }
 
 }  // namespace
@@ -165,39 +221,51 @@ extern "C" {
 // Loads the topology file held in `bytes` with the parser of option 10.
 // Answers {"devices": [CODE...], "links": [[CODE, CODE, LATENCY]...]} in
 // device index order and in the saved file's link order, the order the
-// drawing numbers its devices and links in.
+// drawing numbers its devices and links in, with the names the page's
+// controls bear for each ("device_names", "link_names") and the line that
+// says the engine is ready ("status").
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
-  releaseArcs(&loaded.graph);
   loaded = LoadedTopology();
   std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
-  const LoadOutcome outcome = parseTopology(file, &loaded.graph);
+  const LoadOutcome outcome = parseTopology(file, &loaded.network);
   if (!outcome.loaded()) {
     return refuse(describeLoadRefusal(outcome, kEmbeddedFile));
   }
-  loaded.links = listLinks(loaded.graph);
-  loaded.codes = deviceCodes(loaded.graph);
-  loaded.latency = latencyMatrixOf(loaded.graph);
+  loaded.links = savedLinks(loaded.network);
+  loaded.codes = deviceCodes(loaded.network);
+  loaded.latency = latencyMatrixOf(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
   if (!loaded.negative) {
-    loaded.intact = analyseIntact(loaded.graph.deviceCount, loaded.links);
+    loaded.intact = analyseIntact(loaded.network.deviceCount(), loaded.links);
   }
   ResilienceJson links = ResilienceJson::array();
-  for (const TopologyLink& link : loaded.links) {
-    links.push_back(linkJson(loaded.codes, link));
+  ResilienceJson deviceNames = ResilienceJson::array();
+  ResilienceJson linkNames = ResilienceJson::array();
+  for (const std::string& code : loaded.codes) {
+    deviceNames.push_back(deviceName(code));
   }
-  return reply({{"devices", loaded.codes}, {"links", std::move(links)}});
+  for (const Link& link : loaded.links) {
+    links.push_back(linkJson(loaded.codes, link));
+    linkNames.push_back(linkName(loaded.codes, link));
+  }
+  return reply({{"devices", loaded.codes},
+                {"links", std::move(links)},
+                {"device_names", std::move(deviceNames)},
+                {"link_names", std::move(linkNames)},
+                {"status", readyLine(loaded.network.deviceCount(),
+                                     static_cast<int>(loaded.links.size()))}});
 }
 
 // The device detail of option 8 for the lowest-index device named `code`:
 // {"code", "description", "layer", "ports", "uptime", "neighbours":
 // [[CODE, LATENCY]...]}, neighbours in list order.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
-  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
-  const int index = findDevice(loaded.graph, code);
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  const int index = findDevice(loaded.network, code);
   if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
-  const DeviceEntry& device = loaded.graph.devices[index];
+  const Device& device = loaded.network.devices[index];
   ResilienceJson neighbours = ResilienceJson::array();
-  for (const Neighbour& neighbour : neighboursOf(loaded.graph, index)) {
+  for (const Neighbour& neighbour : neighboursOf(loaded.network, index)) {
     neighbours.push_back({loaded.codes[neighbour.device], neighbour.latency});
   }
   return reply({{"code", device.code},
@@ -212,19 +280,24 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_device(const char* code) {
 EMSCRIPTEN_KEEPALIVE const char* topoplan_route(const char* from,
                                                 const char* to,
                                                 const char* failedText) {
-  const std::string refusal = routeRefusal();
+  RouteReport report;
+  const std::string refusal = findRoute(from, to, failedText, &report);
   if (!refusal.empty()) return refuse(refusal);
-  const int start = findDevice(loaded.graph, from);
-  const int end = findDevice(loaded.graph, to);
-  if (start == -1 || end == -1) {
-    return refuse(std::string(kDeviceNotFound) + (start == -1 ? from : to));
-  }
-  FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
-  return reply(routeJson(
-      loaded.codes, routeWithBackup(loaded.graph.deviceCount, loaded.links,
-                                    failed, start, end)));
+  return reply(routeJson(loaded.codes, report));
+}
+
+// For the page: the route's lines, and the links the route and its backup
+// run over as positions in the saved order, {"lines": [...], "primary":
+// [...], "backup": [...]}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_route(const char* from,
+                                                     const char* to,
+                                                     const char* failedText) {
+  RouteReport report;
+  const std::string refusal = findRoute(from, to, failedText, &report);
+  if (!refusal.empty()) return refuse(refusal);
+  return reply({{"lines", routeLines(loaded.codes, report)},
+                {"primary", positionsJson(report.primary.links)},
+                {"backup", positionsJson(report.backup.links)}});
 }
 
 // One scenario's figures against the intact network.
@@ -248,7 +321,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* failedText) {
   if (!problem.empty()) return refuse(problem);
   ResilienceJson codes = ResilienceJson::array();
   for (const int device :
-       cutOffDevices(loaded.graph.deviceCount, loaded.links, failed)) {
+       cutOffDevices(loaded.network.deviceCount(), loaded.links, failed)) {
     codes.push_back(loaded.codes[device]);
   }
   return reply(codes);
@@ -260,13 +333,59 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
   ResilienceReport report;
-  report.deviceCount = loaded.graph.deviceCount;
+  report.deviceCount = loaded.network.deviceCount();
   report.linkCount = static_cast<int>(loaded.links.size());
   report.singlePoints =
-      findSinglePoints(loaded.graph.deviceCount, loaded.links);
+      findSinglePoints(loaded.network.deviceCount(), loaded.links);
   const ResilienceJson risks = risksJson(loaded.codes, loaded.links, report);
   return reply({{"cut_devices", risks["cut_devices"]},
                 {"cut_links", risks["cut_links"]}});
+}
+
+// For the page: the single points of failure's lines, and the devices and
+// links (positions in the saved order) they are, {"lines", "devices",
+// "links"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  const int n = loaded.network.deviceCount();
+  const SinglePoints points = findSinglePoints(n, loaded.links);
+  std::vector<std::vector<int>> cutOff;
+  for (const int device : points.devices) {
+    cutOff.push_back(cutOffDevices(n, loaded.links, {{device}, {}}));
+  }
+  for (const int link : points.links) {
+    cutOff.push_back(cutOffDevices(n, loaded.links, {{}, {link}}));
+  }
+  return reply(
+      {{"lines", riskLines(loaded.codes, loaded.links, points, cutOff)},
+       {"devices", positionsJson(points.devices)},
+       {"links", positionsJson(points.links)}});
+}
+
+// For the page: a scenario's lines, and the devices it cuts off by index,
+// {"lines", "cut"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
+    const char* failedText) {
+  const std::string refusal = routeRefusal();
+  if (!refusal.empty()) return refuse(refusal);
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  const std::vector<int> cutOff =
+      cutOffDevices(loaded.network.deviceCount(), loaded.links, failed);
+  return reply(
+      {{"lines", scenarioLines(loaded.codes, loaded.links,
+                               scenarioFigures(loaded.intact, failed), cutOff)},
+       {"cut", positionsJson(cutOff)}});
+}
+
+// For the page: the device detail of option 8 as [[LABEL, VALUE]...].
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_device(const char* code) {
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  const int index = findDevice(loaded.network, code);
+  if (index == -1) return refuse(std::string(kDeviceNotFound) + code);
+  return reply(deviceDetail(loaded.network, index));
 }
 
 // The cabling plan of option 7 by "prim" or "kruskal", over the network
@@ -274,23 +393,29 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
 // LATENCY, ACCEPTED]...]} in the order the plan considered them.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_plan(const char* algorithm,
                                                const char* failedText) {
-  if (loaded.graph.deviceCount < 1) return refuse(kNotLoaded);
+  CablingPlan plan;
+  std::vector<int> accepted;
+  Network planned;
+  const std::string refusal =
+      findPlan(algorithm, failedText, &plan, &accepted, &planned);
+  if (!refusal.empty()) return refuse(refusal);
+  return reply(planJson(planned, plan));
+}
+
+// For the page: the plan's lines, and the links it accepts as positions
+// in the saved order, {"lines", "links"}.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_page_plan(const char* algorithm,
+                                                    const char* failedText) {
+  CablingPlan plan;
+  std::vector<int> accepted;
+  Network planned;
+  const std::string refusal =
+      findPlan(algorithm, failedText, &plan, &accepted, &planned);
+  if (!refusal.empty()) return refuse(refusal);
   const std::string name = algorithm;
-  if (name != "prim" && name != "kruskal") {
-    return refuse("✘ 未知的布线算法：" + name + "（应为 prim 或 kruskal）");
-  }
-  FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
-  if (failed.devices.empty() && failed.links.empty()) {
-    return reply(planJson(loaded.graph, loaded.latency, name == "prim"));
-  }
-  TopologyGraph survivors = {};
-  buildSurvivors(failed, &survivors);
-  const ResilienceJson plan =
-      planJson(survivors, latencyMatrixOf(survivors), name == "prim");
-  releaseArcs(&survivors);
-  return reply(plan);
+  return reply({{"lines", planLines(deviceCodes(planned), plan,
+                                    name == "prim" ? "Prim" : "Kruskal")},
+                {"links", positionsJson(accepted)}});
 }
 
 }  // extern "C"

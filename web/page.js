@@ -28,6 +28,18 @@
       // detail as option 8 shows it, and the devices a failure cuts off.
       device: (code) => call('topoplan_device', ['string'], [code]),
       cutOff: (failed) => call('topoplan_cut_off', ['string'], [failedText(failed)]),
+      // What the page shows: the engine's lines, and the devices and links
+      // (by index, and by position in the saved order) to mark, so that
+      // the engine also tells which of parallel links a route or a plan
+      // takes.
+      pageRoute: (from, to, failed) => call('topoplan_page_route',
+        ['string', 'string', 'string'], [from, to, failedText(failed)]),
+      pagePlan: (algorithm, failed) => call('topoplan_page_plan',
+        ['string', 'string'], [algorithm, failedText(failed)]),
+      pageScenario: (failed) => call('topoplan_page_scenario', ['string'],
+        [failedText(failed)]),
+      pageRisks: () => call('topoplan_page_risks', [], []),
+      pageDevice: (code) => call('topoplan_page_device', ['string'], [code]),
     };
   }
 
@@ -61,7 +73,6 @@
   const failed = () => ({ devices: state.failedDevices.slice(),
                           links: state.failedLinks.map((l) => l.slice()) });
   const failsAnything = () => state.failedDevices.length + state.failedLinks.length > 0;
-  const routeText = (route) => route.devices.join(' → ');
 
   function setText(id, lines, isError) {
     const element = $(id);
@@ -94,44 +105,19 @@
     return firstIndex.has(code) ? deviceElements[firstIndex.get(code)] : null;
   }
 
-  // A hop runs over the link the latency matrix keeps: of parallel links
-  // the first added, which the saved order lists last. The backup shares
-  // no link with the route, so it takes the last one the route left free.
-  function markRoute(route, className) {
-    for (let i = 1; i < route.devices.length; ++i) {
-      const free = linksBetween(route.devices[i - 1], route.devices[i])
-        .filter((element) => !element.classList.contains('route'));
-      if (free.length > 0) mark([free[free.length - 1]], className);
-    }
-  }
+  const markLinks = (positions, className) =>
+    mark(positions.filter((i) => i >= 0).map((i) => linkElements[i]), className);
 
   function drawRoute() {
     if (!state.from || !state.to) {
-      setText('route-result', ['请选择起点和终点，或点击图中的两台设备。']);
+      setText('route-result', [$('route-result').dataset.idle]);
       return;
     }
-    const route = api.route(state.from, state.to, failsAnything() ? failed() : undefined);
-    mark([deviceElement(route.from), deviceElement(route.to)], 'endpoint');
-    const lines = [];
-    const sameDevice = route.primary !== null && route.primary.devices.length === 1;
-    if (route.primary === null) {
-      lines.push('从 ' + route.from + ' 到 ' + route.to + ' 不可达（无连通路径）！');
-    } else if (sameDevice) {
-      lines.push('起点和终点相同，延迟为0。');
-    } else {
-      markRoute(route.primary, 'route');
-      lines.push('最优路径：' + routeText(route.primary),
-        '最短延迟：' + route.primary.latency + 'ms');
-    }
-    if (route.backup !== null) {
-      markRoute(route.backup, 'backup');
-      lines.push('备用路由（' + route.backup.latency + 'ms）：' + routeText(route.backup));
-    } else if (sameDevice) {
-      lines.push('备用路由：无（起点和终点相同）');
-    } else if (route.primary !== null) {
-      lines.push('备用路由：无（没有不与最优路由共用链路的路由）');
-    }
-    setText('route-result', lines);
+    const route = api.pageRoute(state.from, state.to, failsAnything() ? failed() : undefined);
+    mark([deviceElement(state.from), deviceElement(state.to)], 'endpoint');
+    markLinks(route.primary, 'route');
+    markLinks(route.backup, 'backup');
+    setText('route-result', route.lines);
   }
 
   function drawPlan() {
@@ -139,31 +125,10 @@
       setText('plan-result', []);
       return;
     }
-    const plan = api.plan(state.plan, failsAnything() ? failed() : undefined);
-    const name = state.plan === 'prim' ? 'Prim' : 'Kruskal';
-    const taken = new Set();
-    const lines = ['光纤骨干网布线方案（' + name + '算法）'];
-    for (const [a, b, latency, accepted] of plan.links) {
-      if (accepted) {
-        // Of parallel links, the first one of this latency not yet taken.
-        const i = (linksByPair.get(pairKey(a, b)) || []).find((position) =>
-          !taken.has(position) && topology.links[position][2] === latency &&
-          !linkElements[position].classList.contains('failed'));
-        if (i !== undefined) {
-          taken.add(i);
-          mark([linkElements[i]], 'plan');
-        }
-      } else {
-        lines.push('  ❌ 跳过  ' + a + ' ── ' + b + '  (延迟:' + latency + 'ms)');
-      }
-    }
-    const accepted = plan.links.filter((link) => link[3]).length;
-    lines.splice(1, 0, '选中 ' + accepted + ' 条链路', 'MST总延迟：' + plan.total + 'ms');
-    if (!plan.connected) lines.push('(图不连通，布线无法覆盖所有设备)');
-    setText('plan-result', lines);
+    const plan = api.pagePlan(state.plan, failsAnything() ? failed() : undefined);
+    markLinks(plan.links, 'plan');
+    setText('plan-result', plan.lines);
   }
-
-  const linkLabel = (link) => link[0] + ' ── ' + link[1] + '（' + link[2] + 'ms）';
 
   function drawFailures() {
     mark(state.failedDevices.map(deviceElement), 'failed');
@@ -173,24 +138,12 @@
     }
     for (const [a, b] of state.failedLinks) mark(linksBetween(a, b), 'failed');
     if (!failsAnything()) {
-      setText('scenario-result', ['当前没有故障。']);
+      setText('scenario-result', [$('scenario-result').dataset.idle]);
       return;
     }
-    const scenario = api.scenario(failed());
-    const cutOff = api.cutOff(failed());
-    for (const code of cutOff) mark([deviceElement(code)], 'cut');
-    const names = scenario.failed.devices.map((code) => '设备 ' + code).concat(
-      scenario.failed.links.map((link) => '链路 ' + linkLabel(link)));
-    const worst = scenario.worst;
-    setText('scenario-result', [
-      '故障：' + names.join('、'),
-      '连通分区：' + scenario.parts + ' 个',
-      '断开（不再可达的设备对）：' + scenario.lost_pairs + ' 对',
-      '变慢（延迟变大的设备对）：' + scenario.slower_pairs + ' 对',
-      '最大变慢：' + (worst === null ? '—' : worst.from + ' ↔ ' + worst.to + ' ' +
-        worst.before + 'ms → ' + worst.after + 'ms'),
-      '切断：' + (cutOff.length === 0 ? '—' : cutOff.join('、')),
-    ]);
+    const scenario = api.pageScenario(failed());
+    mark(scenario.cut.map((i) => deviceElements[i]), 'cut');
+    setText('scenario-result', scenario.lines);
   }
 
   function drawRisks() {
@@ -198,23 +151,10 @@
       setText('risk-result', []);
       return;
     }
-    const risks = api.risks();
-    mark(risks.cut_devices.map(deviceElement), 'risk');
-    for (const [a, b, latency] of risks.cut_links) {
-      const bridge = (linksByPair.get(pairKey(a, b)) || [])
-        .find((i) => topology.links[i][2] === latency);
-      mark([linkElements[bridge]], 'risk');
-    }
-    const count = risks.cut_devices.length + risks.cut_links.length;
-    if (count === 0) {
-      setText('risk-result', ['✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。']);
-      return;
-    }
-    const line = (what, failure) => '⚠ ' + what + '：故障后切断 ' + api.cutOff(failure).join('、');
-    setText('risk-result', ['单点故障共 ' + count + ' 处：'].concat(
-      risks.cut_devices.map((code) => line('设备 ' + code, { devices: [code] })),
-      risks.cut_links.map((link) => line('链路 ' + linkLabel(link),
-        { links: [[link[0], link[1]]] }))));
+    const risks = api.pageRisks();
+    mark(risks.devices.map((i) => deviceElements[i]), 'risk');
+    markLinks(risks.links, 'risk');
+    setText('risk-result', risks.lines);
   }
 
   // Redraws everything from the state; the page's one drawing path.
@@ -233,17 +173,12 @@
 
   function showDevice(code) {
     attempt('device-detail', () => {
-      const device = api.device(code);
+      const detailLines = api.pageDevice(code);
       const detail = $('device-detail');
       detail.classList.remove('error');
       detail.textContent = '';
       const list = document.createElement('dl');
-      const neighbours = device.neighbours.length === 0 ? '无'
-        : device.neighbours.map((n) => n[0] + '(' + n[1] + 'ms)').join('  ');
-      for (const [label, value] of [['设备名称：', device.code],
-        ['设备描述：', device.description], ['所属层级：', device.layer],
-        ['端口数量：', device.ports], ['运行时间：', device.uptime],
-        ['相邻设备：', neighbours]]) {
+      for (const [label, value] of detailLines) {
         const term = document.createElement('dt');
         term.textContent = label;
         const definition = document.createElement('dd');
@@ -315,14 +250,14 @@
       if (!firstIndex.has(code)) firstIndex.set(code, i);
       const element = $('device' + i);
       deviceElements.push(element);
-      makeActive(element, '设备 ' + code, () => activateDevice(i));
+      makeActive(element, topology.device_names[i], () => activateDevice(i));
       element.addEventListener('mouseenter', () => showDevice(code));
       element.addEventListener('focus', () => showDevice(code));
       for (const select of [$('route-from'), $('route-to')]) {
         if (firstIndex.get(code) === i) select.add(new Option(code, code));
       }
     });
-    topology.links.forEach(([a, b, latency], i) => {
+    topology.links.forEach(([a, b], i) => {
       const key = pairKey(a, b);
       if (!linksByPair.has(key)) linksByPair.set(key, []);
       linksByPair.get(key).push(i);
@@ -332,7 +267,7 @@
       }
       const element = $('link' + i);
       linkElements.push(element);
-      makeActive(element, '链路 ' + a + '─' + b + ' ' + latency + 'ms', () => activateLink(i));
+      makeActive(element, topology.link_names[i], () => activateLink(i));
     });
     $('route-from').addEventListener('change', (event) => { state.from = event.target.value; render(); });
     $('route-to').addEventListener('change', (event) => { state.to = event.target.value; render(); });
@@ -377,11 +312,10 @@
       state.failedLinks = initial.failed.links;
     }
     syncControls();
-    setText('engine-status', ['分析引擎已就绪：共' + topology.devices.length + '台设备，' +
-      topology.links.length + '条链路。']);
+    setText('engine-status', [topology.status]);
     render();
     window.topoplanPage.ready = true;
   }).catch((error) => {
-    setText('engine-status', ['✘ 分析引擎无法启动：' + error.message], true);
+    setText('engine-status', [$('engine-status').dataset.failed + error.message], true);
   });
 }());

@@ -5,12 +5,13 @@
 #include "device.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
+#include "page_text.h"
 #include "plans.h"
+#include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "routes.h"
 #include "topology_file.h"
-#include "travels.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
 // What the picture shows besides the topology itself.
 struct Highlights {
   std::string title;
-  std::vector<TopologyLink> links;  // in drawing order
+  std::vector<Link> links;          // in the saved order, the drawing's
   std::vector<bool> linkMarked;     // by position in `links`
   std::vector<bool> deviceMarked;   // by device index
   // Attributes that replace the marked or plain look, or null: a single
@@ -61,40 +62,24 @@ std::string quoted(const std::string& text) {
   return result + '"';
 }
 
-// Marks the first link not yet marked that joins a and b with this
-// latency. Of parallel links the matrix keeps the oldest one's latency, so
-// a plan or a route that went through the matrix finds a link that has it.
-void markLink(Highlights* highlights, int a, int b, int latency) {
-  for (size_t i = 0; i < highlights->links.size(); ++i) {
-    const TopologyLink& link = highlights->links[i];
-    const bool joins =
-        (link.from == a && link.to == b) || (link.from == b && link.to == a);
-    if (joins && link.latency == latency && !highlights->linkMarked[i]) {
-      highlights->linkMarked[i] = true;
-      return;
-    }
-  }
-}
-
 void markPlan(const CablingPlan& plan, const char* algorithm,
               Highlights* highlights) {
-  for (const PlanLink& link : plan.links) {
-    if (link.accepted) markLink(highlights, link.from, link.to, link.latency);
+  for (const int position : acceptedLinks(plan, highlights->links)) {
+    highlights->linkMarked[position] = true;
   }
-  highlights->title = std::string("光纤骨干网布线方案（") + algorithm +
-                      "算法）\nMST总延迟：" +
-                      std::to_string(plan.totalLatency) + "ms";
+  highlights->title =
+      planTitleLine(algorithm) + "\n" + planTotalLine(plan.totalLatency);
   if (!plan.connected) {
-    highlights->title += "\n(图不连通，布线无法覆盖所有设备)";
+    highlights->title += std::string("\n") + kPlanSplitLine;
   }
 }
 
 // Marks the fastest route as option 5 finds it, or refuses as it does.
-bool markRoute(const TopologyGraph& g, const LatencyMatrix& matrix,
+bool markRoute(const Network& network, const LatencyMatrix& matrix,
                const DrawRequest& request, Highlights* highlights,
                std::ostream& errors) {
-  const int from = findDevice(g, request.routeFrom);
-  const int to = findDevice(g, request.routeTo);
+  const int from = findDevice(network, request.routeFrom);
+  const int to = findDevice(network, request.routeTo);
   if (from == -1 || to == -1) {
     errors << kDeviceNotFound
            << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
@@ -107,22 +92,20 @@ bool markRoute(const TopologyGraph& g, const LatencyMatrix& matrix,
   const FloydRoutes routes = computeFloydRoutes(matrix);
   highlights->deviceMarked[from] = true;
   highlights->deviceMarked[to] = true;
-  const int latency = from == to ? 0 : routes.distance[from][to];
+  const int latency = from == to ? 0 : routes.distance(from, to);
   if (latency > kLargestLatency) {
-    highlights->title = "从 " + request.routeFrom + " 到 " + request.routeTo +
-                        " 不可达（无连通路径）！";
+    highlights->title = unreachableLine(request.routeFrom, request.routeTo);
     return true;
   }
   const std::vector<int> hops =
       from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
-  std::string route = g.devices[from].code;
+  const std::vector<int> carriers = hopCarriers(highlights->links, {}, hops);
   for (size_t i = 1; i < hops.size(); ++i) {
-    markLink(highlights, hops[i - 1], hops[i], matrix.at(hops[i - 1], hops[i]));
+    if (carriers[i - 1] != -1) highlights->linkMarked[carriers[i - 1]] = true;
     highlights->deviceMarked[hops[i]] = true;
-    route.append(" → ").append(g.devices[hops[i]].code);
   }
-  highlights->title =
-      "最优路径：" + route + "\n最短延迟：" + std::to_string(latency) + "ms";
+  highlights->title = fastestRouteLine(deviceCodes(network), hops) + "\n" +
+                      fastestLatencyLine(latency);
   return true;
 }
 
@@ -133,34 +116,33 @@ std::string svgId(bool addressable, const char* kind, size_t index) {
 }
 
 // The device codes of a list of indexes, joined by "、".
-std::string joinedCodes(const TopologyGraph& g, const std::vector<int>& devices) {
+std::string joinedCodes(const Network& network,
+                        const std::vector<int>& devices) {
   std::string text;
   for (const int device : devices) {
-    text += (text.empty() ? "" : "、") + std::string(g.devices[device].code);
+    text += (text.empty() ? "" : "、") + network.devices[device].code;
   }
   return text;
 }
 
 // Marks the single points of failure, with a legend of whom each cuts off.
-void markRisks(const TopologyGraph& g, Highlights* highlights) {
-  const ResilienceReport report =
-      analyseResilience(g.deviceCount, highlights->links, ResilienceQuery{});
+void markRisks(const Network& network, Highlights* highlights) {
+  const ResilienceReport report = analyseResilience(
+      network.deviceCount(), highlights->links, ResilienceQuery{});
   const SinglePoints& points = report.singlePoints;
-  const std::vector<std::string> codes = deviceCodes(g);
+  const std::vector<std::string> codes = deviceCodes(network);
   size_t next = 0;
   for (const int device : points.devices) {
     highlights->deviceStyle[device] = kRiskDevice;
-    highlights->legend += "⚠ " +
-                          failureLabel(codes, highlights->links, {{device}, {}}) +
-                          "：故障后切断 " +
-                          joinedCodes(g, report.cutOff[next++]) + "\n";
+    highlights->legend +=
+        "⚠ " + failureLabel(codes, highlights->links, {{device}, {}}) +
+        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
   }
   for (const int link : points.links) {
     highlights->linkStyle[link] = kRiskLink;
-    highlights->legend += "⚠ " +
-                          failureLabel(codes, highlights->links, {{}, {link}}) +
-                          "：故障后切断 " +
-                          joinedCodes(g, report.cutOff[next++]) + "\n";
+    highlights->legend +=
+        "⚠ " + failureLabel(codes, highlights->links, {{}, {link}}) +
+        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
   }
   if (points.devices.empty() && points.links.empty()) {
     highlights->title = "没有单点故障：任何一台设备或一条链路单独故障都不会使网络分裂";
@@ -174,14 +156,14 @@ void markRisks(const TopologyGraph& g, Highlights* highlights) {
 }
 
 // Marks a failure scenario, or refuses as topoplan-resilience does.
-bool markScenario(const TopologyGraph& g, const DrawRequest& request,
+bool markScenario(const Network& network, const DrawRequest& request,
                   Highlights* highlights, std::ostream& errors) {
-  const std::vector<TopologyLink>& links = highlights->links;
+  const std::vector<Link>& links = highlights->links;
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
     return false;
   }
-  const FailureLookup lookup = lookUpFailures(g, links, request.failures);
+  const FailureLookup lookup = lookUpFailures(network, links, request.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     errors << failureLookupProblem(lookup);
     return false;
@@ -190,7 +172,7 @@ bool markScenario(const TopologyGraph& g, const DrawRequest& request,
   query.singleScenario = true;
   query.failed = lookup.failed;
   const ScenarioFigures figures =
-      analyseResilience(g.deviceCount, links, query).scenarios[0];
+      analyseResilience(network.deviceCount(), links, query).scenarios[0];
   for (const int device : lookup.failed.devices) {
     highlights->deviceStyle[device] = kFailedDevice;
     for (size_t i = 0; i < links.size(); ++i) {
@@ -203,10 +185,10 @@ bool markScenario(const TopologyGraph& g, const DrawRequest& request,
     highlights->linkStyle[link] = kFailedLink;
   }
   for (const int device :
-       cutOffDevices(g.deviceCount, links, lookup.failed)) {
+       cutOffDevices(network.deviceCount(), links, lookup.failed)) {
     highlights->deviceStyle[device] = kCutOffDevice;
   }
-  const std::vector<std::string> codes = deviceCodes(g);
+  const std::vector<std::string> codes = deviceCodes(network);
   highlights->title = "故障场景：" + failureLabel(codes, links, lookup.failed) +
                       "\n故障后连通分区" + std::to_string(figures.parts) +
                       "个，断开" + std::to_string(figures.lostPairs) +
@@ -251,7 +233,7 @@ std::string linkLabel(const Highlights& highlights, size_t link) {
          "</font></td></tr></table>>";
 }
 
-void writeDot(const TopologyGraph& g, const Highlights& highlights,
+void writeDot(const Network& network, const Highlights& highlights,
               bool highlighting, bool addressable, std::ostream& dot) {
   dot << "graph topology {\n";
   dot << "  graph [label=" << quoted(highlights.title)
@@ -263,10 +245,11 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
 
   // One row per layer in use, headed by its name; an invisible chain of
   // the heads keeps the rows in layer order whatever the links say.
-  std::vector<Layer> layers(g.deviceCount);
+  const int n = network.deviceCount();
+  std::vector<Layer> layers(network.devices.size());
   bool used[kLayerCount] = {};
-  for (int i = 0; i < g.deviceCount; ++i) {
-    layers[i] = layerOf(g.devices[i].code);
+  for (int i = 0; i < n; ++i) {
+    layers[i] = layerOf(network.devices[i].code);
     used[static_cast<int>(layers[i])] = true;
   }
   std::vector<int> rows;
@@ -285,14 +268,14 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
   dot << "  node [shape=box, style=\"rounded,filled\"];\n";
   for (const int row : rows) {
     dot << "  {rank=same; layer" << row << ';';
-    for (int i = 0; i < g.deviceCount; ++i) {
+    for (int i = 0; i < n; ++i) {
       if (static_cast<int>(layers[i]) != row) continue;
-      const DeviceEntry& device = g.devices[i];
-      dot << " d" << i << " [label="
-          << quoted(std::string(device.code) + '\n' + device.description)
+      const Device& device = network.devices[i];
+      dot << " d" << i
+          << " [label=" << quoted(device.code + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << deviceLook(highlights, i)
-          << svgId(addressable, "device", i) << "];";
+          << deviceLook(highlights, i) << svgId(addressable, "device", i)
+          << "];";
     }
     dot << "}\n";
   }
@@ -300,7 +283,7 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
   // Each link runs from its upper row down, so that no edge pulls
   // against the order of the rows.
   for (size_t i = 0; i < highlights.links.size(); ++i) {
-    const TopologyLink& link = highlights.links[i];
+    const Link& link = highlights.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to) << " [label=" << linkLabel(highlights, i)
@@ -315,35 +298,36 @@ void writeDot(const TopologyGraph& g, const Highlights& highlights,
 
 }  // namespace
 
-bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
+bool writeTopologyDot(const Network& network, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors) {
-  const LatencyMatrix matrix = latencyMatrixOf(g);
+  const LatencyMatrix matrix = latencyMatrixOf(network);
   Highlights highlights;
-  highlights.links = listLinks(g);
+  highlights.links = savedLinks(network);
   highlights.linkMarked.assign(highlights.links.size(), false);
-  highlights.deviceMarked.assign(g.deviceCount, false);
+  highlights.deviceMarked.assign(network.devices.size(), false);
   highlights.linkStyle.assign(highlights.links.size(), nullptr);
-  highlights.deviceStyle.assign(g.deviceCount, nullptr);
+  highlights.deviceStyle.assign(network.devices.size(), nullptr);
   switch (request.highlight) {
     case Highlight::kNone:
-      highlights.title = "网络拓扑（共" + std::to_string(g.deviceCount) +
-                         "台设备，" + std::to_string(highlights.links.size()) +
-                         "条链路）";
+      highlights.title = "网络拓扑（共" +
+                         std::to_string(network.deviceCount()) + "台设备，" +
+                         std::to_string(highlights.links.size()) + "条链路）";
       break;
     case Highlight::kPrimPlan:
       markPlan(computePrimPlan(matrix), "Prim", &highlights);
       break;
     case Highlight::kKruskalPlan:
-      markPlan(computeKruskalPlan(g), "Kruskal", &highlights);
+      markPlan(computeKruskalPlan(network), "Kruskal", &highlights);
       break;
     case Highlight::kRoute:
-      if (!markRoute(g, matrix, request, &highlights, errors)) return false;
+      if (!markRoute(network, matrix, request, &highlights, errors))
+        return false;
       break;
     case Highlight::kRisks:
-      markRisks(g, &highlights);
+      markRisks(network, &highlights);
       break;
     case Highlight::kScenario:
-      if (!markScenario(g, request, &highlights, errors)) return false;
+      if (!markScenario(network, request, &highlights, errors)) return false;
       break;
   }
   // Plans and routes dash what they leave out; the failure pictures keep
@@ -351,21 +335,17 @@ bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
   const bool dashRest = request.highlight != Highlight::kNone &&
                         request.highlight != Highlight::kRisks &&
                         request.highlight != Highlight::kScenario;
-  writeDot(g, highlights, dashRest, request.addressable, dot);
+  writeDot(network, highlights, dashRest, request.addressable, dot);
   return true;
 }
 
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors) {
-  TopologyGraph graph;
-  graph.deviceCount = 0;
-  graph.linkCount = 0;
-  const LoadOutcome outcome = readTopologyFile(fileName, &graph);
+  Network network;
+  const LoadOutcome outcome = readTopologyFile(fileName, &network);
   if (!outcome.loaded()) {
     errors << describeLoadRefusal(outcome, fileName);
     return false;
   }
-  const bool drawn = writeTopologyDot(graph, request, dot, errors);
-  releaseArcs(&graph);
-  return drawn;
+  return writeTopologyDot(network, request, dot, errors);
 }

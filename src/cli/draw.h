@@ -9,8 +9,8 @@
 #include <ostream>
 #include <string>
 
+#include "network.h"
 #include "resilience.h"
-#include "topology.h"
 
 enum class Highlight {
   kNone,
@@ -31,7 +31,7 @@ struct DrawRequest {
   bool addressable = false;
 };
 
-// Writes the DOT graph of g, which needs at least one device. Rows run
+// Writes the DOT graph of `network`, which needs at least one device. Rows run
 // core, security, distribution, access, data centre, other, leaving out
 // empty layers; devices and links
 // come in index order and in the order of the saved file, one edge per
@@ -42,12 +42,12 @@ struct DrawRequest {
 // refusal on `errors` and nothing on `dot`, when a route end or a failure
 // names no device, a failed link does not exist, or a route or a scenario
 // meets a negative latency.
-bool writeTopologyDot(const TopologyGraph& g, const DrawRequest& request,
+bool writeTopologyDot(const Network& network, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 
 // Loads `fileName` with the topology loader and writes its DOT graph to
 // `dot`. Returns false, with the loader's or the drawing's refusal on
-// `errors`, when either refuses. Leaves no arcs behind.
+// `errors`, when either refuses.
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "failure_text.h"
+#include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "topology_file.h"
-#include "travels.h"
 #include "version.h"
 
 namespace {
@@ -81,11 +81,11 @@ std::string parseCodes(const std::string& option, Words* words,
   return "";
 }
 
-// Loads the file into `graph`; false, with the loader's refusal on
+// Loads the file into `network`; false, with the loader's refusal on
 // `errors`, when it refuses.
-bool loadTopology(const std::string& fileName, TopologyGraph* graph,
+bool loadTopology(const std::string& fileName, Network* network,
                   std::ostream& errors) {
-  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), graph);
+  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), network);
   if (!outcome.loaded()) {
     errors << describeLoadRefusal(outcome, fileName.c_str());
     return false;
@@ -94,14 +94,15 @@ bool loadTopology(const std::string& fileName, TopologyGraph* graph,
 }
 
 // Resolves the failures and the route ends, then writes the report.
-int report(const ResilienceArguments& arguments, const TopologyGraph& graph,
+int report(const ResilienceArguments& arguments, const Network& network,
            std::ostream& out, std::ostream& errors) {
-  const std::vector<TopologyLink> links = listLinks(graph);
+  const std::vector<Link> links = savedLinks(network);
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
     return kResilienceRefused;
   }
-  const FailureLookup lookup = lookUpFailures(graph, links, arguments.failures);
+  const FailureLookup lookup =
+      lookUpFailures(network, links, arguments.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     errors << failureLookupProblem(lookup);
     return kResilienceBadArguments;
@@ -112,8 +113,8 @@ int report(const ResilienceArguments& arguments, const TopologyGraph& graph,
   query.failed = lookup.failed;
   if (arguments.route) {
     query.route = true;
-    query.routeFrom = findDevice(graph, arguments.routeFrom);
-    query.routeTo = findDevice(graph, arguments.routeTo);
+    query.routeFrom = findDevice(network, arguments.routeFrom);
+    query.routeTo = findDevice(network, arguments.routeTo);
     if (query.routeFrom == -1 || query.routeTo == -1) {
       errors << kDeviceNotFound
              << (query.routeFrom == -1 ? arguments.routeFrom
@@ -124,8 +125,8 @@ int report(const ResilienceArguments& arguments, const TopologyGraph& graph,
   }
 
   const ResilienceReport result =
-      analyseResilience(graph.deviceCount, links, query);
-  const std::vector<std::string> codes = deviceCodes(graph);
+      analyseResilience(network.deviceCount(), links, query);
+  const std::vector<std::string> codes = deviceCodes(network);
   if (arguments.json) {
     // Codes are whatever bytes a file held: a byte that is not UTF-8 is
     // written as U+FFFD rather than refused.
@@ -201,16 +202,9 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceDone;
   }
 
-  // The record owns the arcs a load hangs in, however the run ends.
-  struct LoadedTopology {
-    TopologyGraph graph = {};
-    LoadedTopology() = default;
-    LoadedTopology(const LoadedTopology&) = delete;
-    LoadedTopology& operator=(const LoadedTopology&) = delete;
-    ~LoadedTopology() { releaseArcs(&graph); }
-  } topology;
-  if (!loadTopology(arguments.topologyFile, &topology.graph, errors)) {
+  Network network;
+  if (!loadTopology(arguments.topologyFile, &network, errors)) {
     return kResilienceRefused;
   }
-  return report(arguments, topology.graph, out, errors);
+  return report(arguments, network, out, errors);
 }

@@ -1,11 +1,12 @@
 #include "travels.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "visit_order.h"
 #include "text.h"
+#include "visit_order.h"
 
 int visited[MAX_DEVICES];
 char path[MAX_DEVICES][CODE_SIZE];
@@ -57,6 +58,21 @@ void recordVisits(const TopologyGraph& g, const std::vector<int>& order) {
   p = nullptr;
 }
 
+// The devices' codes by index, as the route graph names them.
+std::vector<std::string> codesOf(const TopologyGraph& g) {
+  std::vector<std::string> codes;
+  codes.reserve(static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) codes.emplace_back(g.devices[i].code);
+  return codes;
+}
+
+// The route recorded in a lent path matrix (see unfoldRouteBy).
+std::vector<int> unfoldLentRoute(int pathMatrix[][MAX_DEVICES], int from,
+                                 int to) {
+  return unfoldRouteBy([pathMatrix](int i, int j) { return pathMatrix[i][j]; },
+                       from, to);
+}
+
 void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
   out << "\nMST总延迟：" << plan.totalLatency << "ms\n";
   if (!plan.connected) out << "(图不连通，布线无法覆盖所有设备)\n";
@@ -78,7 +94,7 @@ void DFS(TopologyGraph g, int v) {
   std::vector<bool> reached(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) reached[i] = visited[i] != 0;
   std::vector<int> order;
-  inspectFrom(g, v, &reached, &order);
+  inspectFrom(neighbourLists(networkOf(g)), v, &reached, &order);
   recordVisits(g, order);
 }
 
@@ -107,11 +123,33 @@ void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
   for (int j = 0; j < pathIdx && j < g.deviceCount; ++j) {
     order.push_back(locateIn(g, path[j]));
   }
-  makeRouteGraph(g, order, workingLatencyMatrix(), route);
+  const int n = g.deviceCount;
+  route->deviceCount = n;
+  route->linkCount = 0;
+  for (int j = 0; j < n; ++j) {
+    DeviceEntry& entry = route->devices[j];
+    std::memcpy(&entry, &g.devices[j], sizeof entry);
+    entry.firstArc = nullptr;
+  }
+  for (const RouteArc& arc :
+       routeArcs(codesOf(g), order, workingLatencyMatrix())) {
+    auto added = std::make_unique<LinkArc>(
+        LinkArc{arc.to, route->devices[arc.from].firstArc, arc.latency});
+    route->devices[arc.from].firstArc = added.release();
+    ++route->linkCount;
+  }
 }
 
 int loopTest(TopologyGraph g, std::ostream& out) {
-  const LoopCheck check = checkForLoops(g);
+  // The route graph's arcs are directed: each list is read as it stands.
+  std::vector<std::vector<int>> arcs(static_cast<size_t>(g.deviceCount));
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      arcs[i].push_back(arc->target);
+    }
+  }
+  const LoopCheck check = checkForLoops(codesOf(g), arcs);
   out << "\n========== 环路检测结果 ==========\n";
   if (check.hasLoop) {
     out << "❌ 图中存在路由环路！\n";
@@ -151,14 +189,14 @@ void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   const FloydRoutes& routes = workingRoutes();
   const size_t rowBytes = sizeof(int) * static_cast<size_t>(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) {
-    std::memcpy(pathMatrix[i], routes.via[i], rowBytes);
-    std::memcpy(distMatrix[i], routes.distance[i], rowBytes);
+    std::memcpy(pathMatrix[i], routes.viaRow(i), rowBytes);
+    std::memcpy(distMatrix[i], routes.distanceRow(i), rowBytes);
   }
 }
 
 void printShortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES], int from,
                     int to, std::ostream& out) {
-  const std::vector<int> hops = unfoldRoute(pathMatrix, from, to);
+  const std::vector<int> hops = unfoldLentRoute(pathMatrix, from, to);
   if (hops.empty()) out << "(不可达)\n";
   for (size_t i = 1; i < hops.size(); ++i) {
     out << "  " << g.devices[hops[i - 1]].code << " ── "
@@ -221,7 +259,7 @@ void minDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << "最优路径：\n";
   printShortPath(g, pathMatrix, s, e, out);
   if (startCode == "AR-D" && endCode == "SV") {
-    printDetourNote(g, unfoldRoute(pathMatrix, s, e),
+    printDetourNote(g, unfoldLentRoute(pathMatrix, s, e),
                     workingLatencyMatrix().at(s, e), distance, out);
   }
   out << "最短延迟：" << distance << "ms\n";
@@ -272,7 +310,7 @@ void primMST(TopologyGraph g, std::ostream& out) {
 
 void kruskalMST(TopologyGraph g, std::ostream& out) {
   if (!haveMatrix(kPlanNeedsMatrix, out)) return;
-  const CablingPlan plan = computeKruskalPlan(g);
+  const CablingPlan plan = computeKruskalPlan(networkOf(g));
   out << "\n========== 光纤骨干网布线方案（Kruskal算法）==========\n";
   out << "按延迟从小到大排序，并查集判环：\n\n";
   // Up to 780 lines: formatted into one string, as the tables are.
@@ -317,7 +355,7 @@ void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   out << "  端口数量：" << device.ports << '\n';
   out << "  运行时间：" << device.uptime << '\n';
   out << "  相邻设备：";
-  const std::vector<Neighbour> neighbours = neighboursOf(g, index);
+  const std::vector<Neighbour> neighbours = neighboursOf(networkOf(g), index);
   if (neighbours.empty()) out << "无";
   for (const Neighbour& neighbour : neighbours) {
     out << g.devices[neighbour.device].code << '(' << neighbour.latency

@@ -12,12 +12,8 @@
 #include "graph.h"
 #include "plans.h"
 #include "reader.h"
+#include "refusals.h"
 #include "routes.h"
-
-// Refusals that the menu and the drawing both print, as lines.
-constexpr char kDeviceNotFound[] = "✘ 未找到设备：";  // the code follows
-constexpr char kNegativeLatency[] =
-    "✘ 拓扑中存在负延迟链路，无法计算最短路径！请修正拓扑文件后重新加载。";
 
 // The state of the last inspection route, written by DFSTraverse and DFS
 // and read by option 3's printout and option 4's route graph.
@@ -47,7 +43,9 @@ void printInspectionRoute(const TopologyGraph& g, std::ostream& out);
 void showInspectionRoute(const TopologyGraph& g, std::ostream& out);
 
 // Fills `route`, which must hold no arcs, with the route graph of the last
-// inspection route (see makeRouteGraph). Needs parray.
+// inspection route (see routeArcs): each arc at the head of its start's
+// list. Throws std::bad_alloc with the arcs added so far still in
+// `route`. Needs parray.
 void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g);
 
 // Sorts g topologically (Kahn) and prints the sequence, or the devices

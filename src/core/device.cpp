@@ -1,13 +1,11 @@
 #include "device.h"
 
-#include <cstring>
-
-Layer layerOf(const char* code) {
-  if (std::strcmp(code, "CR") == 0) return Layer::kCore;
-  if (std::strcmp(code, "FW") == 0) return Layer::kSecurity;
-  if (code[0] == 'D' && code[1] == 'R') return Layer::kDistribution;
-  if (code[0] == 'A' && code[1] == 'R') return Layer::kAccess;
-  if (std::strcmp(code, "SV") == 0) return Layer::kDataCentre;
+Layer layerOf(const std::string& code) {
+  if (code == "CR") return Layer::kCore;
+  if (code == "FW") return Layer::kSecurity;
+  if (code.compare(0, 2, "DR") == 0) return Layer::kDistribution;
+  if (code.compare(0, 2, "AR") == 0) return Layer::kAccess;
+  if (code == "SV") return Layer::kDataCentre;
   return Layer::kOther;
 }
 
@@ -29,11 +27,13 @@ const char* layerName(Layer layer) {
   return "其他";
 }
 
-std::vector<Neighbour> neighboursOf(const TopologyGraph& g, int device) {
+std::vector<Neighbour> neighboursOf(const Network& network, int device) {
   std::vector<Neighbour> neighbours;
-  for (const LinkArc* arc = g.devices[device].firstArc; arc != nullptr;
-       arc = arc->next) {
-    neighbours.push_back({arc->target, arc->latency});
+  for (auto link = network.links.rbegin(); link != network.links.rend();
+       ++link) {
+    // A self-link is both of its ends.
+    if (link->from == device) neighbours.push_back({link->to, link->latency});
+    if (link->to == device) neighbours.push_back({link->from, link->latency});
   }
   return neighbours;
 }

@@ -5,15 +5,14 @@ LatencyMatrix::LatencyMatrix(int n)
   for (int i = 0; i < n; ++i) set(i, i, 0);
 }
 
-LatencyMatrix latencyMatrixOf(const TopologyGraph& g) {
-  LatencyMatrix matrix(g.deviceCount);
-  // A list runs newest-first, so for parallel links the oldest, written
+LatencyMatrix latencyMatrixOf(const Network& network) {
+  LatencyMatrix matrix(network.deviceCount());
+  // Newest first, so that of parallel links the first added, written
   // last, is the one that stays.
-  for (int i = 0; i < g.deviceCount; ++i) {
-    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
-         arc = arc->next) {
-      matrix.set(i, arc->target, arc->latency);
-    }
+  for (auto link = network.links.rbegin(); link != network.links.rend();
+       ++link) {
+    matrix.set(link->from, link->to, link->latency);
+    matrix.set(link->to, link->from, link->latency);
   }
   return matrix;
 }

@@ -1,11 +1,19 @@
-// The latency matrix of a topology as a value: n x n direct latencies in
+// The latency matrix of a network as a value: n x n direct latencies in
 // milliseconds, INF where two devices have no direct link.
 #ifndef TOPOPLAN_CORE_LATENCY_MATRIX_H_
 #define TOPOPLAN_CORE_LATENCY_MATRIX_H_
 
+#include <cstddef>
 #include <vector>
 
-#include "topology.h"
+#include "network.h"
+
+// Latency-matrix value for "no direct link", and Floyd's value for "no
+// route". Readers of a matrix treat anything above kLargestLatency as no
+// link; links keep whatever latency they were built with, even one of
+// 32767 or more.
+constexpr int INF = 32767;
+constexpr int kLargestLatency = INF - 1;
 
 class LatencyMatrix {
  public:
@@ -29,13 +37,13 @@ class LatencyMatrix {
   std::vector<int> cells_;
 };
 
-// The matrix of g's direct links, by the rules of the route table: 0 on
-// the diagonal, INF without a link, a link's latency in both directions.
-// Of parallel links the first added wins; a self-link replaces the 0 on
-// its diagonal cell. Latencies are copied as they are: 0, negative and
-// values of 32767 or more included (the last then read as no link).
-// O(n^2 + arcs).
-LatencyMatrix latencyMatrixOf(const TopologyGraph& g);
+// The matrix of the network's direct links, by the rules of the route
+// table: 0 on the diagonal, INF without a link, a link's latency in both
+// directions. Of parallel links the carrier (the first added) wins; a
+// self-link replaces the 0 on its diagonal cell. Latencies are copied as
+// they are: 0, negative and values of 32767 or more included (the last
+// then read as no link). O(n^2 + links).
+LatencyMatrix latencyMatrixOf(const Network& network);
 
 // True when some entry is negative: the Floyd pass and the unfolding of
 // its routes assume there is none. O(n^2).

@@ -2,8 +2,22 @@
 // number, held in standard containers. It owns everything it holds, so a
 // copy is a full, independent copy and nothing is released by hand.
 //
-// Links are kept in the order a saved topology file lists them, which is
-// the order every tie rule of the analyses refers to.
+// Link order. `links` holds the links in the order they were added: a
+// topology file's link lines in file order, the built-in network's links
+// in its own order. Every order the analyses speak of follows from it:
+//   - a device's neighbours, newest link first (neighbourLists): the order
+//     the device detail lists and the inspection route follows;
+//   - the saved order (savedLinks): by the lower end's index, and of one
+//     device's links the newest first; a saved file lists its link lines
+//     so, Kruskal's ties keep it, and the failure report, the pictures and
+//     the page name links by their position in it;
+//   - of parallel links the first added carries the pair (carrierOf): the
+//     latency matrix holds its latency and routes run over it. In the
+//     saved order that is the last of them.
+// A saved file read back therefore adds its links in the saved order,
+// which reverses each device's newest-first order: reading a file and
+// saving it again is not always the identity, and the analyses follow
+// the links as the file read last lists them.
 #ifndef TOPOPLAN_CORE_NETWORK_H_
 #define TOPOPLAN_CORE_NETWORK_H_
 
@@ -32,5 +46,42 @@ struct Network {
   int deviceCount() const { return static_cast<int>(devices.size()); }
   int linkCount() const { return static_cast<int>(links.size()); }
 };
+
+// Adds the link a-b (in either order) after the others. O(1) amortised.
+void addLink(Network* network, int a, int b, int latency);
+
+// Index of the first device whose code equals `code`, or -1. Duplicate
+// codes therefore always name the lowest-index device. O(devices).
+int findDevice(const Network& network, const std::string& code);
+
+// The links in the saved order (see above). O(devices + links).
+std::vector<Link> savedLinks(const Network& network);
+
+// One end of a link as seen from the other.
+struct Neighbour {
+  int device;   // index of the device at the other end
+  int latency;  // of this link: parallel links appear one by one
+};
+
+// Every device's neighbours, newest link first; a self-link appears twice
+// in a row, once for each of its ends. O(devices + links).
+std::vector<std::vector<Neighbour>> neighbourLists(const Network& network);
+
+// The position, in `saved` (links in the saved order), of the link that
+// carries the pair a-b (either way round, a == b for a self-link): of the
+// links joining them for which `usable(position)` holds, the last listed,
+// which is the first added. -1 when none is usable. O(links).
+template <typename Usable>
+int carrierOf(const std::vector<Link>& saved, int a, int b, Usable usable) {
+  const int from = a < b ? a : b;
+  const int to = a < b ? b : a;
+  for (int position = static_cast<int>(saved.size()); position-- > 0;) {
+    const Link& link = saved[static_cast<size_t>(position)];
+    if (link.from == from && link.to == to && usable(position)) {
+      return position;
+    }
+  }
+  return -1;
+}
 
 #endif  // TOPOPLAN_CORE_NETWORK_H_

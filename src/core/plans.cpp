@@ -2,31 +2,18 @@
 
 #include <algorithm>
 
-namespace {
-
-int kruskalFind(int parent[], int x) {
-  while (parent[x] != x) {
-    parent[x] = parent[parent[x]];  // path halving
-    x = parent[x];
-  }
-  return x;
-}
-
-}  // namespace
+#include "disjoint_sets.h"
 
 CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
-  const int n = std::min(matrix.size(), MAX_DEVICES);
+  const int n = matrix.size();
+  const auto count = static_cast<size_t>(n);
   CablingPlan plan;
-  int nearestLatency[MAX_DEVICES];
-  int nearestTreeDevice[MAX_DEVICES];
+  std::vector<int> nearestLatency(count);
+  std::vector<int> nearestTreeDevice(count, 0);
   // Membership is kept apart from the latency, so that a 0 ms link still
   // brings its device into the tree like any other link.
-  bool inTree[MAX_DEVICES];
-  for (int i = 0; i < n; ++i) {
-    nearestLatency[i] = matrix.at(0, i);
-    nearestTreeDevice[i] = 0;
-    inTree[i] = false;
-  }
+  std::vector<bool> inTree(count, false);
+  for (int i = 0; i < n; ++i) nearestLatency[i] = matrix.at(0, i);
   if (n > 0) {
     nearestLatency[0] = 0;
     inTree[0] = true;
@@ -59,32 +46,29 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
   return plan;
 }
 
-CablingPlan computeKruskalPlan(const TopologyGraph& g) {
-  const int n = g.deviceCount;
+CablingPlan computeKruskalPlan(const Network& network) {
+  const int n = network.deviceCount();
   CablingPlan plan;
   std::vector<PlanLink> edges;
-  edges.reserve(MAX_DEVICES * (MAX_DEVICES - 1) / 2);
-  for (int i = 0; i < n; ++i) {
-    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
-         arc = arc->next) {
-      if (i < arc->target)
-        edges.push_back({i, arc->target, arc->latency, false});
+  edges.reserve(network.links.size());
+  const std::vector<Link> saved = savedLinks(network);
+  for (size_t i = 0; i < saved.size(); ++i) {
+    const Link& link = saved[i];
+    if (link.from != link.to) {
+      edges.push_back(
+          {link.from, link.to, link.latency, false, static_cast<int>(i)});
     }
   }
-  // Equal latencies keep list order: the sort must be stable.
+  // Equal latencies keep the saved order: the sort must be stable.
   std::stable_sort(edges.begin(), edges.end(),
                    [](const PlanLink& a, const PlanLink& b) {
                      return a.latency < b.latency;
                    });
-  int parent[MAX_DEVICES];
-  for (int i = 0; i < n; ++i) parent[i] = i;
+  DisjointSets parts(n);
   for (PlanLink edge : edges) {
     if (plan.acceptedCount >= n - 1) break;
-    const int rootFrom = kruskalFind(parent, edge.from);
-    const int rootTo = kruskalFind(parent, edge.to);
-    edge.accepted = rootFrom != rootTo;
+    edge.accepted = parts.join(edge.from, edge.to);
     if (edge.accepted) {
-      parent[rootFrom] = rootTo;
       plan.totalLatency += edge.latency;
       ++plan.acceptedCount;
     }
@@ -92,4 +76,18 @@ CablingPlan computeKruskalPlan(const TopologyGraph& g) {
   }
   plan.connected = plan.acceptedCount >= n - 1;
   return plan;
+}
+
+std::vector<int> acceptedLinks(const CablingPlan& plan,
+                               const std::vector<Link>& saved) {
+  std::vector<int> positions;
+  for (const PlanLink& link : plan.links) {
+    if (!link.accepted) continue;
+    const int position =
+        link.position != -1
+            ? link.position
+            : carrierOf(saved, link.from, link.to, [](int) { return true; });
+    if (position != -1) positions.push_back(position);
+  }
+  return positions;
 }

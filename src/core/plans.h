@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "latency_matrix.h"
-#include "topology.h"
+#include "network.h"
 
 // One link of a cabling plan, in the order the plan considered it.
 struct PlanLink {
@@ -13,6 +13,9 @@ struct PlanLink {
   int to;
   int latency;
   bool accepted;  // Prim lists accepted links only
+  // Kruskal: the link's position in the saved order; Prim: -1, the
+  // matrix's carrier of the pair (carrierOf) is the link.
+  int position = -1;
 };
 
 struct CablingPlan {
@@ -32,13 +35,18 @@ struct CablingPlan {
 // self-links count only as far as the matrix keeps them. O(n^2).
 CablingPlan computePrimPlan(const LatencyMatrix& matrix);
 
-// The Kruskal plan over the adjacency lists: every link once (each
-// device's list in list order, links to higher indexes; self-links are
-// skipped), sorted by latency with equal latencies keeping that order,
-// then taken while they join two parts, stopping once n-1 links are
-// accepted. Every link counts, parallel ones and those of 32767 ms or
-// more included. Lists every link considered, skipped ones too.
-// O(m log m) for m links.
-CablingPlan computeKruskalPlan(const TopologyGraph& g);
+// The Kruskal plan over the network's links: every link once, in the
+// saved order (savedLinks; self-links are skipped), sorted by latency with
+// equal latencies keeping that order, then taken while they join two
+// parts, stopping once n-1 links are accepted. Every link counts, parallel
+// ones and those of 32767 ms or more included. Lists every link
+// considered, skipped ones too. O(n + m log m) for m links.
+CablingPlan computeKruskalPlan(const Network& network);
+
+// The links a plan accepts, as positions in `saved` (the network's links
+// in the saved order), in plan order: Kruskal's own, and for Prim the
+// carrier of each pair (carrierOf). O(accepted links * links).
+std::vector<int> acceptedLinks(const CablingPlan& plan,
+                               const std::vector<Link>& saved);
 
 #endif  // TOPOPLAN_CORE_PLANS_H_

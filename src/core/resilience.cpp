@@ -1,16 +1,16 @@
 #include "resilience.h"
 
 #include <algorithm>
-#include <climits>
-#include <numeric>
+
+#include "disjoint_sets.h"
 
 namespace {
 
-int entryIndex(int a, int b) {
-  return std::min(a, b) * MAX_DEVICES + std::max(a, b);
+// Entry {a, b} of an n x n matrix, the same for {b, a}.
+size_t entryIndex(int n, int a, int b) {
+  return static_cast<size_t>(std::min(a, b)) * static_cast<size_t>(n) +
+         static_cast<size_t>(std::max(a, b));
 }
-
-std::uint64_t deviceBit(int device) { return std::uint64_t{1} << device; }
 
 // Whatever exceeds kLargestLatency reads as no link or no route.
 int normalised(int latency) { return latency > kLargestLatency ? INF : latency; }
@@ -19,94 +19,42 @@ bool inList(const std::vector<int>& sorted, int value) {
   return std::binary_search(sorted.begin(), sorted.end(), value);
 }
 
-// Parts as a union-find forest with path halving.
-class Parts {
- public:
-  explicit Parts(int count) : parent_(static_cast<size_t>(count)) {
-    std::iota(parent_.begin(), parent_.end(), 0);
-  }
-  int find(int x) {
-    while (parent_[x] != x) {
-      parent_[x] = parent_[parent_[x]];
-      x = parent_[x];
-    }
-    return x;
-  }
-  void join(int a, int b) { parent_[find(a)] = find(b); }
-
- private:
-  std::vector<int> parent_;
-};
-
 // The parts of the scenario's network; failed devices stay alone.
-Parts scenarioParts(int deviceCount, const std::vector<TopologyLink>& links,
-                    const FailureSet& failed) {
-  Parts parts(deviceCount);
+DisjointSets scenarioParts(int deviceCount, const std::vector<Link>& links,
+                           const FailureSet& failed) {
+  DisjointSets parts(deviceCount);
   for (size_t i = 0; i < links.size(); ++i) {
-    const TopologyLink& link = links[i];
-    if (!carriesRoutes(link) || inList(failed.links, static_cast<int>(i)) ||
-        inList(failed.devices, link.from) || inList(failed.devices, link.to)) {
-      continue;
+    if (carriesRoutes(links[i]) &&
+        linkSurvives(links, static_cast<int>(i), failed)) {
+      parts.join(links[i].from, links[i].to);
     }
-    parts.join(link.from, link.to);
   }
   return parts;
 }
 
-// A topology record holding the links that did not fail and no device
-// details, so that the matrix comes from latencyMatrixOf itself. Links go
-// in from the last listed to the first: each device's list then holds
-// parallel links in their original order, and the matrix keeps the same
-// one of them. The record owns its arcs.
-class ScenarioRecord {
- public:
-  ScenarioRecord(int deviceCount, const std::vector<TopologyLink>& links,
-                 const FailureSet& failed)
-      : graph_() {
-    graph_.deviceCount = deviceCount;
-    for (size_t i = links.size(); i-- > 0;) {
-      const TopologyLink& link = links[i];
-      if (inList(failed.links, static_cast<int>(i)) ||
-          inList(failed.devices, link.from) || inList(failed.devices, link.to)) {
-        continue;
-      }
-      addLink(&graph_, link.from, link.to, link.latency);
-      ++graph_.linkCount;
-    }
-  }
-  ~ScenarioRecord() { releaseArcs(&graph_); }
-  ScenarioRecord(const ScenarioRecord&) = delete;
-  ScenarioRecord& operator=(const ScenarioRecord&) = delete;
-
-  const TopologyGraph& graph() const { return graph_; }
-
- private:
-  TopologyGraph graph_;
-};
-
-// The scenario's latency between two devices by the matrix's rule for
-// parallel links: the first added of those left, which a saved file lists
-// last. INF when none is left.
-int scenarioLatency(const std::vector<TopologyLink>& links,
-                    const FailureSet& failed, int a, int b) {
-  int latency = INF;
+// The scenario's latency matrix by the matrix's rules: the links that
+// survive, in the saved order, so that of parallel ones the last listed
+// (the carrier) is written last and stays.
+LatencyMatrix scenarioLatencyMatrix(int deviceCount,
+                                    const std::vector<Link>& links,
+                                    const FailureSet& failed) {
+  LatencyMatrix matrix(deviceCount);
   for (size_t i = 0; i < links.size(); ++i) {
-    const TopologyLink& link = links[i];
-    const bool joins = (link.from == a && link.to == b) ||
-                       (link.from == b && link.to == a);
-    if (joins && !inList(failed.links, static_cast<int>(i))) {
-      latency = link.latency;
-    }
+    if (!linkSurvives(links, static_cast<int>(i), failed)) continue;
+    matrix.set(links[i].from, links[i].to, links[i].latency);
+    matrix.set(links[i].to, links[i].from, links[i].latency);
   }
-  return latency;
+  return matrix;
 }
 
 // Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)).
 // Totals above kLargestLatency are left as INF: they are no route.
-void fastestTotals(int n, const int (&matrix)[MAX_DEVICES][MAX_DEVICES],
-                   int source, int (&total)[MAX_DEVICES]) {
-  bool settled[MAX_DEVICES] = {};
-  for (int v = 0; v < n; ++v) total[v] = INF;
+void fastestTotals(const LatencyMatrix& matrix, int source,
+                   std::vector<int>* totals) {
+  const int n = matrix.size();
+  std::vector<int>& total = *totals;
+  std::vector<bool> settled(static_cast<size_t>(n), false);
+  total.assign(static_cast<size_t>(n), INF);
   total[source] = 0;
   for (;;) {
     int u = -1;
@@ -118,8 +66,9 @@ void fastestTotals(int n, const int (&matrix)[MAX_DEVICES][MAX_DEVICES],
     }
     if (u == -1) return;
     settled[u] = true;
+    const int* row = matrix.row(u);
     for (int v = 0; v < n; ++v) {
-      const int latency = matrix[u][v];
+      const int latency = row[v];
       if (settled[v] || latency > kLargestLatency) continue;
       const int through = total[u] + latency;  // at most 2 * 32766
       if (through < total[v] && through <= kLargestLatency) total[v] = through;
@@ -129,9 +78,9 @@ void fastestTotals(int n, const int (&matrix)[MAX_DEVICES][MAX_DEVICES],
 
 // A scenario's matrix, with what the failure did to the intact one.
 struct ScenarioMatrix {
-  int latency[MAX_DEVICES][MAX_DEVICES];
-  std::uint64_t failedDevices = 0;  // a bit per index
-  DevicePairSet raised;             // entries that went up
+  LatencyMatrix latency{0};
+  std::vector<bool> failedDevices;  // a mark per index
+  std::vector<size_t> raised;       // entries that went up
   bool lowered = false;             // some entry went down
 };
 
@@ -139,29 +88,48 @@ ScenarioMatrix scenarioMatrixOf(const IntactNetwork& intact,
                                 const FailureSet& failed) {
   const int n = intact.deviceCount;
   ScenarioMatrix scenario;
-  auto& matrix = scenario.latency;
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) matrix[i][j] = intact.latency.at(i, j);
-  }
+  scenario.latency = intact.latency;
+  LatencyMatrix& matrix = scenario.latency;
+  scenario.failedDevices.assign(static_cast<size_t>(n), false);
   for (const int d : failed.devices) {
-    scenario.failedDevices |= deviceBit(d);
-    for (int j = 0; j < n; ++j) matrix[d][j] = matrix[j][d] = INF;
+    scenario.failedDevices[d] = true;
+    for (int j = 0; j < n; ++j) {
+      matrix.set(d, j, INF);
+      matrix.set(j, d, INF);
+    }
   }
   for (const int position : failed.links) {
-    const TopologyLink& link = intact.links[position];
+    const Link& link = intact.links[position];
     const int a = link.from;
     const int b = link.to;
-    if (a == b ||
-        (scenario.failedDevices & (deviceBit(a) | deviceBit(b))) != 0) {
+    if (a == b || scenario.failedDevices[a] || scenario.failedDevices[b]) {
       continue;
     }
-    const int before = normalised(matrix[a][b]);
-    const int after = normalised(scenarioLatency(intact.links, failed, a, b));
-    matrix[a][b] = matrix[b][a] = after;
-    if (after > before) scenario.raised.set(static_cast<size_t>(entryIndex(a, b)));
+    const int carrier = carrierOf(intact.links, a, b, [&](int i) {
+      return linkSurvives(intact.links, i, failed);
+    });
+    const int before = normalised(matrix.at(a, b));
+    const int after =
+        carrier == -1 ? INF : normalised(intact.links[carrier].latency);
+    matrix.set(a, b, after);
+    matrix.set(b, a, after);
+    if (after > before) scenario.raised.push_back(entryIndex(n, a, b));
     if (after < before) scenario.lowered = true;
   }
   return scenario;
+}
+
+// True when a device of `failed` (ascending) is marked in `marks`, or an
+// entry of `raised` is in `entries` (ascending).
+bool meetsFailure(const std::vector<bool>& marks,
+                  const std::vector<int>& failedDevices,
+                  const std::vector<size_t>& entries,
+                  const std::vector<size_t>& raised) {
+  return std::any_of(failedDevices.begin(), failedDevices.end(),
+                     [&marks](int device) { return marks[device]; }) ||
+         std::any_of(raised.begin(), raised.end(), [&entries](size_t entry) {
+           return std::binary_search(entries.begin(), entries.end(), entry);
+         });
 }
 
 // Counts the pair s < t with its totals before and after the failure.
@@ -182,53 +150,111 @@ void countPair(int s, int t, int before, int after, ScenarioFigures* figures) {
   }
 }
 
-// Tarjan's low-link search from `root`, recursive: 40 devices at most.
-struct LowLinkSearch {
+// Tarjan's low-link search, depth first with a stack of its own so that
+// no network is too large for it.
+class LowLinkSearch {
+ public:
+  LowLinkSearch(int deviceCount, const std::vector<Link>& links)
+      : arcs_(static_cast<size_t>(deviceCount)),
+        order_(static_cast<size_t>(deviceCount), -1),
+        low_(static_cast<size_t>(deviceCount), 0),
+        cutDevice_(static_cast<size_t>(deviceCount), false),
+        bridge_(links.size(), false) {
+    for (size_t i = 0; i < links.size(); ++i) {
+      const Link& link = links[i];
+      if (!carriesRoutes(link)) continue;
+      arcs_[link.from].push_back({link.to, static_cast<int>(i)});
+      arcs_[link.to].push_back({link.from, static_cast<int>(i)});
+    }
+    for (int v = 0; v < deviceCount; ++v) {
+      if (order_[v] == -1) searchFrom(v);
+    }
+  }
+
+  bool cutDevice(int device) const { return cutDevice_[device]; }
+  bool bridge(int position) const { return bridge_[position]; }
+
+ private:
   struct Arc {
     int target;
     int link;  // position in the link list
   };
-  std::vector<std::vector<Arc>> arcs;
-  std::vector<int> order;  // discovery time, -1 while unvisited
-  std::vector<int> low;
-  std::vector<bool> cutDevice;
-  std::vector<bool> bridge;  // by link position
-  int clock = 0;
+  // A device being searched: the link it was reached by (-1 for the
+  // root), its next arc, and how many devices it reached first.
+  struct Frame {
+    int device;
+    int viaLink;
+    size_t nextArc;
+    int children;
+  };
 
-  void visit(int v, int viaLink) {
-    order[v] = low[v] = clock++;
-    int children = 0;
-    for (const Arc& arc : arcs[v]) {
-      if (arc.link == viaLink) continue;  // a parallel twin is another link
-      if (order[arc.target] == -1) {
-        ++children;
-        visit(arc.target, arc.link);
-        low[v] = std::min(low[v], low[arc.target]);
-        if (low[arc.target] > order[v]) bridge[arc.link] = true;
-        if (viaLink != -1 && low[arc.target] >= order[v]) cutDevice[v] = true;
-      } else {
-        low[v] = std::min(low[v], order[arc.target]);
+  void searchFrom(int root) {
+    std::vector<Frame> stack;
+    discover(root, -1, &stack);
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      const int v = frame.device;
+      if (frame.nextArc < arcs_[v].size()) {
+        const Arc arc = arcs_[v][frame.nextArc++];
+        if (arc.link == frame.viaLink)
+          continue;  // a parallel twin is another link
+        if (order_[arc.target] == -1) {
+          ++frame.children;
+          discover(arc.target, arc.link, &stack);
+        } else {
+          low_[v] = std::min(low_[v], order_[arc.target]);
+        }
+        continue;
       }
+      const Frame done = frame;
+      stack.pop_back();
+      if (done.viaLink == -1) {
+        if (done.children > 1) cutDevice_[v] = true;
+        continue;
+      }
+      const Frame& parent = stack.back();
+      const int u = parent.device;
+      low_[u] = std::min(low_[u], low_[v]);
+      if (low_[v] > order_[u]) bridge_[done.viaLink] = true;
+      if (parent.viaLink != -1 && low_[v] >= order_[u]) cutDevice_[u] = true;
     }
-    if (viaLink == -1 && children > 1) cutDevice[v] = true;
   }
+
+  void discover(int v, int viaLink, std::vector<Frame>* stack) {
+    order_[v] = low_[v] = clock_++;
+    stack->push_back({v, viaLink, 0, 0});
+  }
+
+  std::vector<std::vector<Arc>> arcs_;
+  std::vector<int> order_;  // discovery time, -1 while unvisited
+  std::vector<int> low_;
+  std::vector<bool> cutDevice_;
+  std::vector<bool> bridge_;  // by link position
+  int clock_ = 0;
 };
 
 }  // namespace
 
-bool hasNegativeLink(const std::vector<TopologyLink>& links) {
+bool hasNegativeLink(const std::vector<Link>& links) {
   return std::any_of(links.begin(), links.end(),
-                     [](const TopologyLink& link) { return link.latency < 0; });
+                     [](const Link& link) { return link.latency < 0; });
 }
 
-bool carriesRoutes(const TopologyLink& link) {
+bool linkSurvives(const std::vector<Link>& links, int position,
+                  const FailureSet& failed) {
+  const Link& link = links[position];
+  return !inList(failed.links, position) &&
+         !inList(failed.devices, link.from) && !inList(failed.devices, link.to);
+}
+
+bool carriesRoutes(const Link& link) {
   return link.from != link.to && link.latency >= 0 &&
          link.latency <= kLargestLatency;
 }
 
-int countParts(int deviceCount, const std::vector<TopologyLink>& links,
+int countParts(int deviceCount, const std::vector<Link>& links,
                const FailureSet& failed) {
-  Parts parts = scenarioParts(deviceCount, links, failed);
+  DisjointSets parts = scenarioParts(deviceCount, links, failed);
   int count = 0;
   for (int v = 0; v < deviceCount; ++v) {
     if (!inList(failed.devices, v) && parts.find(v) == v) ++count;
@@ -236,11 +262,10 @@ int countParts(int deviceCount, const std::vector<TopologyLink>& links,
   return count;
 }
 
-std::vector<int> cutOffDevices(int deviceCount,
-                               const std::vector<TopologyLink>& links,
+std::vector<int> cutOffDevices(int deviceCount, const std::vector<Link>& links,
                                const FailureSet& failed) {
-  Parts before = scenarioParts(deviceCount, links, FailureSet{});
-  Parts after = scenarioParts(deviceCount, links, failed);
+  DisjointSets before = scenarioParts(deviceCount, links, FailureSet{});
+  DisjointSets after = scenarioParts(deviceCount, links, failed);
   // The size of every piece, then the piece that stays of each part: the
   // largest, and of equal ones the first met in index order.
   std::vector<int> pieceSize(static_cast<size_t>(deviceCount), 0);
@@ -264,35 +289,22 @@ std::vector<int> cutOffDevices(int deviceCount,
   return cutOff;
 }
 
-SinglePoints findSinglePoints(int deviceCount,
-                              const std::vector<TopologyLink>& links) {
-  LowLinkSearch search;
-  search.arcs.resize(static_cast<size_t>(deviceCount));
-  for (size_t i = 0; i < links.size(); ++i) {
-    const TopologyLink& link = links[i];
-    if (!carriesRoutes(link)) continue;
-    search.arcs[link.from].push_back({link.to, static_cast<int>(i)});
-    search.arcs[link.to].push_back({link.from, static_cast<int>(i)});
-  }
-  search.order.assign(static_cast<size_t>(deviceCount), -1);
-  search.low.assign(static_cast<size_t>(deviceCount), 0);
-  search.cutDevice.assign(static_cast<size_t>(deviceCount), false);
-  search.bridge.assign(links.size(), false);
-  for (int v = 0; v < deviceCount; ++v) {
-    if (search.order[v] == -1) search.visit(v, -1);
-  }
+SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links) {
+  const LowLinkSearch search(deviceCount, links);
   SinglePoints points;
   for (int v = 0; v < deviceCount; ++v) {
-    if (search.cutDevice[v]) points.devices.push_back(v);
+    if (search.cutDevice(v)) points.devices.push_back(v);
   }
   for (size_t i = 0; i < links.size(); ++i) {
-    if (search.bridge[i]) points.links.push_back(static_cast<int>(i));
+    if (search.bridge(static_cast<int>(i))) {
+      points.links.push_back(static_cast<int>(i));
+    }
   }
   return points;
 }
 
 std::vector<FailureSet> singleFailures(int deviceCount,
-                                       const std::vector<TopologyLink>& links) {
+                                       const std::vector<Link>& links) {
   std::vector<FailureSet> failures;
   failures.reserve(static_cast<size_t>(deviceCount) + links.size());
   for (int v = 0; v < deviceCount; ++v) failures.push_back({{v}, {}});
@@ -304,28 +316,27 @@ std::vector<FailureSet> singleFailures(int deviceCount,
   return failures;
 }
 
-IntactNetwork analyseIntact(int deviceCount,
-                            const std::vector<TopologyLink>& links) {
+IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links) {
+  const auto count = static_cast<size_t>(deviceCount);
   IntactNetwork intact;
   intact.deviceCount = deviceCount;
   intact.links = links;
-  {
-    const ScenarioRecord record(deviceCount, links, FailureSet{});
-    intact.latency = latencyMatrixOf(record.graph());
-  }
+  intact.latency = scenarioLatencyMatrix(deviceCount, links, FailureSet{});
   intact.routes = computeFloydRoutes(intact.latency);
-  intact.routeEntries.assign(static_cast<size_t>(deviceCount), {});
-  intact.routeDevices.assign(static_cast<size_t>(deviceCount), 0);
+  intact.routeEntries.assign(count, {});
+  intact.routeDevices.assign(count, std::vector<bool>(count, false));
   for (int s = 0; s < deviceCount; ++s) {
+    std::vector<size_t>& entries = intact.routeEntries[s];
     for (int t = s + 1; t < deviceCount; ++t) {
-      if (intact.routes.distance[s][t] > kLargestLatency) continue;
+      if (intact.routes.distance(s, t) > kLargestLatency) continue;
       const std::vector<int> hops = unfoldRoute(intact.routes, s, t);
       for (size_t h = 1; h < hops.size(); ++h) {
-        intact.routeEntries[s].set(
-            static_cast<size_t>(entryIndex(hops[h - 1], hops[h])));
-        if (h + 1 < hops.size()) intact.routeDevices[s] |= deviceBit(hops[h]);
+        entries.push_back(entryIndex(deviceCount, hops[h - 1], hops[h]));
+        if (h + 1 < hops.size()) intact.routeDevices[s][hops[h]] = true;
       }
     }
+    std::sort(entries.begin(), entries.end());
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
   }
   return intact;
 }
@@ -337,27 +348,37 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   figures.failed = failed;
   figures.parts = countParts(n, intact.links, failed);
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
-  const std::uint64_t failedDevices = scenario.failedDevices;
-  const auto& matrix = scenario.latency;
 
-  int total[MAX_DEVICES];
+  std::vector<int> total;
   for (int s = 0; s < n; ++s) {
-    if ((failedDevices & deviceBit(s)) != 0) continue;
-    const bool searchAgain = scenario.lowered ||
-                             (intact.routeDevices[s] & failedDevices) != 0 ||
-                             (intact.routeEntries[s] & scenario.raised).any();
+    if (scenario.failedDevices[s]) continue;
+    const bool searchAgain =
+        scenario.lowered ||
+        meetsFailure(intact.routeDevices[s], failed.devices,
+                     intact.routeEntries[s], scenario.raised);
     if (!searchAgain) continue;  // every route from s is as it was
-    fastestTotals(n, matrix, s, total);
+    fastestTotals(scenario.latency, s, &total);
     for (int t = s + 1; t < n; ++t) {
-      if ((failedDevices & deviceBit(t)) != 0) continue;
-      countPair(s, t, intact.routes.distance[s][t], total[t], &figures);
+      if (scenario.failedDevices[t]) continue;
+      countPair(s, t, intact.routes.distance(s, t), total[t], &figures);
     }
   }
   return figures;
 }
 
-RouteReport routeWithBackup(int deviceCount,
-                            const std::vector<TopologyLink>& links,
+std::vector<int> hopCarriers(const std::vector<Link>& links,
+                             const FailureSet& failed,
+                             const std::vector<int>& devices) {
+  std::vector<int> carriers;
+  for (size_t h = 1; h < devices.size(); ++h) {
+    carriers.push_back(carrierOf(links, devices[h - 1], devices[h], [&](int i) {
+      return linkSurvives(links, i, failed);
+    }));
+  }
+  return carriers;
+}
+
+RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
                             const FailureSet& failed, int from, int to) {
   RouteReport report;
   report.from = from;
@@ -370,27 +391,17 @@ RouteReport routeWithBackup(int deviceCount,
   }
 
   // One Floyd pass over a scenario's matrix: the route, and the links its
-  // hops run over (the ones whose latency the matrix holds) added to
-  // `spent`.
+  // hops run over added to `spent`.
   auto fastest = [&](const FailureSet& scenario, Route* route,
                      FailureSet* spent) {
-    const ScenarioRecord record(deviceCount, links, scenario);
-    const FloydRoutes routes = computeFloydRoutes(latencyMatrixOf(record.graph()));
-    if (routes.distance[from][to] > kLargestLatency) return false;
-    route->latency = routes.distance[from][to];
+    const FloydRoutes routes =
+        computeFloydRoutes(scenarioLatencyMatrix(deviceCount, links, scenario));
+    if (routes.distance(from, to) > kLargestLatency) return false;
+    route->latency = routes.distance(from, to);
     route->devices = unfoldRoute(routes, from, to);
+    route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
-    for (size_t h = 1; h < route->devices.size(); ++h) {
-      const int a = route->devices[h - 1];
-      const int b = route->devices[h];
-      int carrier = -1;
-      for (size_t i = 0; i < links.size(); ++i) {
-        const bool joins = (links[i].from == a && links[i].to == b) ||
-                           (links[i].from == b && links[i].to == a);
-        if (joins && !inList(scenario.links, static_cast<int>(i))) {
-          carrier = static_cast<int>(i);
-        }
-      }
+    for (const int carrier : route->links) {
       if (carrier != -1) spent->links.push_back(carrier);
     }
     std::sort(spent->links.begin(), spent->links.end());
@@ -406,7 +417,7 @@ RouteReport routeWithBackup(int deviceCount,
 }
 
 ResilienceReport analyseResilience(int deviceCount,
-                                   const std::vector<TopologyLink>& links,
+                                   const std::vector<Link>& links,
                                    const ResilienceQuery& query) {
   ResilienceReport report;
   report.singleScenario = query.singleScenario;
@@ -438,12 +449,12 @@ ResilienceReport analyseResilience(int deviceCount,
   return report;
 }
 
-FailureLookup lookUpFailures(const TopologyGraph& g,
-                             const std::vector<TopologyLink>& links,
+FailureLookup lookUpFailures(const Network& network,
+                             const std::vector<Link>& links,
                              const FailureRequest& request) {
   FailureLookup lookup;
   for (const std::string& code : request.devices) {
-    const int device = findDevice(g, code);
+    const int device = findDevice(network, code);
     if (device == -1) {
       lookup.outcome = FailureLookup::Outcome::kUnknownDevice;
       lookup.device = code;
@@ -452,8 +463,8 @@ FailureLookup lookUpFailures(const TopologyGraph& g,
     lookup.failed.devices.push_back(device);
   }
   for (const auto& ends : request.links) {
-    const int a = findDevice(g, ends.first);
-    const int b = findDevice(g, ends.second);
+    const int a = findDevice(network, ends.first);
+    const int b = findDevice(network, ends.second);
     if (a == -1 || b == -1) {
       lookup.outcome = FailureLookup::Outcome::kUnknownDevice;
       lookup.device = a == -1 ? ends.first : ends.second;

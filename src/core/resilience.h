@@ -2,14 +2,15 @@
 // failure, the figures of a failure scenario against the intact network,
 // and the fastest route with a backup that shares no link with it.
 //
-// Every function takes the topology as its device count and its links in
-// the order a saved file lists them (listLinks), and returns a value: no
-// globals, no printing, no input. Devices are named by index and links by
-// their position in that list. A scenario's network is the topology
-// without the failed devices (and every link touching them) and without
-// the failed links; its latency matrix follows the matrix's rules (of
-// parallel links the first added carries the latency, INF for no link) and
-// its fastest routes come from the same Floyd pass as the menu's.
+// Every function takes the network as its device count and its links in
+// the saved order (savedLinks), and returns a value: no globals, no
+// printing, no input. Devices are named by index and links by their
+// position in that list. A scenario's network is the network without the
+// failed devices (and every link touching them) and without the failed
+// links (linkSurvives); its latency matrix follows the matrix's rules (of
+// parallel links the carrier, carrierOf, holds the latency, INF for no
+// link) and its fastest routes come from the same Floyd pass as the
+// menu's. Any number of devices.
 //
 // Unusual input: self-links carry no route and never join parts; links of
 // 32767 ms or more are no link; a pair is reachable when its fastest total
@@ -18,15 +19,14 @@
 #ifndef TOPOPLAN_CORE_RESILIENCE_H_
 #define TOPOPLAN_CORE_RESILIENCE_H_
 
-#include <bitset>
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "latency_matrix.h"
+#include "network.h"
 #include "routes.h"
-#include "topology.h"
 
 // What fails together in one scenario.
 struct FailureSet {
@@ -36,24 +36,28 @@ struct FailureSet {
 
 // True when some link, self-links and parallel links included, has a
 // negative latency. O(links).
-bool hasNegativeLink(const std::vector<TopologyLink>& links);
+bool hasNegativeLink(const std::vector<Link>& links);
+
+// True when the link at `position` of `links` is still there in the
+// scenario `failed`: neither it nor either of its ends failed.
+bool linkSurvives(const std::vector<Link>& links, int position,
+                  const FailureSet& failed);
 
 // True for the links that can carry a route: not a self-link, latency 0 to
 // kLargestLatency. These are the links the N-1 report lists and the links
 // that join parts.
-bool carriesRoutes(const TopologyLink& link);
+bool carriesRoutes(const Link& link);
 
 // The number of connected parts among the devices that did not fail, over
 // the links that carry routes and did not fail. O(devices + links).
-int countParts(int deviceCount, const std::vector<TopologyLink>& links,
+int countParts(int deviceCount, const std::vector<Link>& links,
                const FailureSet& failed);
 
 // The devices that did not fail but are cut off: within each part of the
 // intact network, the devices outside the largest piece the failure leaves
 // of it (ties: the piece holding the lowest index). Ascending; empty when
 // no part falls apart. O(devices + links).
-std::vector<int> cutOffDevices(int deviceCount,
-                               const std::vector<TopologyLink>& links,
+std::vector<int> cutOffDevices(int deviceCount, const std::vector<Link>& links,
                                const FailureSet& failed);
 
 // The single points of failure.
@@ -67,14 +71,13 @@ struct SinglePoints {
 // it. A link with a parallel twin that carries routes is never a bridge;
 // self-links and links of 32767 ms or more never are either. Tarjan's
 // low-link search, one depth-first pass: O(devices + links).
-SinglePoints findSinglePoints(int deviceCount,
-                              const std::vector<TopologyLink>& links);
+SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links);
 
 // The one-element failure sets of the N-1 report: each device in index
 // order, then each link that carries routes in list order, parallel links
 // one by one.
 std::vector<FailureSet> singleFailures(int deviceCount,
-                                       const std::vector<TopologyLink>& links);
+                                       const std::vector<Link>& links);
 
 // The pair that slowed down most in a scenario.
 struct Slowdown {
@@ -95,30 +98,26 @@ struct ScenarioFigures {
   Slowdown worst;  // the largest increase; ties: lowest from, then lowest to
 };
 
-// Pairs of matrix entries as bits, entry {a, b} at min * MAX_DEVICES + max.
-using DevicePairSet =
-    std::bitset<static_cast<size_t>(MAX_DEVICES) * MAX_DEVICES>;
-
 // The intact network, analysed once; every scenario is measured against
-// it. routeEntries[s] holds the matrix entries that the fastest routes
-// from s to every higher index run over, routeDevices[s] (a bit per index)
-// the devices those routes pass through between their ends. A pair whose
-// route avoids every entry a failure raises keeps its total, so only
-// sources whose routes meet the failure are searched again.
+// it. routeEntries[s] holds, ascending, the matrix entries (entry {a, b}
+// as min * deviceCount + max) that the fastest routes from s to every
+// higher index run over, routeDevices[s] a mark for each device those
+// routes pass through between their ends. A pair whose route avoids every
+// entry a failure raises keeps its total, so only sources whose routes
+// meet the failure are searched again.
 struct IntactNetwork {
   int deviceCount = 0;
-  std::vector<TopologyLink> links;
+  std::vector<Link> links;
   LatencyMatrix latency{0};
   FloydRoutes routes;
-  std::vector<DevicePairSet> routeEntries;
-  std::vector<std::uint64_t> routeDevices;
+  std::vector<std::vector<size_t>> routeEntries;
+  std::vector<std::vector<bool>> routeDevices;
 };
 
-// Builds the matrix with latencyMatrixOf and the routes with
+// Builds the matrix by the matrix's rules and the routes with
 // computeFloydRoutes, then unfolds every route once: O(devices^3).
-// Needs 1 to MAX_DEVICES devices and no negative link.
-IntactNetwork analyseIntact(int deviceCount,
-                            const std::vector<TopologyLink>& links);
+// Needs at least one device and no negative link.
+IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links);
 
 // The figures of one scenario. A failure that only raises matrix entries
 // searches again (Dijkstra over the scenario's matrix, O(devices^2) each)
@@ -133,6 +132,7 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
 struct Route {
   int latency = 0;  // ms
   std::vector<int> devices;
+  std::vector<int> links;  // the carriers of its hops (hopCarriers), in order
 };
 
 struct RouteReport {
@@ -151,9 +151,16 @@ struct RouteReport {
 // so a parallel twin may carry it. No route when an end failed or the
 // total exceeds kLargestLatency; from == to is the route of one device and
 // 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
-RouteReport routeWithBackup(int deviceCount,
-                            const std::vector<TopologyLink>& links,
+RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
                             const FailureSet& failed, int from, int to);
+
+// The links a route's hops run over in the scenario `failed`: for each two
+// devices in a row of `devices`, the position of the link that carries
+// them (carrierOf over the links that survive), -1 for a hop no surviving
+// link joins. O(hops * links).
+std::vector<int> hopCarriers(const std::vector<Link>& links,
+                             const FailureSet& failed,
+                             const std::vector<int>& devices);
 
 // What the command asks: the N-1 report, or one scenario with everything
 // in `failed` down at once; and, when `route` is set, the fastest route and
@@ -182,11 +189,11 @@ struct ResilienceReport {
   RouteReport route;
 };
 
-// The whole analysis over a topology: 1 to MAX_DEVICES devices, no
-// negative link, route ends and failures within range.
+// The whole analysis over a network: at least one device, no negative
+// link, route ends and failures within range.
 // O(devices^3 + scenarios * (links + devices^2 * searched sources)).
 ResilienceReport analyseResilience(int deviceCount,
-                                   const std::vector<TopologyLink>& links,
+                                   const std::vector<Link>& links,
                                    const ResilienceQuery& query);
 
 // A failure named by device codes, as a user types it.
@@ -203,13 +210,14 @@ struct FailureLookup {
   FailureSet failed;                         // for kFound
 };
 
-// Resolves a request: a code names the lowest-index device with that code
+// Resolves a request against `network`, whose links in the saved order
+// are `links`: a code names the lowest-index device with that code
 // (findDevice); a link request fails every link between its two devices,
 // self-links included when both codes name one device. The first problem
 // met, in request order (devices, then links), is the outcome.
 // O(request * (devices + links)).
-FailureLookup lookUpFailures(const TopologyGraph& g,
-                             const std::vector<TopologyLink>& links,
+FailureLookup lookUpFailures(const Network& network,
+                             const std::vector<Link>& links,
                              const FailureRequest& request);
 
 #endif  // TOPOPLAN_CORE_RESILIENCE_H_

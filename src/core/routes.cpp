@@ -25,53 +25,41 @@ void relaxThroughDevice(int n, int k, int toVia, const int* __restrict viaRow,
   }
 }
 
-// Appends the devices after `from` on the recorded route to `to`; false
-// when a part of it has no route.
-bool appendRoute(const int routeVia[][MAX_DEVICES], int from, int to,
-                 std::vector<int>* hops) {
-  const int via = routeVia[from][to];
-  if (via == -1) return false;
-  if (via == from) {
-    hops->push_back(to);
-    return true;
-  }
-  return appendRoute(routeVia, from, via, hops) &&
-         appendRoute(routeVia, via, to, hops);
-}
-
 }  // namespace
 
+FloydRoutes::FloydRoutes(int n)
+    : size_(n),
+      distances_(static_cast<size_t>(n) * static_cast<size_t>(n)),
+      vias_(static_cast<size_t>(n) * static_cast<size_t>(n)) {}
+
 FloydRoutes computeFloydRoutes(const LatencyMatrix& matrix) {
-  FloydRoutes routes;
-  const int n = std::min(matrix.size(), MAX_DEVICES);
-  routes.deviceCount = n;
+  const int n = matrix.size();
+  FloydRoutes routes(n);
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
       const int latency = matrix.at(i, j);
-      routes.distance[i][j] = latency;
-      routes.via[i][j] = i == j || latency <= kLargestLatency ? i : -1;
+      routes.distances_[routes.index(i, j)] = latency;
+      routes.vias_[routes.index(i, j)] =
+          i == j || latency <= kLargestLatency ? i : -1;
     }
   }
   // With no negative latency, row k and column k cannot improve during
   // round k (that would need a negative distance from k to itself), so
-  // row k is skipped and distance[i][k] is read once per row.
+  // row k is skipped and distance(i, k) is read once per row.
   for (int k = 0; k < n; ++k) {
+    const int* throughRow = &routes.distances_[routes.index(k, 0)];
     for (int i = 0; i < n; ++i) {
-      const int toVia = routes.distance[i][k];
+      const int toVia = routes.distances_[routes.index(i, k)];
       if (i == k || toVia > kLargestLatency) continue;
-      relaxThroughDevice(n, k, toVia, routes.distance[k], routes.distance[i],
-                         routes.via[i]);
+      relaxThroughDevice(n, k, toVia, throughRow,
+                         &routes.distances_[routes.index(i, 0)],
+                         &routes.vias_[routes.index(i, 0)]);
     }
   }
   return routes;
 }
 
 std::vector<int> unfoldRoute(const FloydRoutes& routes, int from, int to) {
-  return unfoldRoute(routes.via, from, to);
-}
-
-std::vector<int> unfoldRoute(const int via[][MAX_DEVICES], int from, int to) {
-  std::vector<int> hops{from};
-  if (!appendRoute(via, from, to, &hops)) hops.clear();
-  return hops;
+  return unfoldRouteBy([&routes](int i, int j) { return routes.via(i, j); },
+                       from, to);
 }

@@ -1,85 +1,99 @@
 #include "visit_order.h"
 
-#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
-void inspectFrom(const TopologyGraph& g, int start, std::vector<bool>* reached,
+void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
+                 int start, std::vector<bool>* reached,
                  std::vector<int>* order) {
+  // The devices being visited, each with the next neighbour it tries.
+  std::vector<std::pair<int, size_t>> visiting;
   (*reached)[start] = true;
   order->push_back(start);
-  for (const LinkArc* arc = g.devices[start].firstArc; arc != nullptr;
-       arc = arc->next) {
-    if (!(*reached)[arc->target]) inspectFrom(g, arc->target, reached, order);
+  visiting.emplace_back(start, 0);
+  while (!visiting.empty()) {
+    std::pair<int, size_t>& top = visiting.back();
+    const std::vector<Neighbour>& list = neighbours[top.first];
+    size_t next = top.second;
+    while (next < list.size() && (*reached)[list[next].device]) ++next;
+    if (next == list.size()) {
+      visiting.pop_back();
+      continue;
+    }
+    top.second = next + 1;
+    const int target = list[next].device;
+    (*reached)[target] = true;
+    order->push_back(target);
+    visiting.emplace_back(target, 0);
   }
 }
 
-std::vector<int> inspectionOrder(const TopologyGraph& g) {
-  std::vector<bool> reached(g.deviceCount, false);
+std::vector<int> inspectionOrder(const Network& network) {
+  const std::vector<std::vector<Neighbour>> neighbours =
+      neighbourLists(network);
+  std::vector<bool> reached(network.devices.size(), false);
   std::vector<int> order;
-  order.reserve(g.deviceCount);
-  for (int i = 0; i < g.deviceCount; ++i) {
-    if (!reached[i]) inspectFrom(g, i, &reached, &order);
+  order.reserve(network.devices.size());
+  for (int i = 0; i < network.deviceCount(); ++i) {
+    if (!reached[i]) inspectFrom(neighbours, i, &reached, &order);
   }
   return order;
 }
 
-void makeRouteGraph(const TopologyGraph& g, const std::vector<int>& order,
-                    const LatencyMatrix& matrix, TopologyGraph* route) {
-  const int n = g.deviceCount;
-  route->deviceCount = n;
-  route->linkCount = 0;
-  for (int j = 0; j < n; ++j) {
-    DeviceEntry& entry = route->devices[j];
-    std::memcpy(&entry, &g.devices[j], sizeof entry);
-    entry.firstArc = nullptr;
+std::vector<RouteArc> routeArcs(const std::vector<std::string>& codes,
+                                const std::vector<int>& order,
+                                const LatencyMatrix& matrix) {
+  // Each code's first device, as findDevice would name it.
+  std::unordered_map<std::string, int> firstWithCode;
+  firstWithCode.reserve(codes.size());
+  for (size_t i = 0; i < codes.size(); ++i) {
+    firstWithCode.emplace(codes[i], static_cast<int>(i));
   }
-  // Each entry is resolved once; its arc runs to the next entry.
-  std::vector<int> resolved(order.size());
-  for (size_t j = 0; j < order.size(); ++j) {
-    resolved[j] = locateIn(*route, g.devices[order[j]].code);
+  std::vector<int> resolved;
+  resolved.reserve(order.size());
+  for (const int entry : order) {
+    resolved.push_back(firstWithCode.at(codes[entry]));
   }
-  for (size_t j = 0; j + 1 < order.size(); ++j) {
+  std::vector<RouteArc> arcs;
+  for (size_t j = 0; j + 1 < resolved.size(); ++j) {
     const int from = resolved[j];
     const int to = resolved[j + 1];
     const int latency =
         matrix.at(from, to) > kLargestLatency ? 1 : matrix.at(from, to);
-    route->devices[from].firstArc =
-        new LinkArc{to, route->devices[from].firstArc, latency};
-    ++route->linkCount;
+    arcs.push_back({from, to, latency});
   }
+  return arcs;
 }
 
-LoopCheck checkForLoops(const TopologyGraph& g) {
-  const int n = g.deviceCount;
+LoopCheck checkForLoops(const std::vector<std::string>& codes,
+                        const std::vector<std::vector<int>>& arcs) {
+  const size_t n = codes.size();
   LoopCheck result;
   std::vector<int> inDegree(n, 0);
-  for (int i = 0; i < n; ++i) {
-    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
-         arc = arc->next) {
-      ++inDegree[arc->target];
-    }
+  for (const std::vector<int>& targets : arcs) {
+    for (const int target : targets) ++inDegree[target];
   }
   // The sorted sequence doubles as the queue: devices are appended as
   // their in-degree drops to 0 and taken from the front.
   std::vector<int>& queue = result.sequence;
   queue.reserve(n);
-  for (int i = 0; i < n; ++i) {
-    if (inDegree[i] == 0) queue.push_back(i);
+  for (size_t i = 0; i < n; ++i) {
+    if (inDegree[i] == 0) queue.push_back(static_cast<int>(i));
   }
   for (size_t front = 0; front < queue.size(); ++front) {
-    for (const LinkArc* arc = g.devices[queue[front]].firstArc; arc != nullptr;
-         arc = arc->next) {
-      if (--inDegree[arc->target] == 0) queue.push_back(arc->target);
+    for (const int target : arcs[queue[front]]) {
+      if (--inDegree[target] == 0) queue.push_back(target);
     }
   }
-  result.hasLoop = static_cast<int>(result.sequence.size()) < n;
+  result.hasLoop = result.sequence.size() < n;
   if (!result.hasLoop) return result;
-  for (int l = 0; l < n; ++l) {
-    bool inSequence = false;
-    for (size_t s = 0; s < result.sequence.size() && !inSequence; ++s) {
-      inSequence = std::strcmp(g.devices[result.sequence[s]].code,
-                               g.devices[l].code) == 0;
+  std::unordered_set<std::string> sortedCodes;
+  for (const int device : result.sequence) sortedCodes.insert(codes[device]);
+  for (size_t l = 0; l < n; ++l) {
+    if (sortedCodes.count(codes[l]) == 0) {
+      result.leftOver.push_back(static_cast<int>(l));
     }
-    if (!inSequence) result.leftOver.push_back(l);
   }
   return result;
 }

@@ -12,20 +12,20 @@ ResilienceJson routeDevicesJson(const std::vector<std::string>& codes,
 
 }  // namespace
 
-std::vector<std::string> deviceCodes(const TopologyGraph& g) {
+std::vector<std::string> deviceCodes(const Network& network) {
   std::vector<std::string> codes;
-  codes.reserve(static_cast<size_t>(g.deviceCount));
-  for (int i = 0; i < g.deviceCount; ++i) codes.emplace_back(g.devices[i].code);
+  codes.reserve(network.devices.size());
+  for (const Device& device : network.devices) codes.push_back(device.code);
   return codes;
 }
 
 ResilienceJson linkJson(const std::vector<std::string>& codes,
-                        const TopologyLink& link) {
+                        const Link& link) {
   return ResilienceJson::array({codes[link.from], codes[link.to], link.latency});
 }
 
 ResilienceJson failureJson(const std::vector<std::string>& codes,
-                           const std::vector<TopologyLink>& links,
+                           const std::vector<Link>& links,
                            const FailureSet& failed) {
   ResilienceJson devices = ResilienceJson::array();
   for (const int device : failed.devices) devices.push_back(codes[device]);
@@ -37,7 +37,7 @@ ResilienceJson failureJson(const std::vector<std::string>& codes,
 }
 
 ResilienceJson scenarioJson(const std::vector<std::string>& codes,
-                            const std::vector<TopologyLink>& links,
+                            const std::vector<Link>& links,
                             const ScenarioFigures& scenario) {
   ResilienceJson worst = nullptr;
   if (scenario.hasWorst) {
@@ -62,7 +62,7 @@ ResilienceJson routeJson(const std::vector<std::string>& codes,
 }
 
 ResilienceJson risksJson(const std::vector<std::string>& codes,
-                         const std::vector<TopologyLink>& links,
+                         const std::vector<Link>& links,
                          const ResilienceReport& report) {
   ResilienceJson cutDevices = ResilienceJson::array();
   for (const int device : report.singlePoints.devices) {
@@ -80,7 +80,7 @@ ResilienceJson risksJson(const std::vector<std::string>& codes,
 }
 
 ResilienceJson reportJson(const std::vector<std::string>& codes,
-                          const std::vector<TopologyLink>& links,
+                          const std::vector<Link>& links,
                           const ResilienceReport& report) {
   ResilienceJson document = risksJson(codes, links, report);
   ResilienceJson scenarios = ResilienceJson::array();

@@ -15,22 +15,23 @@
 
 using ResilienceJson = nlohmann::ordered_json;
 
-// The device codes of `g` by index, as the functions below take them.
-std::vector<std::string> deviceCodes(const TopologyGraph& g);
+// The device codes of `network` by index, as the functions below take
+// them.
+std::vector<std::string> deviceCodes(const Network& network);
 
 // ["CODE", "CODE", LATENCY]
 ResilienceJson linkJson(const std::vector<std::string>& codes,
-                        const TopologyLink& link);
+                        const Link& link);
 
 // {"devices": [...], "links": [[...], ...]}, each in index or list order.
 ResilienceJson failureJson(const std::vector<std::string>& codes,
-                           const std::vector<TopologyLink>& links,
+                           const std::vector<Link>& links,
                            const FailureSet& failed);
 
 // {"failed", "parts", "lost_pairs", "slower_pairs", "worst"}; worst is null
 // or {"from", "to", "before", "after"}.
 ResilienceJson scenarioJson(const std::vector<std::string>& codes,
-                            const std::vector<TopologyLink>& links,
+                            const std::vector<Link>& links,
                             const ScenarioFigures& scenario);
 
 // {"from", "to", "primary", "backup"}; each route null or
@@ -41,13 +42,13 @@ ResilienceJson routeJson(const std::vector<std::string>& codes,
 // {"devices", "links", "parts", "cut_devices", "cut_links"}: the intact
 // network's summary and its single points of failure.
 ResilienceJson risksJson(const std::vector<std::string>& codes,
-                         const std::vector<TopologyLink>& links,
+                         const std::vector<Link>& links,
                          const ResilienceReport& report);
 
 // The whole document: the risks, then "scenarios" and "route" (null when
 // no route was asked).
 ResilienceJson reportJson(const std::vector<std::string>& codes,
-                          const std::vector<TopologyLink>& links,
+                          const std::vector<Link>& links,
                           const ResilienceReport& report);
 
 #endif  // TOPOPLAN_REPORT_RESILIENCE_JSON_H_

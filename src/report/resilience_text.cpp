@@ -52,8 +52,7 @@ std::string wrapped(const std::string& lead,
   return text + '\n';
 }
 
-std::string linkLabel(const std::vector<std::string>& codes,
-                      const TopologyLink& link) {
+std::string linkLabel(const std::vector<std::string>& codes, const Link& link) {
   return codes[link.from] + " ── " + codes[link.to] + "（" +
          std::to_string(link.latency) + "ms）";
 }
@@ -72,7 +71,7 @@ std::string singlePointLine(const std::string& what,
 }
 
 std::string scenarioLine(const std::vector<std::string>& codes,
-                         const std::vector<TopologyLink>& links,
+                         const std::vector<Link>& links,
                          const ScenarioFigures& scenario) {
   std::string text;
   const std::vector<std::string> labels =
@@ -140,7 +139,7 @@ int displayWidth(const std::string& text) {
 }
 
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
-                                       const std::vector<TopologyLink>& links,
+                                       const std::vector<Link>& links,
                                        const FailureSet& failed) {
   std::vector<std::string> labels;
   for (const int device : failed.devices) labels.push_back("设备 " + codes[device]);
@@ -152,7 +151,7 @@ std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
 }
 
 std::string failureLabel(const std::vector<std::string>& codes,
-                         const std::vector<TopologyLink>& links,
+                         const std::vector<Link>& links,
                          const FailureSet& failed) {
   std::string label;
   for (const std::string& item : failureLabels(codes, links, failed)) {
@@ -162,7 +161,7 @@ std::string failureLabel(const std::vector<std::string>& codes,
 }
 
 std::string resilienceText(const std::vector<std::string>& codes,
-                           const std::vector<TopologyLink>& links,
+                           const std::vector<Link>& links,
                            const ResilienceReport& report) {
   std::string text = "\n========== 网络韧性分析 ==========\n";
   text += "设备 " + std::to_string(report.deviceCount) + " 台，链路 " +

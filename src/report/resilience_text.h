@@ -16,17 +16,17 @@ int displayWidth(const std::string& text);
 // "设备 CODE" or "链路 A ── B（5ms）" for each failure, devices first, or
 // "（无）" for none; and the same joined by "、".
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
-                                       const std::vector<TopologyLink>& links,
+                                       const std::vector<Link>& links,
                                        const FailureSet& failed);
 std::string failureLabel(const std::vector<std::string>& codes,
-                         const std::vector<TopologyLink>& links,
+                         const std::vector<Link>& links,
                          const FailureSet& failed);
 
 // The whole text report: the summary with the single points of failure
 // and whom they cut off, one line per scenario (wrapped where a line would
 // pass column 80), and the routes when asked.
 std::string resilienceText(const std::vector<std::string>& codes,
-                           const std::vector<TopologyLink>& links,
+                           const std::vector<Link>& links,
                            const ResilienceReport& report);
 
 #endif  // TOPOPLAN_REPORT_RESILIENCE_TEXT_H_

@@ -149,7 +149,7 @@ void createGraph(TopologyGraph* g, std::ostream& out) {
 
 void buildLatencyMatrix(const TopologyGraph* g) {
   discardLatencyMatrix();
-  auto cells = std::make_unique<LatencyMatrix>(latencyMatrixOf(*g));
+  auto cells = std::make_unique<LatencyMatrix>(latencyMatrixOf(networkOf(*g)));
   auto rows = std::make_unique<int*[]>(static_cast<size_t>(g->deviceCount));
   for (int i = 0; i < g->deviceCount; ++i) rows[i] = cells->row(i);
   parrayCells = cells.release();
@@ -183,20 +183,23 @@ void printGraph(TopologyGraph* g, std::ostream& out) {
 
 void saveGraphToFile(const TopologyGraph* g, const char* fileName,
                      std::ostream& out) {
-  out << describeSaveOutcome(writeTopologyFile(*g, fileName), fileName);
+  out << describeSaveOutcome(writeTopologyFile(networkOf(*g), fileName),
+                             fileName);
 }
 
 void loadGraphFromFile(TopologyGraph* g, const char* fileName,
                        std::ostream& out) {
   // Once the header is accepted the load is all or nothing: the previous
-  // topology and its matrix are given up, and the records are read
-  // straight into the working record.
-  const LoadOutcome outcome =
-      readTopologyFile(fileName, g, [g] { freeGraph(g); });
+  // topology and its matrix are given up, and the file's network fills
+  // the working record only once every record was read.
+  Network parsed;
+  const LoadOutcome outcome = readTopologyFile(
+      fileName, &parsed, CountLimits::kRecord, [g] { freeGraph(g); });
   if (!outcome.loaded()) {
     out << describeLoadRefusal(outcome, fileName);
     return;
   }
+  fillRecord(parsed, g);
   out << "✔ 从文件 " << fileName << " 加载成功！共" << g->deviceCount
       << "台设备，" << g->linkCount << "条链路。\n";
   out << "提示：请选择选项2查看邻接矩阵后再使用路径查询功能。\n\n";

@@ -1,8 +1,8 @@
 #include "topology_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
+#include <utility>
 
 #include "reader.h"
 #include "text.h"
@@ -11,32 +11,6 @@ namespace {
 
 // Follows "✘ 文件格式错误：第N台设备的代号" and the like.
 constexpr char kControlByteRefusal[] = "含有控制字符！\n";
-
-// Empties a parse target however the parse ends, unless it is kept.
-class ParseTarget {
- public:
-  explicit ParseTarget(TopologyGraph* g) : g_(g) {}
-  ~ParseTarget() {
-    if (kept_) return;
-    releaseArcs(g_);
-    g_->deviceCount = 0;
-    g_->linkCount = 0;
-  }
-  ParseTarget(const ParseTarget&) = delete;
-  ParseTarget& operator=(const ParseTarget&) = delete;
-
-  void keep() { kept_ = true; }
-
- private:
-  TopologyGraph* g_;
-  bool kept_ = false;
-};
-
-// Copies a text that is known to fit, terminator included.
-template <size_t N>
-void copyText(char (&field)[N], const std::string& text) {
-  std::memcpy(field, text.c_str(), text.size() + 1);
-}
 
 bool hasControlByte(const std::string& word) {
   return std::any_of(word.begin(), word.end(), [](char c) {
@@ -68,42 +42,37 @@ bool readNumberField(TokenReader* reader, int* number) {
   return reader->readInt(number) == TokenReader::Number::kRead;
 }
 
-// Reads device record `position` straight into its slot.
-bool readDeviceRecord(TokenReader* reader, DeviceEntry* device,
+// Reads device record `position` into `device`.
+bool readDeviceRecord(TokenReader* reader, Device* device,
                       LoadOutcome* outcome) {
-  std::string word;
   outcome->field = DeviceField::kCode;
-  if (!readTextField(reader, &word, CODE_SIZE, &outcome->problem)) {
+  if (!readTextField(reader, &device->code, CODE_SIZE, &outcome->problem)) {
     return false;
   }
-  copyText(device->code, word);
   outcome->field = DeviceField::kDescription;
-  if (!readTextField(reader, &word, DESCRIPTION_SIZE, &outcome->problem)) {
+  if (!readTextField(reader, &device->description, DESCRIPTION_SIZE,
+                     &outcome->problem)) {
     return false;
   }
-  copyText(device->description, word);
   outcome->field = DeviceField::kPorts;
   if (!readNumberField(reader, &device->ports)) {
     outcome->problem = FieldProblem::kMissing;
     return false;
   }
   outcome->field = DeviceField::kUptime;
-  if (!readTextField(reader, &word, UPTIME_SIZE, &outcome->problem)) {
-    return false;
-  }
-  copyText(device->uptime, word);
-  return true;
+  return readTextField(reader, &device->uptime, UPTIME_SIZE, &outcome->problem);
 }
 
-// Reads link record `position` and adds it to g.
 // Each code's device, the lowest index where codes repeat, as locateIn
 // finds it; a link file of 780 lines looks up 1560 codes.
 using CodeIndex = std::unordered_map<std::string, int>;
 
-CodeIndex indexCodes(const TopologyGraph& g) {
+CodeIndex indexCodes(const Network& network) {
   CodeIndex index;
-  index.reserve(static_cast<size_t>(g.deviceCount));
-  for (int i = 0; i < g.deviceCount; ++i) index.emplace(g.devices[i].code, i);
+  index.reserve(network.devices.size());
+  for (int i = 0; i < network.deviceCount(); ++i) {
+    index.emplace(network.devices[static_cast<size_t>(i)].code, i);
+  }
   return index;
 }
 
@@ -112,8 +81,9 @@ int lookUp(const CodeIndex& index, const std::string& code) {
   return found == index.end() ? -1 : found->second;
 }
 
+// Reads link record `position` and adds it to the network.
 bool readLinkRecord(TokenReader* reader, const CodeIndex& codes,
-                    TopologyGraph* g, LoadOutcome* outcome) {
+                    Network* network, LoadOutcome* outcome) {
   int latency = 0;
   if (!readTextField(reader, &outcome->from, CODE_SIZE, &outcome->problem) ||
       !readTextField(reader, &outcome->to, CODE_SIZE, &outcome->problem)) {
@@ -131,7 +101,7 @@ bool readLinkRecord(TokenReader* reader, const CodeIndex& codes,
     outcome->status = LoadStatus::kUnknownDevice;
     return false;
   }
-  addLink(g, a, b, latency);
+  addLink(network, a, b, latency);
   return true;
 }
 
@@ -202,18 +172,26 @@ std::string describeLinkRefusal(const LoadOutcome& outcome) {
   return text + "条链路的设备代号含有空字符！\n";
 }
 
-void appendRecord(std::string* text, const char* a, const char* b, int number) {
+bool countsAllowed(int n, int m, CountLimits limits) {
+  if (n < 1 || m < 0) return false;
+  if (limits == CountLimits::kRecord && n > MAX_DEVICES) return false;
+  const long long devices = n;
+  return m <= devices * (devices - 1) / 2;
+}
+
+void appendRecord(std::string* text, const std::string& a, const std::string& b,
+                  int number) {
   text->append(a).append(" ").append(b).append(" ");
   appendNumber(text, number);
 }
 
 }  // namespace
 
-LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed,
+LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
                           const HeaderAccepted& onHeaderAccepted) {
   TokenReader reader(in);
   LoadOutcome outcome;
-  // Validate the header before the record is touched.
+  // Validate the header before the network is touched.
   int n = 0;
   int m = 0;
   if (!readNumberField(&reader, &n) || !readNumberField(&reader, &m)) {
@@ -222,35 +200,33 @@ LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed,
   }
   outcome.deviceCount = n;
   outcome.linkCount = m;
-  if (n < 1 || n > MAX_DEVICES || m < 0 || m > n * (n - 1) / 2) {
+  if (!countsAllowed(n, m, limits)) {
     outcome.status = LoadStatus::kBadCounts;
     return outcome;
   }
 
   if (onHeaderAccepted) onHeaderAccepted();
-  // Every slot in use starts without arcs, so that a failure at any record
-  // can release what was built so far.
-  for (int i = 0; i < n; ++i) parsed->devices[i].firstArc = nullptr;
-  ParseTarget target(parsed);
-  parsed->deviceCount = n;
-  parsed->linkCount = m;
+  *parsed = Network{};
+  // Nothing is reserved from the header's counts: they may claim far more
+  // than the input holds.
+  Network network;
   outcome.status = LoadStatus::kBadDevice;
   for (int i = 0; i < n; ++i) {
     outcome.position = i + 1;
-    if (!readDeviceRecord(&reader, &parsed->devices[i], &outcome)) {
-      return outcome;
-    }
+    Device device;
+    if (!readDeviceRecord(&reader, &device, &outcome)) return outcome;
+    network.devices.push_back(std::move(device));
   }
-  const CodeIndex codes = indexCodes(*parsed);
+  const CodeIndex codes = indexCodes(network);
   for (int j = 0; j < m; ++j) {
     outcome.position = j + 1;
-    if (!readLinkRecord(&reader, codes, parsed, &outcome)) return outcome;
+    if (!readLinkRecord(&reader, codes, &network, &outcome)) return outcome;
   }
   outcome.status = LoadStatus::kLoaded;
   outcome.position = 0;
   outcome.from.clear();
   outcome.to.clear();
-  target.keep();
+  *parsed = std::move(network);
   return outcome;
 }
 
@@ -293,40 +269,24 @@ std::string describeLoadRefusal(const LoadOutcome& outcome,
   return text;
 }
 
-std::string formatTopology(const TopologyGraph& g) {
-  std::string text;
-  appendNumber(&text, g.deviceCount);
-  text += ' ';
-  appendNumber(&text, g.linkCount);
-  text += '\n';
-  for (int i = 0; i < g.deviceCount; ++i) {
-    const DeviceEntry& device = g.devices[i];
-    appendRecord(&text, device.code, device.description, device.ports);
-    text.append(" ").append(device.uptime).append("\n");
-  }
-  for (const TopologyLink& link : listLinks(g)) {
-    appendRecord(&text, g.devices[link.from].code, g.devices[link.to].code,
-                 link.latency);
-    text += '\n';
-  }
-  return text;
-}
-
-std::string formatTopology(const Network& network) {
+std::string formatTopology(const Network& network, LinkOrder order) {
   std::string text;
   appendNumber(&text, network.deviceCount());
   text += ' ';
   appendNumber(&text, network.linkCount());
   text += '\n';
   for (const Device& device : network.devices) {
-    appendRecord(&text, device.code.c_str(), device.description.c_str(),
-                 device.ports);
+    appendRecord(&text, device.code, device.description, device.ports);
     text.append(" ").append(device.uptime).append("\n");
   }
-  for (const Link& link : network.links) {
-    appendRecord(&text, network.devices[link.from].code.c_str(),
-                 network.devices[link.to].code.c_str(), link.latency);
+  const std::vector<Link> links =
+      order == LinkOrder::kSaved ? savedLinks(network) : network.links;
+  for (const Link& link : links) {
+    appendRecord(&text, network.devices[static_cast<size_t>(link.from)].code,
+                 network.devices[static_cast<size_t>(link.to)].code,
+                 link.latency);
     text += '\n';
   }
   return text;
 }
+

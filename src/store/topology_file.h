@@ -11,14 +11,14 @@
 
 #include "file_replace.h"
 #include "network.h"
-#include "topology.h"
+#include "record_limits.h"
 
 enum class LoadStatus {
   kLoaded,
   kCannotOpen,     // missing, unreadable or a directory
   kSpecialFile,    // a FIFO, socket or the like, refused without opening
   kBadHeader,      // the two counts could not be read
-  kBadCounts,      // counts outside 1..40 devices, 0..n(n-1)/2 links
+  kBadCounts,      // counts outside the limits (see CountLimits)
   kBadDevice,      // device record `position` is unusable
   kBadLink,        // link record `position` is unusable
   kUnknownDevice,  // link record `position` names a code no device has
@@ -54,20 +54,25 @@ struct LoadOutcome {
 // Runs once the header is accepted, right before the records are read.
 using HeaderAccepted = std::function<void()>;
 
+// The counts a header may give. Both want at least one device and at most
+// n(n-1)/2 links; the menu's record also holds at most MAX_DEVICES
+// devices.
+enum class CountLimits { kAnySize, kRecord };
+
 // Reads a whole topology from `in` into `parsed`. The header is checked
-// before `parsed` is touched; then `onHeaderAccepted`, if given, runs, and
-// from then on `parsed` must hold no arcs: it was empty from the start, or
-// the hook emptied it (the menu gives up its old topology there, so that
-// the file's records go straight into the working record). Reading stops
-// at the first refused field, an over-long one included, so input of any
-// size costs constant memory. On kLoaded `parsed` holds the topology;
-// after a refused record it is empty again, with nothing allocated.
-// Throws std::bad_alloc with `parsed` empty.
-LoadOutcome parseTopology(std::istream& in, TopologyGraph* parsed,
+// before `parsed` is touched; then `onHeaderAccepted`, if given, runs (the
+// menu gives up its old topology there). Reading stops at the first
+// refused field, an over-long one included, so memory stays within the
+// input's size and a field's limit, whatever the header claims. On
+// kLoaded `parsed` holds the topology, links in file order; after a
+// refused record it is empty. Time and memory linear in the input.
+LoadOutcome parseTopology(std::istream& in, Network* parsed,
+                          CountLimits limits = CountLimits::kAnySize,
                           const HeaderAccepted& onHeaderAccepted = {});
 
 // Opens `fileName` as openForReading does and parses it as above.
-LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
+LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
+                             CountLimits limits = CountLimits::kAnySize,
                              const HeaderAccepted& onHeaderAccepted = {});
 
 // The message lines a refusal prints, each ending in a line break; empty
@@ -75,12 +80,22 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
 std::string describeLoadRefusal(const LoadOutcome& outcome,
                                 const char* fileName);
 
-// The file's text for g: the header (g's counts), the devices in index
-// order, then the links as listLinks orders them.
-std::string formatTopology(const TopologyGraph& g);
+// Which order a file lists the links in.
+enum class LinkOrder {
+  // The saved order (savedLinks), as option 9 writes the menu's record.
+  // Reading it back gives the same devices, with each device's links in
+  // the reverse of its newest-first order (see network.h).
+  kSaved,
+  // The order they were added (`links`): reading the file back gives
+  // exactly this network. An imported network is written so, so that its
+  // links keep the order of the document they came from.
+  kAdded,
+};
 
-// The same for a network: its devices in order, then its links in order.
-std::string formatTopology(const Network& network);
+// The file's text for `network`: the header (its counts), the devices in
+// index order, then the links in `order`.
+std::string formatTopology(const Network& network,
+                           LinkOrder order = LinkOrder::kSaved);
 
 enum class SaveStatus {
   kSaved,
@@ -99,12 +114,11 @@ struct SaveOutcome {
   int linkCount = 0;    // link lines written (a self-link is one line)
 };
 
-// Writes g to `fileName`, replacing the file only once the new content is
-// complete (see replaceFileContent).
-SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName);
-
-// The same for a network, written as formatTopology(network) gives it.
-SaveOutcome writeTopologyFile(const Network& network, const char* fileName);
+// Writes `network` to `fileName`, replacing the file only once the new
+// content is complete (see replaceFileContent); a network without devices
+// is kNothingToSave.
+SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
+                              LinkOrder order = LinkOrder::kSaved);
 
 // The message lines a save prints: the refusal, or the success line.
 std::string describeSaveOutcome(const SaveOutcome& outcome,

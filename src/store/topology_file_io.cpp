@@ -7,7 +7,8 @@
 #include "text.h"
 #include "topology_file.h"
 
-LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
+LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
+                             CountLimits limits,
                              const HeaderAccepted& onHeaderAccepted) {
   Descriptor opened;
   LoadOutcome refused;
@@ -24,19 +25,16 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
   __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
   opened.fd = -1;
   std::istream file(&buffer);
-  return parseTopology(file, parsed, onHeaderAccepted);
+  return parseTopology(file, parsed, limits, onHeaderAccepted);
 }
 
-namespace {
-
-// Saves `text`, a topology of the given counts, as option 9 does.
-SaveOutcome saveText(int deviceCount, int linkCount, const std::string& text,
-                     const char* fileName) {
+SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
+                              LinkOrder order) {
   SaveOutcome outcome;
-  if (deviceCount <= 0) return outcome;
-  outcome.deviceCount = deviceCount;
-  outcome.linkCount = linkCount;
-  outcome.replaced = replaceFileContent(fileName, text);
+  if (network.devices.empty()) return outcome;
+  outcome.deviceCount = network.deviceCount();
+  outcome.linkCount = network.linkCount();
+  outcome.replaced = replaceFileContent(fileName, formatTopology(network, order));
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
@@ -53,20 +51,6 @@ SaveOutcome saveText(int deviceCount, int linkCount, const std::string& text,
       break;
   }
   return outcome;
-}
-
-}  // namespace
-
-SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
-  if (g.deviceCount <= 0) return {};
-  return saveText(g.deviceCount, static_cast<int>(listLinks(g).size()),
-                  formatTopology(g), fileName);
-}
-
-SaveOutcome writeTopologyFile(const Network& network, const char* fileName) {
-  if (network.devices.empty()) return {};
-  return saveText(network.deviceCount(), network.linkCount(),
-                  formatTopology(network), fileName);
 }
 
 std::string describeSaveOutcome(const SaveOutcome& outcome,

@@ -1,12 +1,12 @@
 // The refusals of a failure request, which topoplan-resilience and
 // topoplan-draw print alike.
-#ifndef TOPOPLAN_CLI_FAILURE_TEXT_H_
-#define TOPOPLAN_CLI_FAILURE_TEXT_H_
+#ifndef TOPOPLAN_REPORT_FAILURE_TEXT_H_
+#define TOPOPLAN_REPORT_FAILURE_TEXT_H_
 
 #include <string>
 
+#include "refusals.h"
 #include "resilience.h"
-#include "travels.h"
 
 constexpr char kNoSuchLink[] = "✘ 链路不存在：";  // the two codes follow
 
@@ -25,4 +25,4 @@ inline std::string failureLookupProblem(const FailureLookup& lookup) {
   return "";
 }
 
-#endif  // TOPOPLAN_CLI_FAILURE_TEXT_H_
+#endif  // TOPOPLAN_REPORT_FAILURE_TEXT_H_

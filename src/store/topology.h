@@ -1,27 +1,16 @@
-// The topology record every part of the system shares: devices in a fixed
-// table, links as arcs in per-device lists, and the limits of both.
+// The menu's topology record: devices in a fixed table, links as arcs in
+// per-device lists, and the limits of both; and the one place where the
+// record turns into the network value the analyses take, and back.
 //
 // Nothing here reads a global, prints or reads input; the functions work
 // on the record they are given.
-#ifndef TOPOPLAN_CORE_TOPOLOGY_H_
-#define TOPOPLAN_CORE_TOPOLOGY_H_
+#ifndef TOPOPLAN_STORE_TOPOLOGY_H_
+#define TOPOPLAN_STORE_TOPOLOGY_H_
 
 #include <string>
-#include <vector>
 
-constexpr int MAX_DEVICES = 40;
-
-// Latency-matrix value for "no direct link", and Floyd's value for "no
-// route". Readers of a matrix treat anything above kLargestLatency as no
-// link; arcs keep whatever latency they were built with, even one of
-// 32767 or more.
-constexpr int INF = 32767;
-constexpr int kLargestLatency = INF - 1;
-
-// Field sizes in bytes, the terminating zero included.
-constexpr int CODE_SIZE = 20;
-constexpr int DESCRIPTION_SIZE = 100;
-constexpr int UPTIME_SIZE = 50;
+#include "network.h"
+#include "record_limits.h"
 
 // One direct link as seen from one end. Every undirected link is two arcs,
 // one in each end's list; a self-link is two neighbouring arcs in one list.
@@ -48,13 +37,6 @@ struct TopologyGraph {
   int linkCount;
 };
 
-// One undirected link, from the end with the lower index.
-struct TopologyLink {
-  int from;
-  int to;
-  int latency;  // milliseconds
-};
-
 // Index of the first device in use whose code equals `code` byte for byte,
 // or -1. O(deviceCount). Duplicate codes therefore always name the
 // lowest-index device.
@@ -63,12 +45,6 @@ int locateIn(const TopologyGraph& g, const char* code);
 // The same lookup for a typed word. A word that cannot be a device code
 // (19 bytes or more, or holding a NUL byte) names no device: -1.
 int findDevice(const TopologyGraph& g, const std::string& word);
-
-// Every link of `g` once: device by device in index order, each device's
-// list in list order (newest first), skipping arcs that lead back to a
-// lower index. A self-link is listed once, parallel links one by one. This
-// is the order of a saved file's link lines. O(devices + arcs).
-std::vector<TopologyLink> listLinks(const TopologyGraph& g);
 
 // Pushes the link a-b as two arcs: first at the head of a's list, then at
 // the head of b's list. Lists therefore hold links newest-first; the
@@ -80,4 +56,17 @@ void addLink(TopologyGraph* g, int a, int b, int latency);
 // counts are left alone.
 void releaseArcs(TopologyGraph* g);
 
-#endif  // TOPOPLAN_CORE_TOPOLOGY_H_
+// The network the record holds: its devices in index order, and its links
+// in an order they could have been added in, one that gives every device
+// the neighbours its list holds in the list's order (the order each link
+// was added in is not kept). Every analysis of the result therefore reads
+// the record as it is. O(devices + arcs).
+Network networkOf(const TopologyGraph& g);
+
+// Replaces what `g` holds, which must be no arcs, with `network`'s first
+// MAX_DEVICES devices (texts cut to their field sizes) and the links
+// between them, added in the network's order. Throws std::bad_alloc with
+// `g` empty when memory runs out.
+void fillRecord(const Network& network, TopologyGraph* g);
+
+#endif  // TOPOPLAN_STORE_TOPOLOGY_H_

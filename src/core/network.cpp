@@ -1,0 +1,48 @@
+#include "network.h"
+
+#include <algorithm>
+
+void addLink(Network* network, int a, int b, int latency) {
+  network->links.push_back({std::min(a, b), std::max(a, b), latency});
+}
+
+int findDevice(const Network& network, const std::string& code) {
+  for (int i = 0; i < network.deviceCount(); ++i) {
+    if (network.devices[static_cast<size_t>(i)].code == code) return i;
+  }
+  return -1;
+}
+
+std::vector<Link> savedLinks(const Network& network) {
+  // A counting sort by the lower end, walking the links newest first so
+  // that each device's group comes out newest first.
+  std::vector<size_t> groupStart(network.devices.size() + 1, 0);
+  for (const Link& link : network.links) {
+    ++groupStart[static_cast<size_t>(link.from) + 1];
+  }
+  for (size_t i = 1; i < groupStart.size(); ++i) {
+    groupStart[i] += groupStart[i - 1];
+  }
+  std::vector<Link> saved(network.links.size());
+  for (auto link = network.links.rbegin(); link != network.links.rend();
+       ++link) {
+    saved[groupStart[static_cast<size_t>(link->from)]++] = *link;
+  }
+  return saved;
+}
+
+std::vector<std::vector<Neighbour>> neighbourLists(const Network& network) {
+  std::vector<size_t> degree(network.devices.size(), 0);
+  for (const Link& link : network.links) {
+    ++degree[static_cast<size_t>(link.from)];
+    ++degree[static_cast<size_t>(link.to)];
+  }
+  std::vector<std::vector<Neighbour>> lists(network.devices.size());
+  for (size_t i = 0; i < lists.size(); ++i) lists[i].reserve(degree[i]);
+  for (auto link = network.links.rbegin(); link != network.links.rend();
+       ++link) {
+    lists[static_cast<size_t>(link->from)].push_back({link->to, link->latency});
+    lists[static_cast<size_t>(link->to)].push_back({link->from, link->latency});
+  }
+  return lists;
+}
