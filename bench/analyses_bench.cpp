@@ -68,7 +68,8 @@ void BM_Load(benchmark::State& state) {
 
 void BM_Save(benchmark::State& state) {
   const std::string target = mesh().folder + "/saved.txt";
-  for (auto _ : state) saveGraphToFile(&mesh().graph, target.c_str(), mesh().sink);
+  for (auto _ : state)
+    saveGraphToFile(&mesh().graph, target.c_str(), mesh().sink);
 }
 
 void BM_Matrix(benchmark::State& state) {

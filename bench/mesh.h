@@ -19,8 +19,7 @@ inline void writeMesh(std::ostream& out, int devices) {
   for (int i = 0; i < devices; ++i) {
     for (int j = i + 1; j < devices; ++j) {
       state = state * 1103515245u + 12345u;  // the same sequence every run
-      out << code(i) << ' ' << code(j) << ' ' << 1 + (state >> 16) % 99
-          << '\n';
+      out << code(i) << ' ' << code(j) << ' ' << 1 + (state >> 16) % 99 << '\n';
     }
   }
 }

@@ -61,7 +61,8 @@ Run runOnce(const char* inputFile, char** command) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: run_timed RUNS INPUT-FILE COMMAND [ARGS...]\n");
+    std::fprintf(stderr,
+                 "usage: run_timed RUNS INPUT-FILE COMMAND [ARGS...]\n");
     return 2;
   }
   const int runs = std::atoi(argv[1]);

@@ -80,15 +80,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Network loaded;
     std::istringstream in(topology);
     const LoadOutcome load = parseTopology(in, &loaded);
-    require(load.loaded() &&
-                loaded.deviceCount() == outcome.network.deviceCount(),
-            "the imported text does not load:\n" + topology);
+    require(
+        load.loaded() && loaded.deviceCount() == outcome.network.deviceCount(),
+        "the imported text does not load:\n" + topology);
   }
   const std::string xml = formatGraphml(outcome.network, {});
   // Bytes that are not UTF-8 are written as U+FFFD and cannot come back.
   if (xml.find("\xef\xbf\xbd") == std::string::npos) {
     const GraphmlOutcome back = parseGraphml(xml.data(), xml.size(), {});
-    require(back.read() && formatTopology(back.network, LinkOrder::kAdded) == topology,
+    require(back.read() &&
+                formatTopology(back.network, LinkOrder::kAdded) == topology,
             "the GraphML written does not read back the same:\n" + topology);
   }
   return 0;

@@ -28,11 +28,12 @@ std::vector<std::string> wordsOf(const std::string& line) {
   return words;
 }
 
-void checkJson(const std::string& output, const ResilienceArguments& arguments) {
+void checkJson(const std::string& output,
+               const ResilienceArguments& arguments) {
   const nlohmann::json report = nlohmann::json::parse(output, nullptr, false);
   require(!report.is_discarded(), "the JSON report does not parse");
-  const bool single = !arguments.failures.devices.empty() ||
-                      !arguments.failures.links.empty();
+  const bool single =
+      !arguments.failures.devices.empty() || !arguments.failures.links.empty();
   const size_t scenarios = report.at("scenarios").size();
   if (single) {
     require(scenarios == 1, "a --fail run without exactly one scenario");

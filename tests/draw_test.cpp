@@ -106,7 +106,8 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
        "光纤骨干网布线方案（Prim算法）\\nMST总延迟：26ms", kCampusTree},
       {"kruskal", Highlight::kKruskalPlan,
        "光纤骨干网布线方案（Kruskal算法）\\nMST总延迟：26ms", kCampusTree},
-      {"route AR-D SV", Highlight::kRoute,
+      {"route AR-D SV",
+       Highlight::kRoute,
        "最优路径：AR-D → DR-B → DR-A → AR-T → SV\\n最短延迟：20ms",
        {"1", "2", "3", "5", "6", "1-2", "1-3", "2-5", "3-6"}},
   };
@@ -136,9 +137,10 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
 // the older 7 ms link, so that is the one Prim takes; Q stays out.
 TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   ScratchFolder scratch;
-  const std::string file = scratch.write(
-      "odd.txt",
-      "3 3\nSV a\"b\\c&d 1 x\nCR core 1 y\nQ q 1 z\nCR SV 7\nSV CR 3\nSV SV 1\n");
+  const std::string file =
+      scratch.write("odd.txt",
+                    "3 3\nSV a\"b\\c&d 1 x\nCR core 1 y\nQ q 1 z\nCR SV 7\nSV "
+                    "CR 3\nSV SV 1\n");
   DrawRequest request;
   request.highlight = Highlight::kPrimPlan;
   std::ostringstream dot;
@@ -158,7 +160,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   {rank=same; layer5; d2 [label="Q\nq", fillcolor="#eeeeee"];}
   d0 -- d0 [label="1ms"];
   d1 -- d0 [label="3ms"];
-  d1 -- d0 [)dot") + markedLinkLabel("7ms") + "];\n}\n";
+  d1 -- d0 [)dot") + markedLinkLabel("7ms") +
+                               "];\n}\n";
   EXPECT_EQ(dot.str(), expected);
 
   request.highlight = Highlight::kRoute;

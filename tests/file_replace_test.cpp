@@ -72,40 +72,57 @@ TEST(FileReplace, ReplacesOnlyWhatAnOrdinaryOpenReaches) {
          link(d.file("net.txt").c_str(), d.file("other.txt").c_str());
          return d.file("net.txt");
        },
-       RLIM_INFINITY, ReplaceOutcome::kWritten, kNew, {"net.txt", "other.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kWritten,
+       kNew,
+       {"net.txt", "other.txt"}},
       {"a hard link past a size limit",
        [](const scratch::ScratchFolder& d) {
          link(d.file("net.txt").c_str(), d.file("other.txt").c_str());
          return d.file("net.txt");
        },
-       8, ReplaceOutcome::kWriteFailed, kOld, {"net.txt", "other.txt"}},
+       8,
+       ReplaceOutcome::kWriteFailed,
+       kOld,
+       {"net.txt", "other.txt"}},
       {"a symbolic link",
        [](const scratch::ScratchFolder& d) {
          symlink("net.txt", d.file("link.txt").c_str());
          return d.file("link.txt");
        },
-       RLIM_INFINITY, ReplaceOutcome::kWritten, kNew, {"link.txt", "net.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kWritten,
+       kNew,
+       {"link.txt", "net.txt"}},
       {"a link to nothing yet",
        [](const scratch::ScratchFolder& d) {
          unlink(d.file("net.txt").c_str());
          symlink("net.txt", d.file("link.txt").c_str());
          return d.file("link.txt");
        },
-       RLIM_INFINITY, ReplaceOutcome::kWritten, kNew, {"link.txt", "net.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kWritten,
+       kNew,
+       {"link.txt", "net.txt"}},
       {"a leftover backup",
        [](const scratch::ScratchFolder& d) {
          link(d.file("net.txt").c_str(), d.file("other.txt").c_str());
          d.write(".net.txt.topoplan-backup", "older\n");
          return d.file("net.txt");
        },
-       RLIM_INFINITY, ReplaceOutcome::kBackupInTheWay, kOld,
+       RLIM_INFINITY,
+       ReplaceOutcome::kBackupInTheWay,
+       kOld,
        {".net.txt.topoplan-backup", "net.txt", "other.txt"}},
       {"a FIFO",
        [](const scratch::ScratchFolder& d) {
          mkfifo(d.file("fifo").c_str(), 0600);  // no reader: opening waits
          return d.file("fifo");
        },
-       RLIM_INFINITY, ReplaceOutcome::kSpecialFile, kOld, {"fifo", "net.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kSpecialFile,
+       kOld,
+       {"fifo", "net.txt"}},
       {"standard input",
        [](const scratch::ScratchFolder& d) {
          const int file = open(d.file("net.txt").c_str(), O_RDONLY);
@@ -113,10 +130,16 @@ TEST(FileReplace, ReplacesOnlyWhatAnOrdinaryOpenReaches) {
          close(file);
          return d.file("net.txt");
        },
-       RLIM_INFINITY, ReplaceOutcome::kOwnStream, kOld, {"net.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kOwnStream,
+       kOld,
+       {"net.txt"}},
       {"a character device",
        [](const scratch::ScratchFolder&) { return std::string("/dev/null"); },
-       RLIM_INFINITY, ReplaceOutcome::kWritten, kOld, {"net.txt"}},
+       RLIM_INFINITY,
+       ReplaceOutcome::kWritten,
+       kOld,
+       {"net.txt"}},
   };
   const int standardInput = dup(STDIN_FILENO);
   for (const auto& c : cases) {
@@ -156,8 +179,10 @@ TEST(FileReplace, KeepsOwnerModeAndAclAndCreatesAsTheShellWould) {
   const std::string net = scratch.write("net.txt", kOld);
   const std::string folder = scratch.file("shared");
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-  if (!setAcl(net, ACL_TYPE_ACCESS, "u::rw-,u:nobody:rw-,g::r--,m::rw-,o::---") ||
-      !setAcl(folder, ACL_TYPE_DEFAULT, "u::rw-,u:nobody:r--,g::---,m::r--,o::---")) {
+  if (!setAcl(net, ACL_TYPE_ACCESS,
+              "u::rw-,u:nobody:rw-,g::r--,m::rw-,o::---") ||
+      !setAcl(folder, ACL_TYPE_DEFAULT,
+              "u::rw-,u:nobody:r--,g::---,m::r--,o::---")) {
     GTEST_SKIP() << "SKIP: the scratch folder's file system takes no ACLs";
   }
   ASSERT_EQ(chmod(net.c_str(), 02660), 0);  // a group bit the rename must keep

@@ -262,7 +262,9 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
       {threeDevices + "A B 5\n\0A B 1\n"s,
        recordError(2, "条链路的设备代号含有空字符"), kEmptied},
       // Files that are not topologies at all, and NUL bytes in each field.
-      {"\x7f""ELF\x02\x01\x01\0\0\0"s, header, kKept},
+      {"\x7f"
+       "ELF\x02\x01\x01\0\0\0"s,
+       header, kKept},
       {"2 0\n\xff\xfe\0\x01 d 1 u\n"s, recordError(1, "台设备的代号含有空字符"),
        kEmptied},
       {"2 1\nA a 1 u\nB b", recordError(2, "台设备信息读取失败"), kEmptied},
@@ -280,8 +282,8 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
        recordError(1, "条链路的设备代号含有空字符"), kEmptied},
       // Terminal control sequences: a window title, a clipboard write, DEL,
       // a screen clear.
-      {"1 0\nA\x1b]0;pwned\x07 a 1 u\n", recordError(1, "台设备的代号含有控制字符"),
-       kEmptied},
+      {"1 0\nA\x1b]0;pwned\x07 a 1 u\n",
+       recordError(1, "台设备的代号含有控制字符"), kEmptied},
       {"2 0\nA a 1 u\nB \x1b]52;c;cm0gLXJm\x07 1 u\n",
        recordError(2, "台设备的描述含有控制字符"), kEmptied},
       {"1 0\nA a 1 24h\x7f\n", recordError(1, "台设备的运行时间含有控制字符"),
@@ -302,9 +304,10 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
   // A FIFO without a writer: opening it to read would wait forever.
   const std::string fifo = scratch.file("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(load(&graph, fifo),
-            "✘ 文件 " + fifo +
-                " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！\n");
+  EXPECT_EQ(
+      load(&graph, fifo),
+      "✘ 文件 " + fifo +
+          " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！\n");
   EXPECT_EQ(graph.linkCount, 10);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file.substr(0, 80));
@@ -428,7 +431,8 @@ TEST_F(StoreTest, SaveReportsItsOutcomeAsAValue) {
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_EQ(describeSaveOutcome(outcome, c.name.c_str()), save(*c.g, c.name));
   }
-  EXPECT_EQ(readFile(scratch.file("campus.txt")), readFile(TOPOPLAN_CAMPUS_FILE));
+  EXPECT_EQ(readFile(scratch.file("campus.txt")),
+            readFile(TOPOPLAN_CAMPUS_FILE));
 }
 
 // Fills `g` with a topology that any save must write and any load read

@@ -49,8 +49,8 @@ std::string run(const std::string& input, const std::string& script) {
                                      : failures[static_cast<int>(read)];
     } else if (call == 'w' || call == 's' || call == 'S') {
       const size_t limit = call == 'w' ? 1000 : 3;
-      const auto rest = call == 'S' ? TokenReader::Rest::kLeave
-                                    : TokenReader::Rest::kDiscard;
+      const auto rest =
+          call == 'S' ? TokenReader::Rest::kLeave : TokenReader::Rest::kDiscard;
       if (!reader.readWord(&result, limit, rest)) result = "EOF";
     } else if (call == 'd') {
       reader.discardLine();

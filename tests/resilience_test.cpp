@@ -57,7 +57,8 @@ Network copyWithout(const Network& network, const std::vector<Link>& links,
   for (const int position : failed.links) linkFailed[position] = true;
   for (const int device : failed.devices) {
     for (size_t i = 0; i < links.size(); ++i) {
-      if (links[i].from == device || links[i].to == device) linkFailed[i] = true;
+      if (links[i].from == device || links[i].to == device)
+        linkFailed[i] = true;
     }
   }
   for (size_t i = links.size(); i-- > 0;) {
@@ -210,10 +211,10 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
     const RouteReport route = routeWithBackup(n, links, failed, from, to);
     const FloydRoutes plain = computeFloydRoutes(
         latencyMatrixOf(copyWithout(network, links, failed)));
-    const bool ended = std::count(failed.devices.begin(), failed.devices.end(),
-                                  from) + std::count(failed.devices.begin(),
-                                                     failed.devices.end(), to) >
-                       0;
+    const bool ended =
+        std::count(failed.devices.begin(), failed.devices.end(), from) +
+            std::count(failed.devices.begin(), failed.devices.end(), to) >
+        0;
     if (ended || (from != to && plain.distance(from, to) > kLargestLatency)) {
       EXPECT_FALSE(route.hasPrimary);
     } else if (from != to) {
@@ -252,9 +253,10 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
       std::vector<std::string> named;
       for (int i = 0; i < n; ++i) {
         // The longest codes a file may hold, half of them in CJK.
-        named.push_back(i % 2 == 0 ? std::string(18, 'X') + std::to_string(i % 10)
-                                   : std::string("核心路由器") + std::to_string(i % 10) +
-                                         "xxx");
+        named.push_back(i % 2 == 0
+                            ? std::string(18, 'X') + std::to_string(i % 10)
+                            : std::string("核心路由器") +
+                                  std::to_string(i % 10) + "xxx");
       }
       return named;
     }();
@@ -309,9 +311,17 @@ TEST(Resilience, DisplayWidth) {
     const char* text;
     int width;
   } cases[] = {
-      {"", 0},           {"CR", 2},          {"核心", 4},
-      {"⚠ 设备", 6},     {"A ── B", 6},      {"（5ms）", 7},
-      {"\xff" "A", 2},   {"\xe6\xa0", 2},    {"Ａ", 2},
+      {"", 0},
+      {"CR", 2},
+      {"核心", 4},
+      {"⚠ 设备", 6},
+      {"A ── B", 6},
+      {"（5ms）", 7},
+      {"\xff"
+       "A",
+       2},
+      {"\xe6\xa0", 2},
+      {"Ａ", 2},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(displayWidth(c.text), c.width) << c.text;

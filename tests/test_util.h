@@ -15,9 +15,9 @@
 
 namespace topotest {
 
-using scratch::ScratchFolder;
 using scratch::listFolder;
 using scratch::readFile;
+using scratch::ScratchFolder;
 
 // An empty record and no latency matrix before and after every test: the
 // test binary is one process, and the globals would otherwise carry over.

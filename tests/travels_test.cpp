@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "visit_order.h"
 #include "test_util.h"
+#include "visit_order.h"
 
 namespace {
 

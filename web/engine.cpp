@@ -28,8 +28,8 @@ namespace {
 // what every question about it starts from. Written by topoplan_load only.
 struct LoadedTopology {
   Network network;
-  std::vector<Link> links;          // in the saved order (savedLinks)
-  std::vector<std::string> codes;   // by device index
+  std::vector<Link> links;         // in the saved order (savedLinks)
+  std::vector<std::string> codes;  // by device index
   LatencyMatrix latency{0};
   bool negative = false;  // a negative link: no routes, no scenarios
   IntactNetwork intact;   // analysed only without a negative link

@@ -28,15 +28,16 @@ constexpr char kRiskColour[] = "#e69138";
 constexpr char kRiskLink[] = R"(, color="#e69138", penwidth=4)";
 constexpr char kFailedDevice[] =
     R"(, style="rounded,filled,dashed", color=gray60, fontcolor=gray50, fillcolor=white)";
-constexpr char kFailedLink[] = R"(, style=dashed, color=gray70, fontcolor=gray60)";
+constexpr char kFailedLink[] =
+    R"(, style=dashed, color=gray70, fontcolor=gray60)";
 constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
 
 // What the picture shows besides the topology itself.
 struct Highlights {
   std::string title;
-  std::vector<Link> links;          // in the saved order, the drawing's
-  std::vector<bool> linkMarked;     // by position in `links`
-  std::vector<bool> deviceMarked;   // by device index
+  std::vector<Link> links;         // in the saved order, the drawing's
+  std::vector<bool> linkMarked;    // by position in `links`
+  std::vector<bool> deviceMarked;  // by device index
   // Attributes that replace the marked or plain look, or null: a single
   // point of failure, a failed element, a device cut off.
   std::vector<const char*> linkStyle;    // by position in `links`
@@ -145,7 +146,8 @@ void markRisks(const Network& network, Highlights* highlights) {
         "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
   }
   if (points.devices.empty() && points.links.empty()) {
-    highlights->title = "没有单点故障：任何一台设备或一条链路单独故障都不会使网络分裂";
+    highlights->title =
+        "没有单点故障：任何一台设备或一条链路单独故障都不会使网络分裂";
     return;
   }
   highlights->title = "单点故障（橙色）：" +
@@ -286,8 +288,9 @@ void writeDot(const Network& network, const Highlights& highlights,
     const Link& link = highlights.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
-        << (upward ? link.from : link.to) << " [label=" << linkLabel(highlights, i)
-        << linkLook(highlights, i) << svgId(addressable, "link", i) << "];\n";
+        << (upward ? link.from : link.to)
+        << " [label=" << linkLabel(highlights, i) << linkLook(highlights, i)
+        << svgId(addressable, "link", i) << "];\n";
   }
   if (!highlights.legend.empty()) {
     dot << "  legend [shape=note, style=filled, fillcolor=white, label="

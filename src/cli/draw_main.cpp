@@ -108,10 +108,12 @@ class Words {
 // --fail-link. Returns what is wrong, or "".
 std::string parseHighlight(const std::string& option, Words* words,
                            DrawRequest* request) {
-  const bool anotherFailure = request->highlight == Highlight::kScenario &&
-                              (option == "--fail-device" || option == "--fail-link");
+  const bool anotherFailure =
+      request->highlight == Highlight::kScenario &&
+      (option == "--fail-device" || option == "--fail-link");
   if (request->highlight != Highlight::kNone && !anotherFailure) {
-    return "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一，"
+    return "--plan、--route、--risks 与 --fail-device/--fail-link "
+           "只能选用其一，"
            "且前三者只能给出一次";
   }
   if (option == "--risks") {
@@ -384,8 +386,7 @@ bool renderPage(const Arguments& arguments, std::string* page) {
     std::cerr << "✘ 无法打开文件 " << arguments.topologyFile << " 进行读取！\n";
     return false;
   }
-  const std::string title =
-      std::string("网络拓扑：") + arguments.topologyFile;
+  const std::string title = std::string("网络拓扑：") + arguments.topologyFile;
   return writeTopologyPage(svg, text, title, arguments.request, page,
                            std::cerr);
 }
@@ -435,8 +436,8 @@ int run(int argc, char** argv) {
     return std::cout ? 0 : kRefused;
   }
 
-  if (arguments.format != nullptr && std::strcmp(arguments.format, "html") == 0 &&
-      !pageEngineBuilt()) {
+  if (arguments.format != nullptr &&
+      std::strcmp(arguments.format, "html") == 0 && !pageEngineBuilt()) {
     std::cerr << kNoPageEngine << '\n';
     return kRefused;
   }

@@ -23,7 +23,8 @@ PageAssets pageAssets();
 
 // The refusal when the engine is missing, as a line.
 constexpr char kNoPageEngine[] =
-    "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten），无法生成 HTML 页面！"
+    "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten），无法生成 HTML "
+    "页面！"
     "请安装 emscripten（bash tools/install-deps.sh）后重新构建。";
 
 // True when the build embedded the engine.

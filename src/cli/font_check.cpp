@@ -28,7 +28,8 @@ bool chineseFontMissing() {
   std::string listed;
   char buffer[4096];
   ssize_t got = 0;
-  while (spawned == 0 && (got = read(fromList[0], buffer, sizeof buffer)) != 0) {
+  while (spawned == 0 &&
+         (got = read(fromList[0], buffer, sizeof buffer)) != 0) {
     if (got > 0) listed.append(buffer, static_cast<size_t>(got));
     if (got < 0 && errno != EINTR) break;
   }

@@ -168,14 +168,14 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
     return kImportRefused;
   }
   if (arguments.outputFile.empty()) {
-    const int status = writeOut(out, errors, formatTopology(outcome.network, LinkOrder::kAdded));
+    const int status = writeOut(
+        out, errors, formatTopology(outcome.network, LinkOrder::kAdded));
     if (status == kImportDone)
       errors << importSummary(outcome, arguments.options);
     return status;
   }
-  const SaveOutcome saved =
-      writeTopologyFile(outcome.network, arguments.outputFile.c_str(),
-                        LinkOrder::kAdded);
+  const SaveOutcome saved = writeTopologyFile(
+      outcome.network, arguments.outputFile.c_str(), LinkOrder::kAdded);
   if (saved.status != SaveStatus::kSaved) {
     errors << describeSaveOutcome(saved, arguments.outputFile.c_str());
     return kImportRefused;

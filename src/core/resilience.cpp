@@ -13,7 +13,9 @@ size_t entryIndex(int n, int a, int b) {
 }
 
 // Whatever exceeds kLargestLatency reads as no link or no route.
-int normalised(int latency) { return latency > kLargestLatency ? INF : latency; }
+int normalised(int latency) {
+  return latency > kLargestLatency ? INF : latency;
+}
 
 bool inList(const std::vector<int>& sorted, int value) {
   return std::binary_search(sorted.begin(), sorted.end(), value);
@@ -442,9 +444,8 @@ ResilienceReport analyseResilience(int deviceCount,
   if (query.route) {
     report.hasRoute = true;
     report.route = routeWithBackup(
-        deviceCount, links,
-        query.singleScenario ? query.failed : FailureSet{}, query.routeFrom,
-        query.routeTo);
+        deviceCount, links, query.singleScenario ? query.failed : FailureSet{},
+        query.routeFrom, query.routeTo);
   }
   return report;
 }
@@ -484,7 +485,8 @@ FailureLookup lookUpFailures(const Network& network,
       return lookup;
     }
   }
-  for (std::vector<int>* list : {&lookup.failed.devices, &lookup.failed.links}) {
+  for (std::vector<int>* list :
+       {&lookup.failed.devices, &lookup.failed.links}) {
     std::sort(list->begin(), list->end());
     list->erase(std::unique(list->begin(), list->end()), list->end());
   }

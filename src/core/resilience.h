@@ -205,7 +205,7 @@ struct FailureRequest {
 struct FailureLookup {
   enum class Outcome { kFound, kUnknownDevice, kNoSuchLink };
   Outcome outcome = Outcome::kFound;
-  std::string device;                       // for kUnknownDevice
+  std::string device;                        // for kUnknownDevice
   std::pair<std::string, std::string> ends;  // for kNoSuchLink
   FailureSet failed;                         // for kFound
 };

@@ -21,7 +21,8 @@ std::vector<std::string> deviceCodes(const Network& network) {
 
 ResilienceJson linkJson(const std::vector<std::string>& codes,
                         const Link& link) {
-  return ResilienceJson::array({codes[link.from], codes[link.to], link.latency});
+  return ResilienceJson::array(
+      {codes[link.from], codes[link.to], link.latency});
 }
 
 ResilienceJson failureJson(const std::vector<std::string>& codes,
@@ -88,7 +89,7 @@ ResilienceJson reportJson(const std::vector<std::string>& codes,
     scenarios.push_back(scenarioJson(codes, links, scenario));
   }
   document["scenarios"] = std::move(scenarios);
-  document["route"] =
-      report.hasRoute ? routeJson(codes, report.route) : ResilienceJson(nullptr);
+  document["route"] = report.hasRoute ? routeJson(codes, report.route)
+                                      : ResilienceJson(nullptr);
   return document;
 }

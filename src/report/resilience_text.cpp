@@ -19,8 +19,9 @@ bool isWide(unsigned codePoint) {
 
 std::string padded(const std::string& text, int columns) {
   const int width = displayWidth(text);
-  return width >= columns ? text
-                          : text + std::string(static_cast<size_t>(columns - width), ' ');
+  return width >= columns
+             ? text
+             : text + std::string(static_cast<size_t>(columns - width), ' ');
 }
 
 std::string rightAligned(const std::string& text, int columns) {
@@ -115,7 +116,7 @@ int displayWidth(const std::string& text) {
   size_t i = 0;
   while (i < text.size()) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1
+    const int length = lead < 0x80             ? 1
                        : (lead & 0xE0) == 0xC0 ? 2
                        : (lead & 0xF0) == 0xE0 ? 3
                        : (lead & 0xF8) == 0xF0 ? 4
@@ -142,7 +143,8 @@ std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
                                        const std::vector<Link>& links,
                                        const FailureSet& failed) {
   std::vector<std::string> labels;
-  for (const int device : failed.devices) labels.push_back("设备 " + codes[device]);
+  for (const int device : failed.devices)
+    labels.push_back("设备 " + codes[device]);
   for (const int link : failed.links) {
     labels.push_back("链路 " + linkLabel(codes, links[link]));
   }
@@ -171,7 +173,8 @@ std::string resilienceText(const std::vector<std::string>& codes,
   const SinglePoints& points = report.singlePoints;
   const size_t pointCount = points.devices.size() + points.links.size();
   if (pointCount == 0) {
-    text += "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。\n";
+    text +=
+        "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。\n";
   } else {
     text += "单点故障共 " + std::to_string(pointCount) + " 处：\n";
     size_t next = 0;
@@ -186,11 +189,12 @@ std::string resilienceText(const std::vector<std::string>& codes,
   }
 
   text += report.singleScenario ? "\n========== 故障场景 ==========\n"
-                 : "\n========== N-1 故障场景（共 " +
-                       std::to_string(report.scenarios.size()) +
-                       " 个）==========\n";
-  text += "分区：故障后的连通分区数；断开、变慢：原本可达的设备对中，\n"
-          "不再可达、延迟变大的对数；最大变慢：延迟增加最多的一对（前 → 后）\n\n";
+                                : "\n========== N-1 故障场景（共 " +
+                                      std::to_string(report.scenarios.size()) +
+                                      " 个）==========\n";
+  text +=
+      "分区：故障后的连通分区数；断开、变慢：原本可达的设备对中，\n"
+      "不再可达、延迟变大的对数；最大变慢：延迟增加最多的一对（前 → 后）\n\n";
   text += "  " + padded("故障", kLabelColumns) +
           rightAligned("分区", kFigureColumns) +
           rightAligned("断开", kFigureColumns) +

@@ -1,5 +1,6 @@
 // The resilience report as the Chinese text the command prints, laid out
-// for an 80-column terminal. Builds strings only: no files, no streams, no globals.
+// for an 80-column terminal. Builds strings only: no files, no streams, no
+// globals.
 #ifndef TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
 #define TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
 

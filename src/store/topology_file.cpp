@@ -289,4 +289,3 @@ std::string formatTopology(const Network& network, LinkOrder order) {
   }
   return text;
 }
-

@@ -34,7 +34,8 @@ SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
   if (network.devices.empty()) return outcome;
   outcome.deviceCount = network.deviceCount();
   outcome.linkCount = network.linkCount();
-  outcome.replaced = replaceFileContent(fileName, formatTopology(network, order));
+  outcome.replaced =
+      replaceFileContent(fileName, formatTopology(network, order));
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
