@@ -94,7 +94,8 @@ cmp -s renamed/net.txt reference.txt || fail "a killed save left net.txt incompl
 # A second hard link makes the save rewrite the file in place. Killed, it
 # may leave the old content beside it, complete, and the next save says so.
 mkdir inplace && printf 'old\n' >inplace/net.txt && ln inplace/net.txt inplace/other.txt
-backup=inplace/.net.txt.topoplan-backup
+# The backup's name ends in the file's device and inode.
+backup=inplace/.net.txt.$(stat -c %d-%i inplace/net.txt).topoplan-backup
 for _ in $(seq 40); do
   printf 'old\n' >inplace/net.txt
   kill_saves inplace 1
@@ -113,7 +114,7 @@ else
     fail "a save over a leftover backup answered: $answer"
   cmp -s "$backup" backup.before || fail "a later save touched the backup"
 fi
-[ "$(ls -A inplace | grep -v -e '^net.txt$' -e '^other.txt$' -e '^.net.txt.topoplan-backup$')" = "" ] ||
+[ "$(ls -A inplace | grep -v -e '^net.txt$' -e '^other.txt$' -e '^.net.txt.[0-9-]*.topoplan-backup$')" = "" ] ||
   fail "killed in-place saves left files behind: $(ls -A inplace | tr '\n' ' ')"
 [ "$failures" -eq "$before" ] && echo "ok: killed saves leave no temporary files"
 

@@ -2,8 +2,7 @@
 // saving through safe file replacement. Apart from the parsing and the
 // formatting, which do no I/O, so that those also build for the browser
 // engine.
-#include <ext/stdio_filebuf.h>
-
+#include "fd_stream.h"
 #include "text.h"
 #include "topology_file.h"
 
@@ -20,11 +19,16 @@ LoadOutcome readTopologyFile(const char* fileName, TopologyGraph* parsed,
     case OpenOutcome::kOpened:
       break;
   }
-  // The buffer closes the descriptor from here on.
-  __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
-  opened.fd = -1;
+  FdInputBuf buffer(opened.fd);
   std::istream file(&buffer);
-  return parseTopology(file, parsed, onHeaderAccepted);
+  LoadOutcome outcome = parseTopology(file, parsed, onHeaderAccepted);
+  // The parse saw the end of the text where reading failed; whatever it
+  // made of that, the file was not read.
+  if (buffer.failed()) {
+    outcome.status = LoadStatus::kReadError;
+    outcome.position = 0;
+  }
+  return outcome;
 }
 
 SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
@@ -32,7 +36,8 @@ SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
   if (g.deviceCount <= 0) return outcome;
   outcome.deviceCount = g.deviceCount;
   outcome.linkCount = static_cast<int>(listLinks(g).size());
-  outcome.replaced = replaceFileContent(fileName, formatTopology(g));
+  outcome.replaced =
+      replaceFileContent(fileName, formatTopology(g), &outcome.backup);
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
@@ -44,7 +49,9 @@ SaveOutcome writeTopologyFile(const TopologyGraph& g, const char* fileName) {
     case ReplaceOutcome::kCannotOpen:
     case ReplaceOutcome::kSpecialFile:
     case ReplaceOutcome::kOwnStream:
+    case ReplaceOutcome::kBusy:
     case ReplaceOutcome::kBackupInTheWay:
+    case ReplaceOutcome::kBackupNameTaken:
       outcome.status = SaveStatus::kCannotOpen;
       break;
   }
@@ -59,7 +66,7 @@ std::string describeSaveOutcome(const SaveOutcome& outcome,
       return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
     case SaveStatus::kCannotOpen:
     case SaveStatus::kWriteFailed:
-      return replaceRefusal(outcome.replaced, fileName);
+      return replaceRefusal(outcome.replaced, fileName, outcome.backup);
     case SaveStatus::kSaved:
       break;
   }
