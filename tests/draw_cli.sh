@@ -57,9 +57,9 @@ DRAW_PATH=$fakes/mute check 1 "✘ Graphviz 的 dot 命令没有输出任何内�
 
 # Special files are refused at once, as topology and as output.
 mkfifo fifo.txt fifo.svg
-special="✘ 文件 fifo.txt 不是普通文件或字符设备（如管道、套接字），未读写任何文件！"
-check 1 "$special" fifo.txt
-check 1 "${special//txt/svg}" -o fifo.svg campus.txt
+check 1 "✘ 文件 fifo.txt 不是普通文件（如设备、管道、套接字），未读取任何内容！" fifo.txt
+check 1 "✘ 文件 fifo.svg 不是普通文件或 /dev/null（如设备、管道、套接字），未写入任何内容！" \
+  -o fifo.svg campus.txt
 
 check 0 "--route 起点 终点" --help
 check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt

@@ -49,10 +49,21 @@ ReplaceOutcome saveLimited(const std::string& name, rlim_t sizeLimit) {
   limited.rlim_cur = sizeLimit;
   const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &limited);
-  const ReplaceOutcome outcome = replaceFileContent(name.c_str(), kNew);
+  const ReplaceOutcome outcome =
+      replaceFileContent(name.c_str(), kNew, nullptr);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previousHandler);
   return outcome;
+}
+
+// The name a save of `name` gives net.txt's backup, for the case's own
+// checks; the listing shows it as "." + name + ".backup-of-net".
+std::string ownBackup(const scratch::ScratchFolder& d,
+                      const std::string& name) {
+  struct stat net;
+  stat(d.file("net.txt").c_str(), &net);
+  return "." + name + "." + std::to_string(net.st_dev) + "-" +
+         std::to_string(net.st_ino) + ".topoplan-backup";
 }
 
 // Each case starts from a folder holding net.txt with kOld, arranges what
@@ -107,13 +118,24 @@ TEST(FileReplace, ReplacesOnlyWhatAnOrdinaryOpenReaches) {
       {"a leftover backup",
        [](const scratch::ScratchFolder& d) {
          link(d.file("net.txt").c_str(), d.file("other.txt").c_str());
-         d.write(".net.txt.topoplan-backup", "older\n");
+         d.write(ownBackup(d, "other.txt"), "older\n");
          return d.file("net.txt");
        },
        RLIM_INFINITY,
        ReplaceOutcome::kBackupInTheWay,
        kOld,
-       {".net.txt.topoplan-backup", "net.txt", "other.txt"}},
+       {".other.txt.backup-of-net", "net.txt", "other.txt"}},
+      {"another user's backup",
+       [](const scratch::ScratchFolder& d) {
+         link(d.file("net.txt").c_str(), d.file("other.txt").c_str());
+         const std::string planted = d.write(ownBackup(d, "net.txt"), "x\n");
+         chmod(planted.c_str(), 0666);  // writable by others: not the file's
+         return d.file("net.txt");
+       },
+       RLIM_INFINITY,
+       ReplaceOutcome::kBackupNameTaken,
+       kOld,
+       {".net.txt.backup-of-net", "net.txt", "other.txt"}},
       {"a FIFO",
        [](const scratch::ScratchFolder& d) {
          mkfifo(d.file("fifo").c_str(), 0600);  // no reader: opening waits
@@ -150,7 +172,15 @@ TEST(FileReplace, ReplacesOnlyWhatAnOrdinaryOpenReaches) {
     EXPECT_EQ(saveLimited(name, c.sizeLimit), c.outcome);
     dup2(standardInput, STDIN_FILENO);
     EXPECT_EQ(scratch::readFile(scratch.file("net.txt")), c.netContent);
-    EXPECT_EQ(scratch::listFolder(scratch.path()), c.entries);
+    Names entries = scratch::listFolder(scratch.path());
+    const std::string suffix = ownBackup(scratch, "").substr(1);
+    for (std::string& entry : entries) {
+      const size_t at = entry.rfind(suffix);
+      if (at != std::string::npos && at + suffix.size() == entry.size()) {
+        entry = entry.substr(0, at) + ".backup-of-net";
+      }
+    }
+    EXPECT_EQ(entries, c.entries);
   }
   close(standardInput);
 }
@@ -194,7 +224,8 @@ TEST(FileReplace, KeepsOwnerModeAndAclAndCreatesAsTheShellWould) {
   ASSERT_EQ(stat(net.c_str(), &before), 0);
   const std::string aclBefore = aclText(net);
 
-  EXPECT_EQ(replaceFileContent(net.c_str(), kNew), ReplaceOutcome::kWritten);
+  EXPECT_EQ(replaceFileContent(net.c_str(), kNew, nullptr),
+            ReplaceOutcome::kWritten);
   struct stat after;
   ASSERT_EQ(stat(net.c_str(), &after), 0);
   EXPECT_EQ(scratch::readFile(net), kNew);
@@ -207,7 +238,8 @@ TEST(FileReplace, KeepsOwnerModeAndAclAndCreatesAsTheShellWould) {
   const std::string reference = folder + "/reference.txt";
   close(open(reference.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
   const std::string fresh = folder + "/new.txt";
-  EXPECT_EQ(replaceFileContent(fresh.c_str(), kNew), ReplaceOutcome::kWritten);
+  EXPECT_EQ(replaceFileContent(fresh.c_str(), kNew, nullptr),
+            ReplaceOutcome::kWritten);
   umask(savedMask);
   struct stat made;
   struct stat wanted;

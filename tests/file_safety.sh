@@ -94,7 +94,8 @@ cmp -s renamed/net.txt reference.txt || fail "a killed save left net.txt incompl
 # A second hard link makes the save rewrite the file in place. Killed, it
 # may leave the old content beside it, complete, and the next save says so.
 mkdir inplace && printf 'old\n' >inplace/net.txt && ln inplace/net.txt inplace/other.txt
-backup=inplace/.net.txt.topoplan-backup
+# The backup's name ends in the file's device and inode.
+backup=inplace/.net.txt.$(stat -c %d-%i inplace/net.txt).topoplan-backup
 for _ in $(seq 40); do
   printf 'old\n' >inplace/net.txt
   kill_saves inplace 1
@@ -113,9 +114,109 @@ else
     fail "a save over a leftover backup answered: $answer"
   cmp -s "$backup" backup.before || fail "a later save touched the backup"
 fi
-[ "$(ls -A inplace | grep -v -e '^net.txt$' -e '^other.txt$' -e '^.net.txt.topoplan-backup$')" = "" ] ||
+[ "$(ls -A inplace | grep -v -e '^net.txt$' -e '^other.txt$' -e '^.net.txt.[0-9-]*.topoplan-backup$')" = "" ] ||
   fail "killed in-place saves left files behind: $(ls -A inplace | tr '\n' ' ')"
 [ "$failures" -eq "$before" ] && echo "ok: killed saves leave no temporary files"
+
+# --- protected_regular: refused as the shell's > is ---------------------
+protect_regular() {
+  [ "$(id -u)" -eq 0 ] || { echo "SKIP: protected_regular: needs root"; return; }
+  command -v useradd >/dev/null && command -v setpriv >/dev/null ||
+    { echo "SKIP: protected_regular: needs useradd and setpriv"; return; }
+  local setting=/proc/sys/fs/protected_regular
+  [ -w "$setting" ] || { echo "SKIP: protected_regular: $setting is not writable"; return; }
+  local user=topoplan-planter$$
+  useradd --system --no-create-home "$user" ||
+    { echo "SKIP: protected_regular: useradd failed"; return; }
+  cleanup+=("userdel '$user' 2>/dev/null")
+  cleanup+=("echo $(cat "$setting") >$setting")
+  echo 2 >"$setting"
+  mkdir -m 1777 sticky
+  setpriv --reuid="$user" --regid="$user" --clear-groups \
+    sh -c 'umask 0; echo planted >sticky/p.txt; echo planted >sticky/p.svg'
+  if (echo hi >sticky/p.txt) 2>/dev/null; then
+    echo "SKIP: protected_regular: the kernel does not apply it here"; return
+  fi
+  local before=$failures
+  [ "$(save sticky/p.txt)" = "✘ 无法打开文件 sticky/p.txt 进行写入！" ] ||
+    fail "a save wrote another user's file in a sticky folder"
+  "$draw" -o sticky/p.svg reference.txt 2>/dev/null &&
+    fail "topoplan-draw -o wrote another user's file in a sticky folder"
+  [ "$(cat sticky/p.txt sticky/p.svg)" = "$(printf 'planted\nplanted')" ] ||
+    fail "the planted files were overwritten"
+  [ "$failures" -eq "$before" ] && echo "ok: protected_regular refuses saves as it refuses >"
+}
+protect_regular
+
+# --- Simultaneous saves ---------------------------------------------------
+before=$failures
+mkdir together && cp reference.txt together/a.txt && ln together/a.txt together/b.txt
+for round in $(seq 30); do
+  name=together/a.txt; [ $((round % 2)) -eq 0 ] && name=together/b.txt
+  save "$name" >"together.$round.out" &
+done
+wait
+grep -L "^✔" together.*.out | while read -r out; do
+  fail "a simultaneous save answered: $(cat "$out")"
+done
+cmp -s together/a.txt reference.txt || fail "simultaneous saves mixed the file"
+[ "$(ls -A together)" = "$(printf 'a.txt\nb.txt')" ] ||
+  fail "simultaneous saves left files: $(ls -A together | tr '\n' ' ')"
+# A save held up while another holds the file's lock waits for it, and
+# gives up with a message when it is held too long.
+if command -v flock >/dev/null; then
+  flock together/a.txt sleep 1 &
+  sleep 0.2
+  [ "$(save together/b.txt)" = "✔ 拓扑已成功保存到文件：together/b.txt（共8台设备，10条链路）" ] ||
+    fail "a save did not wait for the lock"
+  wait
+  flock together/a.txt sleep 12 &
+  sleep 0.2
+  [ "$(save together/a.txt)" = "✘ 文件 together/a.txt 正被另一次保存写入，等待超时，本次未写入任何内容！" ] ||
+    fail "a save held up too long did not give up"
+  wait
+else
+  echo "SKIP: held saves: flock(1) is missing"
+fi
+[ "$failures" -eq "$before" ] && echo "ok: simultaneous saves each write the whole file"
+
+# --- Devices, read errors, C1 controls, long names, leftovers -----------
+before=$failures
+[ "$(save /dev/zero)" = "✘ 文件 /dev/zero 不是普通文件或 /dev/null（如设备、管道、套接字），未写入任何内容！" ] ||
+  fail "a save to /dev/zero was not refused"
+answer=$(printf '10\n/dev/ptmx\n0\n' | timeout 5 "$topoplan" | grep -ao '✘.*')
+[ "$answer" = "✘ 文件 /dev/ptmx 不是普通文件（如设备、管道、套接字），未读取任何内容！" ] ||
+  fail "loading /dev/ptmx answered: $answer"
+answer=$(printf '1\n10\n/proc/self/mem\n2\n0\n' | timeout 5 "$topoplan" | grep -ao '✘.*')
+[ "$answer" = "$(printf '✘ 读取文件 /proc/self/mem 时出错，加载失败！\n✘ 网络拓扑图未创建！请先执行选项1。')" ] ||
+  [ "$answer" = "✘ 读取文件 /proc/self/mem 时出错，加载失败！" ] ||
+  fail "a read error answered: $answer"
+"$draw" /proc/self/mem >/dev/null 2>&1; status=$?
+[ "$status" -eq 1 ] || fail "topoplan-draw on a read error exited $status"
+printf '1 0\nCR 核心\xc2\x9b路由器 4 24h\n' >c1.txt
+answer=$(printf '10\nc1.txt\n0\n' | "$topoplan" | grep -ao '✘.*')
+[ "$answer" = "✘ 文件格式错误：第1台设备的描述含有控制字符！" ] ||
+  fail "a C1 control answered: $answer"
+# The menu takes names of 111 bytes at most; topoplan-draw takes any.
+long=$(printf 'n%.0s' $(seq 248)).svg
+if command -v dot >/dev/null; then
+  printf 'old\n' >"$long" && ln "$long" long-link.svg
+  for links in two one; do
+    "$draw" -o "$long" reference.txt 2>err.txt ||
+      fail "a save over a 252-byte name with $links links failed: $(cat err.txt)"
+    rm -f long-link.svg
+  done
+else
+  echo "SKIP: long names: Graphviz's dot is missing"
+fi
+mkdir leftover && cp reference.txt leftover/net.txt && ln leftover/net.txt leftover/other.txt
+cp reference.txt leftover/.net.txt.new-Ab3dE9
+[ "$(save leftover/net.txt)" = "✔ 拓扑已成功保存到文件：leftover/net.txt（共8台设备，10条链路）" ] ||
+  fail "the save beside a leftover failed"
+[ "$(ls -A leftover)" = "$(printf 'net.txt\nother.txt')" ] ||
+  fail "a leftover temporary stayed: $(ls -A leftover | tr '\n' ' ')"
+[ "$failures" -eq "$before" ] &&
+  echo "ok: devices, read errors, C1 controls, long names and leftovers"
 
 # --- Memory bounded by the fields ------------------------------------------
 peak() {  # peak COMMAND...: peak resident memory in KiB of the command

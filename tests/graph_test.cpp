@@ -304,10 +304,9 @@ TEST_F(StoreTest, LoadIsAllOrNothingOnceTheHeaderIsAccepted) {
   // A FIFO without a writer: opening it to read would wait forever.
   const std::string fifo = scratch.file("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(
-      load(&graph, fifo),
-      "✘ 文件 " + fifo +
-          " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！\n");
+  EXPECT_EQ(load(&graph, fifo),
+            "✘ 文件 " + fifo +
+                " 不是普通文件（如设备、管道、套接字），未读取任何内容！\n");
   EXPECT_EQ(graph.linkCount, 10);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file.substr(0, 80));
@@ -379,9 +378,10 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
     std::string name;
     rlim_t sizeLimit;
     bool opened;
-    bool widest = false;  // save the forty widest devices instead
+    bool widest = false;   // save the forty widest devices instead
+    bool special = false;  // refused as neither a regular file nor /dev/null
   } cases[] = {
-      {"/dev/full", RLIM_INFINITY, true},
+      {"/dev/full", RLIM_INFINITY, false, false, true},
       {old, 64, true},
       {old, 2048, true, true},
       {folder + "/missing/topology.txt", RLIM_INFINITY, false},
@@ -399,7 +399,10 @@ TEST_F(StoreTest, FailedSaveKeepsThePreviousFileAndReportsNoSuccess) {
     SCOPED_TRACE(c.name);
     EXPECT_TRUE(saveUnderSizeLimit(
         c.widest ? widest : graph, c.name, c.sizeLimit,
-        c.opened
+        c.special ? "✘ 文件 " + c.name +
+                        " 不是普通文件或 /dev/null（如设备、管道、套接字），"
+                        "未写入任何内容！\n"
+        : c.opened
             ? "✘ 写入文件 " + c.name + " 失败，文件未保存，原有内容保持不变！\n"
             : "✘ 无法打开文件 " + c.name + " 进行写入！\n"));
     EXPECT_EQ(readFile(old), "previous\n");
@@ -421,7 +424,7 @@ TEST_F(StoreTest, SaveReportsItsOutcomeAsAValue) {
   } cases[] = {
       {&empty, scratch.file("none.txt"), SaveStatus::kNothingToSave},
       {&graph, scratch.path(), SaveStatus::kCannotOpen},
-      {&graph, "/dev/full", SaveStatus::kWriteFailed},
+      {&graph, "/dev/full", SaveStatus::kCannotOpen},
       {&graph, scratch.file("campus.txt"), SaveStatus::kSaved},
   };
   for (const auto& c : cases) {

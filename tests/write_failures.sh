@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes that fail: standard output on a full device and on a pipe nobody
-# reads, and a save onto a full device. (A save past a file-size limit is
+# reads, and a save onto a full device, refused as not a regular file.
+# (A save past a file-size limit is
 # tested in-process, so that the limit covers nothing but the save.)
 # Usage: write_failures.sh BINARY
 set -euo pipefail
@@ -39,10 +40,10 @@ exec 4>&-
 check "stdout on a closed pipe: status 1" test "$status" -eq 1
 check "stdout on a closed pipe: message" test "$(cat err)" = "$stdout_lost"
 
-# Saving onto a full device: the write-failure message, no success line.
+# Saving onto a full device: refused at once, no success line.
 printf '1 9 /dev/full 0\n' | "$binary" | cat >out
 check "save to /dev/full: failure message" \
-  grep -qF '请输入保存文件名（如：network_topology.txt）：✘ 写入文件 /dev/full 失败，文件未保存，原有内容保持不变！' out
+  grep -qF '请输入保存文件名（如：network_topology.txt）：✘ 文件 /dev/full 不是普通文件或 /dev/null（如设备、管道、套接字），未写入任何内容！' out
 check "save to /dev/full: no success line" bash -c '! grep -q "✔ 拓扑已成功保存" out'
 
 [ "$failures" -eq 0 ] || exit 1

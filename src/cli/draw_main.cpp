@@ -409,10 +409,11 @@ int renderToFile(const std::string& graph, const Arguments& arguments) {
           : renderWithDot(graph, arguments.format, arguments.timeoutSeconds,
                           &image, std::cerr);
   if (!rendered) return kRefused;
+  std::string backup;
   const ReplaceOutcome outcome =
-      replaceFileContent(arguments.outputFile, image);
+      replaceFileContent(arguments.outputFile, image, &backup);
   if (outcome != ReplaceOutcome::kWritten) {
-    std::cerr << replaceRefusal(outcome, arguments.outputFile);
+    std::cerr << replaceRefusal(outcome, arguments.outputFile, backup);
     return kRefused;
   }
   return 0;

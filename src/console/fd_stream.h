@@ -10,12 +10,17 @@ class FdInputBuf : public std::streambuf {
  public:
   explicit FdInputBuf(int fd) : fd_(fd) {}
 
+  // Whether reading stopped at an error rather than at the end: the
+  // stream sees both as its end.
+  bool failed() const { return failed_; }
+
  protected:
   int_type underflow() override;
   std::streamsize showmanyc() override;
 
  private:
   int fd_;
+  bool failed_ = false;
   char buffer_[1 << 14];
 };
 

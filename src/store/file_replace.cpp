@@ -9,8 +9,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -32,6 +38,52 @@ bool sameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// `base` as it stands in a hidden name "." + base + a suffix of
+// `suffixSize` bytes: whole where that fits in a folder entry, otherwise
+// its first bytes, cut at a character's start, and a hash of all of it.
+std::string fittedBase(const std::string& base, size_t suffixSize) {
+  if (1 + base.size() + suffixSize <= NAME_MAX) return base;
+  std::uint64_t hash = 14695981039346656037ULL;  // 64-bit FNV-1a
+  for (const char byte : base) {
+    hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
+  }
+  char mark[18];
+  std::snprintf(mark, sizeof mark, "~%016llx",
+                static_cast<unsigned long long>(hash));
+  size_t kept = NAME_MAX - 1 - suffixSize - (sizeof mark - 1);
+  while (kept > 0 && (static_cast<unsigned char>(base[kept]) & 0xc0) == 0x80) {
+    --kept;
+  }
+  return base.substr(0, kept) + mark;
+}
+
+// A backup is recorded for one file: its device and inode end the name,
+// so that whichever of the file's names a save comes through finds it.
+std::string backupSuffix(const struct stat& file) {
+  return "." + std::to_string(file.st_dev) + "-" + std::to_string(file.st_ino) +
+         kBackupSuffix;
+}
+
+std::string backupNameFor(const std::string& base, const struct stat& file) {
+  const std::string suffix = backupSuffix(file);
+  return "." + fittedBase(base, suffix.size()) + suffix;
+}
+
+// Only the file's own backup counts: a regular file of the file's owner,
+// which that owner can read and nobody else can write. Anything else
+// under such a name was not made by a save and is never pointed to.
+bool isOwnBackup(const struct stat& backup, const struct stat& file) {
+  return S_ISREG(backup.st_mode) && backup.st_uid == file.st_uid &&
+         (backup.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+         (backup.st_mode & S_IRUSR) != 0;
+}
+
+bool isNullDevice(const struct stat& target) {
+  struct stat null;
+  return S_ISCHR(target.st_mode) && stat("/dev/null", &null) == 0 &&
+         S_ISCHR(null.st_mode) && target.st_rdev == null.st_rdev;
+}
+
 // Replacing the file or pipe that our own transcript or input runs
 // through would lose it; a terminal or /dev/null is shared harmlessly.
 bool isOwnStream(const struct stat& target) {
@@ -50,7 +102,7 @@ bool isOwnStream(const struct stat& target) {
 // file `expected` describes. O_NONBLOCK keeps a FIFO swapped in meanwhile
 // from blocking the open; it is cleared again.
 int reopenSame(const char* name, int flags, const struct stat& expected) {
-  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
   struct stat info;
   if (fstat(fd, &info) != 0 || !sameFile(info, expected) ||
@@ -64,6 +116,11 @@ int reopenSame(const char* name, int flags, const struct stat& expected) {
 // Temporary names are "." + the target's name + kTemporaryMark + six
 // random letters; a save holds its temporary locked while it lives.
 constexpr char kTemporaryMark[] = ".new-";
+constexpr size_t kTemporarySuffixSize = sizeof kTemporaryMark - 1 + 6;
+
+std::string temporaryPrefix(const std::string& base) {
+  return "." + fittedBase(base, kTemporarySuffixSize) + kTemporaryMark;
+}
 
 std::string temporaryName(const std::string& base);
 
@@ -149,39 +206,69 @@ struct BesideFile {
 };
 
 std::string temporaryName(const std::string& base) {
-  return "." + base + kTemporaryMark + randomLetters();
+  return temporaryPrefix(base) + randomLetters();
 }
 
-// Removes the temporaries of `base` that saves killed between naming and
-// renaming them left in the folder: those of our naming that no process
-// holds locked. Another user's, which we cannot open, stay.
-void removeStaleTemporaries(int folder, const std::string& base) {
+bool endsWith(const char* name, size_t size, const std::string& suffix) {
+  return size >= suffix.size() &&
+         std::memcmp(name + size - suffix.size(), suffix.data(),
+                     suffix.size()) == 0;
+}
+
+// Removes a temporary that a save killed between naming and renaming it
+// left behind: one of our naming that no process holds locked. Another
+// user's, which we cannot open, stays.
+void removeIfStale(int folder, const char* name) {
+  Descriptor stale(
+      openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  // A file that kept a write-only mode is still ours to remove.
+  if (stale.fd < 0) {
+    stale.fd =
+        openat(folder, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  }
+  struct stat opened;
+  struct stat named;
+  if (stale.fd >= 0 && fstat(stale.fd, &opened) == 0 &&
+      S_ISREG(opened.st_mode) && flock(stale.fd, LOCK_EX | LOCK_NB) == 0 &&
+      fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      sameFile(opened, named)) {
+    unlinkat(folder, name, 0);
+  }
+}
+
+// Goes through the folder once, for a save of `base` (the file `file`
+// describes, when it exists): removes the temporaries that killed saves of
+// `base` left, and returns the name of the file's own backup that an
+// interrupted rewrite left, or "".
+std::string tidyFolder(int folder, const std::string& base,
+                       const struct stat* file) {
   // Nothing allocates while the listing is open.
-  const std::string prefix = "." + base + kTemporaryMark;
+  const std::string prefix = temporaryPrefix(base);
+  const std::string suffix = file == nullptr ? "" : backupSuffix(*file);
+  std::string backup;
+  backup.reserve(NAME_MAX);
   const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
   if (entries == nullptr) {
     if (listing >= 0) close(listing);
-    return;
+    return backup;
   }
   while (const dirent* entry = readdir(entries)) {
     const char* name = entry->d_name;
-    if (std::strlen(name) != prefix.size() + 6 ||
-        std::strncmp(name, prefix.c_str(), prefix.size()) != 0) {
-      continue;
-    }
-    const Descriptor stale(
-        openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat opened;
-    struct stat named;
-    if (stale.fd >= 0 && fstat(stale.fd, &opened) == 0 &&
-        S_ISREG(opened.st_mode) && flock(stale.fd, LOCK_EX | LOCK_NB) == 0 &&
-        fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        sameFile(opened, named)) {
-      unlinkat(folder, name, 0);
+    const size_t size = std::strlen(name);
+    struct stat info;
+    if (size == prefix.size() + 6 &&
+        std::strncmp(name, prefix.c_str(), prefix.size()) == 0) {
+      removeIfStale(folder, name);
+    } else if (file != nullptr && backup.empty() && name[0] == '.' &&
+               endsWith(name, size, suffix) &&
+               fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+               isOwnBackup(info, *file)) {
+      backup.assign(name, size);
     }
   }
   closedir(entries);
+  return backup;
 }
 
 int openFolder(const std::string& folder) {
@@ -249,20 +336,25 @@ bool copyIdentity(int old, int fresh, const struct stat& info) {
 // on the way leaves the backup for the operator to restore from.
 ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
                               int folder, const std::string& base,
-                              const std::string& content) {
+                              const std::string& content,
+                              std::string* backupName) {
   if (info.st_size > 0 && !readable) return ReplaceOutcome::kCannotOpen;
-  const std::string backupName = "." + base + kBackupSuffix;
-  struct stat existing;
-  if (fstatat(folder, backupName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) ==
-      0) {
-    return ReplaceOutcome::kBackupInTheWay;
-  }
   BesideFile backup(folder, base, 0600);
-  if (backup.fd < 0 || !copyContent(file, backup.fd, info.st_size)) {
-    return ReplaceOutcome::kCannotOpen;
+  if (backup.fd < 0) return ReplaceOutcome::kCannotOpen;
+  // The file's owner is the one told to restore from it. Only root can
+  // give it away; another user's backup of a shared file stays theirs.
+  if (info.st_uid != geteuid() &&
+      fchown(backup.fd, info.st_uid, info.st_gid) != 0) {
+    // Not the owner's: a later save will not count it as the file's.
   }
-  if (!backup.linkAs(backupName)) {
-    return errno == EEXIST ? ReplaceOutcome::kBackupInTheWay
+  if (!copyContent(file, backup.fd, info.st_size)) {
+    return ReplaceOutcome::kWriteFailed;
+  }
+  *backupName = backupNameFor(base, info);
+  if (!backup.linkAs(*backupName)) {
+    // The caller found no backup of this file: whatever holds the name is
+    // someone else's.
+    return errno == EEXIST ? ReplaceOutcome::kBackupNameTaken
                            : ReplaceOutcome::kCannotOpen;
   }
   fsync(folder);
@@ -275,39 +367,87 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
   if (!written && !copyContent(backup.fd, file, info.st_size)) {
     return ReplaceOutcome::kBackupKept;
   }
-  unlinkat(folder, backupName.c_str(), 0);
+  unlinkat(folder, backupName->c_str(), 0);
   fsync(folder);
   return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
 }
 
+// What one try at a save came to; nothing when the name was found to reach
+// another file than the one opened (another save renamed a new file over
+// it meanwhile, or created it), so that the save starts over.
+using Attempt = std::optional<ReplaceOutcome>;
+
+using Clock = std::chrono::steady_clock;
+
+// How long a save waits for others of the same file to end.
+constexpr auto kLockWait = std::chrono::seconds(10);
+
+// Takes the save lock of the open file, waiting until `deadline` at most.
+bool waitForLock(int fd, Clock::time_point deadline) {
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // A file system without locks saves as it would without them.
+    if (errno != EWOULDBLOCK && errno != EINTR) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 // Writes a new file beside its place and links it in only when complete.
-ReplaceOutcome createFile(const PathParts& parts, const std::string& content) {
+Attempt createFile(const PathParts& parts, const std::string& content) {
   if (parts.base.empty()) return ReplaceOutcome::kCannotOpen;
   Descriptor folder(openFolder(parts.folder));
   if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
-  removeStaleTemporaries(folder.fd, parts.base);
+  tidyFolder(folder.fd, parts.base, nullptr);
   BesideFile fresh(folder.fd, parts.base, 0666);
   if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
-  if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0 ||
-      !fresh.linkAs(parts.base)) {
+  if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0) {
+    return ReplaceOutcome::kWriteFailed;
+  }
+  if (!fresh.linkAs(parts.base)) {
+    if (errno == EEXIST) return std::nullopt;  // replace what was created
     return ReplaceOutcome::kWriteFailed;
   }
   fsync(folder.fd);
   return ReplaceOutcome::kWritten;
 }
 
-ReplaceOutcome replaceRegularFile(const char* fileName, const struct stat& info,
-                                  const PathParts& parts,
-                                  const std::string& content) {
+// Saves over the regular file `reached`, which `fileName` reached, holding
+// the file's lock throughout.
+Attempt replaceRegularFile(const char* fileName, const PathParts& parts,
+                           const struct stat& reached,
+                           const std::string& content,
+                           Clock::time_point deadline,
+                           std::string* backupName) {
+  // O_CREAT as the shell's ">" opens, so that the kernel refuses what it
+  // refuses there (another user's file in a sticky folder under
+  // fs.protected_regular), whichever way the file is then written.
+  constexpr int kFlags = O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   bool readable = true;
-  Descriptor file(reopenSame(fileName, O_RDWR, info));
+  Descriptor file(open(fileName, O_RDWR | kFlags, 0666));
   if (file.fd < 0) {
     readable = false;
-    file.fd = reopenSame(fileName, O_WRONLY, info);
+    file.fd = open(fileName, O_WRONLY | kFlags, 0666);
   }
-  if (file.fd < 0) return ReplaceOutcome::kCannotOpen;
+  struct stat info;
+  if (file.fd < 0 || fstat(file.fd, &info) != 0) {
+    return ReplaceOutcome::kCannotOpen;
+  }
+  if (!sameFile(info, reached)) return std::nullopt;
+  if (fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    return ReplaceOutcome::kCannotOpen;
+  }
+  if (!waitForLock(file.fd, deadline)) return ReplaceOutcome::kBusy;
+  // The save that held the lock may have renamed a new file over the name.
+  struct stat named;
+  if (stat(fileName, &named) != 0 || !sameFile(named, info) ||
+      fstat(file.fd, &info) != 0) {
+    return std::nullopt;
+  }
   Descriptor folder(openFolder(parts.folder));
   if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+  *backupName = tidyFolder(folder.fd, parts.base, &info);
+  if (!backupName->empty()) return ReplaceOutcome::kBackupInTheWay;
 
   // The rename replaces the folder entry, so it must be the file the open
   // reached and hold its only name.
@@ -316,7 +456,6 @@ ReplaceOutcome replaceRegularFile(const char* fileName, const struct stat& info,
                                  AT_SYMLINK_NOFOLLOW) == 0 &&
                          sameFile(entry, info) && info.st_nlink == 1;
   if (soleEntry) {
-    removeStaleTemporaries(folder.fd, parts.base);
     BesideFile fresh(folder.fd, parts.base, 0600);
     if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
     if (copyIdentity(file.fd, fresh.fd, info)) {
@@ -329,28 +468,13 @@ ReplaceOutcome replaceRegularFile(const char* fileName, const struct stat& info,
       return ReplaceOutcome::kWritten;
     }
   }
-  return rewriteInPlace(file.fd, readable, info, folder.fd, parts.base,
-                        content);
+  return rewriteInPlace(file.fd, readable, info, folder.fd, parts.base, content,
+                        backupName);
 }
 
-}  // namespace
-
-bool writeAll(int fd, const std::string& content) {
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    const ssize_t written = write(fd, data, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    left -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
-ReplaceOutcome replaceFileContent(const char* fileName,
-                                  const std::string& content) {
-  const PathParts parts = splitPath(fileName);
+Attempt attemptReplace(const char* fileName, const PathParts& parts,
+                       const std::string& content, Clock::time_point deadline,
+                       std::string* backupName) {
   // The kernel walks the name as for any open, following links under its
   // own rules, without opening what it reaches: a FIFO would block.
   Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
@@ -372,11 +496,12 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   if (isOwnStream(info)) return ReplaceOutcome::kOwnStream;
   if (S_ISDIR(info.st_mode)) return ReplaceOutcome::kCannotOpen;
   if (S_ISREG(info.st_mode)) {
-    return replaceRegularFile(fileName, info, parts, content);
+    return replaceRegularFile(fileName, parts, info, content, deadline,
+                              backupName);
   }
-  if (!S_ISCHR(info.st_mode)) return ReplaceOutcome::kSpecialFile;
-
-  // A terminal, /dev/null or the like: there is no old content to keep.
+  // Of the devices only /dev/null takes a save: a terminal, the kernel's
+  // log or a disk is no place for one.
+  if (!isNullDevice(info)) return ReplaceOutcome::kSpecialFile;
   const int device = reopenSame(fileName, O_WRONLY, info);
   if (device < 0) return ReplaceOutcome::kCannotOpen;
   bool written = writeAll(device, content);
@@ -384,18 +509,49 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
 }
 
+}  // namespace
+
+bool writeAll(int fd, const std::string& content) {
+  const char* data = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    const ssize_t written = write(fd, data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+ReplaceOutcome replaceFileContent(const char* fileName,
+                                  const std::string& content,
+                                  std::string* backup) {
+  const PathParts parts = splitPath(fileName);
+  const Clock::time_point deadline = Clock::now() + kLockWait;
+  for (;;) {
+    std::string backupName;
+    const Attempt outcome =
+        attemptReplace(fileName, parts, content, deadline, &backupName);
+    if (outcome) {
+      if (backup != nullptr && (*outcome == ReplaceOutcome::kBackupInTheWay ||
+                                *outcome == ReplaceOutcome::kBackupKept ||
+                                *outcome == ReplaceOutcome::kBackupNameTaken)) {
+        const std::string path = fileName;
+        *backup = path.substr(0, path.size() - parts.base.size()) + backupName;
+      }
+      return *outcome;
+    }
+    if (Clock::now() >= deadline) return ReplaceOutcome::kBusy;
+  }
+}
+
 Descriptor::~Descriptor() {
   if (fd >= 0) close(fd);
 }
 
-std::string backupNameOf(const char* fileName) {
-  const PathParts parts = splitPath(fileName);
-  const std::string path = fileName;
-  return path.substr(0, path.size() - parts.base.size()) + "." + parts.base +
-         kBackupSuffix;
-}
-
-std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName) {
+std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
+                           const std::string& backup) {
   const std::string name = fileName;
   switch (outcome) {
     case ReplaceOutcome::kWritten:
@@ -405,18 +561,25 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName) {
     case ReplaceOutcome::kWriteFailed:
       return "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n";
     case ReplaceOutcome::kSpecialFile:
-      return "✘ 文件 " + name + kSpecialFileRefusal + "\n";
+      return "✘ 文件 " + name +
+             " 不是普通文件或 /dev/null（如设备、管道、套接字），"
+             "未写入任何内容！\n";
     case ReplaceOutcome::kOwnStream:
       return "✘ 文件 " + name +
              " 正连接着本程序的标准输入或输出，保存会毁掉它，未写入任何内容！"
              "\n";
+    case ReplaceOutcome::kBusy:
+      return "✘ 文件 " + name +
+             " 正被另一次保存写入，等待超时，本次未写入任何内容！\n";
     case ReplaceOutcome::kBackupInTheWay:
-      return "✘ 上次保存文件 " + name + " 时被中断，原有内容仍在 " +
-             backupNameOf(fileName) +
+      return "✘ 上次保存文件 " + name + " 时被中断，原有内容仍在 " + backup +
              " 中；请先用它恢复或删除它，本次未写入任何内容！\n";
+    case ReplaceOutcome::kBackupNameTaken:
+      return "✘ 无法在文件 " + name + " 旁建立备份 " + backup +
+             "：该名字已被占用，本次未写入任何内容！\n";
     case ReplaceOutcome::kBackupKept:
       return "✘ 写入文件 " + name + " 失败，且未能恢复原有内容；原有内容在 " +
-             backupNameOf(fileName) + " 中，请用它恢复！\n";
+             backup + " 中，请用它恢复！\n";
   }
   return "";
 }
@@ -428,9 +591,7 @@ OpenOutcome openForReading(const char* fileName, Descriptor* file) {
       S_ISDIR(info.st_mode)) {
     return OpenOutcome::kCannotOpen;
   }
-  if (!S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode)) {
-    return OpenOutcome::kSpecialFile;
-  }
+  if (!S_ISREG(info.st_mode)) return OpenOutcome::kSpecialFile;
   file->fd = reopenSame(fileName, O_RDONLY, info);
   return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
 }

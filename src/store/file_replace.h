@@ -16,59 +16,69 @@ struct Descriptor {
 };
 
 enum class ReplaceOutcome {
-  kWritten,         // the file holds exactly `content`
-  kCannotOpen,      // the kernel refused the name, or nothing could be
-                    // written beside it; nothing was touched
-  kWriteFailed,     // writing failed part-way; the old file, if any, is
-                    // intact
-  kSpecialFile,     // a FIFO, socket or the like; nothing was touched
-  kOwnStream,       // the very file or pipe this process's standard input,
-                    // output or error is connected to; nothing was touched
-  kBackupInTheWay,  // an interrupted earlier save left the old content
-                    // beside the file (see backupNameOf); nothing touched
-  kBackupKept,      // writing in place failed and the old content could
-                    // not be put back: it is in the backup beside the file
+  kWritten,          // the file holds exactly `content`
+  kCannotOpen,       // the kernel refused the name, or nothing could be
+                     // written beside it; nothing was touched
+  kWriteFailed,      // writing failed part-way; the old file, if any, is
+                     // intact
+  kSpecialFile,      // neither a regular file nor /dev/null; nothing was
+                     // touched
+  kOwnStream,        // the very file or pipe this process's standard
+                     // input, output or error is connected to; nothing
+                     // was touched
+  kBusy,             // other saves of the file went on past the wait;
+                     // nothing was touched
+  kBackupInTheWay,   // an interrupted earlier save left the file's old
+                     // content in its backup; nothing was touched
+  kBackupNameTaken,  // the backup's name is held by a file that is not
+                     // the file's backup; nothing was touched
+  kBackupKept,       // writing in place failed and the old content could
+                     // not be put back: it is in the backup beside the file
 };
 
 // Writes all of `content` to `fd`, retrying short and interrupted writes.
 // A write that makes no progress is a failure.
 bool writeAll(int fd, const std::string& content);
 
-// Gives `fileName` the bytes of `content`. The name is opened as an
-// ordinary open would reach it: links are followed by the kernel, with
-// every protection that applies to following them. A character device is
-// written through. A regular file is written beside its place and renamed
-// over it once complete and on disk, with the old file's owner, group,
-// mode and ACL; a new file gets what the umask and the folder's default
-// ACL give it. Where a rename would lose something (the name is a link,
-// the file has other hard links, or its owner or ACL cannot be given to a
-// new file) the file is rewritten in place, its old content kept in a
-// backup beside the name (backupNameOf) until the new content is on disk.
-// Anything else, and the files this process's standard streams are
-// connected to, are refused at once.
+// Gives `fileName` the bytes of `content`. The name is opened as the
+// shell's ">" would reach it: links are followed by the kernel, with every
+// protection that applies to following them, and a file the kernel would
+// not open for writing with O_CREAT is refused. /dev/null is written
+// through. A regular file is written beside its place and renamed over it
+// once complete and on disk, with the old file's owner, group, mode and
+// ACL; a new file gets what the umask and the folder's default ACL give
+// it. Where a rename would lose something (the name is a link, the file
+// has other hard links, or its owner or ACL cannot be given to a new file)
+// the file is rewritten in place, its old content kept in a backup beside
+// the name until the new content is on disk. The backup's name ends in
+// the file's device and inode, so a save through any of the file's names
+// in that folder finds one a killed save left; only a backup of the
+// file's owner, readable by them and writable by nobody else, counts.
+// The whole save holds a lock on the file; a save that finds another
+// going on waits for it, ten seconds at most. Anything else, and the
+// files this process's standard streams are connected to, are refused at
+// once. For the outcomes that name a backup, `backup` (if given) gets its
+// path.
 ReplaceOutcome replaceFileContent(const char* fileName,
-                                  const std::string& content);
-
-// Where an in-place rewrite of `fileName` keeps the old content: a hidden
-// name beside it, left behind only by a save that was killed or could not
-// put the old content back.
-std::string backupNameOf(const char* fileName);
+                                  const std::string& content,
+                                  std::string* backup);
 
 // The message for a save of `fileName` that did not succeed ("" for
-// kWritten), ending in a line break.
-std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName);
+// kWritten), ending in a line break; `backup` is what the save named.
+std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
+                           const std::string& backup);
 
 enum class OpenOutcome { kOpened, kCannotOpen, kSpecialFile };
 
-// Opens `fileName` for reading as an ordinary open would reach it. A
-// FIFO, socket or anything else that is neither a regular file nor a
-// character device is refused without being opened, since opening or
-// reading it could wait forever; so is a directory.
+// Opens `fileName` for reading as an ordinary open would reach it. Only a
+// regular file is opened: anything else is refused without being opened,
+// since opening or reading a FIFO, socket or device could wait forever;
+// so is a directory.
 OpenOutcome openForReading(const char* fileName, Descriptor* file);
 
-// Follows "✘ 文件 NAME" when a file was refused by kSpecialFile. Here
+// Follows "✘ 文件 NAME" when a load was refused by kSpecialFile. Here
 // rather than in the .cpp, so that the loader's messages need no file code.
 constexpr char kSpecialFileRefusal[] =
-    " 不是普通文件或字符设备（如管道、套接字），未读写任何文件！";
+    " 不是普通文件（如设备、管道、套接字），未读取任何内容！";
 
 #endif  // TOPOPLAN_FILE_REPLACE_H_

@@ -13,9 +13,16 @@ namespace {
 constexpr char kControlByteRefusal[] = "含有控制字符！\n";
 
 bool hasControlByte(const std::string& word) {
-  return std::any_of(word.begin(), word.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-  });
+  for (size_t i = 0; i < word.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(word[i]);
+    if (byte < 0x20 || byte == 0x7f) return true;
+    // C1 controls, U+0080 to U+009F, are C2 80 to C2 9F in UTF-8.
+    if (byte == 0xc2 && i + 1 < word.size() &&
+        (static_cast<unsigned char>(word[i + 1]) & 0xe0) == 0x80) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Reads one text field of a record into `word`, refusing one that is
@@ -244,6 +251,11 @@ std::string describeLoadRefusal(const LoadOutcome& outcome,
           .append(fileName)
           .append(kSpecialFileRefusal)
           .append("\n");
+      break;
+    case LoadStatus::kReadError:
+      text.append("✘ 读取文件 ")
+          .append(fileName)
+          .append(" 时出错，加载失败！\n");
       break;
     case LoadStatus::kBadHeader:
       text = "✘ 文件格式错误：无法读取设备数和链路数！\n";

@@ -16,7 +16,8 @@
 enum class LoadStatus {
   kLoaded,
   kCannotOpen,     // missing, unreadable or a directory
-  kSpecialFile,    // a FIFO, socket or the like, refused without opening
+  kSpecialFile,    // not a regular file, refused without opening
+  kReadError,      // reading failed part-way (an I/O error)
   kBadHeader,      // the two counts could not be read
   kBadCounts,      // counts outside the limits (see CountLimits)
   kBadDevice,      // device record `position` is unusable
@@ -24,7 +25,7 @@ enum class LoadStatus {
   kUnknownDevice,  // link record `position` names a code no device has
 };
 
-// Why a record's field was refused. A control byte (C0 or DEL) could
+// Why a record's field was refused. A control byte (C0, DEL or C1) could
 // steer the terminal that options 1 to 8 print the text to.
 enum class FieldProblem { kMissing, kTooLong, kNulByte, kControlByte };
 
@@ -110,6 +111,7 @@ struct SaveOutcome {
   // What the file replacement said, for the message: which refusal made
   // kCannotOpen, or whether a failed write kept a backup.
   ReplaceOutcome replaced = ReplaceOutcome::kWritten;
+  std::string backup;   // the backup the refusal names, if any
   int deviceCount = 0;  // what the file holds when saved
   int linkCount = 0;    // link lines written (a self-link is one line)
 };

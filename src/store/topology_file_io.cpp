@@ -2,8 +2,7 @@
 // saving through safe file replacement. Apart from the parsing and the
 // formatting, which do no I/O, so that those also build for the browser
 // engine.
-#include <ext/stdio_filebuf.h>
-
+#include "fd_stream.h"
 #include "text.h"
 #include "topology_file.h"
 
@@ -21,11 +20,16 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
     case OpenOutcome::kOpened:
       break;
   }
-  // The buffer closes the descriptor from here on.
-  __gnu_cxx::stdio_filebuf<char> buffer(opened.fd, std::ios::in);
-  opened.fd = -1;
+  FdInputBuf buffer(opened.fd);
   std::istream file(&buffer);
-  return parseTopology(file, parsed, limits, onHeaderAccepted);
+  LoadOutcome outcome = parseTopology(file, parsed, limits, onHeaderAccepted);
+  // The parse saw the end of the text where reading failed; whatever it
+  // made of that, the file was not read.
+  if (buffer.failed()) {
+    outcome.status = LoadStatus::kReadError;
+    outcome.position = 0;
+  }
+  return outcome;
 }
 
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
@@ -34,8 +38,8 @@ SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
   if (network.devices.empty()) return outcome;
   outcome.deviceCount = network.deviceCount();
   outcome.linkCount = network.linkCount();
-  outcome.replaced =
-      replaceFileContent(fileName, formatTopology(network, order));
+  outcome.replaced = replaceFileContent(
+      fileName, formatTopology(network, order), &outcome.backup);
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
@@ -47,7 +51,9 @@ SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
     case ReplaceOutcome::kCannotOpen:
     case ReplaceOutcome::kSpecialFile:
     case ReplaceOutcome::kOwnStream:
+    case ReplaceOutcome::kBusy:
     case ReplaceOutcome::kBackupInTheWay:
+    case ReplaceOutcome::kBackupNameTaken:
       outcome.status = SaveStatus::kCannotOpen;
       break;
   }
@@ -62,7 +68,7 @@ std::string describeSaveOutcome(const SaveOutcome& outcome,
       return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
     case SaveStatus::kCannotOpen:
     case SaveStatus::kWriteFailed:
-      return replaceRefusal(outcome.replaced, fileName);
+      return replaceRefusal(outcome.replaced, fileName, outcome.backup);
     case SaveStatus::kSaved:
       break;
   }
