@@ -13,7 +13,10 @@
   // ---- The engine's page API: plain objects in the report's JSON shapes.
   function makeApi(engine) {
     const call = (name, types, args) => {
-      const answer = JSON.parse(engine.ccall(name, 'string', types, args));
+      const started = performance.now();
+      const text = engine.ccall(name, 'string', types, args);
+      window.topoplanPage.engineMs += performance.now() - started;
+      const answer = JSON.parse(text);
       if (answer !== null && typeof answer === 'object' && 'error' in answer) {
         throw new Error(answer.error);
       }
@@ -52,8 +55,11 @@
     const text = atob(data.topology);
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-    const answer = JSON.parse(engine.ccall('topoplan_load', 'string',
-      ['array', 'number'], [bytes, bytes.length]));
+    const started = performance.now();
+    const loaded = engine.ccall('topoplan_load', 'string', ['array', 'number'],
+      [bytes, bytes.length]);
+    window.topoplanPage.loadMs = performance.now() - started;
+    const answer = JSON.parse(loaded);
     if ('error' in answer) throw new Error(answer.error);
     return answer;
   }
@@ -427,6 +433,14 @@
       // library's pinch.
       onTouch: (event) => event.touches.length > 1,
     });
+    // Line widths are set in screen pixels (see --u in the page's style).
+    let unit = 0;
+    zoom.on('transform', () => {
+      const scale = zoom.getTransform().scale;
+      if (scale === unit) return;
+      unit = scale;
+      svg.style.setProperty('--u', 1 / scale + 'px');
+    });
     fit();
 
     drawing.addEventListener('keydown', (event) => {
@@ -637,7 +651,10 @@
     });
   }
 
-  window.topoplanPage = { ready: false, lastRenderMs: 0 };
+  // For tests: whether the engine is ready and when, how long the last
+  // drawing took, and how much of the time went to the engine (loading,
+  // and all calls since).
+  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, loadMs: 0, engineMs: 0 };
   $('page-title').textContent = document.title;
   // The drawing pans and zooms while the engine is still starting.
   wireDrawing();
