@@ -324,15 +324,15 @@
     zoom.zoomTo(view.width / 2, view.height / 2, factor);
   }
 
-  // Brings an element picked from a list into view, without changing
-  // the zoom.
+  // Centres the drawing on an element picked from a list and, where the
+  // drawing is shown smaller than its own size, zooms in to that size so
+  // that its labels can be read.
   function reveal(element) {
     const box = element.getBoundingClientRect();
     const view = svg.getBoundingClientRect();
-    if (box.left >= view.left && box.right <= view.right &&
-        box.top >= view.top && box.bottom <= view.bottom) return;
     zoom.moveBy(view.left + view.width / 2 - (box.left + box.width / 2),
       view.top + view.height / 2 - (box.top + box.height / 2), false);
+    if (zoom.getTransform().scale < 1) zoom.zoomAbs(view.width / 2, view.height / 2, 1);
   }
 
   // The distance on screen from (x, y) to a drawn line: the line sampled

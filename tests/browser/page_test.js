@@ -305,6 +305,10 @@ async function campus() {
   await page.select('#route-from', 'AR-D');
   await page.select('#route-to', 'SV');
   await page.mouse.move(0, 0);
+  await page.evaluate(() => {
+    document.activeElement.blur();
+    window.scrollTo(0, 0);
+  });
   await page.screenshot({ path: screenshot });
   await page.close();
 }
@@ -515,6 +519,25 @@ async function generated() {
     const firstText = shown.overlay.indexOf('text');
     assert.ok(firstText >= shown.routeLinks && shown.overlay.slice(firstText).every((t) => t === 'text'),
       JSON.stringify(shown));
+    // The README's picture: a device found by its code, brought into
+    // view and zoomed in on, the route, plan and risks around it.
+    await page.$eval('#device-search', (input) => { input.value = ''; });
+    await page.type('#device-search', 'P013');
+    await page.keyboard.press('Enter');
+    await nextFrame(page);
+    assert.ok(await sceneScale(page) >= 1);
+    const centre = await page.evaluate(() => {
+      const box = (e) => e.getBoundingClientRect();
+      const [d, v] = [box(document.getElementById('device12')), box(document.getElementById('drawing'))];
+      return Math.hypot(d.x + d.width / 2 - v.x - v.width / 2, d.y + d.height / 2 - v.y - v.height / 2);
+    });
+    assert.ok(centre < 2, 'P013 is ' + centre + ' px off the centre');
+    await page.evaluate(() => {
+      document.activeElement.blur();
+      window.scrollTo(0, 0);
+    });
+    await page.mouse.move(0, 0);
+    await nextFrame(page);
     await page.screenshot({ path: screenshot.replace(/campus-page\.png$/, 'operator-page.png') });
   });
   assert.deepEqual(page.errors, []);
