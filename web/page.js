@@ -306,6 +306,7 @@
   let svg = null;
   const kMaxFitScale = 1.5;  // small networks are not blown up further
   const kStep = 1.5;         // one press of + or -
+  const kSmallestTextScale = 0.4;  // dot's 10-point labels below 4 px
 
   function fit() {
     const box = svg.querySelector('g.graph').getBBox();
@@ -440,6 +441,9 @@
       if (scale === unit) return;
       unit = scale;
       svg.style.setProperty('--u', 1 / scale + 'px');
+      // Text too small to read is not drawn at all: on a large network
+      // seen whole, drawing it would cost most of every frame.
+      svg.classList.toggle('far', scale < kSmallestTextScale);
     });
     fit();
 
