@@ -308,6 +308,8 @@
   const kStep = 1.5;         // one press of + or -
   const kSmallestTextScale = 0.4;  // dot's 10-point labels below 4 px
 
+  let fitted = null;  // the transform fit() last set, as text
+
   function fit() {
     const box = svg.querySelector('g.graph').getBBox();
     const view = svg.getBoundingClientRect();
@@ -318,6 +320,13 @@
     zoom.zoomAbs(0, 0, scale);
     zoom.moveTo((view.width - box.width * scale) / 2 - box.x * scale,
       (view.height - box.height * scale) / 2 - box.y * scale);
+    fitted = JSON.stringify(zoom.getTransform());
+  }
+
+  // A drawing still as fit() left it is fitted again when the window
+  // changes size (a phone turned); one the user zoomed or panned is not.
+  function refit() {
+    if (fitted === JSON.stringify(zoom.getTransform())) fit();
   }
 
   function zoomBy(factor) {
@@ -463,6 +472,7 @@
     $('zoom-in').addEventListener('click', () => zoomBy(kStep));
     $('zoom-out').addEventListener('click', () => zoomBy(1 / kStep));
     $('zoom-fit').addEventListener('click', fit);
+    window.addEventListener('resize', refit);
 
     // A press that moved before it was let go panned the drawing; its
     // click aims at nothing.

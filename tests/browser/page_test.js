@@ -441,7 +441,14 @@ async function generated() {
     await near(fitted * 2.25);
     await page.click('#zoom-out');
     await near(fitted * 1.5);
+    // A window made narrower fits the drawing again only where it was fitted.
+    await page.setViewport({ width: 1100, height: 860 });
+    await near(fitted * 1.5);
     await page.click('#zoom-fit');
+    await nextFrame(page);
+    const narrower = await sceneScale(page);
+    assert.ok(narrower < fitted * 0.9, fitted + ' -> ' + narrower);
+    await page.setViewport({ width: 1280, height: 860 });
     await near(fitted);
   });
 
