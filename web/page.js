@@ -450,8 +450,7 @@
       if (scale === unit) return;
       unit = scale;
       svg.style.setProperty('--u', 1 / scale + 'px');
-      // Text too small to read is not drawn at all: on a large network
-      // seen whole, drawing it would cost most of every frame.
+      // Too far out to read text (see .far in the page's style).
       svg.classList.toggle('far', scale < kSmallestTextScale);
     });
     fit();
