@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "draw_page.h"
 #include "test_util.h"
 
 namespace {
@@ -171,6 +172,37 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors));
   EXPECT_NE(dot.str().find("label=\"从 CR 到 Q 不可达（无连通路径）！\""),
             std::string::npos);
+}
+
+// The page's drawing names each device's code and each link's ends and
+// latency on its group, escaped; other groups, and ids that name nothing,
+// stay as dot wrote them.
+TEST(PageDrawing, CarriesCodesEndsAndLatencies) {
+  const std::vector<std::string> codes = {"CR", "a\"<b>&"};
+  const std::vector<Link> links = {{0, 1, 5}, {1, 1, -2}};
+  const struct {
+    const char* svg;
+    const char* expected;
+  } cases[] = {
+      {R"(<g id="device0" class="node">)",
+       R"(<g id="device0" data-code="CR" class="node">)"},
+      {R"(<g id="device1" class="node">)",
+       R"(<g id="device1" data-code="a&quot;&lt;b&gt;&amp;" class="node">)"},
+      {R"(<g id="link0" class="edge">)",
+       R"(<g id="link0" data-from="CR" data-to="a&quot;&lt;b&gt;&amp;" data-latency="5" class="edge">)"},
+      {R"(<g id="link1" class="edge"><g id="device0">)",
+       R"(<g id="link1" data-from="a&quot;&lt;b&gt;&amp;" data-to="a&quot;&lt;b&gt;&amp;" data-latency="-2" class="edge"><g id="device0" data-code="CR">)"},
+      {R"(<g id="graph0" class="graph"><g id="node1">)",
+       R"(<g id="graph0" class="graph"><g id="node1">)"},
+      {R"(<g id="device2"><g id="link2"><g id="link"><g id="device1x">)",
+       R"(<g id="device2"><g id="link2"><g id="link"><g id="device1x">)"},
+      {R"(<g id="device-1"><g id="device99999999999999999999">)",
+       R"(<g id="device-1"><g id="device99999999999999999999">)"},
+      {R"(<svg><g id="device0)", R"(<svg><g id="device0)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(withDataAttributes(c.svg, codes, links), c.expected) << c.svg;
+  }
 }
 
 }  // namespace

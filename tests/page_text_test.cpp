@@ -61,7 +61,7 @@ TEST(PageText, PlanLinesNameSkippedLinksAndASplitNetwork) {
                    "MST总延迟：26ms"}));
   EXPECT_EQ(planLines(codes, computeKruskalPlan(campus), "Kruskal"),
             (Lines{"光纤骨干网布线方案（Kruskal算法）", "选中 7 条链路",
-                   "MST总延迟：26ms", "  ❌ 跳过  DR-A ── AR-L  (延迟:4ms)"}));
+                   "MST总延迟：26ms", "  ✗ 跳过  DR-A ── AR-L  (延迟:4ms)"}));
 
   //   A --1-- B      C
   const Network split = networks::build("A B C", "A B 1");

@@ -327,6 +327,18 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* failedText) {
   return reply(codes);
 }
 
+// The failures `failed` names as a scenario's "failed" shows them:
+// {"devices": [CODE...], "links": [[CODE, CODE, LATENCY]...]}, devices in
+// index order and links in the saved order, each link that a pair of codes
+// takes down listed.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_failed(const char* failedText) {
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  FailureSet failed;
+  const std::string problem = lookUp(failedText, &failed);
+  if (!problem.empty()) return refuse(problem);
+  return reply(failureJson(loaded.codes, loaded.links, failed));
+}
+
 // The single points of failure of the intact network: {"cut_devices",
 // "cut_links"} as the report gives them.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {

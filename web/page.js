@@ -1,16 +1,22 @@
-// The page's script: draws what the engine answers and wires clicks and
-// keys to it. Every figure comes from the engine (the programs' own C++
-// analyses compiled to WebAssembly); nothing here analyses the network.
+// The page's script: draws what the engine answers and wires clicks, keys
+// and the search lists to it. Every figure comes from the engine (the
+// programs' own C++ analyses compiled to WebAssembly); nothing here
+// analyses the network. The pan and zoom library (`panzoom`) is inlined
+// before this script.
 'use strict';
 
 (function () {
   const data = JSON.parse(document.getElementById('topoplan-data').textContent);
   const $ = (id) => document.getElementById(id);
+  const svgNs = 'http://www.w3.org/2000/svg';
 
   // ---- The engine's page API: plain objects in the report's JSON shapes.
   function makeApi(engine) {
     const call = (name, types, args) => {
-      const answer = JSON.parse(engine.ccall(name, 'string', types, args));
+      const started = performance.now();
+      const text = engine.ccall(name, 'string', types, args);
+      window.topoplanPage.engineMs += performance.now() - started;
+      const answer = JSON.parse(text);
       if (answer !== null && typeof answer === 'object' && 'error' in answer) {
         throw new Error(answer.error);
       }
@@ -25,9 +31,11 @@
       plan: (algorithm, failed) => call('topoplan_plan',
         ['string', 'string'], [algorithm, failedText(failed)]),
       // Beyond the report's shapes, for the page's own drawing: a device's
-      // detail as option 8 shows it, and the devices a failure cuts off.
+      // detail as option 8 shows it, the devices a failure cuts off, and
+      // a failure set resolved to a scenario's "failed".
       device: (code) => call('topoplan_device', ['string'], [code]),
       cutOff: (failed) => call('topoplan_cut_off', ['string'], [failedText(failed)]),
+      failed: (failed) => call('topoplan_failed', ['string'], [failedText(failed)]),
       // What the page shows: the engine's lines, and the devices and links
       // (by index, and by position in the saved order) to mark, so that
       // the engine also tells which of parallel links a route or a plan
@@ -47,8 +55,11 @@
     const text = atob(data.topology);
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-    const answer = JSON.parse(engine.ccall('topoplan_load', 'string',
-      ['array', 'number'], [bytes, bytes.length]));
+    const started = performance.now();
+    const loaded = engine.ccall('topoplan_load', 'string', ['array', 'number'],
+      [bytes, bytes.length]);
+    window.topoplanPage.loadMs = performance.now() - started;
+    const answer = JSON.parse(loaded);
     if ('error' in answer) throw new Error(answer.error);
     return answer;
   }
@@ -64,15 +75,24 @@
   let topology = null;        // {devices: [code...], links: [[code, code, ms]...]}
   let deviceElements = [];    // by device index
   let linkElements = [];      // by position in the saved link order
+  let linkLines = [];         // each link's drawn line, by position
   const firstIndex = new Map();  // code -> lowest device index
   const linksByPair = new Map();  // pairKey -> link positions, in order
   const linksByDevice = new Map();  // code -> positions of its links
   let marked = [];                // the elements the last drawing classed
+  let overlay = null;             // the route and its labels, above every line
+  const finders = [];             // the search lists, refreshed by render
 
   const pairKey = (a, b) => (a < b ? a + '\u0000' + b : b + '\u0000' + a);
   const failed = () => ({ devices: state.failedDevices.slice(),
                           links: state.failedLinks.map((l) => l.slice()) });
   const failsAnything = () => state.failedDevices.length + state.failedLinks.length > 0;
+  const deviceFailed = (code) => state.failedDevices.includes(code);
+  const sameLink = (x, y) => pairKey(x[0], x[1]) === pairKey(y[0], y[1]);
+  const linkFailed = (index) => {
+    const [a, b] = topology.links[index];
+    return state.failedLinks.some((l) => sameLink(l, [a, b]));
+  };
 
   function setText(id, lines, isError) {
     const element = $(id);
@@ -91,9 +111,27 @@
 
   function mark(elements, className) {
     for (const element of elements) {
+      if (element === null) continue;
       element.classList.add(className);
       marked.push(element);
     }
+  }
+
+  // A copy of `shape` just below it, for a highlight that must show
+  // beside the others (a halo, an under-stroke); made the first time one
+  // is needed.
+  function layerUnder(shape, className) {
+    const group = shape.parentNode;
+    let layer = group.querySelector(':scope > .' + className);
+    if (layer === null) {
+      layer = shape.cloneNode(false);
+      layer.removeAttribute('id');
+      layer.setAttribute('class', className);
+      layer.setAttribute('aria-hidden', 'true');
+      group.insertBefore(layer, className === 'halo'
+        ? group.querySelector(':scope > .under') || shape : shape);
+    }
+    return layer;
   }
 
   // The links that join two devices, parallel ones included, by code.
@@ -108,15 +146,38 @@
   const markLinks = (positions, className) =>
     mark(positions.filter((i) => i >= 0).map((i) => linkElements[i]), className);
 
+  // Draws the route's links again above every other line, then their
+  // latency labels above those, on a white edge, so that neither another
+  // link nor the route itself hides a figure of the route.
+  function raiseRoute(primary, backup) {
+    const lines = [];
+    const labels = [];
+    for (const [positions, kind] of [[backup, 'backup'], [primary, 'route']]) {
+      for (const i of positions.filter((p) => p >= 0)) {
+        const line = linkLines[i].cloneNode(false);
+        line.setAttribute('class', kind + '-line');
+        lines.push(line);
+        for (const label of linkElements[i].querySelectorAll('text')) {
+          const copy = label.cloneNode(true);
+          copy.setAttribute('class', kind + '-label');
+          labels.push(copy);
+        }
+      }
+    }
+    overlay.replaceChildren(...lines, ...labels);
+  }
+
   function drawRoute() {
+    // An end is marked as soon as it is picked.
+    mark([deviceElement(state.from), deviceElement(state.to)], 'endpoint');
     if (!state.from || !state.to) {
       setText('route-result', [$('route-result').dataset.idle]);
       return;
     }
     const route = api.pageRoute(state.from, state.to, failsAnything() ? failed() : undefined);
-    mark([deviceElement(state.from), deviceElement(state.to)], 'endpoint');
     markLinks(route.primary, 'route');
     markLinks(route.backup, 'backup');
+    raiseRoute(route.primary, route.backup);
     setText('route-result', route.lines);
   }
 
@@ -126,6 +187,7 @@
       return;
     }
     const plan = api.pagePlan(state.plan, failsAnything() ? failed() : undefined);
+    for (const i of plan.links) layerUnder(linkLines[i], 'under');
     markLinks(plan.links, 'plan');
     setText('plan-result', plan.lines);
   }
@@ -152,6 +214,8 @@
       return;
     }
     const risks = api.pageRisks();
+    for (const i of risks.devices) layerUnder(deviceElements[i].querySelector('.shape'), 'halo');
+    for (const i of risks.links) layerUnder(linkLines[i], 'halo');
     mark(risks.devices.map((i) => deviceElements[i]), 'risk');
     markLinks(risks.links, 'risk');
     setText('risk-result', risks.lines);
@@ -164,10 +228,12 @@
       element.classList.remove('failed', 'cut', 'route', 'backup', 'plan', 'endpoint', 'risk');
     }
     marked = [];
+    overlay.replaceChildren();
     attempt('scenario-result', drawFailures);
     attempt('route-result', drawRoute);
     attempt('plan-result', drawPlan);
     attempt('risk-result', drawRisks);
+    for (const finder of finders) finder.refresh();
     window.topoplanPage.lastRenderMs = performance.now() - started;
   }
 
@@ -194,15 +260,27 @@
     if (at === -1) list.push(item); else list.splice(at, 1);
   }
 
-  function activateDevice(index) {
-    const code = topology.devices[index];
-    if (state.clickFails) {
-      toggle(state.failedDevices, code, (a, b) => a === b);
-    } else if (!state.from || state.to) {
+  function setFailed(list, item, same, down) {
+    const at = list.findIndex((entry) => same(entry, item));
+    if (down && at === -1) list.push(item);
+    if (!down && at !== -1) list.splice(at, 1);
+  }
+
+  function pickEnd(code) {
+    if (!state.from || state.to) {
       state.from = code;
       state.to = '';
     } else {
       state.to = code;
+    }
+  }
+
+  function activateDevice(index) {
+    const code = topology.devices[index];
+    if (state.clickFails) {
+      toggle(state.failedDevices, code, (a, b) => a === b);
+    } else {
+      pickEnd(code);
     }
     syncControls();
     showDevice(code);
@@ -211,7 +289,7 @@
 
   function activateLink(index) {
     const [a, b] = topology.links[index];
-    toggle(state.failedLinks, [a, b], (x, y) => pairKey(x[0], x[1]) === pairKey(y[0], y[1]));
+    toggle(state.failedLinks, [a, b], sameLink);
     render();
   }
 
@@ -223,8 +301,114 @@
     }
   }
 
+  // ---- The drawing: pan and zoom, and what a click or a key aims at.
+  let zoom = null;
+  let svg = null;
+  const kMaxFitScale = 1.5;  // small networks are not blown up further
+  const kStep = 1.5;         // one press of + or -
+  const kSmallestTextScale = 0.4;  // dot's 10-point labels below 4 px
+
+  let fitted = null;  // the transform fit() last set, as text
+
+  function fit() {
+    const box = svg.querySelector('g.graph').getBBox();
+    const view = svg.getBoundingClientRect();
+    if (box.width === 0 || box.height === 0 || view.width === 0) return;
+    const scale = Math.min(view.width / box.width, view.height / box.height,
+      kMaxFitScale) * 0.98;
+    zoom.setMinZoom(Math.min(scale / 2, 0.5));
+    zoom.zoomAbs(0, 0, scale);
+    zoom.moveTo((view.width - box.width * scale) / 2 - box.x * scale,
+      (view.height - box.height * scale) / 2 - box.y * scale);
+    fitted = JSON.stringify(zoom.getTransform());
+  }
+
+  // A drawing still as fit() left it is fitted again when the window
+  // changes size (a phone turned); one the user zoomed or panned is not.
+  function refit() {
+    if (fitted === JSON.stringify(zoom.getTransform())) fit();
+  }
+
+  function zoomBy(factor) {
+    const view = svg.getBoundingClientRect();
+    zoom.zoomTo(view.width / 2, view.height / 2, factor);
+  }
+
+  // Centres the drawing on an element picked from a list and, where the
+  // drawing is shown smaller than its own size, zooms in to that size so
+  // that its labels can be read.
+  function reveal(element) {
+    const box = element.getBoundingClientRect();
+    const view = svg.getBoundingClientRect();
+    zoom.moveBy(view.left + view.width / 2 - (box.left + box.width / 2),
+      view.top + view.height / 2 - (box.top + box.height / 2), false);
+    if (zoom.getTransform().scale < 1) zoom.zoomAbs(view.width / 2, view.height / 2, 1);
+  }
+
+  // The distance on screen from (x, y) to a drawn line: the line sampled
+  // about every two pixels, then the nearest sample refined.
+  function distanceToLine(line, x, y) {
+    const matrix = line.getScreenCTM();
+    const toLocal = matrix.inverse();
+    const px = toLocal.a * x + toLocal.c * y + toLocal.e;
+    const py = toLocal.b * x + toLocal.d * y + toLocal.f;
+    const scale = Math.hypot(matrix.a, matrix.b);
+    const length = line.getTotalLength();
+    const apart = (at) => {
+      const point = line.getPointAtLength(at);
+      return Math.hypot(point.x - px, point.y - py);
+    };
+    const steps = Math.max(1, Math.min(400, Math.ceil(length * scale / 2)));
+    let best = 0;
+    let bestDistance = apart(0);
+    for (let s = 1; s <= steps; ++s) {
+      const distance = apart(length * s / steps);
+      if (distance < bestDistance) [best, bestDistance] = [length * s / steps, distance];
+    }
+    for (let span = length / steps; span > 0.01; span /= 2) {
+      for (const at of [best - span, best + span]) {
+        if (at < 0 || at > length) continue;
+        const distance = apart(at);
+        if (distance < bestDistance) [best, bestDistance] = [at, distance];
+      }
+    }
+    return bestDistance * scale;
+  }
+
+  const kOnLine = 2;  // px: a click this near a line is on it, device or not
+
+  // What a click at (x, y) aimed at: of the links whose band lies under
+  // the pointer, the one whose line passes nearest, unless the pointer is
+  // inside a device and on no line; a label or a device otherwise. A
+  // click that is not over its target (one a script sent) keeps it.
+  function aimedAt(target, x, y) {
+    const under = document.elementsFromPoint(x, y);
+    if (target !== null && !under.some((element) => target.contains(element))) return target;
+    let link = null;
+    let linkDistance = Infinity;
+    let device = null;
+    for (const element of under) {
+      const group = element.closest('.edge, .node');
+      if (group === null || !group.dataset.index) continue;
+      if (group.classList.contains('node')) {
+        if (device === null) device = group;
+      } else if (element.classList.contains('band')) {
+        const distance = distanceToLine(linkLines[group.dataset.index], x, y);
+        if (distance < linkDistance) [link, linkDistance] = [group, distance];
+      }
+    }
+    if (link !== null && (device === null || linkDistance <= kOnLine)) return link;
+    return device || target;
+  }
+
+  function activate(element) {
+    const index = Number(element.dataset.index);
+    if (element.classList.contains('node')) activateDevice(index); else activateLink(index);
+  }
+
   // Makes a drawn element a button for the mouse and the keyboard.
-  function makeActive(element, label, activate) {
+  function makeActive(element, index, label) {
+    element.dataset.index = index;
     element.setAttribute('tabindex', '0');
     element.setAttribute('role', 'button');
     element.setAttribute('aria-label', label);
@@ -232,25 +416,207 @@
     // name the device or link instead.
     const title = element.querySelector('title');
     if (title !== null) title.textContent = label;
-    element.addEventListener('click', activate);
-    element.addEventListener('keydown', (event) => {
-      if (event.key === 'Enter' || event.key === ' ') {
+  }
+
+  function wireDrawing() {
+    const drawing = $('drawing');
+    svg = drawing.querySelector('svg');
+    const scene = svg.querySelector('g.graph');
+    svg.removeAttribute('width');
+    svg.removeAttribute('height');
+    svg.setAttribute('tabindex', '0');
+    svg.setAttribute('role', 'group');
+    svg.setAttribute('aria-label', drawing.dataset.label);
+    overlay = document.createElementNS(svgNs, 'g');
+    overlay.id = 'overlay';
+    overlay.setAttribute('pointer-events', 'none');
+    overlay.setAttribute('aria-hidden', 'true');
+    scene.append(overlay);
+    zoom = panzoom(scene, {
+      smoothScroll: false,
+      maxZoom: 8,
+      zoomDoubleClickSpeed: 1,  // a double click toggles twice; it does not zoom
+      disableKeyboardInteraction: true,
+      // The page's own keys below; the library pans with the arrows.
+      filterKey: (event, x, y, z) => z !== 0,
+      // One finger taps (a click) and pans; the browser leaves two to the
+      // library's pinch.
+      onTouch: (event) => event.touches.length > 1,
+    });
+    // Line widths are set in screen pixels (see --u in the page's style).
+    let unit = 0;
+    zoom.on('transform', () => {
+      const scale = zoom.getTransform().scale;
+      if (scale === unit) return;
+      unit = scale;
+      svg.style.setProperty('--u', 1 / scale + 'px');
+      // Too far out to read text (see .far in the page's style).
+      svg.classList.toggle('far', scale < kSmallestTextScale);
+    });
+    fit();
+
+    drawing.addEventListener('keydown', (event) => {
+      if (event.ctrlKey || event.metaKey || event.altKey) return;
+      const keys = { '+': () => zoomBy(kStep), '=': () => zoomBy(kStep),
+                     '-': () => zoomBy(1 / kStep), '\u2212': () => zoomBy(1 / kStep), '0': fit };
+      if (event.key in keys) {
         event.preventDefault();
-        activate();
+        keys[event.key]();
+      } else if ((event.key === 'Enter' || event.key === ' ') && topology !== null &&
+                 event.target.dataset.index) {
+        event.preventDefault();
+        activate(event.target);
       }
     });
+    $('zoom-in').addEventListener('click', () => zoomBy(kStep));
+    $('zoom-out').addEventListener('click', () => zoomBy(1 / kStep));
+    $('zoom-fit').addEventListener('click', fit);
+    window.addEventListener('resize', refit);
+
+    // A press that moved before it was let go panned the drawing; its
+    // click aims at nothing.
+    let pressedAt = null;
+    svg.addEventListener('pointerdown', (event) => { pressedAt = [event.clientX, event.clientY]; });
+    svg.addEventListener('click', (event) => {
+      const moved = pressedAt !== null && event.isTrusted &&
+        Math.hypot(event.clientX - pressedAt[0], event.clientY - pressedAt[1]) > 4;
+      pressedAt = null;
+      if (moved || topology === null) return;
+      const target = event.target.closest('[data-index]');
+      const element = aimedAt(target, event.clientX, event.clientY);
+      if (element !== null) activate(element);
+    });
+  }
+
+  // ---- The search lists: the keyboard's way to every device and link.
+  function makeFinder(inputId, listId, items, isFailed, onPick) {
+    const input = $(inputId);
+    const list = $(listId);
+    const failedMark = list.closest('.finder').dataset.failedMark;
+    let shown = [];
+    const finder = {
+      selected: () => (list.value === '' ? null : Number(list.value)),
+      // Marks the failed items; only those that changed are touched, so
+      // that a failure costs the same on a long list.
+      refresh() {
+        for (const option of shown) {
+          const down = isFailed(Number(option.value));
+          if (option.down === down) continue;
+          option.down = down;
+          option.textContent = items[option.value].label + (down ? failedMark : '');
+          option.classList.toggle('down', down);
+        }
+        finder.onChange();
+      },
+      onChange: () => {},
+    };
+    function fill() {
+      const wanted = input.value.trim().toLowerCase();
+      const keep = list.value;
+      shown = [];
+      items.forEach((item, index) => {
+        if (wanted === '' || item.search.includes(wanted)) shown.push(new Option('', index));
+      });
+      list.replaceChildren(...shown);
+      if (shown.some((option) => option.value === keep)) {
+        list.value = keep;
+      } else if (shown.length > 0 && wanted !== '') {
+        list.value = shown[0].value;
+      }
+      finder.refresh();
+    }
+    input.addEventListener('input', fill);
+    input.addEventListener('keydown', (event) => {
+      if (event.key === 'Enter' && finder.selected() !== null) {
+        event.preventDefault();
+        onPick(finder.selected());
+      }
+    });
+    list.addEventListener('change', () => {
+      finder.onChange();
+      if (finder.selected() !== null) onPick(finder.selected());
+    });
+    fill();
+    finders.push(finder);
+    return finder;
+  }
+
+  let picked = null;  // the element last picked from a list
+  function pick(element) {
+    if (picked !== null) picked.classList.remove('picked');
+    picked = element;
+    element.classList.add('picked');
+    reveal(element);
+  }
+
+  function wireFinders() {
+    const devices = makeFinder('device-search', 'device-list',
+      topology.devices.map((code) => ({ label: code, search: code.toLowerCase() })),
+      (i) => deviceFailed(topology.devices[i]),
+      (i) => {
+        pick(deviceElements[i]);
+        showDevice(topology.devices[i]);
+      });
+    const links = makeFinder('link-search', 'link-list',
+      topology.links.map(([a, b], i) => ({ label: topology.link_names[i],
+                                            search: (a + '\u0000' + b).toLowerCase() })),
+      linkFailed, (i) => pick(linkElements[i]));
+    devices.onChange = () => {
+      const i = devices.selected();
+      const down = i !== null && deviceFailed(topology.devices[i]);
+      for (const id of ['device-from', 'device-to']) $(id).disabled = i === null;
+      $('device-fail').disabled = i === null || down;
+      $('device-restore').disabled = !down;
+    };
+    links.onChange = () => {
+      const i = links.selected();
+      const down = i !== null && linkFailed(i);
+      $('link-fail').disabled = i === null || down;
+      $('link-restore').disabled = !down;
+    };
+    devices.onChange();
+    links.onChange();
+    const onDevice = (work) => () => {
+      if (devices.selected() === null) return;
+      work(topology.devices[devices.selected()]);
+      syncControls();
+      render();
+    };
+    $('device-from').addEventListener('click', onDevice((code) => { state.from = code; }));
+    $('device-to').addEventListener('click', onDevice((code) => { state.to = code; }));
+    $('device-fail').addEventListener('click', onDevice((code) =>
+      setFailed(state.failedDevices, code, (a, b) => a === b, true)));
+    $('device-restore').addEventListener('click', onDevice((code) =>
+      setFailed(state.failedDevices, code, (a, b) => a === b, false)));
+    const onLink = (down) => () => {
+      if (links.selected() === null) return;
+      const [a, b] = topology.links[links.selected()];
+      setFailed(state.failedLinks, [a, b], sameLink, down);
+      render();
+    };
+    $('link-fail').addEventListener('click', onLink(true));
+    $('link-restore').addEventListener('click', onLink(false));
+  }
+
+  function restoreAll() {
+    state.failedDevices = [];
+    state.failedLinks = [];
+    render();
   }
 
   function wire() {
     // The row heads are titled by their layer's name, not dot's node name.
     for (const head of document.querySelectorAll('.node:not([id^=device]) title')) {
-      head.textContent = head.parentNode.querySelector('text').textContent;
+      const label = head.parentNode.querySelector('text');
+      if (label !== null) head.textContent = label.textContent;
     }
     topology.devices.forEach((code, i) => {
       if (!firstIndex.has(code)) firstIndex.set(code, i);
       const element = $('device' + i);
       deviceElements.push(element);
-      makeActive(element, topology.device_names[i], () => activateDevice(i));
+      const shape = element.querySelector('path, polygon');
+      if (shape !== null) shape.classList.add('shape');
+      makeActive(element, i, topology.device_names[i]);
       element.addEventListener('mouseenter', () => showDevice(code));
       element.addEventListener('focus', () => showDevice(code));
       for (const select of [$('route-from'), $('route-to')]) {
@@ -267,8 +633,17 @@
       }
       const element = $('link' + i);
       linkElements.push(element);
-      makeActive(element, topology.link_names[i], () => activateLink(i));
+      const line = element.querySelector('path');
+      line.classList.add('line');
+      linkLines.push(line);
+      // An invisible band along the line, wide enough to hit.
+      const band = line.cloneNode(false);
+      band.setAttribute('class', 'band');
+      band.setAttribute('aria-hidden', 'true');
+      element.append(band);
+      makeActive(element, i, topology.link_names[i]);
     });
+    wireFinders();
     $('route-from').addEventListener('change', (event) => { state.from = event.target.value; render(); });
     $('route-to').addEventListener('change', (event) => { state.to = event.target.value; render(); });
     $('route-clear').addEventListener('click', () => {
@@ -282,25 +657,29 @@
     for (const radio of document.querySelectorAll('input[name=click]')) {
       radio.addEventListener('change', () => { state.clickFails = radio.value === 'fail'; });
     }
-    $('restore-all').addEventListener('click', () => {
-      state.failedDevices = [];
-      state.failedLinks = [];
-      render();
-    });
+    $('restore-all').addEventListener('click', restoreAll);
     $('show-risks').addEventListener('change', (event) => {
       state.showRisks = event.target.checked;
       render();
     });
   }
 
-  window.topoplanPage = { ready: false, lastRenderMs: 0 };
+  // For tests: whether the engine is ready and when, how long the last
+  // drawing took, and how much of the time went to the engine (loading,
+  // and all calls since).
+  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, loadMs: 0, engineMs: 0 };
   $('page-title').textContent = document.title;
+  // The drawing pans and zooms while the engine is still starting.
+  wireDrawing();
   createTopoplanEngine().then((engine) => {
     topology = loadTopology(engine);
     api = makeApi(engine);
     window.topoplan = {
       route: api.route, scenario: api.scenario, risks: api.risks, plan: api.plan,
       device: api.device, cutOff: api.cutOff,
+      // The failures chosen on the page, as a scenario's "failed" gives them.
+      failed: () => api.failed(failed()),
+      restoreAll,
     };
     wire();
     const initial = data.initial;
@@ -314,6 +693,7 @@
     syncControls();
     setText('engine-status', [topology.status]);
     render();
+    window.topoplanPage.readyMs = performance.now();
     window.topoplanPage.ready = true;
   }).catch((error) => {
     setText('engine-status', [$('engine-status').dataset.failed + error.message], true);

@@ -1,6 +1,11 @@
 #include "draw_page.h"
 
+#include <charconv>
 #include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "resilience_json.h"
+#include "topology_file.h"
 
 namespace {
 
@@ -110,7 +115,58 @@ void fillPlace(std::string* text, size_t* from, std::string_view place,
   *from = at + content.size();
 }
 
+// The data attributes of the element whose id is `id`: a device's code,
+// or a link's two ends and latency; "" for any other element.
+std::string dataAttributes(std::string_view id,
+                           const std::vector<std::string>& codes,
+                           const std::vector<Link>& links) {
+  for (const std::string_view kind : {"device", "link"}) {
+    if (id.substr(0, kind.size()) != kind) continue;
+    const std::string_view digits = id.substr(kind.size());
+    size_t index = 0;
+    const auto [end, problem] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (digits.empty() || problem != std::errc() ||
+        end != digits.data() + digits.size()) {
+      return "";
+    }
+    const auto attribute = [](const char* name, const std::string& value) {
+      return std::string(" data-") + name + "=\"" + escapedHtml(value) + '"';
+    };
+    if (kind == "device") {
+      return index < codes.size() ? attribute("code", codes[index]) : "";
+    }
+    if (index >= links.size()) return "";
+    const Link& link = links[index];
+    return attribute("from", codes[link.from]) +
+           attribute("to", codes[link.to]) +
+           attribute("latency", std::to_string(link.latency));
+  }
+  return "";
+}
+
 }  // namespace
+
+std::string withDataAttributes(std::string_view svg,
+                               const std::vector<std::string>& codes,
+                               const std::vector<Link>& links) {
+  static constexpr std::string_view kOpening = "<g id=\"";
+  std::string result;
+  result.reserve(svg.size() + svg.size() / 8);
+  size_t from = 0;
+  for (size_t at = svg.find(kOpening); at != std::string_view::npos;
+       at = svg.find(kOpening, from)) {
+    const size_t idStart = at + kOpening.size();
+    const size_t idEnd = svg.find('"', idStart);
+    if (idEnd == std::string_view::npos) break;
+    result.append(svg.substr(from, idEnd + 1 - from));
+    result +=
+        dataAttributes(svg.substr(idStart, idEnd - idStart), codes, links);
+    from = idEnd + 1;
+  }
+  result.append(svg.substr(from));
+  return result;
+}
 
 bool pageEngineBuilt() { return !pageAssets().engine.empty(); }
 
@@ -122,13 +178,20 @@ bool writeTopologyPage(std::string_view svg, std::string_view topologyText,
     errors << kNoPageEngine << '\n';
     return false;
   }
+  // The drawing was made from these bytes, so they load; the parse only
+  // recovers the codes and the saved link order the ids stand for.
+  Network network;
+  std::istringstream file{std::string(topologyText)};
+  parseTopology(file, &network);
+  const std::string drawing = withDataAttributes(
+      svgElement(svg), deviceCodes(network), savedLinks(network));
   const nlohmann::json data = {{"topology", base64(topologyText)},
                                {"initial", initialState(initial)}};
   // The places stand in the template in this order.
   std::string page(assets.pageTemplate);
   size_t from = 0;
   fillPlace(&page, &from, kTitlePlace, escapedHtml(title));
-  fillPlace(&page, &from, kDrawingPlace, svgElement(svg));
+  fillPlace(&page, &from, kDrawingPlace, drawing);
   fillPlace(&page, &from, kDataPlace, scriptSafeJson(data));
   fillPlace(&page, &from, kEnginePlace, assets.engine);
   fillPlace(&page, &from, kScriptPlace, assets.script);

@@ -8,8 +8,10 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "draw.h"
+#include "network.h"
 
 // What the build embedded: the engine's single-file JavaScript (empty when
 // the program was built without emscripten), the page template and its
@@ -29,6 +31,15 @@ constexpr char kNoPageEngine[] =
 
 // True when the build embedded the engine.
 bool pageEngineBuilt();
+
+// `svg` with what scripts and tests look up on each device's and link's
+// group: `data-code` on g#deviceN, and `data-from`, `data-to` (device
+// codes) and `data-latency` on g#linkN, where N is an index into `codes`
+// (by device index) or `links` (the saved order). Values are HTML-escaped;
+// any other element, or an id out of range, is left as it is.
+std::string withDataAttributes(std::string_view svg,
+                               const std::vector<std::string>& codes,
+                               const std::vector<Link>& links);
 
 // Puts the page together: `svg` is dot's rendering of the plain drawing
 // with addressable devices and links, `topologyText` the bytes of the

@@ -71,7 +71,9 @@ std::vector<std::string> planLines(const std::vector<std::string>& codes,
       planTotalLine(plan.totalLatency)};
   for (const PlanLink& link : plan.links) {
     if (link.accepted) continue;
-    lines.push_back("  ❌ 跳过  " + codes[link.from] + " ── " + codes[link.to] +
+    // ✗ rather than the menu's ❌: a browser without an emoji font, as
+    // Debian's Chromium is, shows ❌ as an empty box.
+    lines.push_back("  ✗ 跳过  " + codes[link.from] + " ── " + codes[link.to] +
                     "  (延迟:" + std::to_string(link.latency) + "ms)");
   }
   if (!plan.connected) lines.emplace_back(kPlanSplitLine);
