@@ -32,7 +32,7 @@ check 2 "只能给出一个拓扑文件" campus.txt campus.txt
 check 2 "--plan 后须跟 prim 或 kruskal" --plan dijkstra campus.txt
 check 2 "--route 后须跟起点和终点两个设备代号" campus.txt --route CR
 check 2 "只能选用其一" --plan prim --route CR SV campus.txt
-check 2 "输出文件名须以 .svg、.png 或 .html 结尾：out.jpg" -o out.jpg campus.txt
+check 2 "输出文件名须以 .svg、.png、.html 或 .graphml 结尾：out.jpg" -o out.jpg campus.txt
 check 2 "-o 后须跟输出文件名" campus.txt -o
 check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
