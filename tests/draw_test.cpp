@@ -287,6 +287,66 @@ TEST(DrawLayout, PutsDevicesWhereTheirCoordinatesSay) {
   EXPECT_NE(dot.find(R"(d0 -- d1 [xlabel="5ms"];)"), std::string::npos);
 }
 
+TEST(DrawLayout, ScalesPositionsIntoTheDrawing) {
+  const DevicePosition unknown;
+  struct Case {
+    const char* tag;
+    PositionKind kind;
+    std::vector<DevicePosition> positions;
+    DevicePoints points;  // for a width of 100
+  } cases[] = {
+      {"none", PositionKind::kNone, {{true, 1, 2}}, {}},
+      {"no place known", PositionKind::kGeographic, {unknown, unknown}, {}},
+      // Drawing units keep their y pointing down; the height bounds them.
+      {"drawing",
+       PositionKind::kDrawing,
+       {{true, 10, 10}, unknown, {true, 30, 160}},
+       {Point{0, 0}, std::nullopt, Point{10, 75}}},
+      {"wide drawing",
+       PositionKind::kDrawing,
+       {{true, 0, 5}, {true, 400, 5}},
+       {Point{0, 0}, Point{100, 0}}},
+      // Around the equator a degree is a degree; north goes up.
+      {"map",
+       PositionKind::kGeographic,
+       {{true, 0, -5}, {true, 10, 5}},
+       {Point{0, 75}, Point{75, 0}}},
+      {"one place", PositionKind::kGeographic, {{true, 3, 4}}, {Point{0, 0}}},
+  };
+  for (const Case& scaleCase : cases) {
+    const DevicePoints points =
+        drawingPoints(scaleCase.kind, scaleCase.positions, 100);
+    ASSERT_EQ(points.size(), scaleCase.points.size()) << scaleCase.tag;
+    for (size_t i = 0; i < points.size(); ++i) {
+      ASSERT_EQ(points[i].has_value(), scaleCase.points[i].has_value())
+          << scaleCase.tag << i;
+      if (!points[i]) continue;
+      EXPECT_NEAR(points[i]->x, scaleCase.points[i]->x, 1e-9) << scaleCase.tag;
+      EXPECT_NEAR(points[i]->y, scaleCase.points[i]->y, 1e-9) << scaleCase.tag;
+    }
+  }
+}
+
+// Devices with no place and no placed neighbour line up below the map,
+// the legend below them.
+TEST(DrawLayout, PutsDevicesWithoutPlacesBelowTheMap) {
+  DrawRequest request;
+  request.highlight = Highlight::kScenario;
+  request.failures.devices = {"A"};
+  request.positions = {Point{10, 20}, Point{50, 80}};
+  const std::string dot =
+      dotOf(networks::build("A B C D", "A B 1  C D 2"), request);
+  EXPECT_NE(dot.find("layout=nop"), std::string::npos);
+  EXPECT_NE(
+      dot.find(R"(d2 [label="C", fillcolor="#eeeeee", pos="10.00,-140.00"])"),
+      std::string::npos)
+      << dot;
+  EXPECT_NE(
+      dot.find(R"(d3 [label="D", fillcolor="#eeeeee", pos="110.00,-140.00"])"),
+      std::string::npos);
+  EXPECT_NE(dot.find(R"(pos="10.00,-220.00"];)"), std::string::npos);
+}
+
 TEST(DrawLayout, HonoursTheAskedLayoutAndRefusesAMapWithoutPlaces) {
   DrawRequest request;
   request.layout = Layout::kForce;
