@@ -338,13 +338,13 @@ TEST(DrawLayout, PutsDevicesWithoutPlacesBelowTheMap) {
       dotOf(networks::build("A B C D", "A B 1  C D 2"), request);
   EXPECT_NE(dot.find("layout=nop"), std::string::npos);
   EXPECT_NE(
-      dot.find(R"(d2 [label="C", fillcolor="#eeeeee", pos="10.00,-140.00"])"),
+      dot.find(R"(d2 [label="C", fillcolor="#eeeeee", pos="10.00,-160.00"])"),
       std::string::npos)
       << dot;
   EXPECT_NE(
-      dot.find(R"(d3 [label="D", fillcolor="#eeeeee", pos="110.00,-140.00"])"),
+      dot.find(R"(d3 [label="D", fillcolor="#eeeeee", pos="110.00,-160.00"])"),
       std::string::npos);
-  EXPECT_NE(dot.find(R"(pos="10.00,-220.00"];)"), std::string::npos);
+  EXPECT_NE(dot.find(R"(pos="10.00,-240.00"];)"), std::string::npos);
 }
 
 TEST(DrawLayout, HonoursTheAskedLayoutAndRefusesAMapWithoutPlaces) {

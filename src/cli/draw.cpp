@@ -42,6 +42,10 @@ constexpr int kPlacedFontSize = 14;
 // Past this many links per device, latencies would pile up beside the
 // lines; the picture leaves them out.
 constexpr size_t kLabelledLinksPerDevice = 3;
+// How far below a map the devices without a place stand, and how far
+// apart, in points.
+constexpr double kRowBelow = 80;
+constexpr double kRowStep = 100;
 constexpr char kFailureLegend[] =
     "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
 
@@ -335,7 +339,7 @@ void writeHeading(const Highlights& highlights, bool highlighting,
       << (highlighting ? ", style=dashed" : "") << "];\n";
 }
 
-void writeLegend(const Highlights& highlights, const char* position,
+void writeLegend(const Highlights& highlights, const std::string& position,
                  std::ostream& dot) {
   if (!highlights.legend.empty()) {
     dot << "  legend [shape=note, style=filled, fillcolor=white, label="
@@ -404,8 +408,50 @@ void writeRows(const Network& network, const Highlights& highlights,
 // A coordinate for Graphviz, in points with two decimals.
 std::string coordinate(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
+  (void)std::snprintf(text, sizeof text, "%.2f", value);
   return text;
+}
+
+// The left edge and the bottom of the devices in `points` that `placed`
+// marks (all of them when it is empty), as a point; {0, 0} for none.
+Point lowerLeft(const std::vector<Point>& points,
+                const std::vector<bool>& placed) {
+  Point corner;
+  bool first = true;
+  for (size_t i = 0; i < points.size(); ++i) {
+    if (!placed.empty() && !placed[i]) continue;
+    corner.x = first ? points[i].x : std::min(corner.x, points[i].x);
+    corner.y = first ? points[i].y : std::max(corner.y, points[i].y);
+    first = false;
+  }
+  return corner;
+}
+
+// Places each device that is not yet placed but has placed neighbours at
+// their middle. Returns whether it placed any.
+bool placeBesideNeighbours(const Network& network, std::vector<Point>* points,
+                           std::vector<bool>* placed) {
+  const size_t n = points->size();
+  std::vector<Point> sums(n);
+  std::vector<int> counts(n, 0);
+  for (const Link& link : network.links) {
+    const auto a = static_cast<size_t>(link.from);
+    const auto b = static_cast<size_t>(link.to);
+    if ((*placed)[a] == (*placed)[b]) continue;
+    const size_t lone = (*placed)[a] ? b : a;
+    const Point& known = (*points)[(*placed)[a] ? a : b];
+    sums[lone].x += known.x;
+    sums[lone].y += known.y;
+    ++counts[lone];
+  }
+  bool progress = false;
+  for (size_t i = 0; i < n; ++i) {
+    if (counts[i] == 0) continue;
+    (*points)[i] = {sums[i].x / counts[i], sums[i].y / counts[i]};
+    (*placed)[i] = true;
+    progress = true;
+  }
+  return progress;
 }
 
 // The devices that have no place of their own stand at the middle of
@@ -416,43 +462,19 @@ std::vector<Point> completedPoints(const Network& network,
   const size_t n = network.devices.size();
   std::vector<Point> points(n);
   std::vector<bool> placed(n, false);
-  double lowest = 0;
-  double left = 0;
-  bool first = true;
   for (size_t i = 0; i < n && i < positions.size(); ++i) {
     if (!positions[i]) continue;
     points[i] = *positions[i];
     placed[i] = true;
-    lowest = first ? points[i].y : std::max(lowest, points[i].y);
-    left = first ? points[i].x : std::min(left, points[i].x);
-    first = false;
   }
-  for (bool progress = true; progress;) {
-    progress = false;
-    std::vector<Point> sums(n);
-    std::vector<int> counts(n, 0);
-    for (const Link& link : network.links) {
-      const size_t a = static_cast<size_t>(link.from);
-      const size_t b = static_cast<size_t>(link.to);
-      if (placed[a] == placed[b]) continue;
-      const size_t lone = placed[a] ? b : a;
-      const size_t known = placed[a] ? a : b;
-      sums[lone].x += points[known].x;
-      sums[lone].y += points[known].y;
-      ++counts[lone];
-    }
-    for (size_t i = 0; i < n; ++i) {
-      if (counts[i] == 0) continue;
-      points[i] = {sums[i].x / counts[i], sums[i].y / counts[i]};
-      placed[i] = true;
-      progress = true;
-    }
+  const Point corner = lowerLeft(points, placed);
+  while (placeBesideNeighbours(network, &points, &placed)) {
   }
-  double x = left;
+  double x = corner.x;
   for (size_t i = 0; i < n; ++i) {
     if (placed[i]) continue;
-    points[i] = {x, lowest + 60};
-    x += 100;
+    points[i] = {x, corner.y + kRowBelow};
+    x += kRowStep;
   }
   return points;
 }
@@ -471,8 +493,6 @@ void writePlaced(const Network& network, const Highlights& highlights,
   dot << "  node [shape=box, style=\"rounded,filled\", margin=\"0.08,0.03\","
          " width=0, height=0];\n";
   const int n = network.deviceCount();
-  double lowest = 0;
-  double left = 0;
   for (int i = 0; i < n; ++i) {
     const Device& device = network.devices[i];
     dot << "  d" << i << " [label=" << quoted(device.code) << ", fillcolor=\""
@@ -482,8 +502,6 @@ void writePlaced(const Network& network, const Highlights& highlights,
       // Graphviz's y axis points up.
       dot << ", pos=\"" << coordinate(points[i].x) << ','
           << coordinate(-points[i].y) << '"';
-      lowest = i == 0 ? points[i].y : std::max(lowest, points[i].y);
-      left = i == 0 ? points[i].x : std::min(left, points[i].x);
     }
     dot << "];\n";
   }
@@ -496,11 +514,12 @@ void writePlaced(const Network& network, const Highlights& highlights,
     dot << "  d" << link.from << " -- d" << link.to;
     writeAttributes(attributes, dot);
   }
+  // On a map the legend stands below every device.
+  const Point corner = lowerLeft(points, {});
   writeLegend(highlights,
-              geographic ? (", pos=\"" + coordinate(left) + ',' +
-                            coordinate(-lowest - 80) + '"')
-                               .c_str()
-                         : "",
+              geographic ? ", pos=\"" + coordinate(corner.x) + ',' +
+                               coordinate(-corner.y - kRowBelow) + '"'
+                         : std::string(),
               dot);
   dot << "}\n";
 }
@@ -587,7 +606,10 @@ DevicePoints drawingPoints(PositionKind kind,
                             ? std::cos(latitudes / known * kRadiansPerDegree)
                             : 1.0;
   const double ySign = kind == PositionKind::kGeographic ? -1.0 : 1.0;
-  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  double minX = 0;
+  double maxX = 0;
+  double minY = 0;
+  double maxY = 0;
   bool first = true;
   for (size_t i = 0; i < positions.size(); ++i) {
     if (!positions[i].known) continue;
@@ -607,7 +629,7 @@ DevicePoints drawingPoints(PositionKind kind,
   if (scale == kHuge) scale = 1;
   for (std::optional<Point>& point : points) {
     if (!point) continue;
-    *point = {(point->x - minX) * scale, (point->y - minY) * scale};
+    point = Point{(point->x - minX) * scale, (point->y - minY) * scale};
   }
   return points;
 }
