@@ -113,6 +113,8 @@ if [ -x "$resilience" ]; then
 fi
 check 0 '光纤骨干网布线方案（Kruskal算法）\nMST总延迟：40ms' --fail-link CR DR-B --fail-device DR-B --plan kruskal campus.txt
 check 2 "只能选用其一" --fail-device CR --risks campus.txt
+check 1 "✘ 未找到设备：XX" --route CR XX --fail-device DR-B campus.txt
+check 1 "✘ 未找到设备：ZZ" --plan prim --fail-device ZZ campus.txt
 
 # GraphML out: the topology, its marks, and back to the same file.
 importer=$(dirname "$draw")/topoplan-import
@@ -174,6 +176,10 @@ if [ "$engine" = yes ]; then
     fail "scenario page rendering failed"
   grep -qF '"failed":{"devices":["DR-A"],"links":[["CR","FW"]]}' failed.html ||
     fail "failed.html does not open with the failures"
+  "$draw" --plan kruskal --fail-device DR-A -o failed.html campus.txt ||
+    fail "page of a plan under a failure failed"
+  grep -qF '"initial":{"failed":{"devices":["DR-A"],"links":[]},"plan":"kruskal"}' failed.html ||
+    fail "failed.html does not open with the plan under the failure"
   # The file's name is the page's title, as text.
   cp campus.txt 'R&D <"lab">.txt'
   "$draw" -o title.html 'R&D <"lab">.txt' || fail "page of an odd file name failed"

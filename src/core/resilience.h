@@ -169,7 +169,7 @@ struct SurvivorPlan {
   // links that survive (linkSurvives), added so that their saved order is
   // that of `links` without the failed ones: the network as it would be
   // saved and loaded again, so that of parallel links the carrier stays
-  // the carrier. The network itself when nothing failed.
+  // the carrier: with nothing failed, its plans are the network's own.
   Network survivors;
   CablingPlan plan;  // over `survivors`, its indexes
   // The positions in `links` (the intact network's saved order) of the
