@@ -32,7 +32,7 @@ check 2 "只能给出一个拓扑文件" campus.txt campus.txt
 check 2 "--plan 后须跟 prim 或 kruskal" --plan dijkstra campus.txt
 check 2 "--route 后须跟起点和终点两个设备代号" campus.txt --route CR
 check 2 "只能选用其一" --plan prim --route CR SV campus.txt
-check 2 "输出文件名须以 .svg、.png 或 .html 结尾：out.jpg" -o out.jpg campus.txt
+check 2 "输出文件名须以 .svg、.png、.html 或 .graphml 结尾：out.jpg" -o out.jpg campus.txt
 check 2 "-o 后须跟输出文件名" campus.txt -o
 check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
@@ -79,6 +79,60 @@ grep -qF 'd7 [label="FW\n防火墙，安全策略控制与入侵检测", fillcol
 grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
   fail "the failed link is not dashed grey"
 
+# Layouts: asked by name, refused otherwise; a map needs coordinates,
+# which a topology file never has.
+check 2 "--layout 后须跟 layers、geo 或 force" --layout map campus.txt
+check 2 "--layout 只能给出一次" --layout force --layout layers campus.txt
+check 1 "✘ 拓扑中没有设备坐标，无法按坐标绘图（--layout geo）！" --layout geo -o out.svg campus.txt
+check 0 "layout=sfdp" --layout force campus.txt
+# The full mesh of 40 devices, drawn by default and in rows, without a
+# word from Graphviz.
+awk 'BEGIN { n = 40; print n, n * (n - 1) / 2
+  for (i = 1; i <= n; i++) print "N" i, "mesh", 4, "24h"
+  for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) print "N" i, "N" j, (i * 7 + j) % 50 + 1 }' >mesh.txt
+for layout in "" "--layout layers"; do
+  # shellcheck disable=SC2086  # the layout is two words or none
+  "$draw" $layout -o mesh.svg mesh.txt 2>err.txt || fail "mesh $layout: $(cat err.txt)"
+  [ -s err.txt ] && fail "Graphviz warned on the mesh $layout: $(cat err.txt)"
+  grep -q '<svg' mesh.svg || fail "mesh.svg ($layout) is no SVG"
+done
+rm -f mesh.svg
+
+# A plan or a route of the network that survives, as topoplan-resilience
+# finds the route: DR-B down leaves AR-D only its line to SV.
+check 0 '故障后的剩余网络（故障：设备 DR-B）\n最优路径：AR-D → SV' \
+  --route AR-D SV --fail-device DR-B campus.txt
+marked=$(grep -F 'color="#cc0000", penwidth=3' out.txt | grep -F -- ' -- ' | sed 's/^  \(d[0-9]* -- d[0-9]*\).*/\1/' | tr '\n' ' ')
+[ "$marked" = "d5 -- d6 " ] || fail "the surviving route marks $marked"
+resilience=$(dirname "$draw")/topoplan-resilience
+if [ -x "$resilience" ]; then
+  "$resilience" campus.txt --fail-device DR-B --route AR-D SV | grep -qF '最优路由' ||
+    fail "topoplan-resilience gives no route"
+  "$resilience" campus.txt --fail-device DR-B --route AR-D SV | grep -F '最优路由' | grep -qF 'AR-D → SV' ||
+    fail "topoplan-resilience's route differs from the drawing's"
+fi
+check 0 '光纤骨干网布线方案（Kruskal算法）\nMST总延迟：40ms' --fail-link CR DR-B --fail-device DR-B --plan kruskal campus.txt
+check 2 "只能选用其一" --fail-device CR --risks campus.txt
+check 1 "✘ 未找到设备：XX" --route CR XX --fail-device DR-B campus.txt
+check 1 "✘ 未找到设备：ZZ" --plan prim --fail-device ZZ campus.txt
+
+# GraphML out: the topology, its marks, and back to the same file.
+importer=$(dirname "$draw")/topoplan-import
+"$draw" --risks -o campus.graphml campus.txt || fail "GraphML output failed"
+xmllint --noout campus.graphml || fail "campus.graphml is not well-formed"
+grep -qF '<data key="risk_node">true</data>' campus.graphml || fail "campus.graphml lacks the risks"
+if [ -x "$importer" ]; then
+  for overlay in "" "--plan prim" "--route AR-D SV --fail-link CR FW"; do
+    # shellcheck disable=SC2086  # the overlay is words or none
+    "$draw" $overlay -o back.graphml campus.txt || fail "GraphML output ($overlay) failed"
+    "$importer" back.graphml >back.txt 2>/dev/null || fail "import of back.graphml ($overlay) failed"
+    cmp -s back.txt campus.txt || fail "GraphML ($overlay) does not import back to campus.txt"
+  done
+  grep -qF '<data key="failed_edge">true</data>' back.graphml || fail "back.graphml lacks the failed link"
+  grep -qF '<data key="route_node">true</data>' back.graphml || fail "back.graphml lacks the route"
+fi
+rm -f campus.graphml back.graphml back.txt
+
 # The page refuses as the pictures do; a build without the page engine
 # refuses every page, saying what is missing.
 "$draw" -o probe.html apart.txt 2>/dev/null && engine=yes || engine=no
@@ -122,6 +176,10 @@ if [ "$engine" = yes ]; then
     fail "scenario page rendering failed"
   grep -qF '"failed":{"devices":["DR-A"],"links":[["CR","FW"]]}' failed.html ||
     fail "failed.html does not open with the failures"
+  "$draw" --plan kruskal --fail-device DR-A -o failed.html campus.txt ||
+    fail "page of a plan under a failure failed"
+  grep -qF '"initial":{"failed":{"devices":["DR-A"],"links":[]},"plan":"kruskal"}' failed.html ||
+    fail "failed.html does not open with the plan under the failure"
   # The file's name is the page's title, as text.
   cp campus.txt 'R&D <"lab">.txt'
   "$draw" -o title.html 'R&D <"lab">.txt' || fail "page of an odd file name failed"

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <regex>
 #include <set>
 #include <sstream>
 
 #include "draw_page.h"
+#include "page_text.h"
+#include "support/networks.h"
 #include "test_util.h"
 
 namespace {
@@ -202,6 +206,273 @@ TEST(PageDrawing, CarriesCodesEndsAndLatencies) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(withDataAttributes(c.svg, codes, links), c.expected) << c.svg;
+  }
+}
+
+// The DOT text of `network` drawn by `request`, which must succeed.
+std::string dotOf(const Network& network, const DrawRequest& request) {
+  std::ostringstream dot;
+  std::ostringstream errors;
+  EXPECT_TRUE(writeTopologyDot(network, request, dot, errors)) << errors.str();
+  EXPECT_EQ(errors.str(), "");
+  return dot.str();
+}
+
+// Where the DOT text puts device `index`, as Graphviz reads it (y up).
+Point posOf(const std::string& dot, int index) {
+  std::smatch match;
+  const std::regex pattern(" d" + std::to_string(index) +
+                           R"re( \[[^\n]*pos="([-0-9.]+),([-0-9.]+)")re");
+  if (!std::regex_search(dot, match, pattern)) return {-1e9, -1e9};
+  return {std::stod(match[1]), std::stod(match[2])};
+}
+
+// Three cities as a planner's GraphML gives them: Oslo north of Berlin,
+// Paris west of both; Nowhere has no coordinates and one link, to Paris.
+constexpr char kCities[] = R"(<?xml version="1.0"?>
+<graphml xmlns="http://graphml.graphdrawing.org/xmlns">
+  <key id="d0" for="node" attr.name="label" attr.type="string"/>
+  <key id="d1" for="node" attr.name="Latitude" attr.type="double"/>
+  <key id="d2" for="node" attr.name="Longitude" attr.type="double"/>
+  <graph edgedefault="undirected">
+    <node id="a"><data key="d0">Oslo</data><data key="d1">59.9</data><data key="d2">10.7</data></node>
+    <node id="b"><data key="d0">Berlin</data><data key="d1">52.5</data><data key="d2">13.4</data></node>
+    <node id="c"><data key="d0">Paris</data><data key="d1">48.9</data><data key="d2">2.3</data></node>
+    <node id="d"><data key="d0">Nowhere</data></node>
+    <edge source="a" target="b"/><edge source="b" target="c"/>
+    <edge source="c" target="d"/>
+  </graph>
+</graphml>
+)";
+
+TEST(DrawLayout, ChoosesRowsMapOrForceByDefault) {
+  const GraphmlOutcome cities =
+      parseGraphml(kCities, sizeof kCities - 1, GraphmlOptions{});
+  ASSERT_TRUE(cities.read());
+  const DevicePoints map =
+      drawingPoints(cities.positionKind, cities.positions, drawingWidth(4));
+  // Two campus codes of three are most; one of three is not.
+  const Network mostlyCampus = networks::build("CR DR-X Mesh-1", "CR DR-X 1");
+  const Network fewCampus = networks::build("CR Mesh-1 Mesh-2", "CR Mesh-1 1");
+  struct Case {
+    const char* tag;
+    const Network& network;
+    DevicePoints positions;
+    Layout layout;
+    const char* mark;  // what the DOT text says about its layout
+  } cases[] = {
+      {"campus", networks::campus(), {}, Layout::kLayers, "{rank=same;"},
+      {"campus with places", networks::campus(), DevicePoints(8, Point{}),
+       Layout::kLayers, "{rank=same;"},
+      {"mostly campus", mostlyCampus, {}, Layout::kLayers, "{rank=same;"},
+      {"plain", fewCampus, {}, Layout::kForce, "layout=sfdp"},
+      {"GraphML with coordinates", cities.network, map, Layout::kGeographic,
+       "layout=nop"},
+      {"one place of three",
+       fewCampus,
+       {Point{}, {}, {}},
+       Layout::kForce,
+       "layout=sfdp"},
+  };
+  for (const Case& layoutCase : cases) {
+    EXPECT_EQ(chooseLayout(layoutCase.network, layoutCase.positions),
+              layoutCase.layout)
+        << layoutCase.tag;
+    DrawRequest request;
+    request.positions = layoutCase.positions;
+    EXPECT_NE(dotOf(layoutCase.network, request).find(layoutCase.mark),
+              std::string::npos)
+        << layoutCase.tag;
+  }
+}
+
+TEST(DrawLayout, PutsDevicesWhereTheirCoordinatesSay) {
+  const GraphmlOutcome cities =
+      parseGraphml(kCities, sizeof kCities - 1, GraphmlOptions{});
+  ASSERT_TRUE(cities.read());
+  DrawRequest request;
+  request.positions =
+      drawingPoints(cities.positionKind, cities.positions, 1000);
+  const std::string dot = dotOf(cities.network, request);
+  const Point oslo = posOf(dot, 0);
+  const Point berlin = posOf(dot, 1);
+  const Point paris = posOf(dot, 2);
+  const Point nowhere = posOf(dot, 3);
+  // North is up (Graphviz's y grows upwards), west is left.
+  EXPECT_GT(oslo.y, berlin.y);
+  EXPECT_GT(berlin.y, paris.y);
+  EXPECT_LT(paris.x, oslo.x);
+  EXPECT_LT(oslo.x, berlin.x);
+  // The widest span fits 1000 points, or 750 high: longitude shrinks by
+  // the cosine of the mean latitude (about 0.62), so 11.1 degrees east to
+  // west and 11 south to north come out 6.9 and 11 degrees, height bound.
+  EXPECT_NEAR(oslo.y - paris.y, 750, 0.5);
+  EXPECT_NEAR((berlin.x - paris.x) / (oslo.y - paris.y),
+              11.1 * std::cos((59.9 + 52.5 + 48.9) / 3 * 3.14159265 / 180) / 11,
+              0.01);
+  // A device without a place stands with its placed neighbour.
+  EXPECT_NEAR(nowhere.x, paris.x, 0.01);
+  EXPECT_NEAR(nowhere.y, paris.y, 0.01);
+  // Codes alone, latencies beside their lines.
+  EXPECT_NE(dot.find(R"(d0 [label="Oslo", fillcolor="#eeeeee", pos=)"),
+            std::string::npos);
+  EXPECT_NE(dot.find(R"(d0 -- d1 [xlabel="5ms"];)"), std::string::npos);
+}
+
+TEST(DrawLayout, ScalesPositionsIntoTheDrawing) {
+  const DevicePosition unknown;
+  struct Case {
+    const char* tag;
+    PositionKind kind;
+    std::vector<DevicePosition> positions;
+    DevicePoints points;  // for a width of 100
+  } cases[] = {
+      {"none", PositionKind::kNone, {{true, 1, 2}}, {}},
+      {"no place known", PositionKind::kGeographic, {unknown, unknown}, {}},
+      // Drawing units keep their y pointing down; the height bounds them.
+      {"drawing",
+       PositionKind::kDrawing,
+       {{true, 10, 10}, unknown, {true, 30, 160}},
+       {Point{0, 0}, std::nullopt, Point{10, 75}}},
+      {"wide drawing",
+       PositionKind::kDrawing,
+       {{true, 0, 5}, {true, 400, 5}},
+       {Point{0, 0}, Point{100, 0}}},
+      // Around the equator a degree is a degree; north goes up.
+      {"map",
+       PositionKind::kGeographic,
+       {{true, 0, -5}, {true, 10, 5}},
+       {Point{0, 75}, Point{75, 0}}},
+      {"one place", PositionKind::kGeographic, {{true, 3, 4}}, {Point{0, 0}}},
+  };
+  for (const Case& scaleCase : cases) {
+    const DevicePoints points =
+        drawingPoints(scaleCase.kind, scaleCase.positions, 100);
+    ASSERT_EQ(points.size(), scaleCase.points.size()) << scaleCase.tag;
+    for (size_t i = 0; i < points.size(); ++i) {
+      ASSERT_EQ(points[i].has_value(), scaleCase.points[i].has_value())
+          << scaleCase.tag << i;
+      if (!points[i]) continue;
+      EXPECT_NEAR(points[i]->x, scaleCase.points[i]->x, 1e-9) << scaleCase.tag;
+      EXPECT_NEAR(points[i]->y, scaleCase.points[i]->y, 1e-9) << scaleCase.tag;
+    }
+  }
+}
+
+// Devices with no place and no placed neighbour line up below the map,
+// the legend below them.
+TEST(DrawLayout, PutsDevicesWithoutPlacesBelowTheMap) {
+  DrawRequest request;
+  request.highlight = Highlight::kScenario;
+  request.failures.devices = {"A"};
+  request.positions = {Point{10, 20}, Point{50, 80}};
+  const std::string dot =
+      dotOf(networks::build("A B C D", "A B 1  C D 2"), request);
+  EXPECT_NE(dot.find("layout=nop"), std::string::npos);
+  EXPECT_NE(
+      dot.find(R"(d2 [label="C", fillcolor="#eeeeee", pos="10.00,-160.00"])"),
+      std::string::npos)
+      << dot;
+  EXPECT_NE(
+      dot.find(R"(d3 [label="D", fillcolor="#eeeeee", pos="110.00,-160.00"])"),
+      std::string::npos);
+  EXPECT_NE(dot.find(R"(pos="10.00,-240.00"];)"), std::string::npos);
+}
+
+TEST(DrawLayout, RefusesAMapWithoutPlaces) {
+  DrawRequest request;
+  request.layout = Layout::kGeographic;
+  std::ostringstream dot;
+  std::ostringstream errors;
+  EXPECT_FALSE(writeTopologyDot(networks::campus(), request, dot, errors));
+  EXPECT_EQ(dot.str(), "");
+  EXPECT_EQ(errors.str(), std::string(kNoPositionsLine) + "\n");
+}
+
+// On a dense network the latencies would pile up and dot's routing gives
+// up; they stay out in every layout, the one asked for.
+TEST(DrawLayout, LeavesLatenciesOutOfDenseNetworks) {
+  std::string codes;
+  std::string links;
+  for (int i = 0; i < 8; ++i) {
+    codes += "N" + std::to_string(i) + ' ';
+    for (int j = 0; j < i; ++j) {
+      links += "N" + std::to_string(j) + " N" + std::to_string(i) + " 5 ";
+    }
+  }
+  const Network mesh = networks::build(codes, links);  // 28 links, 8 devices
+  for (const auto& [layout, mark] :
+       {std::pair{Layout::kLayers, "rank=same"},
+        std::pair{Layout::kForce, "layout=sfdp"}}) {
+    DrawRequest request;
+    request.layout = layout;
+    const std::string dot = dotOf(mesh, request);
+    EXPECT_NE(dot.find(mark), std::string::npos);
+    EXPECT_EQ(dot.find("5ms"), std::string::npos);
+    EXPECT_NE(dot.find("d0 -- d7;"), std::string::npos);
+  }
+}
+
+const std::set<std::string> kSurvivorTree = {
+    "d0 -- d7", "d0 -- d1", "d1 -- d3", "d3 -- d6", "d4 -- d6", "d5 -- d6"};
+
+TEST_F(TopologyTest, DrawsThePlanOrRouteOfTheSurvivors) {
+  ScratchFolder scratch;
+  const std::string file = scratch.file("campus.txt");
+  std::ostringstream report;
+  createGraph(&graph, report);
+  saveGraphToFile(&graph, file.c_str(), report);
+  struct Case {
+    const char* tag;
+    Highlight highlight;
+    std::string title;
+    std::set<std::string> marked;  // edges drawn in the marked look
+  } cases[] = {
+      // Without DR-B, AR-D keeps only its direct line to SV.
+      {"route",
+       Highlight::kRoute,
+       "故障后的剩余网络（故障：设备 DR-B）\\n最优路径：AR-D → SV\\n"
+       "最短延迟：25ms\\n备用路由：无（没有不与最优路由共用链路的路由）",
+       {"d5 -- d6"}},
+      // The plan of the seven survivors, renumbered past DR-B and mapped
+      // back: 2 + 5 + 3 + 2 + 3 + 25.
+      {"kruskal", Highlight::kKruskalPlan,
+       "故障后的剩余网络（故障：设备 DR-B）\\n"
+       "光纤骨干网布线方案（Kruskal算法）\\nMST总延迟：40ms",
+       kSurvivorTree},
+      {"prim", Highlight::kPrimPlan,
+       "故障后的剩余网络（故障：设备 DR-B）\\n"
+       "光纤骨干网布线方案（Prim算法）\\nMST总延迟：40ms",
+       kSurvivorTree},
+  };
+  for (const Case& survivorCase : cases) {
+    DrawRequest request;
+    request.highlight = survivorCase.highlight;
+    request.routeFrom = "AR-D";
+    request.routeTo = "SV";
+    request.failures.devices = {"DR-B"};
+    std::ostringstream dot;
+    std::ostringstream errors;
+    ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors))
+        << survivorCase.tag << errors.str();
+    const std::string text = dot.str();
+    EXPECT_NE(text.find("label=\"" + survivorCase.title + "\""),
+              std::string::npos)
+        << survivorCase.tag << text;
+    std::set<std::string> marked;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find(kMarkedLink) != std::string::npos) {
+        marked.insert(line.substr(2, line.find(" [") - 2));
+      }
+    }
+    EXPECT_EQ(marked, survivorCase.marked) << survivorCase.tag;
+    // The failed device stays in the picture, dashed grey.
+    EXPECT_NE(
+        text.find("d2 [label=\"DR-B\\n生活区汇聚路由器，承载宿舍区网络流量\", "
+                  "fillcolor=\"#fff2cc\", style=\"rounded,filled,dashed\""),
+        std::string::npos)
+        << survivorCase.tag;
   }
 }
 

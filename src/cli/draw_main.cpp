@@ -34,16 +34,16 @@ constexpr int kDefaultTimeout = 60;
 constexpr int kLongestTimeout = 86400;
 
 constexpr char kUsage[] =
-    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks |\n"
-    "       --fail-device 代号... --fail-link 代号 代号...]\n"
-    "       [-o 文件名.svg|.png|.html [--timeout 秒数]] 拓扑文件\n";
+    "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks]\n"
+    "       [--fail-device 代号... --fail-link 代号 代号...]\n"
+    "       [--layout layers|geo|force]\n"
+    "       [-o 文件名.svg|.png|.html|.graphml [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
 constexpr char kHelp[] =
     "\n"
-    "把用选项9保存的拓扑文件画成 Graphviz 的 DOT 图。设备按层级分行排列（核心层、\n"
-    "安全层、汇聚层、接入层、数据中心、其他），标出代号和描述；每条链路标出延迟，\n"
+    "把用选项9保存的拓扑文件画成 Graphviz 的 DOT 图，标出设备代号和每条链路的延迟，\n"
     "平行链路和自环链路照原样画出。\n"
     "\n"
     "选项：\n"
@@ -55,20 +55,30 @@ constexpr char kHelp[] =
     "  --fail-device 代号     画出该设备故障的场景；可给出多次\n"
     "  --fail-link 代号 代号  画出两台设备之间所有链路故障的场景；可给出多次。\n"
     "                        故障的设备和链路画成灰色虚线，被切断的设备加深底色，\n"
-    "                        标题给出故障后的分区数、断开和变慢的设备对数\n"
+    "                        标题给出故障后的分区数、断开和变慢的设备对数；\n"
+    "                        与 --plan 或 --route 同用时，画出故障后剩余网络的\n"
+    "                        布线方案或最优路径（及标题中的备用路由）\n"
+    "  --layout layers       设备按层级分行排列（核心层、安全层、汇聚层、接入层、\n"
+    "                        数据中心、其他），标出代号和描述\n"
+    "  --layout geo          设备按坐标摆放（须有坐标），只标代号\n"
+    "  --layout force        按力导向布局摆放，只标代号\n"
+    "                        不给出时：过半设备的代号有层级则按层级；否则至少\n"
+    "                        一半设备有坐标则按坐标；否则按力导向布局\n"
     "  -o 文件名.svg|.png     用 Graphviz 的 dot 命令渲染成 SVG 或 PNG 文件；\n"
     "                        不给出时把 DOT 文本写到标准输出\n"
     "  -o 文件名.html        写出可交互的网页：图中的设备和链路可以点击，查询路径、\n"
     "                        切换布线方案、模拟故障、查看单点故障；分析由内嵌的\n"
     "                        WebAssembly 引擎完成，网页离线即可打开\n"
+    "  -o 文件名.graphml     写出 GraphML 文件（yEd、Gephi、NetworkX 可打开），\n"
+    "                        所选的突出显示内容记为布尔属性\n"
     "  --timeout 秒数        dot 渲染的时间上限，默认60秒，到时终止 dot 并报错；\n"
     "                        0 表示不限时\n"
     "  -h, --help            显示本帮助\n"
     "  --version             显示版本号\n"
     "\n"
-    "--plan、--route、--risks 与 --fail-device/--fail-link 只能选用其一；与 .html\n"
-    "同用时，网页打开时即显示所选的内容。文件的读取和检查与选项10相同。出错时\n"
-    "不留下输出文件；dot 没有输出任何内容也算出错。\n"
+    "--plan、--route、--risks 只能选用其一；--risks 不能与 --fail-device/--fail-link\n"
+    "同用。与 .html 同用时，网页打开时即显示所选的内容。文件的读取和检查与选项10\n"
+    "相同。出错时不留下输出文件；dot 没有输出任何内容也算出错。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、设备或链路不存在、无法计算、渲染失败或缺少\n"
     "网页分析引擎；"
@@ -79,8 +89,9 @@ struct Arguments {
   DrawRequest request;
   const char* topologyFile = nullptr;
   const char* outputFile = nullptr;
-  const char* format = nullptr;  // for dot's -T: "svg" or "png"; or "html"
-  int timeoutSeconds = -1;       // -1 until --timeout; 0 for no limit
+  // For dot's -T: "svg" or "png"; or "html" or "graphml".
+  const char* format = nullptr;
+  int timeoutSeconds = -1;  // -1 until --timeout; 0 for no limit
   bool help = false;
   bool version = false;
 };
@@ -108,13 +119,18 @@ class Words {
 // --fail-link. Returns what is wrong, or "".
 std::string parseHighlight(const std::string& option, Words* words,
                            DrawRequest* request) {
-  const bool anotherFailure =
-      request->highlight == Highlight::kScenario &&
-      (option == "--fail-device" || option == "--fail-link");
-  if (request->highlight != Highlight::kNone && !anotherFailure) {
-    return "--plan、--route、--risks 与 --fail-device/--fail-link "
-           "只能选用其一，"
-           "且前三者只能给出一次";
+  // Failures combine with a plan or a route, not with the risks.
+  const bool failure = option == "--fail-device" || option == "--fail-link";
+  const bool combines =
+      failure
+          ? request->highlight != Highlight::kRisks
+          : option != "--risks" && request->highlight == Highlight::kScenario;
+  if (request->highlight != Highlight::kNone && !combines) {
+    return "--plan、--route、--risks 只能选用其一，且只能给出一次；"
+           "--risks 不能与 --fail-device/--fail-link 同用";
+  }
+  if (failure && request->highlight == Highlight::kNone) {
+    request->highlight = Highlight::kScenario;
   }
   if (option == "--risks") {
     request->highlight = Highlight::kRisks;
@@ -122,13 +138,11 @@ std::string parseHighlight(const std::string& option, Words* words,
   }
   if (option == "--fail-device") {
     if (words->done()) return "--fail-device 后须跟一个设备代号";
-    request->highlight = Highlight::kScenario;
     request->failures.devices.emplace_back(words->take());
     return "";
   }
   if (option == "--fail-link") {
     if (words->left() < 2) return "--fail-link 后须跟两个设备代号";
-    request->highlight = Highlight::kScenario;
     std::string first = words->take();
     request->failures.links.emplace_back(first, words->take());
     return "";
@@ -160,10 +174,29 @@ std::string parseOutput(Words* words, Arguments* arguments) {
     arguments->format = "png";
   } else if (endsWith(name, ".html")) {
     arguments->format = "html";
+  } else if (endsWith(name, ".graphml")) {
+    arguments->format = "graphml";
   } else {
-    return std::string("输出文件名须以 .svg、.png 或 .html 结尾：") + name;
+    return std::string("输出文件名须以 .svg、.png、.html 或 .graphml 结尾：") +
+           name;
   }
   arguments->outputFile = name;
+  return "";
+}
+
+// Reads the name after --layout. Returns what is wrong, or "".
+std::string parseLayout(Words* words, DrawRequest* request) {
+  if (request->layout != Layout::kAutomatic) return "--layout 只能给出一次";
+  const std::string name = words->done() ? "" : words->take();
+  if (name == "layers") {
+    request->layout = Layout::kLayers;
+  } else if (name == "geo") {
+    request->layout = Layout::kGeographic;
+  } else if (name == "force") {
+    request->layout = Layout::kForce;
+  } else {
+    return "--layout 后须跟 layers、geo 或 force";
+  }
   return "";
 }
 
@@ -208,6 +241,8 @@ std::string parseArguments(int argc, char** argv, Arguments* arguments) {
       problem = parseOutput(&words, arguments);
     } else if (word == "--timeout") {
       problem = parseTimeout(&words, arguments);
+    } else if (word == "--layout") {
+      problem = parseLayout(&words, &arguments->request);
     } else {
       problem = "未知选项：" + word;
     }
@@ -371,6 +406,8 @@ bool renderWithDot(const std::string& graph, const char* format,
 bool renderPage(const Arguments& arguments, std::string* page) {
   DrawRequest plain;
   plain.addressable = true;
+  plain.layout = arguments.request.layout;
+  plain.positions = arguments.request.positions;
   std::ostringstream graph;
   std::string svg;
   if (!drawTopologyFile(arguments.topologyFile, plain, graph, std::cerr) ||
@@ -391,8 +428,8 @@ bool renderPage(const Arguments& arguments, std::string* page) {
                            std::cerr);
 }
 
-// Renders the graph into the output file, which is written beside its
-// place and renamed over it only when complete.
+// Renders the graph (or takes the GraphML text) into the output file, which is
+// written beside its place and renamed over it only when complete.
 int renderToFile(const std::string& graph, const Arguments& arguments) {
   // An SVG names its fonts and leaves them to the viewer; a PNG has its
   // text drawn here, with whatever fonts this machine has.
@@ -403,12 +440,15 @@ int renderToFile(const std::string& graph, const Arguments& arguments) {
               << kChineseFontPackage << "）。\n";
   }
   std::string image;
-  const bool rendered =
-      std::strcmp(arguments.format, "html") == 0
-          ? renderPage(arguments, &image)
-          : renderWithDot(graph, arguments.format, arguments.timeoutSeconds,
-                          &image, std::cerr);
-  if (!rendered) return kRefused;
+  if (std::strcmp(arguments.format, "graphml") == 0) {
+    image = graph;  // the file's text already
+  } else if (!(std::strcmp(arguments.format, "html") == 0
+                   ? renderPage(arguments, &image)
+                   : renderWithDot(graph, arguments.format,
+                                   arguments.timeoutSeconds, &image,
+                                   std::cerr))) {
+    return kRefused;
+  }
   std::string backup;
   const ReplaceOutcome outcome =
       replaceFileContent(arguments.outputFile, image, &backup);
@@ -442,9 +482,11 @@ int run(int argc, char** argv) {
     std::cerr << kNoPageEngine << '\n';
     return kRefused;
   }
+  const bool graphml = arguments.format != nullptr &&
+                       std::strcmp(arguments.format, "graphml") == 0;
   std::ostringstream graph;
   if (!drawTopologyFile(arguments.topologyFile, arguments.request, graph,
-                        std::cerr)) {
+                        std::cerr, graphml)) {
     return kRefused;
   }
   if (arguments.outputFile != nullptr) {

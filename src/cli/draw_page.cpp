@@ -74,28 +74,36 @@ std::string scriptSafeJson(const nlohmann::json& value) {
   return result;
 }
 
+nlohmann::json failedState(const FailureRequest& failures) {
+  nlohmann::json links = nlohmann::json::array();
+  for (const auto& [from, to] : failures.links) links.push_back({from, to});
+  return {{"devices", failures.devices}, {"links", links}};
+}
+
+// What the page opens with; a plan or a route keeps the failures it is
+// computed under.
 nlohmann::json initialState(const DrawRequest& request) {
+  nlohmann::json state = nlohmann::json::object();
   switch (request.highlight) {
     case Highlight::kPrimPlan:
-      return {{"plan", "prim"}};
+      state = {{"plan", "prim"}};
+      break;
     case Highlight::kKruskalPlan:
-      return {{"plan", "kruskal"}};
+      state = {{"plan", "kruskal"}};
+      break;
     case Highlight::kRoute:
-      return {{"route", {request.routeFrom, request.routeTo}}};
+      state = {{"route", {request.routeFrom, request.routeTo}}};
+      break;
     case Highlight::kRisks:
       return {{"risks", true}};
-    case Highlight::kScenario: {
-      nlohmann::json links = nlohmann::json::array();
-      for (const auto& [from, to] : request.failures.links) {
-        links.push_back({from, to});
-      }
-      return {{"failed",
-               {{"devices", request.failures.devices}, {"links", links}}}};
-    }
+    case Highlight::kScenario:
     case Highlight::kNone:
       break;
   }
-  return nlohmann::json::object();
+  if (!request.failures.devices.empty() || !request.failures.links.empty()) {
+    state["failed"] = failedState(request.failures);
+  }
+  return state;
 }
 
 // dot's SVG starts with an XML declaration and a document type, which

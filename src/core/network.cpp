@@ -13,7 +13,7 @@ int findDevice(const Network& network, const std::string& code) {
   return -1;
 }
 
-std::vector<Link> savedLinks(const Network& network) {
+std::vector<int> savedOrder(const Network& network) {
   // A counting sort by the lower end, walking the links newest first so
   // that each device's group comes out newest first.
   std::vector<size_t> groupStart(network.devices.size() + 1, 0);
@@ -23,10 +23,19 @@ std::vector<Link> savedLinks(const Network& network) {
   for (size_t i = 1; i < groupStart.size(); ++i) {
     groupStart[i] += groupStart[i - 1];
   }
-  std::vector<Link> saved(network.links.size());
-  for (auto link = network.links.rbegin(); link != network.links.rend();
-       ++link) {
-    saved[groupStart[static_cast<size_t>(link->from)]++] = *link;
+  std::vector<int> order(network.links.size());
+  for (int added = network.linkCount(); added-- > 0;) {
+    const Link& link = network.links[static_cast<size_t>(added)];
+    order[groupStart[static_cast<size_t>(link.from)]++] = added;
+  }
+  return order;
+}
+
+std::vector<Link> savedLinks(const Network& network) {
+  std::vector<Link> saved;
+  saved.reserve(network.links.size());
+  for (const int added : savedOrder(network)) {
+    saved.push_back(network.links[static_cast<size_t>(added)]);
   }
   return saved;
 }

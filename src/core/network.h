@@ -57,6 +57,11 @@ int findDevice(const Network& network, const std::string& code);
 // The links in the saved order (see above). O(devices + links).
 std::vector<Link> savedLinks(const Network& network);
 
+// The saved order as positions in `links`: entry p is the index in
+// `network.links` of the link savedLinks lists at position p.
+// O(devices + links).
+std::vector<int> savedOrder(const Network& network);
+
 // One end of a link as seen from the other.
 struct Neighbour {
   int device;   // index of the device at the other end

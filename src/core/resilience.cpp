@@ -492,3 +492,37 @@ FailureLookup lookUpFailures(const Network& network,
   }
   return lookup;
 }
+
+SurvivorPlan planSurvivors(const Network& network,
+                           const std::vector<Link>& links,
+                           const FailureSet& failed, bool prim) {
+  SurvivorPlan result;
+  std::vector<int> newIndex(network.devices.size(), -1);
+  for (int i = 0; i < network.deviceCount(); ++i) {
+    if (std::binary_search(failed.devices.begin(), failed.devices.end(), i)) {
+      continue;
+    }
+    newIndex[i] = result.survivors.deviceCount();
+    result.survivors.devices.push_back(network.devices[i]);
+  }
+  // Added last one first: the saved order lists each device's links newest
+  // first, so this gives back the order of `links`, and of parallel links
+  // the carrier stays the carrier.
+  std::vector<int> kept;  // positions in `links` of the surviving links
+  for (int position = static_cast<int>(links.size()); position-- > 0;) {
+    if (!linkSurvives(links, position, failed)) continue;
+    const Link& link = links[position];
+    addLink(&result.survivors, newIndex[link.from], newIndex[link.to],
+            link.latency);
+    kept.push_back(position);
+  }
+  std::reverse(kept.begin(), kept.end());
+  if (result.survivors.devices.empty()) return result;
+  result.plan = prim ? computePrimPlan(latencyMatrixOf(result.survivors))
+                     : computeKruskalPlan(result.survivors);
+  for (const int position :
+       acceptedLinks(result.plan, savedLinks(result.survivors))) {
+    result.accepted.push_back(kept[position]);
+  }
+  return result;
+}

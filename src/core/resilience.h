@@ -26,6 +26,7 @@
 
 #include "latency_matrix.h"
 #include "network.h"
+#include "plans.h"
 #include "routes.h"
 
 // What fails together in one scenario.
@@ -161,6 +162,28 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
 std::vector<int> hopCarriers(const std::vector<Link>& links,
                              const FailureSet& failed,
                              const std::vector<int>& devices);
+
+// A cabling plan of the network that survives `failed`.
+struct SurvivorPlan {
+  // The devices that did not fail, renumbered in index order, and the
+  // links that survive (linkSurvives), added so that their saved order is
+  // that of `links` without the failed ones: the network as it would be
+  // saved and loaded again, so that of parallel links the carrier stays
+  // the carrier: with nothing failed, its plans are the network's own.
+  Network survivors;
+  CablingPlan plan;  // over `survivors`, its indexes
+  // The positions in `links` (the intact network's saved order) of the
+  // links the plan accepts, in plan order.
+  std::vector<int> accepted;
+};
+
+// The Prim plan (`prim`) or the Kruskal plan of the network that survives
+// `failed`, where `links` is the network's saved order. Prim grows from
+// the lowest surviving device. O(n^2 + links) for Prim and
+// O(n + m log m) for Kruskal, plus O(accepted * links).
+SurvivorPlan planSurvivors(const Network& network,
+                           const std::vector<Link>& links,
+                           const FailureSet& failed, bool prim);
 
 // What the command asks: the N-1 report, or one scenario with everything
 // in `failed` down at once; and, when `route` is set, the fastest route and

@@ -39,6 +39,13 @@ std::string planTotalLine(long long total) {
   return "MST总延迟：" + std::to_string(total) + "ms";
 }
 
+std::string survivorTitleLine(const std::string& failure) {
+  return "故障后的剩余网络（故障：" + failure + "）";
+}
+
+const char kNoPositionsLine[] =
+    "✘ 拓扑中没有设备坐标，无法按坐标绘图（--layout geo）！";
+
 std::vector<std::string> routeLines(const std::vector<std::string>& codes,
                                     const RouteReport& route) {
   std::vector<std::string> lines;

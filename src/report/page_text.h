@@ -25,6 +25,12 @@ std::string planTitleLine(const std::string& algorithm);
 std::string planTotalLine(long long total);
 extern const char kPlanSplitLine[];
 
+// The first title line of a picture of the network that survives a
+// failure, named by its failureLabel.
+std::string survivorTitleLine(const std::string& failure);
+// The refusal of a map for a network none of whose devices has a place.
+extern const char kNoPositionsLine[];
+
 // The page's lines for a route and its backup between two devices.
 std::vector<std::string> routeLines(const std::vector<std::string>& codes,
                                     const RouteReport& route);
