@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device.h"
@@ -30,9 +31,8 @@ struct LoadedTopology {
   Network network;
   std::vector<Link> links;         // in the saved order (savedLinks)
   std::vector<std::string> codes;  // by device index
-  LatencyMatrix latency{0};
-  bool negative = false;  // a negative link: no routes, no scenarios
-  IntactNetwork intact;   // analysed only without a negative link
+  bool negative = false;           // a negative link: no routes, no scenarios
+  IntactNetwork intact;            // analysed only without a negative link
 };
 LoadedTopology loaded;
 
@@ -114,28 +114,6 @@ std::string routeRefusal() {
   return "";
 }
 
-// The network without the failed devices and links, renumbered in index
-// order. Links are added last one first, so that the survivors keep their
-// saved order and, of parallel links, the carrier stays the carrier: the
-// plans see the scenario as they would see it saved and loaded again.
-Network survivorsOf(const FailureSet& failed) {
-  Network survivors;
-  std::vector<int> newIndex(loaded.network.devices.size(), -1);
-  for (int i = 0; i < loaded.network.deviceCount(); ++i) {
-    if (std::binary_search(failed.devices.begin(), failed.devices.end(), i)) {
-      continue;
-    }
-    newIndex[i] = survivors.deviceCount();
-    survivors.devices.push_back(loaded.network.devices[i]);
-  }
-  for (int position = static_cast<int>(loaded.links.size()); position-- > 0;) {
-    if (!linkSurvives(loaded.links, position, failed)) continue;
-    const Link& link = loaded.links[position];
-    addLink(&survivors, newIndex[link.from], newIndex[link.to], link.latency);
-  }
-  return survivors;
-}
-
 ResilienceJson planJson(const Network& network, const CablingPlan& plan) {
   ResilienceJson links = ResilienceJson::array();
   for (const PlanLink& link : plan.links) {
@@ -167,32 +145,8 @@ std::string findRoute(const char* from, const char* to, const char* failedText,
   return "";
 }
 
-// The plan over the network that survives `failed`, and the positions in
-// the loaded network's saved order of the links it accepts. The
-// survivors' saved order is the loaded one without the failed links, so
-// a survivor's position maps back through the list of those kept.
-CablingPlan scenarioPlan(const FailureSet& failed, bool prim,
-                         std::vector<int>* accepted, Network* planned) {
-  const bool intact = failed.devices.empty() && failed.links.empty();
-  *planned = intact ? loaded.network : survivorsOf(failed);
-  const CablingPlan plan =
-      prim
-          ? computePrimPlan(intact ? loaded.latency : latencyMatrixOf(*planned))
-          : computeKruskalPlan(*planned);
-  std::vector<int> kept;
-  for (int position = 0; position < static_cast<int>(loaded.links.size());
-       ++position) {
-    if (linkSurvives(loaded.links, position, failed)) kept.push_back(position);
-  }
-  accepted->clear();
-  for (const int position : acceptedLinks(plan, savedLinks(*planned))) {
-    accepted->push_back(kept[position]);
-  }
-  return plan;
-}
-
 // The plan by `algorithm` ("prim" or "kruskal") with `failedText`'s
-// failures down, as scenarioPlan gives it; the refusal line otherwise.
+// failures down, as planSurvivors gives it; the refusal line otherwise.
 std::string findPlan(const char* algorithm, const char* failedText,
                      CablingPlan* plan, std::vector<int>* accepted,
                      Network* planned) {
@@ -204,7 +158,11 @@ std::string findPlan(const char* algorithm, const char* failedText,
   FailureSet failed;
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return problem;
-  *plan = scenarioPlan(failed, name == "prim", accepted, planned);
+  SurvivorPlan survivor =
+      planSurvivors(loaded.network, loaded.links, failed, name == "prim");
+  *plan = std::move(survivor.plan);
+  *accepted = std::move(survivor.accepted);
+  *planned = std::move(survivor.survivors);
   return "";
 }
 
@@ -233,7 +191,6 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   }
   loaded.links = savedLinks(loaded.network);
   loaded.codes = deviceCodes(loaded.network);
-  loaded.latency = latencyMatrixOf(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
   if (!loaded.negative) {
     loaded.intact = analyseIntact(loaded.network.deviceCount(), loaded.links);

@@ -517,7 +517,10 @@ SurvivorPlan planSurvivors(const Network& network,
     kept.push_back(position);
   }
   std::reverse(kept.begin(), kept.end());
-  if (result.survivors.devices.empty()) return result;
+  if (result.survivors.devices.empty()) {
+    result.plan.connected = true;  // nothing left to reach, as Kruskal says
+    return result;
+  }
   result.plan = prim ? computePrimPlan(latencyMatrixOf(result.survivors))
                      : computeKruskalPlan(result.survivors);
   for (const int position :
