@@ -5,13 +5,13 @@
 #include "device.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
+#include "network_input.h"
 #include "page_text.h"
 #include "plans.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "routes.h"
-#include "topology_file.h"
 
 namespace {
 
@@ -344,11 +344,7 @@ bool writeTopologyDot(const Network& network, const DrawRequest& request,
 
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors) {
-  Network network;
-  const LoadOutcome outcome = readTopologyFile(fileName, &network);
-  if (!outcome.loaded()) {
-    errors << describeLoadRefusal(outcome, fileName);
-    return false;
-  }
-  return writeTopologyDot(network, request, dot, errors);
+  const NetworkInput input = loadNetworkForCommand(fileName);
+  errors << input.messages;
+  return input.loaded && writeTopologyDot(input.network, request, dot, errors);
 }

@@ -45,9 +45,9 @@ struct DrawRequest {
 bool writeTopologyDot(const Network& network, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 
-// Loads `fileName` with the topology loader and writes its DOT graph to
-// `dot`. Returns false, with the loader's or the drawing's refusal on
-// `errors`, when either refuses.
+// Loads `fileName` as loadNetworkForCommand does and writes its DOT graph
+// to `dot`. The loader's warnings go to `errors`; returns false, with the
+// loader's or the drawing's refusal on `errors`, when either refuses.
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 

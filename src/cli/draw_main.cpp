@@ -10,9 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <new>
 #include <sstream>
 #include <string>
@@ -22,6 +20,8 @@
 #include "fd_stream.h"
 #include "file_replace.h"
 #include "font_check.h"
+#include "network_input.h"
+#include "topology_file.h"
 #include "version.h"
 
 namespace {
@@ -367,33 +367,32 @@ bool renderWithDot(const std::string& graph, const char* format,
 }
 
 // The interactive page: the plain drawing with addressable devices and
-// links, rendered to SVG, with the topology file's bytes and the engine.
-bool renderPage(const Arguments& arguments, std::string* page) {
+// links, rendered to SVG, with the network as a topology file's text and
+// the engine.
+bool renderPage(const Arguments& arguments, const Network& network,
+                std::string* page) {
   DrawRequest plain;
   plain.addressable = true;
   std::ostringstream graph;
   std::string svg;
-  if (!drawTopologyFile(arguments.topologyFile, plain, graph, std::cerr) ||
+  if (!writeTopologyDot(network, plain, graph, std::cerr) ||
       !renderWithDot(graph.str(), "svg", arguments.timeoutSeconds, &svg,
                      std::cerr)) {
     return false;
   }
-  // The file was just loaded; the engine reads the same bytes again.
-  std::ifstream file(arguments.topologyFile, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)),
-                         std::istreambuf_iterator<char>());
-  if (!file.good() && !file.eof()) {
-    std::cerr << "✘ 无法打开文件 " << arguments.topologyFile << " 进行读取！\n";
-    return false;
-  }
-  const std::string title = std::string("网络拓扑：") + arguments.topologyFile;
+  // The text the engine reads back as this very network, whatever the
+  // input was: a topology file, GraphML, or standard input read once.
+  const std::string text = formatTopology(network, LinkOrder::kAdded);
+  const std::string title =
+      "网络拓扑：" + inputDisplayName(arguments.topologyFile);
   return writeTopologyPage(svg, text, title, arguments.request, page,
                            std::cerr);
 }
 
 // Renders the graph into the output file, which is written beside its
 // place and renamed over it only when complete.
-int renderToFile(const std::string& graph, const Arguments& arguments) {
+int renderToFile(const std::string& graph, const Arguments& arguments,
+                 const Network& network) {
   // An SVG names its fonts and leaves them to the viewer; a PNG has its
   // text drawn here, with whatever fonts this machine has.
   if (std::string(arguments.format) == "png" && chineseFontMissing()) {
@@ -405,7 +404,7 @@ int renderToFile(const std::string& graph, const Arguments& arguments) {
   std::string image;
   const bool rendered =
       std::strcmp(arguments.format, "html") == 0
-          ? renderPage(arguments, &image)
+          ? renderPage(arguments, network, &image)
           : renderWithDot(graph, arguments.format, arguments.timeoutSeconds,
                           &image, std::cerr);
   if (!rendered) return kRefused;
@@ -442,13 +441,15 @@ int run(int argc, char** argv) {
     std::cerr << kNoPageEngine << '\n';
     return kRefused;
   }
+  const NetworkInput input = loadNetworkForCommand(arguments.topologyFile);
+  std::cerr << input.messages;
+  if (!input.loaded) return kRefused;
   std::ostringstream graph;
-  if (!drawTopologyFile(arguments.topologyFile, arguments.request, graph,
-                        std::cerr)) {
+  if (!writeTopologyDot(input.network, arguments.request, graph, std::cerr)) {
     return kRefused;
   }
   if (arguments.outputFile != nullptr) {
-    return renderToFile(graph.str(), arguments);
+    return renderToFile(graph.str(), arguments, input.network);
   }
   std::cout << graph.str() << std::flush;
   if (!std::cout) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "network_input.h"
 #include "text.h"
 #include "topology_file.h"
 #include "version.h"
@@ -164,7 +165,8 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   const GraphmlOutcome outcome =
       readGraphmlFile(arguments.graphmlFile.c_str(), arguments.options);
   if (!outcome.read()) {
-    errors << describeGraphmlRefusal(outcome, arguments.graphmlFile.c_str());
+    errors << describeGraphmlRefusal(
+        outcome, inputDisplayName(arguments.graphmlFile).c_str());
     return kImportRefused;
   }
   if (arguments.outputFile.empty()) {

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "failure_text.h"
+#include "network_input.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
-#include "topology_file.h"
 #include "version.h"
 
 namespace {
@@ -79,18 +79,6 @@ std::string parseCodes(const std::string& option, Words* words,
   arguments->routeFrom = first;
   arguments->routeTo = second;
   return "";
-}
-
-// Loads the file into `network`; false, with the loader's refusal on
-// `errors`, when it refuses.
-bool loadTopology(const std::string& fileName, Network* network,
-                  std::ostream& errors) {
-  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), network);
-  if (!outcome.loaded()) {
-    errors << describeLoadRefusal(outcome, fileName.c_str());
-    return false;
-  }
-  return true;
 }
 
 // Resolves the failures and the route ends, then writes the report.
@@ -202,9 +190,8 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceDone;
   }
 
-  Network network;
-  if (!loadTopology(arguments.topologyFile, &network, errors)) {
-    return kResilienceRefused;
-  }
-  return report(arguments, network, out, errors);
+  const NetworkInput input = loadNetworkForCommand(arguments.topologyFile);
+  errors << input.messages;
+  if (!input.loaded) return kResilienceRefused;
+  return report(arguments, input.network, out, errors);
 }
