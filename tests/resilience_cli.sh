@@ -94,6 +94,11 @@ check 1 "✘ 文件数据不合法：设备数=0，链路数=0（empty.txt 第1�
 check 1 "✘ 文件格式错误：无法读取设备数和链路数！（标准输入 第1行）" - </dev/null
 check 1 "✘ 文件格式错误：第1台设备信息读取失败！（标准输入 第1行）" - <<<"9 0"
 check 1 "✘ 无法打开文件 标准输入 进行读取！" - <&-
+check 1 "✘ 读取文件 标准输入 时出错，加载失败！" - </
+# More blank lines than the format is told from still make a topology file.
+{ head -c 70000 /dev/zero | tr '\0' '\n'; cat "$campus"; } >blank.txt
+"$resilience" - <blank.txt >out.txt 2>err.txt || fail "blank.txt: $(cat err.txt)"
+cmp -s want.txt out.txt || fail "blank.txt gave another report"
 
 if "$resilience" "$campus" >/dev/full 2>err.txt; then
   fail "a report onto /dev/full succeeded"
