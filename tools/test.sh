@@ -72,7 +72,9 @@ stage_coverage() {
     -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null
   cmake --build build-coverage -j"$jobs"
   find build-coverage -name '*.gcda' -delete
-  ctest --test-dir build-coverage -j"$jobs" >/dev/null
+  # Quiet when the tests pass; the failures' own output when one does not.
+  ctest --test-dir build-coverage -j"$jobs" --output-on-failure \
+    >build-coverage/ctest.log || { tail -n 80 build-coverage/ctest.log; exit 1; }
   gcovr --root . --object-directory build-coverage --filter 'src/' \
     --exclude-directories 'build-coverage/CMakeFiles/[0-9.]+' \
     --exclude-throw-branches --exclude-unreachable-branches \

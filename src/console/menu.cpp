@@ -159,10 +159,10 @@ void showMenu(std::ostream& out) {
 
 int runMenu(std::istream& input, std::ostream& out) {
   TokenReader in(input, &out);
-  // Large enough (two 40x40 matrices and two records) to keep off the
-  // stack of a small thread.
   // The matrix belongs to one topology; none may be left from before.
   assert(parray == nullptr);
+  // Large enough (two 40x40 matrices and two records) to keep off the
+  // stack of a small thread.
   auto session = std::make_unique<Session>();
 
   // The end of the input, at the menu or at any prompt, ends the program

@@ -80,7 +80,7 @@ void printPlanTotal(const CablingPlan& plan, std::ostream& out) {
 
 }  // namespace
 
-// --- Inspection route -----------------------------------------------------
+// --- Inspection route --------------------------------------------------------
 
 void DFSTraverse(TopologyGraph g) {
   pathIdx = 0;
@@ -115,7 +115,7 @@ void showInspectionRoute(const TopologyGraph& g, std::ostream& out) {
   printInspectionRoute(g, out);
 }
 
-// --- Loop check -------------------------------------------------------------
+// --- Loop check --------------------------------------------------------------
 
 void buildRouteGraph(TopologyGraph* route, const TopologyGraph& g) {
   std::vector<int> order;
@@ -181,8 +181,7 @@ void checkInspectionRoute(const TopologyGraph& g, TopologyGraph* routeGraph,
   releaseArcs(routeGraph);
 }
 
-// --- Floyd routes
-// -------------------------------------------------------------
+// --- Floyd routes ------------------------------------------------------------
 
 void shortPath(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
                int distMatrix[][MAX_DEVICES]) {
@@ -292,8 +291,7 @@ void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << "===============================================================\n\n";
 }
 
-// --- Cabling plans
-// --------------------------------------------------------------
+// --- Cabling plans -----------------------------------------------------------
 
 void primMST(TopologyGraph g, std::ostream& out) {
   if (!haveMatrix(kPlanNeedsMatrix, out)) return;
@@ -335,8 +333,7 @@ void showCablingPlans(const TopologyGraph& g, std::ostream& out) {
   kruskalMST(g, out);
 }
 
-// --- Device detail
-// ----------------------------------------------------------------
+// --- Device detail -----------------------------------------------------------
 
 void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   std::string code;

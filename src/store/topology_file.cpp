@@ -129,7 +129,8 @@ int lookUp(const CodeIndex& index, const std::string& code) {
   return found == index.end() ? -1 : found->second;
 }
 
-// Reads link record `position` and adds it to the network.
+// Reads the next link record and adds it to the network; on a refusal
+// `outcome` holds the status, the field's problem and the codes read.
 bool readLinkRecord(TokenReader* reader, TextChecks checks,
                     const CodeIndex& codes, Network* network,
                     LoadOutcome* outcome) {
