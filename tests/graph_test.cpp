@@ -627,6 +627,8 @@ TEST(TopologyText, CommandsWantUtf8AndNameLines) {
       {device + "\xF4\x90\x80\x80 1 x\n", kBadDevice, kUtf8, 2, false},
       {device + "\xE4\xB8 1 x\n", kBadDevice, kUtf8, 2, false},  // cut short
       {device + "a\x80 1 x\n", kBadDevice, kUtf8, 2, false},
+      {"2 1\nA a 1 x\nB b 1 y\nA \xFF 1\n", LoadStatus::kBadLink, kUtf8, 4,
+       false},
       {"2 1\n\n\nA a 1 x\nB b 1 y\nA B 1 \xFF\n", kOk, kMissing, 6, true},
       {"1 0\r\nA a 1 x\r\n\r\n  \t\r\n", kOk, kMissing, 0, false},
       {"1 0\nA a 1 x 2 1\n", kOk, kMissing, 2, true},  // a header cut short
@@ -647,6 +649,10 @@ TEST(TopologyText, CommandsWantUtf8AndNameLines) {
     EXPECT_EQ(outcome.status, c.status);
     if (!outcome.loaded()) {
       EXPECT_EQ(outcome.problem, c.problem);
+    }
+    if (c.problem == kUtf8) {
+      EXPECT_NE(describeLoadRefusal(outcome, "f").find("不是 UTF-8 文本"),
+                std::string::npos);
     }
     EXPECT_EQ(outcome.loaded() ? outcome.unreadAfterLine : outcome.line,
               c.unread || !outcome.loaded() ? c.line : 0);

@@ -167,7 +167,7 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
       readGraphmlFile(arguments.graphmlFile.c_str(), arguments.options);
   if (!outcome.read()) {
     errors << describeGraphmlRefusal(
-        outcome, inputDisplayName(arguments.graphmlFile).c_str());
+        outcome, inputDisplayName(arguments.graphmlFile.c_str()).c_str());
     return kImportRefused;
   }
   if (arguments.outputFile.empty()) {

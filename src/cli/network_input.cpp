@@ -104,15 +104,16 @@ void readTopology(int fd, std::string head, const std::string& name,
 
 }  // namespace
 
-std::string inputDisplayName(const std::string& path) {
-  return path == kStandardInputName ? kStandardInputTitle : path;
+std::string inputDisplayName(const char* path) {
+  return std::strcmp(path, kStandardInputName) == 0 ? kStandardInputTitle
+                                                    : path;
 }
 
-NetworkInput loadNetworkForCommand(const std::string& path) {
+NetworkInput loadNetworkForCommand(const char* path) {
   NetworkInput input;
   const std::string name = inputDisplayName(path);
   Descriptor opened;
-  switch (openInput(path.c_str(), &opened)) {
+  switch (openInput(path, &opened)) {
     case OpenOutcome::kCannotOpen:
       input.messages = refusalOf(LoadStatus::kCannotOpen, name);
       return input;

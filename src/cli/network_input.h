@@ -32,9 +32,9 @@ struct NetworkInput {
 // "<") is read with topoplan-import's defaults and gives the very network
 // that loading the imported file gives. Memory stays within what the same
 // file read from a path costs.
-NetworkInput loadNetworkForCommand(const std::string& path);
+NetworkInput loadNetworkForCommand(const char* path);
 
 // How messages name an input: its path, or 标准输入 for "-".
-std::string inputDisplayName(const std::string& path);
+std::string inputDisplayName(const char* path);
 
 #endif  // TOPOPLAN_CLI_NETWORK_INPUT_H_

@@ -193,7 +193,8 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceDone;
   }
 
-  const NetworkInput input = loadNetworkForCommand(arguments.topologyFile);
+  const NetworkInput input =
+      loadNetworkForCommand(arguments.topologyFile.c_str());
   errors << input.messages;
   if (!input.loaded) return kResilienceRefused;
   return report(arguments, input.network, out, errors);

@@ -8,7 +8,7 @@
 
 FdInputBuf::FdInputBuf(int fd, std::string alreadyRead)
     : fd_(fd), alreadyRead_(std::move(alreadyRead)) {
-  char* const start = &alreadyRead_[0];
+  char* const start = alreadyRead_.data();
   setg(start, start, start + alreadyRead_.size());
 }
 
