@@ -4,7 +4,8 @@
 // (odd length), and checks the menu's record and message against the
 // loader's outcome: a complete load, the record untouched, or the record
 // emptied. Every successful load is saved and loaded again, and must come
-// back the same.
+// back the same. The commands' stricter reading refuses only text that is
+// not UTF-8.
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -98,6 +99,20 @@ void loadInto(bool holdsTopology, const std::string& fileName,
               (outcome.status == LoadStatus::kBadCounts &&
                outcome.deviceCount > MAX_DEVICES),
           "the two limits disagree beyond the device count");
+  // The commands' checks refuse only fields that are not UTF-8, and read
+  // the same network where they accept.
+  Network checked;
+  std::istringstream text(fuzzsupport::readFile(fileName));
+  const LoadOutcome strict = parseTopology(
+      text, &checked, CountLimits::kAnySize, {}, TextChecks::kUtf8);
+  if (strict.loaded()) {
+    require(anySize.loaded() &&
+                formatTopology(checked) == formatTopology(unbounded),
+            "the UTF-8 checks read another network");
+  } else if (strict.status != anySize.status) {
+    require(strict.problem == FieldProblem::kNotUtf8,
+            "the UTF-8 checks refused what the menu's reading accepts");
+  }
 
   TopologyGraph g = {};
   if (holdsTopology) {

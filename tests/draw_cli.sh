@@ -2,10 +2,11 @@
 # The command line of topoplan-draw: exit statuses and messages for bad
 # arguments, refused files and unknown devices, no output file left behind
 # by a failure, and real renderings that name every device.
-# Usage: draw_cli.sh TOPOPLAN_DRAW TOPOPLAN
+# Usage: draw_cli.sh TOPOPLAN_DRAW TOPOPLAN TOPOPLAN_IMPORT
 set -uo pipefail
 draw=$(realpath "$1")
 topoplan=$(realpath "$2")
+import=$(realpath "$3")
 scratch=$(mktemp -d)
 fakes=$(mktemp -d)  # stand-ins for dot, one folder each
 trap 'rm -rf "$scratch" "$fakes"' EXIT
@@ -36,7 +37,7 @@ check 2 "输出文件名须以 .svg、.png、.html 或 .graphml 结尾：out.jpg
 check 2 "-o 后须跟输出文件名" campus.txt -o
 check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
-check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！" -o out.png unknown.txt
+check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！（unknown.txt 第4行）" -o out.png unknown.txt
 check 1 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
 DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
@@ -54,6 +55,24 @@ DRAW_PATH=$fakes/hang check 1 "✘ Graphviz 的 dot 命令在1秒内未完成渲
 [ $((SECONDS - started)) -le 5 ] || fail "a hanging dot was waited for $((SECONDS - started)) s"
 DRAW_PATH=$fakes/mute check 1 "✘ Graphviz 的 dot 命令没有输出任何内容，未写出任何文件！" \
   -o out.svg campus.txt
+
+# Standard input, and GraphML read directly: the same drawing as the file
+# it stands for, the GraphML's being that of the file imported from it.
+cat >ring.graphml <<'XML'
+<graphml><key id="n" for="node" attr.name="label"/><graph>
+<node id="a"><data key="n">CR</data></node><node id="b"><data key="n">DR-A</data></node>
+<node id="c"/><edge source="a" target="b"/><edge source="b" target="c"/></graph></graphml>
+XML
+"$import" ring.graphml >ring.txt 2>/dev/null
+for arguments in "campus.txt|- <campus.txt" "ring.txt|ring.graphml" "ring.txt|- <ring.graphml"; do
+  "$draw" --plan prim ${arguments%|*} >want.dot
+  eval '"$draw" --plan prim '"${arguments#*|}" >got.dot 2>err.txt ||
+    fail "${arguments#*|} exited $?: $(cat err.txt)"
+  cmp -s want.dot got.dot || fail "${arguments#*|} is drawn unlike ${arguments%|*}"
+done
+grep -qF 'label="DR-A' got.dot || fail "the GraphML drawing lacks DR-A"
+rm want.dot got.dot ring.graphml
+check 1 "✘ 文件格式错误：无法读取设备数和链路数！（标准输入 第1行）" - </dev/null
 
 # Special files are refused at once, as topology and as output.
 mkfifo fifo.txt fifo.svg
@@ -185,7 +204,12 @@ if [ "$engine" = yes ]; then
   "$draw" -o title.html 'R&D <"lab">.txt' || fail "page of an odd file name failed"
   grep -qF '<title>网络拓扑：R&amp;D &lt;&quot;lab&quot;&gt;.txt</title>' title.html ||
     fail "title.html does not show its file name as text"
-  pictures=5
+  # A page of standard input holds the network it read, as the file would.
+  "$draw" -o piped.html - <campus.txt || fail "page of standard input failed"
+  grep -qF '<title>网络拓扑：标准输入</title>' piped.html || fail "piped.html has another title"
+  [ "$(grep -c "$(base64 -w0 campus.txt)" piped.html)" -eq 1 ] ||
+    fail "piped.html does not hold the network read"
+  pictures=6
 fi
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
 

@@ -599,4 +599,78 @@ TEST_F(StoreTest, OnlyTheMenuLimitsTheDeviceCount) {
   EXPECT_EQ(reread.linkCount(), 895);
 }
 
+// The commands' checks: UTF-8 fields, the line of a refusal, and text
+// after the last record. The menu's reading of the same texts is kept:
+// any bytes, never a look past the last record.
+TEST(TopologyText, CommandsWantUtf8AndNameLines) {
+  const std::string device = "2 0\nA ";  // a field after it, on line 2
+  struct Case {
+    std::string text;
+    LoadStatus status;
+    FieldProblem problem;
+    long long line;  // of the refusal, or of the last record when unread
+    bool unread;
+  };
+  const auto kOk = LoadStatus::kLoaded;
+  const auto kBadDevice = LoadStatus::kBadDevice;
+  const auto kUtf8 = FieldProblem::kNotUtf8;
+  const auto kMissing = FieldProblem::kMissing;
+  const Case cases[] = {
+      {device + "校园\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF 1 x\nB b 1 y\n", kOk,
+       kMissing, 0, false},
+      {device + "\xD6\xD0\xCE\xC4 1 x\nB b 1 y\n", kBadDevice, kUtf8, 2,
+       false},                                                   // GBK
+      {device + "\xC0\xAF 1 x\n", kBadDevice, kUtf8, 2, false},  // overlong
+      {device + "\xE0\x80\xAF 1 x\n", kBadDevice, kUtf8, 2, false},
+      {device + "\xED\xA0\x80 1 x\n", kBadDevice, kUtf8, 2,
+       false},  // surrogate
+      {device + "\xF4\x90\x80\x80 1 x\n", kBadDevice, kUtf8, 2, false},
+      {device + "\xE4\xB8 1 x\n", kBadDevice, kUtf8, 2, false},  // cut short
+      {device + "a\x80 1 x\n", kBadDevice, kUtf8, 2, false},
+      {"2 1\nA a 1 x\nB b 1 y\nA \xFF 1\n", LoadStatus::kBadLink, kUtf8, 4,
+       false},
+      {"2 1\n\n\nA a 1 x\nB b 1 y\nA B 1 \xFF\n", kOk, kMissing, 6, true},
+      {"1 0\r\nA a 1 x\r\n\r\n  \t\r\n", kOk, kMissing, 0, false},
+      {"1 0\nA a 1 x 2 1\n", kOk, kMissing, 2, true},  // a header cut short
+      {"\n\nx 1\n", LoadStatus::kBadHeader, kMissing, 3, false},
+      {"1 1\n", LoadStatus::kBadCounts, kMissing, 1, false},
+      {"3 0\nA a 1 x\nB b 1 y\n", kBadDevice, kMissing, 3, false},
+      {"2 1\nA a 1 x\nB b 1 y\nA\nC 1", LoadStatus::kUnknownDevice, kMissing, 5,
+       false},
+      {"2 1\nA a 1 x\nB b 1 y\n\nA " + std::string(20, 'A') + " 1\n",
+       LoadStatus::kBadLink, FieldProblem::kTooLong, 5, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Network network;
+    std::istringstream in(c.text);
+    const LoadOutcome outcome = parseTopology(
+        in, &network, CountLimits::kAnySize, {}, TextChecks::kUtf8);
+    EXPECT_EQ(outcome.status, c.status);
+    if (!outcome.loaded()) {
+      EXPECT_EQ(outcome.problem, c.problem);
+    }
+    if (c.problem == kUtf8) {
+      EXPECT_NE(describeLoadRefusal(outcome, "f").find("不是 UTF-8 文本"),
+                std::string::npos);
+    }
+    EXPECT_EQ(outcome.loaded() ? outcome.unreadAfterLine : outcome.line,
+              c.unread || !outcome.loaded() ? c.line : 0);
+    Network asBytes;
+    std::istringstream again(c.text);
+    const LoadOutcome menu = parseTopology(again, &asBytes);
+    EXPECT_EQ(menu.unreadAfterLine, 0);
+    EXPECT_NE(menu.problem, kUtf8);
+  }
+  Network network;
+  std::istringstream gbk(device + "\xD6\xD0\xCE\xC4 1 x\n");
+  EXPECT_EQ(
+      describeLoadRefusal(parseTopology(gbk, &network, CountLimits::kAnySize,
+                                        {}, TextChecks::kUtf8),
+                          "gbk.txt"),
+      "✘ 文件格式错误：第1台设备的描述不是 UTF-8 文本（文件可能是 GBK "
+      "等其他编码保存的，请先转换为 UTF-8，如 iconv -f GBK -t "
+      "UTF-8）！\n");
+}
+
 }  // namespace

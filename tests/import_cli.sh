@@ -81,6 +81,28 @@ grep -qF "✘ 无法写出标准输出！" err.txt || fail "no message for a fai
 mkdir folder
 check 1 "✘" -o folder ring.graphml
 
+# Pipelines, and GraphML read directly: topoplan-resilience gives the
+# imported file's report, byte for byte, whichever way the GraphML comes.
+"$import" ring.graphml >imported.txt 2>/dev/null
+for format in "" --json; do  # unquoted below: "" is no argument
+  "$resilience" $format imported.txt >want.txt
+  while read -r way; do
+    (eval "$way") >got.txt 2>err.txt || fail "$way exited $?: $(cat err.txt)"
+    cmp -s want.txt got.txt || fail "$way ($format) gives another report"
+    [ ! -s err.txt ] || fail "$way ($format) said: $(cat err.txt)"
+  done <<'WAYS'
+"$import" ring.graphml 2>/dev/null | "$resilience" $format -
+"$import" - <ring.graphml 2>/dev/null | "$resilience" $format -
+"$resilience" $format ring.graphml
+"$resilience" $format - <ring.graphml
+WAYS
+done
+check 1 "✘ 文件 标准输入 不是合法的 XML（第1行" - </dev/null
+run_and_check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" "$resilience" unknown.graphml
+printf '<graphml><graph><node id="caf\xe9"/></graph></graphml>' >latin1.graphml
+run_and_check 1 "✘ 文件格式错误：第1台设备的代号不是 UTF-8 文本" "$resilience" latin1.graphml
+grep -qF "（GraphML 文件 latin1.graphml）" err.txt || fail "latin1.graphml: $(cat err.txt)"
+
 if python3 -c 'import networkx' 2>/dev/null; then
   python3 - "$import" <<'PY' || fail "the imports differ from NetworkX"
 import math, random, subprocess, sys

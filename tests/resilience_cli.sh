@@ -60,6 +60,46 @@ assert report["scenarios"][0] == {
     "lost_pairs": 6, "slower_pairs": 0, "worst": None}
 PY
 
+# Standard input, and the checks the menu leaves out: the report of the
+# campus is the same read as "-", with CR LF, or behind a byte order mark.
+"$resilience" "$campus" >want.txt
+sed 's/$/\r/' "$campus" >crlf.txt
+{ printf '\xEF\xBB\xBF'; cat "$campus"; } >bom.txt
+bom="开头的 UTF-8 字节顺序标记（BOM）已跳过；拓扑文件不需要它，可用 sed -i '1s/^\xEF\xBB\xBF//' 文件名 去掉。"
+# input|argument|warning (empty for none)
+while IFS='|' read -r input argument warning; do
+  "$resilience" "$argument" <"$input" >out.txt 2>err.txt || fail "$argument <$input exited $?"
+  cmp -s want.txt out.txt || fail "$argument <$input gave another report"
+  [ "$(cat err.txt)" = "$warning" ] || fail "$argument <$input warned: $(cat err.txt)"
+done <<TABLE
+$campus|-|
+crlf.txt|crlf.txt|
+bom.txt|bom.txt|⚠ bom.txt $bom
+bom.txt|-|⚠ 标准输入 $bom
+TABLE
+# A header left at "8 9" after a link was added: the warning names the
+# last line read, and the run goes on without the link.
+{ echo "8 9"; tail -n +2 "$campus"; } >stale.txt
+check 0 "设备 8 台，链路 9 条" stale.txt
+grep -qxF "⚠ stale.txt 第18行之后还有内容，未读取：文件头的设备数或链路数可能没有随内容更新，请核对。" err.txt ||
+  fail "no warning for a stale header: $(cat err.txt)"
+# Endless text after the last record is not read to its end.
+{ cat "$campus"; yes; } | timeout 10 "$resilience" - >out.txt 2>err.txt
+status=${PIPESTATUS[1]}
+[ "$status" -eq 0 ] || fail "text after the last record on a pipe: exit $status"
+grep -qF "⚠ 标准输入 第19行之后还有内容" err.txt || fail "no warning on a pipe: $(cat err.txt)"
+iconv -f UTF-8 -t GBK "$campus" >gbk.txt
+check 1 "✘ 文件格式错误：第1台设备的描述不是 UTF-8 文本（文件可能是 GBK 等其他编码保存的，请先转换为 UTF-8，如 iconv -f GBK -t UTF-8）！（gbk.txt 第2行）" gbk.txt
+check 1 "✘ 文件数据不合法：设备数=0，链路数=0（empty.txt 第1行）" empty.txt
+check 1 "✘ 文件格式错误：无法读取设备数和链路数！（标准输入 第1行）" - </dev/null
+check 1 "✘ 文件格式错误：第1台设备信息读取失败！（标准输入 第1行）" - <<<"9 0"
+check 1 "✘ 无法打开文件 标准输入 进行读取！" - <&-
+check 1 "✘ 读取文件 标准输入 时出错，加载失败！" - </
+# More blank lines than the format is told from still make a topology file.
+{ head -c 70000 /dev/zero | tr '\0' '\n'; cat "$campus"; } >blank.txt
+"$resilience" - <blank.txt >out.txt 2>err.txt || fail "blank.txt: $(cat err.txt)"
+cmp -s want.txt out.txt || fail "blank.txt gave another report"
+
 if "$resilience" "$campus" >/dev/full 2>err.txt; then
   fail "a report onto /dev/full succeeded"
 fi

@@ -9,13 +9,13 @@
 #include "failure_text.h"
 #include "graphml_format.h"
 #include "latency_matrix.h"
+#include "network_input.h"
 #include "page_text.h"
 #include "plans.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "routes.h"
-#include "topology_file.h"
 
 namespace {
 
@@ -732,14 +732,18 @@ bool writeTopologyGraphml(const Network& network, const DrawRequest& request,
   return true;
 }
 
+DevicePoints pointsOf(const NetworkInput& input) {
+  return drawingPoints(input.positionKind, input.positions,
+                       drawingWidth(input.network.deviceCount()));
+}
+
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors, bool graphml) {
-  Network network;
-  const LoadOutcome outcome = readTopologyFile(fileName, &network);
-  if (!outcome.loaded()) {
-    errors << describeLoadRefusal(outcome, fileName);
-    return false;
-  }
-  return graphml ? writeTopologyGraphml(network, request, dot, errors)
-                 : writeTopologyDot(network, request, dot, errors);
+  const NetworkInput input = loadNetworkForCommand(fileName);
+  errors << input.messages;
+  if (!input.loaded) return false;
+  if (graphml) return writeTopologyGraphml(input.network, request, dot, errors);
+  DrawRequest placed = request;
+  placed.positions = pointsOf(input);
+  return writeTopologyDot(input.network, placed, dot, errors);
 }

@@ -15,6 +15,7 @@
 
 #include "graphml.h"
 #include "network.h"
+#include "network_input.h"
 #include "resilience.h"
 
 // How the devices are placed.
@@ -77,6 +78,10 @@ DevicePoints drawingPoints(PositionKind kind,
 // stay readable when the whole drawing is shown on a screen.
 double drawingWidth(int devices);
 
+// Where the loaded input places its devices, as drawingPoints gives them
+// for a drawing of drawingWidth; empty for a topology file.
+DevicePoints pointsOf(const NetworkInput& input);
+
 // Writes the DOT graph of `network`, which needs at least one device. In
 // rows, they run core, security, distribution, access, data centre,
 // other, leaving out empty layers; geographic and force-directed pictures
@@ -95,10 +100,12 @@ double drawingWidth(int devices);
 bool writeTopologyDot(const Network& network, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors);
 
-// Loads `fileName` with the topology loader and writes its DOT graph to
-// `dot`, or, when `graphml` is true, the topology as GraphML with what
-// the request highlights as boolean marks. Returns false, with the loader's or
-// the drawing's refusal on `errors`, when either refuses.
+// Loads `fileName` as loadNetworkForCommand does and writes its DOT graph
+// to `dot`, placing devices where the input says (drawingPoints), or,
+// when `graphml` is true, the topology as GraphML with what the request
+// highlights as boolean marks. The loader's warnings go to `errors`;
+// returns false, with the loader's or the drawing's refusal on `errors`,
+// when either refuses.
 bool drawTopologyFile(const char* fileName, const DrawRequest& request,
                       std::ostream& dot, std::ostream& errors,
                       bool graphml = false);

@@ -10,9 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <new>
 #include <sstream>
 #include <string>
@@ -22,6 +20,8 @@
 #include "fd_stream.h"
 #include "file_replace.h"
 #include "font_check.h"
+#include "network_input.h"
+#include "topology_file.h"
 #include "version.h"
 
 namespace {
@@ -77,8 +77,11 @@ constexpr char kHelp[] =
     "  --version             显示版本号\n"
     "\n"
     "--plan、--route、--risks 只能选用其一；--risks 不能与 --fail-device/--fail-link\n"
-    "同用。与 .html 同用时，网页打开时即显示所选的内容。文件的读取和检查与选项10\n"
-    "相同。出错时不留下输出文件；dot 没有输出任何内容也算出错。\n"
+    "同用。与 .html 同用时，网页打开时即显示所选的内容。出错时不留下输出文件；dot\n"
+    "没有输出任何内容也算出错。\n"
+    "\n"
+    "拓扑文件也可以是 GraphML 文件，写成 - 时读取标准输入；读取和检查与\n"
+    "topoplan-resilience 相同。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、设备或链路不存在、无法计算、渲染失败或缺少\n"
     "网页分析引擎；"
@@ -402,35 +405,35 @@ bool renderWithDot(const std::string& graph, const char* format,
 }
 
 // The interactive page: the plain drawing with addressable devices and
-// links, rendered to SVG, with the topology file's bytes and the engine.
-bool renderPage(const Arguments& arguments, std::string* page) {
+// links, rendered to SVG, with the network as a topology file's text and
+// the engine.
+bool renderPage(const Arguments& arguments, const Network& network,
+                std::string* page) {
   DrawRequest plain;
   plain.addressable = true;
   plain.layout = arguments.request.layout;
   plain.positions = arguments.request.positions;
   std::ostringstream graph;
   std::string svg;
-  if (!drawTopologyFile(arguments.topologyFile, plain, graph, std::cerr) ||
+  if (!writeTopologyDot(network, plain, graph, std::cerr) ||
       !renderWithDot(graph.str(), "svg", arguments.timeoutSeconds, &svg,
                      std::cerr)) {
     return false;
   }
-  // The file was just loaded; the engine reads the same bytes again.
-  std::ifstream file(arguments.topologyFile, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)),
-                         std::istreambuf_iterator<char>());
-  if (!file.good() && !file.eof()) {
-    std::cerr << "✘ 无法打开文件 " << arguments.topologyFile << " 进行读取！\n";
-    return false;
-  }
-  const std::string title = std::string("网络拓扑：") + arguments.topologyFile;
+  // The text the engine reads back as this very network, whatever the
+  // input was: a topology file, GraphML, or standard input read once.
+  const std::string text = formatTopology(network, LinkOrder::kAdded);
+  const std::string title =
+      "网络拓扑：" + inputDisplayName(arguments.topologyFile);
   return writeTopologyPage(svg, text, title, arguments.request, page,
                            std::cerr);
 }
 
-// Renders the graph (or takes the GraphML text) into the output file, which is
-// written beside its place and renamed over it only when complete.
-int renderToFile(const std::string& graph, const Arguments& arguments) {
+// Renders the graph (or takes the GraphML text) into the output file,
+// which is written beside its place and renamed over it only when
+// complete.
+int renderToFile(const std::string& graph, const Arguments& arguments,
+                 const Network& network) {
   // An SVG names its fonts and leaves them to the viewer; a PNG has its
   // text drawn here, with whatever fonts this machine has.
   if (std::string(arguments.format) == "png" && chineseFontMissing()) {
@@ -443,7 +446,7 @@ int renderToFile(const std::string& graph, const Arguments& arguments) {
   if (std::strcmp(arguments.format, "graphml") == 0) {
     image = graph;  // the file's text already
   } else if (!(std::strcmp(arguments.format, "html") == 0
-                   ? renderPage(arguments, &image)
+                   ? renderPage(arguments, network, &image)
                    : renderWithDot(graph, arguments.format,
                                    arguments.timeoutSeconds, &image,
                                    std::cerr))) {
@@ -482,15 +485,21 @@ int run(int argc, char** argv) {
     std::cerr << kNoPageEngine << '\n';
     return kRefused;
   }
+  const NetworkInput input = loadNetworkForCommand(arguments.topologyFile);
+  std::cerr << input.messages;
+  if (!input.loaded) return kRefused;
+  arguments.request.positions = pointsOf(input);
   const bool graphml = arguments.format != nullptr &&
                        std::strcmp(arguments.format, "graphml") == 0;
   std::ostringstream graph;
-  if (!drawTopologyFile(arguments.topologyFile, arguments.request, graph,
-                        std::cerr, graphml)) {
+  if (!(graphml ? writeTopologyGraphml(input.network, arguments.request, graph,
+                                       std::cerr)
+                : writeTopologyDot(input.network, arguments.request, graph,
+                                   std::cerr))) {
     return kRefused;
   }
   if (arguments.outputFile != nullptr) {
-    return renderToFile(graph.str(), arguments);
+    return renderToFile(graph.str(), arguments, input.network);
   }
   std::cout << graph.str() << std::flush;
   if (!std::cout) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "network_input.h"
 #include "text.h"
 #include "topology_file.h"
 #include "version.h"
@@ -18,6 +19,7 @@ constexpr char kHelp[] =
     "\n"
     "把 yEd、Gephi、NetworkX 等保存的 GraphML 文件转换为拓扑文件（与选项9保存的\n"
     "格式相同），不给出 -o 时写到标准输出；导入的概况写到标准错误。\n"
+    "GraphML 文件写成 - 时读取标准输入。\n"
     "\n"
     "设备取第一个 <graph> 中的各个节点：代号取节点的 label 属性，没有时取 yEd\n"
     "节点标签，再没有时取节点 id；空白换成 -，截到19字节，重复的代号加 -2、-3\n"
@@ -164,7 +166,8 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   const GraphmlOutcome outcome =
       readGraphmlFile(arguments.graphmlFile.c_str(), arguments.options);
   if (!outcome.read()) {
-    errors << describeGraphmlRefusal(outcome, arguments.graphmlFile.c_str());
+    errors << describeGraphmlRefusal(
+        outcome, inputDisplayName(arguments.graphmlFile.c_str()).c_str());
     return kImportRefused;
   }
   if (arguments.outputFile.empty()) {

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "failure_text.h"
+#include "network_input.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
-#include "topology_file.h"
 #include "version.h"
 
 namespace {
@@ -36,7 +36,10 @@ constexpr char kHelp[] =
     "  -h, --help             显示本帮助\n"
     "  --version              显示版本\n"
     "\n"
-    "文件的读取和检查与选项10相同；设备代号指代号相同的设备中序号最小的一台。\n"
+    "拓扑文件也可以是 GraphML 文件（按内容识别，规则同不带选项的 topoplan-import），\n"
+    "写成 - 时读取标准输入。拓扑文件按选项10的规则读取，另外须是 UTF-8 编码，出错时\n"
+    "指明行号，最后一条记录之后还有内容时给出警告。设备代号指代号相同的设备中序号\n"
+    "最小的一台。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、含负延迟链路或无法写出；2 命令行参数有误、\n"
     "设备不存在或链路不存在。\n";
@@ -79,18 +82,6 @@ std::string parseCodes(const std::string& option, Words* words,
   arguments->routeFrom = first;
   arguments->routeTo = second;
   return "";
-}
-
-// Loads the file into `network`; false, with the loader's refusal on
-// `errors`, when it refuses.
-bool loadTopology(const std::string& fileName, Network* network,
-                  std::ostream& errors) {
-  const LoadOutcome outcome = readTopologyFile(fileName.c_str(), network);
-  if (!outcome.loaded()) {
-    errors << describeLoadRefusal(outcome, fileName.c_str());
-    return false;
-  }
-  return true;
 }
 
 // Resolves the failures and the route ends, then writes the report.
@@ -202,9 +193,9 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceDone;
   }
 
-  Network network;
-  if (!loadTopology(arguments.topologyFile, &network, errors)) {
-    return kResilienceRefused;
-  }
-  return report(arguments, network, out, errors);
+  const NetworkInput input =
+      loadNetworkForCommand(arguments.topologyFile.c_str());
+  errors << input.messages;
+  if (!input.loaded) return kResilienceRefused;
+  return report(arguments, input.network, out, errors);
 }

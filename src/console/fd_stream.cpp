@@ -4,6 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
+
+FdInputBuf::FdInputBuf(int fd, std::string alreadyRead)
+    : fd_(fd), alreadyRead_(std::move(alreadyRead)) {
+  char* const start = alreadyRead_.data();
+  setg(start, start, start + alreadyRead_.size());
+}
 
 FdInputBuf::int_type FdInputBuf::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());

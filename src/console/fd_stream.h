@@ -5,10 +5,14 @@
 #define TOPOPLAN_FD_STREAM_H_
 
 #include <streambuf>
+#include <string>
 
 class FdInputBuf : public std::streambuf {
  public:
   explicit FdInputBuf(int fd) : fd_(fd) {}
+  // Yields `alreadyRead` first, then what `fd` holds: for input whose
+  // first bytes were read to tell what kind of text it is.
+  FdInputBuf(int fd, std::string alreadyRead);
 
   // Whether reading stopped at an error rather than at the end: the
   // stream sees both as its end.
@@ -21,6 +25,7 @@ class FdInputBuf : public std::streambuf {
  private:
   int fd_;
   bool failed_ = false;
+  std::string alreadyRead_;
   char buffer_[1 << 14];
 };
 

@@ -595,3 +595,28 @@ OpenOutcome openForReading(const char* fileName, Descriptor* file) {
   file->fd = reopenSame(fileName, O_RDONLY, info);
   return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
 }
+
+OpenOutcome openInput(const char* name, Descriptor* file) {
+  if (std::strcmp(name, kStandardInputName) != 0) {
+    return openForReading(name, file);
+  }
+  file->fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
+}
+
+ssize_t readBlock(int fd, char* block, size_t size) {
+  ssize_t got;
+  do {
+    got = read(fd, block, size);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+bool readRemaining(int fd, std::string* text) {
+  char block[65536];
+  ssize_t got;
+  while ((got = readBlock(fd, block, sizeof block)) > 0) {
+    text->append(block, static_cast<size_t>(got));
+  }
+  return got == 0;
+}

@@ -3,6 +3,8 @@
 #ifndef TOPOPLAN_FILE_REPLACE_H_
 #define TOPOPLAN_FILE_REPLACE_H_
 
+#include <sys/types.h>
+
 #include <string>
 
 // A descriptor closed when it goes out of scope. Only files whose close
@@ -75,6 +77,22 @@ enum class OpenOutcome { kOpened, kCannotOpen, kSpecialFile };
 // since opening or reading a FIFO, socket or device could wait forever;
 // so is a directory.
 OpenOutcome openForReading(const char* fileName, Descriptor* file);
+
+// The name that stands for standard input where a command reads its input.
+constexpr char kStandardInputName[] = "-";
+
+// Opens a command's input: kStandardInputName is standard input, whatever
+// it is (a file, a pipe, a terminal: the user chose it by that name), on
+// a descriptor of its own; any other name as openForReading opens it.
+OpenOutcome openInput(const char* name, Descriptor* file);
+
+// Reads what `fd` has, up to `size` bytes, into `block`, again when a
+// signal interrupts: the bytes read, 0 at the end of the input, or -1.
+ssize_t readBlock(int fd, char* block, size_t size);
+
+// Appends everything left to read on `fd` to `text`, up to the end of the
+// input; false when reading failed.
+bool readRemaining(int fd, std::string* text);
 
 // Follows "✘ 文件 NAME" when a load was refused by kSpecialFile. Here
 // rather than in the .cpp, so that the loader's messages need no file code.

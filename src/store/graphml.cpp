@@ -1,9 +1,6 @@
 #include "graphml.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -665,7 +662,7 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options) {
   Descriptor opened;
-  switch (openForReading(fileName, &opened)) {
+  switch (openInput(fileName, &opened)) {
     case OpenOutcome::kCannotOpen:
       return refuse(GraphmlProblem::kCannotOpen);
     case OpenOutcome::kSpecialFile:
@@ -674,15 +671,8 @@ GraphmlOutcome readGraphmlFile(const char* fileName,
       break;
   }
   std::string text;
-  char block[65536];
-  for (;;) {
-    const ssize_t got = read(opened.fd, block, sizeof block);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return refuse(GraphmlProblem::kCannotOpen);
-    }
-    text.append(block, static_cast<size_t>(got));
+  if (!readRemaining(opened.fd, &text)) {
+    return refuse(GraphmlProblem::kCannotOpen);
   }
   return parseGraphml(text.data(), text.size(), options);
 }

@@ -106,7 +106,8 @@ struct GraphmlOutcome {
 GraphmlOutcome parseGraphml(const char* data, size_t size,
                             const GraphmlOptions& options);
 
-// Opens `fileName` as openForReading does and parses what it holds.
+// Opens `fileName` as openInput does (`-` is standard input) and parses
+// what it holds.
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options);
 

@@ -32,8 +32,23 @@ int TokenReader::peek() {
   return static_cast<unsigned char>(c);
 }
 
+void TokenReader::advance() {
+  lastWasBreak_ = buffer_->sbumpc() == '\n';
+  if (lastWasBreak_) ++lineBreaks_;
+}
+
 void TokenReader::skipSpace() {
-  while (isSpace(peek())) buffer_->sbumpc();
+  while (isSpace(peek())) advance();
+}
+
+bool TokenReader::textFollows() {
+  skipSpace();
+  return peek() != EOF;
+}
+
+long long TokenReader::line() const {
+  if (sawEnd_ && lastWasBreak_) return lineBreaks_;
+  return lineBreaks_ + 1;
 }
 
 TokenReader::Number TokenReader::readInt(int* value) {
@@ -46,7 +61,7 @@ TokenReader::Number TokenReader::readInt(int* value) {
   bool negative = false;
   if (c == '+' || c == '-') {
     negative = c == '-';
-    buffer_->sbumpc();
+    advance();
     c = peek();
   }
   if (!isDigit(c)) return Number::kNotNumber;
@@ -55,7 +70,7 @@ TokenReader::Number TokenReader::readInt(int* value) {
   long long magnitude = 0;
   while (isDigit(c)) {
     if (magnitude <= LLONG_MAX / 100) magnitude = magnitude * 10 + (c - '0');
-    buffer_->sbumpc();
+    advance();
     c = peek();
   }
   const long long signedValue = negative ? -magnitude : magnitude;
@@ -80,7 +95,7 @@ bool TokenReader::readWord(std::string* word, size_t limit, Rest rest) {
     } else {
       word->push_back(static_cast<char>(c));
     }
-    buffer_->sbumpc();
+    advance();
     c = peek();
   }
   return true;
@@ -88,7 +103,7 @@ bool TokenReader::readWord(std::string* word, size_t limit, Rest rest) {
 
 void TokenReader::discardLine() {
   for (int c = peek(); c != EOF; c = peek()) {
-    buffer_->sbumpc();
+    advance();
     if (c == '\n') return;
   }
   // The input ended inside the line. The next read reports that, without

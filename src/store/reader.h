@@ -46,14 +46,26 @@ class TokenReader {
   // (a number or word that merely ends at the end of input was still read).
   bool ended() const { return ended_; }
 
+  // Skips white space; true when anything but white space follows. Reads
+  // up to the next such byte or the end of the input, and no further.
+  bool textFollows();
+
+  // The line, counted from 1, of the next byte to read; at the end of the
+  // input, that of the last byte read, so a refusal there names the last
+  // line and not the empty one after its line break.
+  long long line() const;
+
  private:
   int peek();
+  void advance();
   void skipSpace();
 
   std::streambuf* buffer_;
   std::ostream* prompts_;
   bool sawEnd_ = false;  // sticky: a terminal's end-of-file is not read past
   bool ended_ = false;
+  long long lineBreaks_ = 0;  // consumed so far
+  bool lastWasBreak_ = false;
 };
 
 #endif  // TOPOPLAN_READER_H_

@@ -9,8 +9,11 @@
 
 namespace {
 
-// Follows "✘ 文件格式错误：第N台设备的代号" and the like.
+// Follow "✘ 文件格式错误：第N台设备的代号" and the like.
 constexpr char kControlByteRefusal[] = "含有控制字符！\n";
+constexpr char kNotUtf8Refusal[] =
+    "不是 UTF-8 文本（文件可能是 GBK 等其他编码保存的，请先转换为 UTF-8，"
+    "如 iconv -f GBK -t UTF-8）！\n";
 
 bool hasControlByte(const std::string& word) {
   for (size_t i = 0; i < word.size(); ++i) {
@@ -25,16 +28,66 @@ bool hasControlByte(const std::string& word) {
   return false;
 }
 
+// The length of the UTF-8 sequence that `lead` starts and the bounds of
+// its second byte, which rule out overlong forms, surrogates and code
+// points past U+10FFFF; false for a byte that starts no sequence.
+bool sequenceOf(unsigned lead, size_t* length, unsigned* low, unsigned* high) {
+  *low = 0x80;
+  *high = 0xbf;
+  if (lead < 0x80) {
+    *length = 1;
+  } else if (lead >= 0xc2 && lead <= 0xdf) {
+    *length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    *length = 3;
+    *low = lead == 0xe0 ? 0xa0 : 0x80;
+    *high = lead == 0xed ? 0x9f : 0xbf;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    *length = 4;
+    *low = lead == 0xf0 ? 0x90 : 0x80;
+    *high = lead == 0xf4 ? 0x8f : 0xbf;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Whether `word` is well-formed UTF-8: no stray continuation byte, no
+// sequence cut short, no overlong form, no surrogate, nothing past
+// U+10FFFF.
+bool isUtf8(const std::string& word) {
+  for (size_t i = 0; i < word.size();) {
+    size_t length = 0;
+    unsigned low = 0;
+    unsigned high = 0;
+    if (!sequenceOf(static_cast<unsigned char>(word[i]), &length, &low,
+                    &high) ||
+        i + length > word.size()) {
+      return false;
+    }
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(word[i + k]);
+      if (next < low || next > high) return false;
+      low = 0x80;  // the later bytes are any continuation byte
+      high = 0xbf;
+    }
+    i += length;
+  }
+  return true;
+}
+
 // Reads one text field of a record into `word`, refusing one that is
-// missing, too long for a slot of `size` bytes, or holds a NUL or another
-// control byte. Of an over-long word only what tells its length is read:
-// the parse ends there.
+// missing, too long for a slot of `size` bytes, not UTF-8 (under kUtf8),
+// or holds a NUL or another control byte. Of an over-long word only what
+// tells its length is read: the parse ends there.
 bool readTextField(TokenReader* reader, std::string* word, size_t size,
-                   FieldProblem* problem) {
+                   TextChecks checks, FieldProblem* problem) {
   if (!reader->readWord(word, size - 1, TokenReader::Rest::kLeave)) {
     *problem = FieldProblem::kMissing;
   } else if (word->size() > size - 1) {
     *problem = FieldProblem::kTooLong;
+  } else if (checks == TextChecks::kUtf8 && !isUtf8(*word)) {
+    *problem = FieldProblem::kNotUtf8;
   } else if (word->find('\0') != std::string::npos) {
     *problem = FieldProblem::kNulByte;
   } else if (hasControlByte(*word)) {
@@ -50,14 +103,15 @@ bool readNumberField(TokenReader* reader, int* number) {
 }
 
 // Reads device record `position` into `device`.
-bool readDeviceRecord(TokenReader* reader, Device* device,
+bool readDeviceRecord(TokenReader* reader, TextChecks checks, Device* device,
                       LoadOutcome* outcome) {
   outcome->field = DeviceField::kCode;
-  if (!readTextField(reader, &device->code, CODE_SIZE, &outcome->problem)) {
+  if (!readTextField(reader, &device->code, CODE_SIZE, checks,
+                     &outcome->problem)) {
     return false;
   }
   outcome->field = DeviceField::kDescription;
-  if (!readTextField(reader, &device->description, DESCRIPTION_SIZE,
+  if (!readTextField(reader, &device->description, DESCRIPTION_SIZE, checks,
                      &outcome->problem)) {
     return false;
   }
@@ -67,7 +121,8 @@ bool readDeviceRecord(TokenReader* reader, Device* device,
     return false;
   }
   outcome->field = DeviceField::kUptime;
-  return readTextField(reader, &device->uptime, UPTIME_SIZE, &outcome->problem);
+  return readTextField(reader, &device->uptime, UPTIME_SIZE, checks,
+                       &outcome->problem);
 }
 
 // Each code's device, the lowest index where codes repeat, as locateIn
@@ -90,11 +145,14 @@ int lookUp(const CodeIndex& index, const std::string& code) {
 
 // Reads the next link record and adds it to the network; on a refusal
 // `outcome` holds the status, the field's problem and the codes read.
-bool readLinkRecord(TokenReader* reader, const CodeIndex& codes,
-                    Network* network, LoadOutcome* outcome) {
+bool readLinkRecord(TokenReader* reader, TextChecks checks,
+                    const CodeIndex& codes, Network* network,
+                    LoadOutcome* outcome) {
   int latency = 0;
-  if (!readTextField(reader, &outcome->from, CODE_SIZE, &outcome->problem) ||
-      !readTextField(reader, &outcome->to, CODE_SIZE, &outcome->problem)) {
+  if (!readTextField(reader, &outcome->from, CODE_SIZE, checks,
+                     &outcome->problem) ||
+      !readTextField(reader, &outcome->to, CODE_SIZE, checks,
+                     &outcome->problem)) {
     outcome->status = LoadStatus::kBadLink;
     return false;
   }
@@ -158,6 +216,9 @@ std::string describeDeviceRefusal(const LoadOutcome& outcome) {
     case FieldProblem::kControlByte:
       return text + "台设备的" + deviceFieldName(outcome.field) +
              kControlByteRefusal;
+    case FieldProblem::kNotUtf8:
+      return text + "台设备的" + deviceFieldName(outcome.field) +
+             kNotUtf8Refusal;
   }
   return text + "台设备的" + deviceFieldName(outcome.field) + "含有空字符！\n";
 }
@@ -176,6 +237,8 @@ std::string describeLinkRefusal(const LoadOutcome& outcome) {
       break;
     case FieldProblem::kControlByte:
       return text + "条链路的设备代号" + kControlByteRefusal;
+    case FieldProblem::kNotUtf8:
+      return text + "条链路的设备代号" + kNotUtf8Refusal;
   }
   return text + "条链路的设备代号含有空字符！\n";
 }
@@ -196,7 +259,8 @@ void appendRecord(std::string* text, const std::string& a, const std::string& b,
 }  // namespace
 
 LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
-                          const HeaderAccepted& onHeaderAccepted) {
+                          const HeaderAccepted& onHeaderAccepted,
+                          TextChecks checks) {
   TokenReader reader(in);
   LoadOutcome outcome;
   // Validate the header before the network is touched.
@@ -204,12 +268,14 @@ LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
   int m = 0;
   if (!readNumberField(&reader, &n) || !readNumberField(&reader, &m)) {
     outcome.status = LoadStatus::kBadHeader;
+    outcome.line = reader.line();
     return outcome;
   }
   outcome.deviceCount = n;
   outcome.linkCount = m;
   if (!countsAllowed(n, m, limits)) {
     outcome.status = LoadStatus::kBadCounts;
+    outcome.line = reader.line();
     return outcome;
   }
 
@@ -222,18 +288,28 @@ LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
   for (int i = 0; i < n; ++i) {
     outcome.position = i + 1;
     Device device;
-    if (!readDeviceRecord(&reader, &device, &outcome)) return outcome;
+    if (!readDeviceRecord(&reader, checks, &device, &outcome)) {
+      outcome.line = reader.line();
+      return outcome;
+    }
     network.devices.push_back(std::move(device));
   }
   const CodeIndex codes = indexCodes(network);
   for (int j = 0; j < m; ++j) {
     outcome.position = j + 1;
-    if (!readLinkRecord(&reader, codes, &network, &outcome)) return outcome;
+    if (!readLinkRecord(&reader, checks, codes, &network, &outcome)) {
+      outcome.line = reader.line();
+      return outcome;
+    }
   }
   outcome.status = LoadStatus::kLoaded;
   outcome.position = 0;
   outcome.from.clear();
   outcome.to.clear();
+  if (checks == TextChecks::kUtf8) {
+    const long long lastLine = reader.line();
+    if (reader.textFollows()) outcome.unreadAfterLine = lastLine;
+  }
   *parsed = std::move(network);
   return outcome;
 }

@@ -26,8 +26,15 @@ enum class LoadStatus {
 };
 
 // Why a record's field was refused. A control byte (C0, DEL or C1) could
-// steer the terminal that options 1 to 8 print the text to.
-enum class FieldProblem { kMissing, kTooLong, kNulByte, kControlByte };
+// steer the terminal that options 1 to 8 print the text to. kNotUtf8 only
+// under TextChecks::kUtf8.
+enum class FieldProblem {
+  kMissing,
+  kTooLong,
+  kNulByte,
+  kControlByte,
+  kNotUtf8
+};
 
 // Which field of a device record was refused; for a link record it is
 // always a code.
@@ -42,6 +49,12 @@ struct LoadOutcome {
   DeviceField field = DeviceField::kCode;
   std::string from;  // the codes of an unknown-device link
   std::string to;
+  // The line, counted from 1, where the header or record was refused: of
+  // the refused field, or the last line when the text ended early.
+  long long line = 0;
+  // Under TextChecks::kUtf8, on kLoaded: the line the last record ends on
+  // when text other than white space follows it, unread; else 0.
+  long long unreadAfterLine = 0;
 
   bool loaded() const { return status == LoadStatus::kLoaded; }
   // Refused after the header was accepted: the caller's previous topology
@@ -60,21 +73,37 @@ using HeaderAccepted = std::function<void()>;
 // devices.
 enum class CountLimits { kAnySize, kRecord };
 
+// How the text of the fields is taken. The menu takes the bytes as they
+// come and never reads past the last record; the other programs want
+// UTF-8 and look whether anything follows the last record (it nearly
+// always means the header's counts were not updated).
+enum class TextChecks { kBytes, kUtf8 };
+
 // Reads a whole topology from `in` into `parsed`. The header is checked
 // before `parsed` is touched; then `onHeaderAccepted`, if given, runs (the
 // menu gives up its old topology there). Reading stops at the first
 // refused field, an over-long one included, so memory stays within the
 // input's size and a field's limit, whatever the header claims. On
 // kLoaded `parsed` holds the topology, links in file order; after a
-// refused record it is empty. Time and memory linear in the input.
+// refused record it is empty. Under kUtf8 a text field that is not UTF-8
+// is refused (before any other check of its content) and the text after
+// the last record is read up to its first byte that is not white space.
+// Time and memory linear in the input.
 LoadOutcome parseTopology(std::istream& in, Network* parsed,
                           CountLimits limits = CountLimits::kAnySize,
-                          const HeaderAccepted& onHeaderAccepted = {});
+                          const HeaderAccepted& onHeaderAccepted = {},
+                          TextChecks checks = TextChecks::kBytes);
 
 // Opens `fileName` as openForReading does and parses it as above.
 LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
                              CountLimits limits = CountLimits::kAnySize,
                              const HeaderAccepted& onHeaderAccepted = {});
+
+// Parses `alreadyRead` followed by what is left on the open descriptor
+// `fd` (left open), with any size and `checks`; a failed read is
+// kReadError.
+LoadOutcome readTopologyFrom(int fd, std::string alreadyRead, Network* parsed,
+                             TextChecks checks);
 
 // The message lines a refusal prints, each ending in a line break; empty
 // for kLoaded.

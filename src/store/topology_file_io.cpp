@@ -2,9 +2,34 @@
 // saving through safe file replacement. Apart from the parsing and the
 // formatting, which do no I/O, so that those also build for the browser
 // engine.
+#include <utility>
+
 #include "fd_stream.h"
 #include "text.h"
 #include "topology_file.h"
+
+namespace {
+
+LoadOutcome parseFrom(int fd, std::string alreadyRead, Network* parsed,
+                      CountLimits limits,
+                      const HeaderAccepted& onHeaderAccepted,
+                      TextChecks checks) {
+  FdInputBuf buffer(fd, std::move(alreadyRead));
+  std::istream file(&buffer);
+  LoadOutcome outcome =
+      parseTopology(file, parsed, limits, onHeaderAccepted, checks);
+  // The parse saw the end of the text where reading failed; whatever it
+  // made of that, the file was not read.
+  if (buffer.failed()) {
+    outcome.status = LoadStatus::kReadError;
+    outcome.position = 0;
+    outcome.line = 0;
+    outcome.unreadAfterLine = 0;
+  }
+  return outcome;
+}
+
+}  // namespace
 
 LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
                              CountLimits limits,
@@ -20,16 +45,14 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
     case OpenOutcome::kOpened:
       break;
   }
-  FdInputBuf buffer(opened.fd);
-  std::istream file(&buffer);
-  LoadOutcome outcome = parseTopology(file, parsed, limits, onHeaderAccepted);
-  // The parse saw the end of the text where reading failed; whatever it
-  // made of that, the file was not read.
-  if (buffer.failed()) {
-    outcome.status = LoadStatus::kReadError;
-    outcome.position = 0;
-  }
-  return outcome;
+  return parseFrom(opened.fd, std::string(), parsed, limits, onHeaderAccepted,
+                   TextChecks::kBytes);
+}
+
+LoadOutcome readTopologyFrom(int fd, std::string alreadyRead, Network* parsed,
+                             TextChecks checks) {
+  return parseFrom(fd, std::move(alreadyRead), parsed, CountLimits::kAnySize,
+                   {}, checks);
 }
 
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
