@@ -34,10 +34,10 @@ check 2 "--route 后须跟起点和终点两个设备代号" campus.txt --route 
 check 2 "只能选用其一" --plan prim --route CR SV campus.txt
 check 2 "输出文件名须以 .svg、.png 或 .html 结尾：out.jpg" -o out.jpg campus.txt
 check 2 "-o 后须跟输出文件名" campus.txt -o
-check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
+check 1 "✘ 无法打开文件 missing.txt 进行读取（没有那个文件或文件夹）！" -o out.svg missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
 check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！" -o out.png unknown.txt
-check 1 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
+check 2 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
 DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
 check 2 "--timeout 后须跟 0 到 86400 之间的整秒数" --timeout x -o out.svg campus.txt
@@ -66,8 +66,8 @@ check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
 check 2 "只能选用其一" --risks --fail-device CR campus.txt
 check 2 "--fail-link 后须跟两个设备代号" campus.txt --fail-link CR
-check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
-check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
+check 2 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
+check 2 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
 # The campus network's one cut device and one cut link, in orange.
 check 0 'd0 -- d7 [label=<<table border="0" cellpadding="1" bgcolor="white"><tr><td><font color="#e69138">2ms</font></td></tr></table>>, color="#e69138"' --risks campus.txt
@@ -85,8 +85,8 @@ grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
 rm -f probe.html
 if [ "$engine" = yes ]; then
   check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.html empty.txt
-  check 1 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
-  check 1 "✘ 链路不存在：AR-D ── CR" --fail-link AR-D CR -o out.html campus.txt
+  check 2 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
+  check 2 "✘ 链路不存在：AR-D ── CR" --fail-link AR-D CR -o out.html campus.txt
   DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.html campus.txt
 else
   check 1 "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten）" -o out.html campus.txt

@@ -124,7 +124,8 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
     request.routeTo = "SV";
     std::ostringstream dot;
     std::ostringstream errors;
-    EXPECT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors))
+    EXPECT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+              DrawOutcome::kDrawn)
         << drawCase.tag;
     EXPECT_EQ(dot.str(), campusDot(drawCase.title, drawCase.marked))
         << drawCase.tag;
@@ -145,7 +146,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   request.highlight = Highlight::kPrimPlan;
   std::ostringstream dot;
   std::ostringstream errors;
-  ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors));
+  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+            DrawOutcome::kDrawn);
   const std::string expected = std::string(R"dot(graph topology {
   graph [label="光纤骨干网布线方案（Prim算法）\nMST总延迟：7ms\n(图不连通，布线无法覆盖所有设备)", labelloc=t, fontname="WenQuanYi Micro Hei,sans-serif", fontsize=16];
   node [fontname="WenQuanYi Micro Hei,sans-serif", fontsize=10, shape=plaintext];
@@ -168,7 +170,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   request.routeFrom = "CR";
   request.routeTo = "Q";
   dot.str("");
-  ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors));
+  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+            DrawOutcome::kDrawn);
   EXPECT_NE(dot.str().find("label=\"从 CR 到 Q 不可达（无连通路径）！\""),
             std::string::npos);
 }

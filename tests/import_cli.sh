@@ -51,7 +51,7 @@ check 2 "只能给出一个 GraphML 文件" ring.graphml ring.graphml
 check 2 "--latency-key 后须跟一个值" ring.graphml --latency-key
 check 2 "--default-latency 须是不小于0的整数（毫秒）：-1" --default-latency -1 ring.graphml
 check 2 "-o 只能给出一次" -o a.txt -o b.txt ring.graphml
-check 1 "✘ 无法打开文件 missing.graphml 进行读取！" missing.graphml
+check 1 "✘ 无法打开文件 missing.graphml 进行读取（没有那个文件或文件夹）！" missing.graphml
 check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" unknown.graphml
 check 1 "DOCTYPE" laughs.graphml
 mkfifo pipe.graphml

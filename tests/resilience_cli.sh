@@ -35,7 +35,7 @@ check 2 "--route 只能给出一次" "$campus" --route CR SV --route SV CR
 check 2 "✘ 未找到设备：cr" "$campus" --fail-device cr
 check 2 "✘ 未找到设备：XX" "$campus" --route CR XX
 check 2 "✘ 链路不存在：CR ── SV" "$campus" --fail-link CR SV
-check 1 "✘ 无法打开文件 missing.txt 进行读取！" missing.txt
+check 1 "✘ 无法打开文件 missing.txt 进行读取（没有那个文件或文件夹）！" missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" empty.txt
 check 1 "✘ 拓扑中存在负延迟链路，无法计算最短路径！" negative.txt
 check 1 "✘ 拓扑中存在负延迟链路，无法计算最短路径！" negative_twin.txt

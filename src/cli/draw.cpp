@@ -76,19 +76,19 @@ void markPlan(const CablingPlan& plan, const char* algorithm,
 }
 
 // Marks the fastest route as option 5 finds it, or refuses as it does.
-bool markRoute(const Network& network, const LatencyMatrix& matrix,
-               const DrawRequest& request, Highlights* highlights,
-               std::ostream& errors) {
+DrawOutcome markRoute(const Network& network, const LatencyMatrix& matrix,
+                      const DrawRequest& request, Highlights* highlights,
+                      std::ostream& errors) {
   const int from = findDevice(network, request.routeFrom);
   const int to = findDevice(network, request.routeTo);
   if (from == -1 || to == -1) {
     errors << kDeviceNotFound
            << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
-    return false;
+    return DrawOutcome::kBadRequest;
   }
   if (hasNegativeLatency(matrix)) {
     errors << kNegativeLatency << '\n';
-    return false;
+    return DrawOutcome::kRefused;
   }
   const FloydRoutes routes = computeFloydRoutes(matrix);
   highlights->deviceMarked[from] = true;
@@ -96,7 +96,7 @@ bool markRoute(const Network& network, const LatencyMatrix& matrix,
   const int latency = from == to ? 0 : routes.distance(from, to);
   if (latency > kLargestLatency) {
     highlights->title = unreachableLine(request.routeFrom, request.routeTo);
-    return true;
+    return DrawOutcome::kDrawn;
   }
   const std::vector<int> hops =
       from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
@@ -107,7 +107,7 @@ bool markRoute(const Network& network, const LatencyMatrix& matrix,
   }
   highlights->title = fastestRouteLine(deviceCodes(network), hops) + "\n" +
                       fastestLatencyLine(latency);
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // The id attribute of a device or link for an addressable drawing, or "".
@@ -158,17 +158,17 @@ void markRisks(const Network& network, Highlights* highlights) {
 }
 
 // Marks a failure scenario, or refuses as topoplan-resilience does.
-bool markScenario(const Network& network, const DrawRequest& request,
-                  Highlights* highlights, std::ostream& errors) {
+DrawOutcome markScenario(const Network& network, const DrawRequest& request,
+                         Highlights* highlights, std::ostream& errors) {
   const std::vector<Link>& links = highlights->links;
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
-    return false;
+    return DrawOutcome::kRefused;
   }
   const FailureLookup lookup = lookUpFailures(network, links, request.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     errors << failureLookupProblem(lookup);
-    return false;
+    return DrawOutcome::kBadRequest;
   }
   ResilienceQuery query;
   query.singleScenario = true;
@@ -203,7 +203,7 @@ bool markScenario(const Network& network, const DrawRequest& request,
   }
   highlights->legend =
       "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // The attributes that set a device or a link apart, or "".
@@ -301,8 +301,8 @@ void writeDot(const Network& network, const Highlights& highlights,
 
 }  // namespace
 
-bool writeTopologyDot(const Network& network, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors) {
+DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors) {
   const LatencyMatrix matrix = latencyMatrixOf(network);
   Highlights highlights;
   highlights.links = savedLinks(network);
@@ -323,14 +323,21 @@ bool writeTopologyDot(const Network& network, const DrawRequest& request,
       markPlan(computeKruskalPlan(network), "Kruskal", &highlights);
       break;
     case Highlight::kRoute:
-      if (!markRoute(network, matrix, request, &highlights, errors))
-        return false;
+      if (const DrawOutcome marked =
+              markRoute(network, matrix, request, &highlights, errors);
+          marked != DrawOutcome::kDrawn) {
+        return marked;
+      }
       break;
     case Highlight::kRisks:
       markRisks(network, &highlights);
       break;
     case Highlight::kScenario:
-      if (!markScenario(network, request, &highlights, errors)) return false;
+      if (const DrawOutcome marked =
+              markScenario(network, request, &highlights, errors);
+          marked != DrawOutcome::kDrawn) {
+        return marked;
+      }
       break;
   }
   // Plans and routes dash what they leave out; the failure pictures keep
@@ -339,16 +346,16 @@ bool writeTopologyDot(const Network& network, const DrawRequest& request,
                         request.highlight != Highlight::kRisks &&
                         request.highlight != Highlight::kScenario;
   writeDot(network, highlights, dashRest, request.addressable, dot);
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
-bool drawTopologyFile(const char* fileName, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors) {
+DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors) {
   Network network;
   const LoadOutcome outcome = readTopologyFile(fileName, &network);
   if (!outcome.loaded()) {
-    errors << describeLoadRefusal(outcome, fileName);
-    return false;
+    errors << describeLoadRefusal(outcome, fileName, ErrorDetail::kWithReason);
+    return DrawOutcome::kRefused;
   }
   return writeTopologyDot(network, request, dot, errors);
 }

@@ -31,6 +31,14 @@ struct DrawRequest {
   bool addressable = false;
 };
 
+enum class DrawOutcome {
+  kDrawn,
+  kRefused,     // the file was refused, or a route or a scenario met a
+                // negative latency
+  kBadRequest,  // a route end or a failure names no device, or a failed
+                // link does not exist
+};
+
 // Writes the DOT graph of `network`, which needs at least one device. Rows run
 // core, security, distribution, access, data centre, other, leaving out
 // empty layers; devices and links
@@ -38,17 +46,15 @@ struct DrawRequest {
 // link, so parallel links and self-links show as they are. Single points
 // of failure show in orange with a legend naming whom each cuts off; a
 // scenario shows its failed devices and links dashed grey, the devices it
-// cuts off shaded, and its figures in the title. Returns false, with the
-// refusal on `errors` and nothing on `dot`, when a route end or a failure
-// names no device, a failed link does not exist, or a route or a scenario
-// meets a negative latency.
-bool writeTopologyDot(const Network& network, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors);
+// cuts off shaded, and its figures in the title. Otherwise it writes the
+// refusal on `errors` and nothing on `dot`, and says why.
+DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors);
 
 // Loads `fileName` with the topology loader and writes its DOT graph to
-// `dot`. Returns false, with the loader's or the drawing's refusal on
-// `errors`, when either refuses.
-bool drawTopologyFile(const char* fileName, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors);
+// `dot`. When either refuses, its refusal goes to `errors`, naming the
+// system's reason for a file that could not be read.
+DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors);
 
 #endif  // TOPOPLAN_DRAW_H_

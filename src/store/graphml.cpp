@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "file_replace.h"
+#include "system_error.h"
 #include "text.h"
 #include "topology.h"
 
@@ -662,12 +663,22 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   return outcome;
 }
 
+namespace {
+
+GraphmlOutcome refuseBySystem(int error) {
+  GraphmlOutcome outcome = refuse(GraphmlProblem::kCannotOpen);
+  outcome.error = error;
+  return outcome;
+}
+
+}  // namespace
+
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options) {
   Descriptor opened;
   switch (openForReading(fileName, &opened)) {
     case OpenOutcome::kCannotOpen:
-      return refuse(GraphmlProblem::kCannotOpen);
+      return refuseBySystem(errno);
     case OpenOutcome::kSpecialFile:
       return refuse(GraphmlProblem::kSpecialFile);
     case OpenOutcome::kOpened:
@@ -680,7 +691,7 @@ GraphmlOutcome readGraphmlFile(const char* fileName,
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
-      return refuse(GraphmlProblem::kCannotOpen);
+      return refuseBySystem(errno);
     }
     text.append(block, static_cast<size_t>(got));
   }
@@ -714,7 +725,8 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
     case GraphmlProblem::kNone:
       return "";
     case GraphmlProblem::kCannotOpen:
-      text.append("无法打开文件 ").append(fileName).append(" 进行读取！");
+      text.append("无法打开文件 ").append(fileName).append(" 进行读取");
+      text.append(systemReason(outcome.error)).append("！");
       break;
     case GraphmlProblem::kSpecialFile:
       text.append(file).append(kSpecialFileRefusal);

@@ -12,6 +12,7 @@
 #include "file_replace.h"
 #include "network.h"
 #include "record_limits.h"
+#include "system_error.h"
 
 enum class LoadStatus {
   kLoaded,
@@ -42,6 +43,7 @@ struct LoadOutcome {
   DeviceField field = DeviceField::kCode;
   std::string from;  // the codes of an unknown-device link
   std::string to;
+  int error = 0;  // the errno value of kCannotOpen or kReadError, if known
 
   bool loaded() const { return status == LoadStatus::kLoaded; }
   // Refused after the header was accepted: the caller's previous topology
@@ -77,9 +79,10 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
                              const HeaderAccepted& onHeaderAccepted = {});
 
 // The message lines a refusal prints, each ending in a line break; empty
-// for kLoaded.
+// for kLoaded. With kWithReason a refusal from the system names its reason.
 std::string describeLoadRefusal(const LoadOutcome& outcome,
-                                const char* fileName);
+                                const char* fileName,
+                                ErrorDetail detail = ErrorDetail::kDesigned);
 
 // Which order a file lists the links in.
 enum class LinkOrder {
@@ -112,6 +115,7 @@ struct SaveOutcome {
   // kCannotOpen, or whether a failed write kept a backup.
   ReplaceOutcome replaced = ReplaceOutcome::kWritten;
   std::string backup;   // the backup the refusal names, if any
+  int error = 0;        // the errno value of a refusal from the system
   int deviceCount = 0;  // what the file holds when saved
   int linkCount = 0;    // link lines written (a self-link is one line)
 };
@@ -122,8 +126,10 @@ struct SaveOutcome {
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
                               LinkOrder order = LinkOrder::kSaved);
 
-// The message lines a save prints: the refusal, or the success line.
+// The message lines a save prints: the refusal, or the success line. With
+// kWithReason a refusal from the system names its reason.
 std::string describeSaveOutcome(const SaveOutcome& outcome,
-                                const char* fileName);
+                                const char* fileName,
+                                ErrorDetail detail = ErrorDetail::kDesigned);
 
 #endif  // TOPOPLAN_STORE_TOPOLOGY_FILE_H_
