@@ -147,4 +147,42 @@ PATH="$PWD/nofont" "$draw" -o bare.svg campus.txt 2>err.txt ||
 "$draw" -o fonts.png campus.txt 2>err.txt
 [ -s err.txt ] && fail "a PNG got a warning although fc-list finds a Chinese font: $(cat err.txt)"
 
+# What every command does alike: output names matched without regard to
+# case, the system's reason for an output that cannot be written, and a
+# file-size limit that fails the save, old content kept, instead of
+# killing the program.
+"$draw" -o UPPER.PNG campus.txt 2>err.txt || fail "-o UPPER.PNG was refused: $(cat err.txt)"
+[ "$(head -c 4 UPPER.PNG | tail -c 3)" = PNG ] || fail "UPPER.PNG is no PNG"
+"$draw" -o Mixed.Svg campus.txt 2>err.txt || fail "-o Mixed.Svg was refused: $(cat err.txt)"
+grep -q '<svg' Mixed.Svg || fail "Mixed.Svg is no SVG"
+check 1 "✘ 无法打开文件 /nonexistent/x.svg 进行写入（没有那个文件或文件夹）！" \
+  -o /nonexistent/x.svg campus.txt
+check 1 "✘ 无法打开文件 campus.txt/x.svg 进行写入（路径中有一段不是文件夹）！" \
+  -o campus.txt/x.svg campus.txt
+check 1 "✘ 无法打开文件 nofont 进行读取（是文件夹）！" nofont
+printf 'old\n' >limited.svg
+(ulimit -f 1 && exec "$draw" -o limited.svg campus.txt) 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "a save past the file-size limit exited $status, not 1"
+grep -qxF "✘ 写入文件 limited.svg 失败（超出文件大小上限），文件未保存，原有内容保持不变！" err.txt ||
+  fail "a save past the file-size limit said: $(cat err.txt)"
+[ "$(cat limited.svg)" = old ] || fail "a save past the file-size limit lost the old content"
+
+# dot's children end with it at the deadline, even one that holds our
+# standard error open; a flood of output is cut off at 256 MiB, and no
+# file is left by either.
+mkdir "$fakes/forks" "$fakes/flood"
+printf '#!/bin/sh\n/bin/sleep 30 &\nexec /bin/sleep 30\n' >"$fakes/forks/dot"
+printf '#!/bin/sh\nexec /usr/bin/yes\n' >"$fakes/flood/dot"
+chmod +x "$fakes/forks/dot" "$fakes/flood/dot"
+started=$SECONDS
+said=$(PATH=$fakes/forks "$draw" --timeout 1 -o forks.svg campus.txt 2>&1)
+[ $((SECONDS - started)) -le 5 ] || fail "dot's child kept the run $((SECONDS - started)) s"
+[ "$said" = "✘ Graphviz 的 dot 命令在1秒内未完成渲染，已终止，未写出任何文件！" ] ||
+  fail "a dot with a child said: $said"
+DRAW_PATH=$fakes/flood check 1 "✘ Graphviz 的 dot 命令输出超过 256 MiB，已终止，未写出任何文件！" \
+  -o flood.svg campus.txt
+[ -e forks.svg ] || [ -e flood.svg ] && fail "a stopped dot left a file"
+rm -f UPPER.PNG Mixed.Svg limited.svg
+
 finish draw_cli

@@ -3,10 +3,13 @@
 # built-in network's figures in text and JSON, a failed write, and the
 # whole JSON report against the NetworkX reference on generated topologies
 # (skipped, saying why, where NetworkX is missing).
-# Usage: resilience_cli.sh TOPOPLAN_RESILIENCE CAMPUS_FILE
+# Usage: resilience_cli.sh TOPOPLAN_RESILIENCE CAMPUS_FILE [FAILING]
+# FAILING is the program built to refuse the N-th allocation; with it,
+# running out of memory is checked too.
 set -uo pipefail
 resilience=$(realpath "$1")
 campus=$(realpath "$2")
+failing=${3:+$(realpath "$3")}
 reference=$(dirname "$(realpath "$0")")/resilience_reference.py
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -64,6 +67,24 @@ if "$resilience" "$campus" >/dev/full 2>err.txt; then
   fail "a report onto /dev/full succeeded"
 fi
 grep -qF "✘ 无法写出标准输出！" err.txt || fail "no message for a failed write"
+# Past a file-size limit the write fails; the program is not killed.
+(ulimit -f 1 && exec "$resilience" "$campus") >limited.txt 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "a report past the file-size limit exited $status, not 1"
+grep -qxF "✘ 无法写出标准输出！" err.txt || fail "past the file-size limit: $(cat err.txt)"
+
+# Out of memory at any point: the one message and status 1, or a report.
+if [ -n "$failing" ]; then
+  for n in $(seq 1 23 2000); do
+    TOPOPLAN_FAIL_ALLOCATION=$n "$failing" --fail-device DR-A "$campus" >out.txt 2>err.txt
+    status=$?
+    grep -qx "allocation $n refused" err.txt || break
+    [ "$status" -eq 1 ] && [ "$(tail -n 1 err.txt)" = "✘ 内存不足，程序已终止。" ] ||
+      fail "allocation $n refused: exited $status: $(cat err.txt)"
+  done
+  [ "$n" -gt 1 ] || fail "the first allocation was never refused"
+  [ "$status" -eq 0 ] || fail "with allocation $n refused, no report: $(cat err.txt)"
+fi
 
 if python3 -c 'import networkx' 2>/dev/null; then
   count=100

@@ -56,9 +56,25 @@ void feed(const std::string& input, size_t* sent, PipeEnd* toChild) {
   }
 }
 
-// Feeds the input and gathers the output until the child closes its
-// output, the limit or the deadline is passed, or the pipes fail.
-ChildEnd exchange(const ChildRequest& request, PipeEnd* toChild,
+// Whether `child` has ended, without reaping it: until it is reaped its
+// process ID, and so its group's, cannot be given to another process.
+bool hasEnded(pid_t child) {
+  siginfo_t info{};
+  while (waitid(P_PID, static_cast<id_t>(child), &info,
+                WEXITED | WNOHANG | WNOWAIT) != 0) {
+    if (errno != EINTR) return true;  // nothing left to wait for
+  }
+  return info.si_pid == child;
+}
+
+// How often the child is looked at while its output stays open.
+constexpr int kLookEvery = 100;  // milliseconds
+
+// Feeds the input and gathers the output until the output closes, the
+// limit or the deadline is passed, or the pipes fail. Once the child has
+// ended, whatever it left in its group is killed, so that the output
+// closes even where one of them held it open.
+ChildEnd exchange(const ChildRequest& request, pid_t child, PipeEnd* toChild,
                   PipeEnd* fromChild, Clock::time_point deadline,
                   ChildOutcome* outcome) {
   const bool limited = request.timeoutSeconds > 0;
@@ -66,9 +82,15 @@ ChildEnd exchange(const ChildRequest& request, PipeEnd* toChild,
   if (toChild->fd >= 0) fcntl(toChild->fd, F_SETFL, O_NONBLOCK);
   size_t sent = 0;
   char buffer[1 << 16];
+  bool groupKilled = false;
   for (;;) {
-    const int wait = millisecondsLeft(deadline, limited);
+    int wait = millisecondsLeft(deadline, limited);
     if (wait == 0) return ChildEnd::kTimedOut;
+    if (!groupKilled && hasEnded(child)) {
+      kill(-child, SIGKILL);
+      groupKilled = true;
+    }
+    if (!groupKilled && (wait < 0 || wait > kLookEvery)) wait = kLookEvery;
     pollfd fds[2] = {{fromChild->fd, POLLIN, 0}, {toChild->fd, POLLOUT, 0}};
     const int ready = poll(fds, toChild->fd >= 0 ? 2 : 1, wait);
     if (ready < 0 && errno != EINTR) {
@@ -93,17 +115,6 @@ ChildEnd exchange(const ChildRequest& request, PipeEnd* toChild,
     }
     outcome->output.append(buffer, static_cast<size_t>(got));
   }
-}
-
-// Whether `child` has ended, without reaping it: until it is reaped its
-// process ID, and so its group's, cannot be given to another process.
-bool hasEnded(pid_t child) {
-  siginfo_t info{};
-  while (waitid(P_PID, static_cast<id_t>(child), &info,
-                WEXITED | WNOHANG | WNOWAIT) != 0) {
-    if (errno != EINTR) return true;  // nothing left to wait for
-  }
-  return info.si_pid == child;
 }
 
 // Waits for the child to end, until the deadline unless `end` already
@@ -174,7 +185,7 @@ ChildOutcome runChild(const ChildRequest& request) {
   const auto deadline =
       Clock::now() + std::chrono::seconds(request.timeoutSeconds);
   const ChildEnd end =
-      exchange(request, &toChild, &fromChild, deadline, &outcome);
+      exchange(request, child, &toChild, &fromChild, deadline, &outcome);
   toChild.reset();
   fromChild.reset();
   outcome.end = awaitChild(child, deadline, limited, end, &outcome.status);

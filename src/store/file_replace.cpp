@@ -399,7 +399,10 @@ bool waitForLock(int fd, Clock::time_point deadline) {
 
 // Writes a new file beside its place and links it in only when complete.
 Attempt createFile(const PathParts& parts, const std::string& content) {
-  if (parts.base.empty()) return ReplaceOutcome::kCannotOpen;
+  if (parts.base.empty()) {
+    errno = EISDIR;  // a name ending in "/" can only be a folder
+    return ReplaceOutcome::kCannotOpen;
+  }
   Descriptor folder(openFolder(parts.folder));
   if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
   tidyFolder(folder.fd, parts.base, nullptr);
@@ -498,7 +501,10 @@ Attempt attemptReplace(const char* fileName, const PathParts& parts,
   struct stat info;
   if (fstat(reached.fd, &info) != 0) return ReplaceOutcome::kCannotOpen;
   if (isOwnStream(info)) return ReplaceOutcome::kOwnStream;
-  if (S_ISDIR(info.st_mode)) return ReplaceOutcome::kCannotOpen;
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return ReplaceOutcome::kCannotOpen;
+  }
   if (S_ISREG(info.st_mode)) {
     return replaceRegularFile(fileName, parts, info, content, deadline,
                               backupName);
@@ -535,6 +541,7 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   const Clock::time_point deadline = Clock::now() + kLockWait;
   for (;;) {
     std::string backupName;
+    errno = 0;  // a refusal that is not the system's names no reason
     const Attempt outcome =
         attemptReplace(fileName, parts, content, deadline, &backupName);
     if (outcome) {
