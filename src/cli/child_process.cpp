@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -70,10 +71,42 @@ bool hasEnded(pid_t child) {
 // How often the child is looked at while its output stays open.
 constexpr int kLookEvery = 100;  // milliseconds
 
-// Feeds the input and gathers the output until the output closes, the
-// limit or the deadline is passed, or the pipes fail. Once the child has
-// ended, whatever it left in its group is killed, so that the output
+// Reads what the child's output holds; nothing while it stays open.
+std::optional<ChildEnd> gather(int fromChild, size_t limit,
+                               ChildOutcome* outcome) {
+  char buffer[1 << 16];
+  const ssize_t got = read(fromChild, buffer, sizeof buffer);
+  if (got == 0) return ChildEnd::kExited;
+  if (got < 0) {
+    if (errno == EINTR) return std::nullopt;
+    outcome->error = errno;
+    return ChildEnd::kBrokenPipe;
+  }
+  if (outcome->output.size() + static_cast<size_t>(got) > limit) {
+    return ChildEnd::kOutputTooLarge;
+  }
+  outcome->output.append(buffer, static_cast<size_t>(got));
+  return std::nullopt;
+}
+
+// How long the next poll may wait: until the deadline (-1: no limit, 0:
+// passed), but no longer than kLookEvery until the child is seen to have
+// ended. Then whatever it left in its group is killed, so that the output
 // closes even where one of them held it open.
+int nextWait(pid_t child, Clock::time_point deadline, bool limited,
+             bool* groupKilled) {
+  const int wait = millisecondsLeft(deadline, limited);
+  if (wait == 0 || *groupKilled) return wait;
+  if (hasEnded(child)) {
+    kill(-child, SIGKILL);
+    *groupKilled = true;
+    return wait;
+  }
+  return wait < 0 || wait > kLookEvery ? kLookEvery : wait;
+}
+
+// Feeds the input and gathers the output until the output closes, the
+// limit or the deadline is passed, or the pipes fail.
 ChildEnd exchange(const ChildRequest& request, pid_t child, PipeEnd* toChild,
                   PipeEnd* fromChild, Clock::time_point deadline,
                   ChildOutcome* outcome) {
@@ -81,16 +114,10 @@ ChildEnd exchange(const ChildRequest& request, pid_t child, PipeEnd* toChild,
   if (request.input.empty()) toChild->reset();
   if (toChild->fd >= 0) fcntl(toChild->fd, F_SETFL, O_NONBLOCK);
   size_t sent = 0;
-  char buffer[1 << 16];
   bool groupKilled = false;
   for (;;) {
-    int wait = millisecondsLeft(deadline, limited);
+    const int wait = nextWait(child, deadline, limited, &groupKilled);
     if (wait == 0) return ChildEnd::kTimedOut;
-    if (!groupKilled && hasEnded(child)) {
-      kill(-child, SIGKILL);
-      groupKilled = true;
-    }
-    if (!groupKilled && (wait < 0 || wait > kLookEvery)) wait = kLookEvery;
     pollfd fds[2] = {{fromChild->fd, POLLIN, 0}, {toChild->fd, POLLOUT, 0}};
     const int ready = poll(fds, toChild->fd >= 0 ? 2 : 1, wait);
     if (ready < 0 && errno != EINTR) {
@@ -102,18 +129,10 @@ ChildEnd exchange(const ChildRequest& request, pid_t child, PipeEnd* toChild,
       feed(request.input, &sent, toChild);
     }
     if (fds[0].revents == 0) continue;
-    const ssize_t got = read(fromChild->fd, buffer, sizeof buffer);
-    if (got == 0) return ChildEnd::kExited;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      outcome->error = errno;
-      return ChildEnd::kBrokenPipe;
+    if (const std::optional<ChildEnd> end =
+            gather(fromChild->fd, request.outputLimit, outcome)) {
+      return *end;
     }
-    if (outcome->output.size() + static_cast<size_t>(got) >
-        request.outputLimit) {
-      return ChildEnd::kOutputTooLarge;
-    }
-    outcome->output.append(buffer, static_cast<size_t>(got));
   }
 }
 

@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <algorithm>
+
 #include "resilience_text.h"
 
 namespace {
@@ -19,56 +21,70 @@ size_t valueCount(const Option& option) {
   return count;
 }
 
+const Option* findOption(const std::vector<Option>& options,
+                         const std::string& word) {
+  for (const Option& option : options) {
+    if (option.action && answersTo(option, word)) return &option;
+  }
+  return nullptr;
+}
+
+// The words of a command line, taken one at a time, and the options
+// given so far.
+struct Reading {
+  Reading(int count, const char* const* words) : argc(count), argv(words) {}
+
+  int argc;
+  const char* const* argv;
+  int next = 1;
+  std::vector<const Option*> given;
+};
+
+// Runs the option `word` names with the values that follow it. Returns
+// what is wrong, or "".
+std::string takeOption(const std::vector<Option>& options,
+                       const std::string& word, Reading* reading) {
+  const Option* option = findOption(options, word);
+  if (option == nullptr) return "未知选项：" + word;
+  const bool repeated = std::find(reading->given.begin(), reading->given.end(),
+                                  option) != reading->given.end();
+  if (option->once && repeated) return word + " 只能给出一次";
+  reading->given.push_back(option);
+  const size_t count = valueCount(*option);
+  if (static_cast<size_t>(reading->argc - reading->next) < count) {
+    if (option->missing != nullptr) return option->missing;
+    return word + (count == 1 ? " 后须跟一个值" : " 后须跟两个值");
+  }
+  const char* const* first = reading->argv + reading->next;
+  reading->next += static_cast<int>(count);
+  return option->action(std::vector<std::string>(first, first + count));
+}
+
 }  // namespace
 
 std::string readCommandLine(int argc, const char* const* argv,
                             const std::vector<Option>& options,
                             CommandLine* line) {
-  std::vector<const Option*> given;
+  Reading reading(argc, argv);
   bool optionsEnded = false;
-  int next = 1;
-  while (next < argc) {
-    const std::string word = argv[next++];
+  while (reading.next < argc) {
+    const std::string word = argv[reading.next++];
+    std::string problem;
     if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
       if (line->hasOperand) {
         return std::string("只能给出一个") + line->operandName;
       }
       line->operand = word;
       line->hasOperand = true;
-      continue;
-    }
-    if (word == "--") {
+    } else if (word == "--") {
       optionsEnded = true;
-      continue;
-    }
-    if (word == "-h" || word == "--help") {
+    } else if (word == "-h" || word == "--help") {
       line->help = true;
-      continue;
-    }
-    if (word == "--version") {
+    } else if (word == "--version") {
       line->version = true;
-      continue;
+    } else {
+      problem = takeOption(options, word, &reading);
     }
-    const Option* option = nullptr;
-    for (const Option& candidate : options) {
-      if (candidate.action && answersTo(candidate, word)) {
-        option = &candidate;
-        break;
-      }
-    }
-    if (option == nullptr) return "未知选项：" + word;
-    bool repeated = false;
-    for (const Option* earlier : given) repeated |= earlier == option;
-    if (option->once && repeated) return word + " 只能给出一次";
-    given.push_back(option);
-    const size_t count = valueCount(*option);
-    if (static_cast<size_t>(argc - next) < count) {
-      if (option->missing != nullptr) return option->missing;
-      return word + (count == 1 ? " 后须跟一个值" : " 后须跟两个值");
-    }
-    std::vector<std::string> values(argv + next, argv + next + count);
-    next += static_cast<int>(count);
-    const std::string problem = option->action(values);
     if (!problem.empty()) return problem;
   }
   if (!line->help && !line->version && !line->hasOperand) {

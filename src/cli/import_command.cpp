@@ -95,7 +95,7 @@ int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
 std::string parseImportArguments(int argc, const char* const* argv,
                                  ImportArguments* arguments) {
   CommandLine line{" GraphML 文件"};
-  const std::string problem =
+  std::string problem =
       readCommandLine(argc, argv, importOptions(arguments), &line);
   arguments->graphmlFile = line.operand;
   arguments->hasGraphmlFile = line.hasOperand;

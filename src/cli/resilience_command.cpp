@@ -151,7 +151,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
 std::string parseResilienceArguments(int argc, const char* const* argv,
                                      ResilienceArguments* arguments) {
   CommandLine line{"拓扑文件"};
-  const std::string problem =
+  std::string problem =
       readCommandLine(argc, argv, resilienceOptions(arguments), &line);
   arguments->topologyFile = line.operand;
   arguments->hasTopologyFile = line.hasOperand;

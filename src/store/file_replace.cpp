@@ -50,8 +50,8 @@ std::string fittedBase(const std::string& base, size_t suffixSize) {
     hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
   }
   char mark[18];
-  std::snprintf(mark, sizeof mark, "~%016llx",
-                static_cast<unsigned long long>(hash));
+  (void)std::snprintf(mark, sizeof mark, "~%016llx",
+                      static_cast<unsigned long long>(hash));
   size_t kept = NAME_MAX - 1 - suffixSize - (sizeof mark - 1);
   while (kept > 0 && (static_cast<unsigned char>(base[kept]) & 0xc0) == 0x80) {
     --kept;
