@@ -182,6 +182,7 @@ said=$(PATH=$fakes/forks "$draw" --timeout 1 -o forks.svg campus.txt 2>&1)
   fail "a dot with a child said: $said"
 DRAW_PATH=$fakes/flood check 1 "✘ Graphviz 的 dot 命令输出超过 256 MiB，已终止，未写出任何文件！" \
   -o flood.svg campus.txt
+[ "$(wc -l <err.txt)" -eq 1 ] || fail "a stopped flood said more: $(cat err.txt)"
 [ -e forks.svg ] || [ -e flood.svg ] && fail "a stopped dot left a file"
 rm -f UPPER.PNG Mixed.Svg limited.svg
 

@@ -205,6 +205,9 @@ ChildOutcome runChild(const ChildRequest& request) {
       Clock::now() + std::chrono::seconds(request.timeoutSeconds);
   const ChildEnd end =
       exchange(request, child, &toChild, &fromChild, deadline, &outcome);
+  // Stopped before its pipes close under it, so that it gets no chance to
+  // complain about them on our standard error.
+  if (end != ChildEnd::kExited) kill(-child, SIGKILL);
   toChild.reset();
   fromChild.reset();
   outcome.end = awaitChild(child, deadline, limited, end, &outcome.status);
