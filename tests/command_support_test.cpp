@@ -114,6 +114,12 @@ TEST(SystemReason, NamesCommonErrorsAndNumbersTheRest) {
   EXPECT_EQ(systemReason(EXDEV),
             "（系统错误号 " + std::to_string(EXDEV) + "）");
   EXPECT_EQ(systemReason(ENOSPC, ErrorDetail::kDesigned), "");
+  // Every error with words of its own gets words, not its number.
+  for (const int error : {ENOSPC, EDQUOT, EROFS, EISDIR, ENOTDIR, ENAMETOOLONG,
+                          ELOOP, EIO, EMFILE, ENFILE, ENOMEM}) {
+    EXPECT_EQ(systemReason(error).find("系统错误号"), std::string::npos)
+        << error;
+  }
 }
 
 ChildRequest shell(const std::string& script, int timeoutSeconds = 0) {
