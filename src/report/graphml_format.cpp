@@ -155,7 +155,7 @@ std::string formatGraphml(const Network& network,
     xml.append("\">\n");
     appendData(&xml, "label", device.code);
     appendData(&xml, "description", device.description);
-    appendData(&xml, "layer", layerName(layerOf(device.code.c_str())));
+    appendData(&xml, "layer", layerName(layerOf(device.code)));
     xml.append("      <data key=\"ports\">");
     appendNumber(&xml, device.ports);
     xml.append("</data>\n");
