@@ -147,6 +147,21 @@ TEST(ChildProcess, NamesWhyItCouldNotStart) {
   EXPECT_EQ(outcome.error, ENOENT);
 }
 
+TEST(ChildProcess, RefusesAnEmptyCommand) {
+  const ChildOutcome outcome = runChild(ChildRequest());
+  EXPECT_EQ(outcome.end, ChildEnd::kNotStarted);
+  EXPECT_EQ(outcome.error, ENOENT);
+}
+
+// Closing its output early does not let a child run past the deadline.
+TEST(ChildProcess, EndsAChildThatClosedItsOutputAtTheDeadline) {
+  const auto started = std::chrono::steady_clock::now();
+  const ChildOutcome outcome = runChild(shell("exec >&-; exec sleep 30", 1));
+  EXPECT_EQ(outcome.end, ChildEnd::kTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - started,
+            std::chrono::seconds(5));
+}
+
 TEST(ChildProcess, ReportsAChildEndedByASignal) {
   const ChildOutcome outcome = runChild(shell("kill -9 $$"));
   EXPECT_EQ(outcome.end, ChildEnd::kKilled);
