@@ -3,11 +3,15 @@
 # standard output with status 0 and nothing on standard error; topoplan
 # refuses any other argument with one line on standard error, nothing on
 # standard output (so no menu) and status 2.
-# Usage: command_line.sh TOPOPLAN TOPOPLAN_DRAW VERSION
+# The other commands' option lines in --help line up, Chinese counted as
+# two columns, and their exit statuses are listed there.
+# Usage: command_line.sh TOPOPLAN TOPOPLAN_DRAW VERSION [TOPOPLAN_RESILIENCE
+#        TOPOPLAN_IMPORT]
 set -uo pipefail
 topoplan=$1
 draw=$2
 version=$3
+others=("${@:4}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$(realpath "$0")")/support/checks.sh"
@@ -49,6 +53,30 @@ for refusal in "${refusals[@]}"; do
   [ -z "$out" ] || fail "topoplan $refusal wrote to standard output: $out"
   [ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] && [[ $err == "✘ "*"用法：topoplan [--help | --version]" ]] ||
     fail "topoplan $refusal did not refuse in one line: $err"
+done
+
+# Each description starts in one column: the option lines' and the lines
+# that go on under them.
+for program in "$draw" "${others[@]}"; do
+  name=$(basename "$program")
+  answers "$program" "$name $version" --version
+  answers "$program" "用法：$name" --help
+  grep -q '退出状态：.*内存不足' <<<"$(tr -d '\n' <<<"$out")" ||
+    fail "$name --help does not give the status for running out of memory"
+  columns=$(python3 -c '
+import sys, unicodedata
+def width(text):
+    return sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+starts = set()
+for line in sys.stdin.read().splitlines():
+    if line.startswith("  -"):
+        label = line.split("  ", 2)[1]
+        starts.add(width(line) - width(line.lstrip(" ")[len(label):].lstrip(" ")))
+    elif line.startswith(" " * 16):
+        starts.add(len(line) - len(line.lstrip(" ")))
+print(" ".join(str(start) for start in sorted(starts)))
+' <<<"$out")
+  [[ $columns =~ ^[0-9]+$ ]] || fail "$name --help descriptions start in columns $columns"
 done
 
 finish command_line

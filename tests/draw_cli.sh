@@ -35,10 +35,10 @@ check 2 "--route 后须跟起点和终点两个设备代号" campus.txt --route 
 check 2 "只能选用其一" --plan prim --route CR SV campus.txt
 check 2 "输出文件名须以 .svg、.png、.html 或 .graphml 结尾：out.jpg" -o out.jpg campus.txt
 check 2 "-o 后须跟输出文件名" campus.txt -o
-check 1 "✘ 无法打开文件 missing.txt 进行读取！" -o out.svg missing.txt
+check 1 "✘ 无法打开文件 missing.txt 进行读取（没有那个文件或文件夹）！" -o out.svg missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty.txt
 check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！（unknown.txt 第4行）" -o out.png unknown.txt
-check 1 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
+check 2 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
 DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
 check 2 "--timeout 后须跟 0 到 86400 之间的整秒数" --timeout x -o out.svg campus.txt
@@ -85,8 +85,8 @@ check 0 "从 A 到 B 不可达（无连通路径）！" --route A B apart.txt
 check 0 "d0 -- d1" --plan kruskal -- campus.txt
 check 2 "只能选用其一" --risks --fail-device CR campus.txt
 check 2 "--fail-link 后须跟两个设备代号" campus.txt --fail-link CR
-check 1 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
-check 1 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
+check 2 "✘ 未找到设备：cr" --fail-device cr -o out.svg campus.txt
+check 2 "✘ 链路不存在：CR ── SV" --fail-link CR SV -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative.txt
 # The campus network's one cut device and one cut link, in orange.
 check 0 'd0 -- d7 [label=<<table border="0" cellpadding="1" bgcolor="white"><tr><td><font color="#e69138">2ms</font></td></tr></table>>, color="#e69138"' --risks campus.txt
@@ -132,8 +132,8 @@ if [ -x "$resilience" ]; then
 fi
 check 0 '光纤骨干网布线方案（Kruskal算法）\nMST总延迟：40ms' --fail-link CR DR-B --fail-device DR-B --plan kruskal campus.txt
 check 2 "只能选用其一" --fail-device CR --risks campus.txt
-check 1 "✘ 未找到设备：XX" --route CR XX --fail-device DR-B campus.txt
-check 1 "✘ 未找到设备：ZZ" --plan prim --fail-device ZZ campus.txt
+check 2 "✘ 未找到设备：XX" --route CR XX --fail-device DR-B campus.txt
+check 2 "✘ 未找到设备：ZZ" --plan prim --fail-device ZZ campus.txt
 
 # GraphML out: the topology, its marks, and back to the same file.
 importer=$(dirname "$draw")/topoplan-import
@@ -158,8 +158,8 @@ rm -f campus.graphml back.graphml back.txt
 rm -f probe.html
 if [ "$engine" = yes ]; then
   check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.html empty.txt
-  check 1 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
-  check 1 "✘ 链路不存在：AR-D ── CR" --fail-link AR-D CR -o out.html campus.txt
+  check 2 "✘ 未找到设备：XX" --route CR XX -o out.html campus.txt
+  check 2 "✘ 链路不存在：AR-D ── CR" --fail-link AR-D CR -o out.html campus.txt
   DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.html campus.txt
 else
   check 1 "✘ 本程序构建时没有带上网页分析引擎（需要 emscripten）" -o out.html campus.txt
@@ -228,5 +228,44 @@ PATH="$PWD/nofont" "$draw" -o bare.svg campus.txt 2>err.txt ||
 [ -s err.txt ] && fail "an SVG without a Chinese font got a warning: $(cat err.txt)"
 "$draw" -o fonts.png campus.txt 2>err.txt
 [ -s err.txt ] && fail "a PNG got a warning although fc-list finds a Chinese font: $(cat err.txt)"
+
+# What every command does alike: output names matched without regard to
+# case, the system's reason for an output that cannot be written, and a
+# file-size limit that fails the save, old content kept, instead of
+# killing the program.
+"$draw" -o UPPER.PNG campus.txt 2>err.txt || fail "-o UPPER.PNG was refused: $(cat err.txt)"
+[ "$(head -c 4 UPPER.PNG | tail -c 3)" = PNG ] || fail "UPPER.PNG is no PNG"
+"$draw" -o Mixed.Svg campus.txt 2>err.txt || fail "-o Mixed.Svg was refused: $(cat err.txt)"
+grep -q '<svg' Mixed.Svg || fail "Mixed.Svg is no SVG"
+check 1 "✘ 无法打开文件 /nonexistent/x.svg 进行写入（没有那个文件或文件夹）！" \
+  -o /nonexistent/x.svg campus.txt
+check 1 "✘ 无法打开文件 campus.txt/x.svg 进行写入（路径中有一段不是文件夹）！" \
+  -o campus.txt/x.svg campus.txt
+check 1 "✘ 无法打开文件 nofont 进行读取（是文件夹）！" nofont
+printf 'old\n' >limited.svg
+(ulimit -f 1 && exec "$draw" -o limited.svg campus.txt) 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "a save past the file-size limit exited $status, not 1"
+grep -qxF "✘ 写入文件 limited.svg 失败（超出文件大小上限），文件未保存，原有内容保持不变！" err.txt ||
+  fail "a save past the file-size limit said: $(cat err.txt)"
+[ "$(cat limited.svg)" = old ] || fail "a save past the file-size limit lost the old content"
+
+# dot's children end with it at the deadline, even one that holds our
+# standard error open; a flood of output is cut off at 256 MiB, and no
+# file is left by either.
+mkdir "$fakes/forks" "$fakes/flood"
+printf '#!/bin/sh\n/bin/sleep 30 &\nexec /bin/sleep 30\n' >"$fakes/forks/dot"
+printf '#!/bin/sh\nexec /usr/bin/yes\n' >"$fakes/flood/dot"
+chmod +x "$fakes/forks/dot" "$fakes/flood/dot"
+started=$SECONDS
+said=$(PATH=$fakes/forks "$draw" --timeout 1 -o forks.svg campus.txt 2>&1)
+[ $((SECONDS - started)) -le 5 ] || fail "dot's child kept the run $((SECONDS - started)) s"
+[ "$said" = "✘ Graphviz 的 dot 命令在1秒内未完成渲染，已终止，未写出任何文件！" ] ||
+  fail "a dot with a child said: $said"
+DRAW_PATH=$fakes/flood check 1 "✘ Graphviz 的 dot 命令输出超过 256 MiB，已终止，未写出任何文件！" \
+  -o flood.svg campus.txt
+[ "$(wc -l <err.txt)" -eq 1 ] || fail "a stopped flood said more: $(cat err.txt)"
+[ -e forks.svg ] || [ -e flood.svg ] && fail "a stopped dot left a file"
+rm -f UPPER.PNG Mixed.Svg limited.svg
 
 finish draw_cli

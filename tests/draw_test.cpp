@@ -129,7 +129,8 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
     request.routeTo = "SV";
     std::ostringstream dot;
     std::ostringstream errors;
-    EXPECT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors))
+    EXPECT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+              DrawOutcome::kDrawn)
         << drawCase.tag;
     EXPECT_EQ(dot.str(), campusDot(drawCase.title, drawCase.marked))
         << drawCase.tag;
@@ -150,7 +151,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   request.highlight = Highlight::kPrimPlan;
   std::ostringstream dot;
   std::ostringstream errors;
-  ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors));
+  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+            DrawOutcome::kDrawn);
   const std::string expected = std::string(R"dot(graph topology {
   graph [label="光纤骨干网布线方案（Prim算法）\nMST总延迟：7ms\n(图不连通，布线无法覆盖所有设备)", labelloc=t, fontname="WenQuanYi Micro Hei,sans-serif", fontsize=16];
   node [fontname="WenQuanYi Micro Hei,sans-serif", fontsize=10, shape=plaintext];
@@ -173,7 +175,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
   request.routeFrom = "CR";
   request.routeTo = "Q";
   dot.str("");
-  ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors));
+  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+            DrawOutcome::kDrawn);
   EXPECT_NE(dot.str().find("label=\"从 CR 到 Q 不可达（无连通路径）！\""),
             std::string::npos);
 }
@@ -213,7 +216,9 @@ TEST(PageDrawing, CarriesCodesEndsAndLatencies) {
 std::string dotOf(const Network& network, const DrawRequest& request) {
   std::ostringstream dot;
   std::ostringstream errors;
-  EXPECT_TRUE(writeTopologyDot(network, request, dot, errors)) << errors.str();
+  EXPECT_EQ(writeTopologyDot(network, request, dot, errors),
+            DrawOutcome::kDrawn)
+      << errors.str();
   EXPECT_EQ(errors.str(), "");
   return dot.str();
 }
@@ -384,7 +389,8 @@ TEST(DrawLayout, RefusesAMapWithoutPlaces) {
   request.layout = Layout::kGeographic;
   std::ostringstream dot;
   std::ostringstream errors;
-  EXPECT_FALSE(writeTopologyDot(networks::campus(), request, dot, errors));
+  EXPECT_EQ(writeTopologyDot(networks::campus(), request, dot, errors),
+            DrawOutcome::kRefused);
   EXPECT_EQ(dot.str(), "");
   EXPECT_EQ(errors.str(), std::string(kNoPositionsLine) + "\n");
 }
@@ -453,7 +459,8 @@ TEST_F(TopologyTest, DrawsThePlanOrRouteOfTheSurvivors) {
     request.failures.devices = {"DR-B"};
     std::ostringstream dot;
     std::ostringstream errors;
-    ASSERT_TRUE(drawTopologyFile(file.c_str(), request, dot, errors))
+    ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
+              DrawOutcome::kDrawn)
         << survivorCase.tag << errors.str();
     const std::string text = dot.str();
     EXPECT_NE(text.find("label=\"" + survivorCase.title + "\""),

@@ -51,7 +51,7 @@ check 2 "只能给出一个 GraphML 文件" ring.graphml ring.graphml
 check 2 "--latency-key 后须跟一个值" ring.graphml --latency-key
 check 2 "--default-latency 须是不小于0的整数（毫秒）：-1" --default-latency -1 ring.graphml
 check 2 "-o 只能给出一次" -o a.txt -o b.txt ring.graphml
-check 1 "✘ 无法打开文件 missing.graphml 进行读取！" missing.graphml
+check 1 "✘ 无法打开文件 missing.graphml 进行读取（没有那个文件或文件夹）！" missing.graphml
 check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" unknown.graphml
 check 1 "DOCTYPE" laughs.graphml
 mkfifo pipe.graphml
@@ -79,7 +79,16 @@ if "$import" ring.graphml >/dev/full 2>err.txt; then
 fi
 grep -qF "✘ 无法写出标准输出！" err.txt || fail "no message for a failed write"
 mkdir folder
-check 1 "✘" -o folder ring.graphml
+check 1 "✘ 无法打开文件 folder 进行写入（是文件夹）！" -o folder ring.graphml
+check 1 "✘ 无法打开文件 ring.graphml/x.txt 进行写入（路径中有一段不是文件夹）！" \
+  -o ring.graphml/x.txt ring.graphml
+# Past a file-size limit the save fails with the old content kept; the
+# program is not killed. (Standard error goes through a pipe, which the
+# limit does not cover.)
+said=$( (ulimit -f 0 && "$import" -o ring.txt ring.graphml 2>&1; echo "status $?") )
+grep -qxF "✘ 写入文件 ring.txt 失败（超出文件大小上限），文件未保存，原有内容保持不变！" <<<"$said" &&
+  [ "${said##*$'\n'}" = "status 1" ] || fail "a save past the file-size limit said: $said"
+[ "$(cat ring.txt)" = "$expected" ] || fail "a save past the file-size limit changed ring.txt"
 
 # Pipelines, and GraphML read directly: topoplan-resilience gives the
 # imported file's report, byte for byte, whichever way the GraphML comes.

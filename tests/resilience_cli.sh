@@ -3,10 +3,13 @@
 # built-in network's figures in text and JSON, a failed write, and the
 # whole JSON report against the NetworkX reference on generated topologies
 # (skipped, saying why, where NetworkX is missing).
-# Usage: resilience_cli.sh TOPOPLAN_RESILIENCE CAMPUS_FILE
+# Usage: resilience_cli.sh TOPOPLAN_RESILIENCE CAMPUS_FILE [FAILING]
+# FAILING is the program built to refuse the N-th allocation; with it,
+# running out of memory is checked too.
 set -uo pipefail
 resilience=$(realpath "$1")
 campus=$(realpath "$2")
+failing=${3:+$(realpath "$3")}
 reference=$(dirname "$(realpath "$0")")/resilience_reference.py
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -35,7 +38,7 @@ check 2 "--route 只能给出一次" "$campus" --route CR SV --route SV CR
 check 2 "✘ 未找到设备：cr" "$campus" --fail-device cr
 check 2 "✘ 未找到设备：XX" "$campus" --route CR XX
 check 2 "✘ 链路不存在：CR ── SV" "$campus" --fail-link CR SV
-check 1 "✘ 无法打开文件 missing.txt 进行读取！" missing.txt
+check 1 "✘ 无法打开文件 missing.txt 进行读取（没有那个文件或文件夹）！" missing.txt
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0" empty.txt
 check 1 "✘ 拓扑中存在负延迟链路，无法计算最短路径！" negative.txt
 check 1 "✘ 拓扑中存在负延迟链路，无法计算最短路径！" negative_twin.txt
@@ -93,8 +96,8 @@ check 1 "✘ 文件格式错误：第1台设备的描述不是 UTF-8 文本（�
 check 1 "✘ 文件数据不合法：设备数=0，链路数=0（empty.txt 第1行）" empty.txt
 check 1 "✘ 文件格式错误：无法读取设备数和链路数！（标准输入 第1行）" - </dev/null
 check 1 "✘ 文件格式错误：第1台设备信息读取失败！（标准输入 第1行）" - <<<"9 0"
-check 1 "✘ 无法打开文件 标准输入 进行读取！" - <&-
-check 1 "✘ 读取文件 标准输入 时出错，加载失败！" - </
+check 1 "✘ 文件格式错误：无法读取设备数和链路数！（标准输入 第1行）" - <&-
+check 1 "✘ 读取文件 标准输入 时出错（是文件夹），加载失败！" - </
 # More blank lines than the format is told from still make a topology file.
 { head -c 70000 /dev/zero | tr '\0' '\n'; cat "$campus"; } >blank.txt
 "$resilience" - <blank.txt >out.txt 2>err.txt || fail "blank.txt: $(cat err.txt)"
@@ -104,6 +107,24 @@ if "$resilience" "$campus" >/dev/full 2>err.txt; then
   fail "a report onto /dev/full succeeded"
 fi
 grep -qF "✘ 无法写出标准输出！" err.txt || fail "no message for a failed write"
+# Past a file-size limit the write fails; the program is not killed.
+(ulimit -f 1 && exec "$resilience" "$campus") >limited.txt 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "a report past the file-size limit exited $status, not 1"
+grep -qxF "✘ 无法写出标准输出！" err.txt || fail "past the file-size limit: $(cat err.txt)"
+
+# Out of memory at any point: the one message and status 1, or a report.
+if [ -n "$failing" ]; then
+  for n in $(seq 1 23 2000); do
+    TOPOPLAN_FAIL_ALLOCATION=$n "$failing" --fail-device DR-A "$campus" >out.txt 2>err.txt
+    status=$?
+    grep -qx "allocation $n refused" err.txt || break
+    [ "$status" -eq 1 ] && [ "$(tail -n 1 err.txt)" = "✘ 内存不足，程序已终止。" ] ||
+      fail "allocation $n refused: exited $status: $(cat err.txt)"
+  done
+  [ "$n" -gt 1 ] || fail "the first allocation was never refused"
+  [ "$status" -eq 0 ] || fail "with allocation $n refused, no report: $(cat err.txt)"
+fi
 
 if python3 -c 'import networkx' 2>/dev/null; then
   count=100

@@ -115,7 +115,8 @@ stage_package() {
   [ "$failed" -eq 0 ] || return 1
   echo "the recorded sessions pass against the Release build"
   bash tests/command_line.sh build-release/topoplan build-release/topoplan-draw \
-    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/CMakeCache.txt)"
+    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/CMakeCache.txt)" \
+    build-release/topoplan-resilience build-release/topoplan-import
   bash tests/package_check.sh build-release
 }
 

@@ -93,19 +93,19 @@ void markPlan(const CablingPlan& plan, const char* algorithm,
 }
 
 // Marks the fastest route as option 5 finds it, or refuses as it does.
-bool markRoute(const Network& network, const LatencyMatrix& matrix,
-               const DrawRequest& request, Highlights* highlights,
-               std::ostream& errors) {
+DrawOutcome markRoute(const Network& network, const LatencyMatrix& matrix,
+                      const DrawRequest& request, Highlights* highlights,
+                      std::ostream& errors) {
   const int from = findDevice(network, request.routeFrom);
   const int to = findDevice(network, request.routeTo);
   if (from == -1 || to == -1) {
     errors << kDeviceNotFound
            << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
-    return false;
+    return DrawOutcome::kBadRequest;
   }
   if (hasNegativeLatency(matrix)) {
     errors << kNegativeLatency << '\n';
-    return false;
+    return DrawOutcome::kRefused;
   }
   const FloydRoutes routes = computeFloydRoutes(matrix);
   highlights->deviceMarked[from] = true;
@@ -113,7 +113,7 @@ bool markRoute(const Network& network, const LatencyMatrix& matrix,
   const int latency = from == to ? 0 : routes.distance(from, to);
   if (latency > kLargestLatency) {
     highlights->title = unreachableLine(request.routeFrom, request.routeTo);
-    return true;
+    return DrawOutcome::kDrawn;
   }
   const std::vector<int> hops =
       from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
@@ -124,7 +124,7 @@ bool markRoute(const Network& network, const LatencyMatrix& matrix,
   }
   highlights->title = fastestRouteLine(deviceCodes(network), hops) + "\n" +
                       fastestLatencyLine(latency);
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // The id attribute of a device or link for an addressable drawing, or "".
@@ -177,18 +177,18 @@ void markRisks(const Network& network, Highlights* highlights) {
 // Looks up the request's failures and shades them: the failed devices and
 // links dashed grey, the devices they cut off dark. Refuses as
 // topoplan-resilience does.
-bool shadeFailures(const Network& network, const DrawRequest& request,
-                   Highlights* highlights, FailureSet* failed,
-                   std::ostream& errors) {
+DrawOutcome shadeFailures(const Network& network, const DrawRequest& request,
+                          Highlights* highlights, FailureSet* failed,
+                          std::ostream& errors) {
   const std::vector<Link>& links = highlights->links;
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
-    return false;
+    return DrawOutcome::kRefused;
   }
   const FailureLookup lookup = lookUpFailures(network, links, request.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
     errors << failureLookupProblem(lookup);
-    return false;
+    return DrawOutcome::kBadRequest;
   }
   *failed = lookup.failed;
   for (const int device : failed->devices) {
@@ -203,15 +203,17 @@ bool shadeFailures(const Network& network, const DrawRequest& request,
        cutOffDevices(network.deviceCount(), links, *failed)) {
     highlights->deviceStyle[device] = kCutOffDevice;
   }
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // Marks a failure scenario, or refuses as topoplan-resilience does.
-bool markScenario(const Network& network, const DrawRequest& request,
-                  Highlights* highlights, std::ostream& errors) {
+DrawOutcome markScenario(const Network& network, const DrawRequest& request,
+                         Highlights* highlights, std::ostream& errors) {
   FailureSet failed;
-  if (!shadeFailures(network, request, highlights, &failed, errors)) {
-    return false;
+  if (const DrawOutcome shaded =
+          shadeFailures(network, request, highlights, &failed, errors);
+      shaded != DrawOutcome::kDrawn) {
+    return shaded;
   }
   const std::vector<Link>& links = highlights->links;
   ResilienceQuery query;
@@ -231,14 +233,14 @@ bool markScenario(const Network& network, const DrawRequest& request,
                          std::to_string(figures.worst.after) + "ms";
   }
   highlights->legend = kFailureLegend;
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // Marks the route or the plan the request asks for in the network that
 // survives its failures, as topoplan-resilience computes the route, with
 // the failures shaded as a scenario shades them.
-bool markSurvivors(const Network& network, const DrawRequest& request,
-                   Highlights* highlights, std::ostream& errors) {
+DrawOutcome markSurvivors(const Network& network, const DrawRequest& request,
+                          Highlights* highlights, std::ostream& errors) {
   const std::vector<Link>& links = highlights->links;
   const int from = findDevice(network, request.routeFrom);
   const int to = findDevice(network, request.routeTo);
@@ -246,11 +248,13 @@ bool markSurvivors(const Network& network, const DrawRequest& request,
   if (route && (from == -1 || to == -1)) {
     errors << kDeviceNotFound
            << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
-    return false;
+    return DrawOutcome::kBadRequest;
   }
   FailureSet failed;
-  if (!shadeFailures(network, request, highlights, &failed, errors)) {
-    return false;
+  if (const DrawOutcome shaded =
+          shadeFailures(network, request, highlights, &failed, errors);
+      shaded != DrawOutcome::kDrawn) {
+    return shaded;
   }
   const std::vector<std::string> codes = deviceCodes(network);
   std::vector<std::string> lines = {
@@ -278,7 +282,7 @@ bool markSurvivors(const Network& network, const DrawRequest& request,
     highlights->title += (highlights->title.empty() ? "" : "\n") + line;
   }
   highlights->legend = kFailureLegend;
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 // The attributes that set a device or a link apart, or "". A device cut
@@ -524,10 +528,10 @@ void writePlaced(const Network& network, const Highlights& highlights,
   dot << "}\n";
 }
 
-// What the request highlights, in `highlights`; false, with the refusal
-// on `errors`, when the request cannot be drawn.
-bool markHighlights(const Network& network, const DrawRequest& request,
-                    Highlights* highlights, std::ostream& errors) {
+// What the request highlights, in `highlights`; when the request cannot be
+// drawn, why, with the refusal on `errors`.
+DrawOutcome markHighlights(const Network& network, const DrawRequest& request,
+                           Highlights* highlights, std::ostream& errors) {
   highlights->links = savedLinks(network);
   highlights->linkMarked.assign(highlights->links.size(), false);
   highlights->deviceMarked.assign(network.devices.size(), false);
@@ -540,14 +544,14 @@ bool markHighlights(const Network& network, const DrawRequest& request,
       highlights->title = "网络拓扑（共" +
                           std::to_string(network.deviceCount()) + "台设备，" +
                           std::to_string(highlights->links.size()) + "条链路）";
-      return true;
+      return DrawOutcome::kDrawn;
     case Highlight::kPrimPlan:
     case Highlight::kKruskalPlan:
     case Highlight::kRoute:
       break;
     case Highlight::kRisks:
       markRisks(network, highlights);
-      return true;
+      return DrawOutcome::kDrawn;
     case Highlight::kScenario:
       return markScenario(network, request, highlights, errors);
   }
@@ -561,7 +565,7 @@ bool markHighlights(const Network& network, const DrawRequest& request,
   } else {
     markPlan(computeKruskalPlan(network), "Kruskal", highlights);
   }
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 }  // namespace
@@ -634,10 +638,14 @@ DevicePoints drawingPoints(PositionKind kind,
   return points;
 }
 
-bool writeTopologyDot(const Network& network, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors) {
+DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors) {
   Highlights highlights;
-  if (!markHighlights(network, request, &highlights, errors)) return false;
+  if (const DrawOutcome marked =
+          markHighlights(network, request, &highlights, errors);
+      marked != DrawOutcome::kDrawn) {
+    return marked;
+  }
   // Plans and routes dash what they leave out; the failure pictures keep
   // every working link solid.
   const bool dashRest = request.highlight != Highlight::kNone &&
@@ -657,7 +665,7 @@ bool writeTopologyDot(const Network& network, const DrawRequest& request,
           [](const std::optional<Point>& point) { return point.has_value(); });
       if (!placed) {
         errors << kNoPositionsLine << '\n';
-        return false;
+        return DrawOutcome::kRefused;
       }
       writePlaced(network, highlights, dashRest, request.addressable,
                   completedPoints(network, request.positions), dot);
@@ -667,13 +675,18 @@ bool writeTopologyDot(const Network& network, const DrawRequest& request,
       writePlaced(network, highlights, dashRest, request.addressable, {}, dot);
       break;
   }
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
-bool writeTopologyGraphml(const Network& network, const DrawRequest& request,
-                          std::ostream& graphml, std::ostream& errors) {
+DrawOutcome writeTopologyGraphml(const Network& network,
+                                 const DrawRequest& request,
+                                 std::ostream& graphml, std::ostream& errors) {
   Highlights highlights;
-  if (!markHighlights(network, request, &highlights, errors)) return false;
+  if (const DrawOutcome marked =
+          markHighlights(network, request, &highlights, errors);
+      marked != DrawOutcome::kDrawn) {
+    return marked;
+  }
   // The marks follow the saved order; GraphML lists the links in the
   // order they were added, so that reading it back adds them so again.
   const std::vector<int> order = savedOrder(network);
@@ -729,7 +742,7 @@ bool writeTopologyGraphml(const Network& network, const DrawRequest& request,
         [&](size_t p) { return highlights.linkStyle[p] == kFailedLink; });
   }
   graphml << formatGraphml(network, overlay);
-  return true;
+  return DrawOutcome::kDrawn;
 }
 
 DevicePoints pointsOf(const NetworkInput& input) {
@@ -737,11 +750,12 @@ DevicePoints pointsOf(const NetworkInput& input) {
                        drawingWidth(input.network.deviceCount()));
 }
 
-bool drawTopologyFile(const char* fileName, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors, bool graphml) {
+DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors,
+                             bool graphml) {
   const NetworkInput input = loadNetworkForCommand(fileName);
   errors << input.messages;
-  if (!input.loaded) return false;
+  if (!input.loaded) return DrawOutcome::kRefused;
   if (graphml) return writeTopologyGraphml(input.network, request, dot, errors);
   DrawRequest placed = request;
   placed.positions = pointsOf(input);

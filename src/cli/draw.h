@@ -82,6 +82,15 @@ double drawingWidth(int devices);
 // for a drawing of drawingWidth; empty for a topology file.
 DevicePoints pointsOf(const NetworkInput& input);
 
+// What a drawing came to.
+enum class DrawOutcome {
+  kDrawn,
+  kRefused,     // the file was refused, a route or a scenario met a negative
+                // latency, or a geographic picture has no positions
+  kBadRequest,  // a route end or a failure names no device, or a failed
+                // link does not exist
+};
+
 // Writes the DOT graph of `network`, which needs at least one device. In
 // rows, they run core, security, distribution, access, data centre,
 // other, leaving out empty layers; geographic and force-directed pictures
@@ -91,30 +100,31 @@ DevicePoints pointsOf(const NetworkInput& input);
 // parallel links and self-links show as they are. Single points
 // of failure show in orange with a legend naming whom each cuts off; a
 // scenario shows its failed devices and links dashed grey, the devices it
-// cuts off shaded, and its figures in the title. Returns false, with the
-// refusal on `errors` and nothing on `dot`, when a route end or a failure
-// names no device, a failed link does not exist, or a route or a scenario
-// meets a negative latency, or a geographic picture has no positions.
+// cuts off shaded, and its figures in the title. Returns kBadRequest when
+// a route end or a failure names no device or a failed link does not
+// exist, and kRefused when a route or a scenario meets a negative latency
+// or a geographic picture has no positions, with the refusal on `errors`
+// and nothing on `dot`.
 // Devices without a position in a geographic picture stand at the middle
 // of their placed neighbours, else in a row below the map.
-bool writeTopologyDot(const Network& network, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors);
+DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors);
 
 // Loads `fileName` as loadNetworkForCommand does and writes its DOT graph
 // to `dot`, placing devices where the input says (drawingPoints), or,
 // when `graphml` is true, the topology as GraphML with what the request
-// highlights as boolean marks. The loader's warnings go to `errors`;
-// returns false, with the loader's or the drawing's refusal on `errors`,
-// when either refuses.
-bool drawTopologyFile(const char* fileName, const DrawRequest& request,
-                      std::ostream& dot, std::ostream& errors,
-                      bool graphml = false);
+// highlights as boolean marks. The loader's warnings go to `errors`, and
+// so does a refusal: kRefused for the loader's, the drawing's own else.
+DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors,
+                             bool graphml = false);
 
 // Writes the topology as GraphML (formatGraphml) with what `request`
 // highlights as marks: a plan's links, a route's devices and links, the
 // single points of failure, the failed devices and links. Refuses as
 // writeTopologyDot does.
-bool writeTopologyGraphml(const Network& network, const DrawRequest& request,
-                          std::ostream& graphml, std::ostream& errors);
+DrawOutcome writeTopologyGraphml(const Network& network,
+                                 const DrawRequest& request,
+                                 std::ostream& graphml, std::ostream& errors);
 
 #endif  // TOPOPLAN_DRAW_H_

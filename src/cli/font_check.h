@@ -7,8 +7,8 @@
 constexpr char kChineseFontPackage[] = "fonts-wqy-microhei";
 
 // True when fontconfig's `fc-list :lang=zh` ran and found no font. False
-// when it found one, and also when it could not be run, since then
-// nothing is known.
+// when it found one, and also when it could not be run or did not answer
+// within ten seconds, since then nothing is known.
 bool chineseFontMissing();
 
 #endif  // TOPOPLAN_FONT_CHECK_H_

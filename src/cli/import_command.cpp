@@ -1,7 +1,10 @@
 #include "import_command.h"
 
 #include <charconv>
+#include <vector>
 
+#include "command_line.h"
+#include "command_text.h"
 #include "network_input.h"
 #include "text.h"
 #include "topology_file.h"
@@ -13,9 +16,10 @@ constexpr char kUsage[] =
     "用法：topoplan-import [--latency-key 属性名] [--default-latency 毫秒] "
     "[-o 拓扑文件] GraphML文件\n";
 
-// Laid out line by line as the terminal shows it.
+// Laid out line by line as the terminal shows it; the options between
+// come from the table below.
 // clang-format off
-constexpr char kHelp[] =
+constexpr char kHelpIntro[] =
     "\n"
     "把 yEd、Gephi、NetworkX 等保存的 GraphML 文件转换为拓扑文件（与选项9保存的\n"
     "格式相同），不给出 -o 时写到标准输出；导入的概况写到标准错误。\n"
@@ -29,30 +33,14 @@ constexpr char kHelp[] =
     "latency 的属性）；没有时，若两端都有 Latitude 和 Longitude，按大圆距离\n"
     "除以 200 km/ms 计算（至少1）；否则取 --default-latency。\n"
     "\n"
-    "选项：\n"
-    "  --latency-key 属性名     边上存放延迟的属性（attr.name 或 key 的 id）\n"
-    "  --default-latency 毫秒   其他规则都不适用时的延迟，默认 1\n"
-    "  -o 拓扑文件              保存到该文件，与选项9的保存方式相同\n"
-    "  -h, --help              显示本帮助\n"
-    "  --version               显示版本\n"
+    "选项：\n";
+constexpr char kHelpEnd[] =
     "\n"
-    "退出状态：0 成功；1 文件被拒绝或无法写出；2 命令行参数有误。\n";
+    "退出状态：0 成功；1 文件被拒绝、无法写出或内存不足；2 命令行参数有误。\n";
 // clang-format on
 
-constexpr char kStdoutFailed[] = "✘ 无法写出标准输出！\n";
-
-// The words of the command line, taken one at a time.
-class Words {
- public:
-  Words(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
-  bool done() const { return next_ >= argc_; }
-  std::string take() { return argv_[next_++]; }
-
- private:
-  int argc_;
-  const char* const* argv_;
-  int next_ = 1;
-};
+// Where the descriptions of --help start.
+constexpr int kHelpColumn = 26;
 
 bool parseMilliseconds(const std::string& word, int* value) {
   const char* last = word.data() + word.size();
@@ -61,25 +49,38 @@ bool parseMilliseconds(const std::string& word, int* value) {
          *value >= 0;
 }
 
-// Reads the value of an option that takes one. Returns what is wrong, or "".
-std::string parseValue(const std::string& option, Words* words,
-                       ImportArguments* arguments) {
-  if (words->done()) return option + " 后须跟一个值";
-  const std::string value = words->take();
-  if (option == "--latency-key") {
-    if (value.empty()) return "--latency-key 的属性名不能为空";
-    arguments->options.latencyKey = value;
-  } else if (option == "--default-latency") {
-    if (!parseMilliseconds(value, &arguments->options.defaultLatency)) {
-      return "--default-latency 须是不小于0的整数（毫秒）：" + value;
-    }
-  } else {
-    if (value.empty()) return "-o 的文件名不能为空";
-    if (!arguments->outputFile.empty()) return "-o 只能给出一次";
-    arguments->outputFile = value;
-  }
-  return "";
+// The options and their lines of --help; `arguments` is what their actions
+// fill (null when only the help is wanted).
+// clang-format off
+std::vector<Option> importOptions(ImportArguments* arguments) {
+  using Values = std::vector<std::string>;
+  return {
+      {"--latency-key", "属性名", "边上存放延迟的属性（attr.name 或 key 的 id）",
+       [=](const Values& values) -> std::string {
+         if (values[0].empty()) return "--latency-key 的属性名不能为空";
+         arguments->options.latencyKey = values[0];
+         return "";
+       }},
+      {"--default-latency", "毫秒", "其他规则都不适用时的延迟，默认 1",
+       [=](const Values& values) -> std::string {
+         if (!parseMilliseconds(values[0],
+                                &arguments->options.defaultLatency)) {
+           return "--default-latency 须是不小于0的整数（毫秒）：" + values[0];
+         }
+         return "";
+       }},
+      {"-o", "拓扑文件", "保存到该文件，与选项9的保存方式相同",
+       [=](const Values& values) -> std::string {
+         if (values[0].empty()) return "-o 的文件名不能为空";
+         arguments->outputFile = values[0];
+         return "";
+       },
+       nullptr, true},
+      {"-h, --help", "", "显示本帮助", nullptr},
+      {"--version", "", "显示版本", nullptr},
+  };
 }
+// clang-format on
 
 int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
   out << text;
@@ -95,33 +96,14 @@ int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
 
 std::string parseImportArguments(int argc, const char* const* argv,
                                  ImportArguments* arguments) {
-  Words words(argc, argv);
-  bool optionsEnded = false;
-  while (!words.done()) {
-    const std::string word = words.take();
-    std::string problem;
-    if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-      if (arguments->hasGraphmlFile) return "只能给出一个 GraphML 文件";
-      arguments->graphmlFile = word;
-      arguments->hasGraphmlFile = true;
-    } else if (word == "--") {
-      optionsEnded = true;
-    } else if (word == "-h" || word == "--help") {
-      arguments->help = true;
-    } else if (word == "--version") {
-      arguments->version = true;
-    } else if (word == "--latency-key" || word == "--default-latency" ||
-               word == "-o") {
-      problem = parseValue(word, &words, arguments);
-    } else {
-      problem = "未知选项：" + word;
-    }
-    if (!problem.empty()) return problem;
-  }
-  if (!arguments->help && !arguments->version && !arguments->hasGraphmlFile) {
-    return "缺少 GraphML 文件";
-  }
-  return "";
+  CommandLine line{" GraphML 文件"};
+  std::string problem =
+      readCommandLine(argc, argv, importOptions(arguments), &line);
+  arguments->graphmlFile = line.operand;
+  arguments->hasGraphmlFile = line.hasOperand;
+  arguments->help = line.help;
+  arguments->version = line.version;
+  return problem;
 }
 
 std::string importSummary(const GraphmlOutcome& outcome,
@@ -153,11 +135,15 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   ImportArguments arguments;
   const std::string problem = parseImportArguments(argc, argv, &arguments);
   if (!problem.empty()) {
-    errors << "✘ " << problem << "\n"
-           << kUsage << "详见 topoplan-import --help\n";
+    errors << usageRefusal(problem, kUsage, "topoplan-import");
     return kImportBadArguments;
   }
-  if (arguments.help) return writeOut(out, errors, std::string(kUsage) + kHelp);
+  if (arguments.help) {
+    const std::string options =
+        optionLines(importOptions(nullptr), kHelpColumn);
+    return writeOut(out, errors,
+                    std::string(kUsage) + kHelpIntro + options + kHelpEnd);
+  }
   if (arguments.version) {
     return writeOut(out, errors,
                     std::string("topoplan-import ") + kTopoplanVersion + "\n");
@@ -180,7 +166,8 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   const SaveOutcome saved = writeTopologyFile(
       outcome.network, arguments.outputFile.c_str(), LinkOrder::kAdded);
   if (saved.status != SaveStatus::kSaved) {
-    errors << describeSaveOutcome(saved, arguments.outputFile.c_str());
+    errors << describeSaveOutcome(saved, arguments.outputFile.c_str(),
+                                  ErrorDetail::kWithReason);
     return kImportRefused;
   }
   errors << importSummary(outcome, arguments.options);

@@ -1,5 +1,6 @@
 #include "network_input.h"
 
+#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -47,16 +48,20 @@ bool readHead(int fd, std::string* head) {
   return true;
 }
 
-std::string refusalOf(LoadStatus status, const std::string& name) {
+// The refusal of an input that could not be opened or read, with the
+// system's reason `error` (errno) where there is one.
+std::string refusalOf(LoadStatus status, const std::string& name,
+                      int error = 0) {
   LoadOutcome outcome;
   outcome.status = status;
-  return describeLoadRefusal(outcome, name.c_str());
+  outcome.error = error;
+  return describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
 }
 
 void readGraphml(int fd, std::string text, const std::string& name,
                  NetworkInput* input) {
   if (!readRemaining(fd, &text)) {
-    input->messages += refusalOf(LoadStatus::kReadError, name);
+    input->messages += refusalOf(LoadStatus::kReadError, name, errno);
     return;
   }
   GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
@@ -73,7 +78,7 @@ void readGraphml(int fd, std::string text, const std::string& name,
       imported, &input->network, CountLimits::kAnySize, {}, TextChecks::kUtf8);
   if (!outcome.loaded()) {
     input->messages +=
-        refusalInGraphml(describeLoadRefusal(outcome, name.c_str()), name);
+        refusalInGraphml(describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason), name);
     return;
   }
   input->loaded = true;
@@ -91,7 +96,7 @@ void readTopology(int fd, std::string head, const std::string& name,
   const LoadOutcome outcome =
       readTopologyFrom(fd, std::move(head), &input->network, TextChecks::kUtf8);
   if (!outcome.loaded()) {
-    const std::string refusal = describeLoadRefusal(outcome, name.c_str());
+    const std::string refusal = describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
     input->messages +=
         outcome.line > 0 ? refusalAtLine(refusal, name, outcome.line) : refusal;
     return;
@@ -115,7 +120,7 @@ NetworkInput loadNetworkForCommand(const char* path) {
   Descriptor opened;
   switch (openInput(path, &opened)) {
     case OpenOutcome::kCannotOpen:
-      input.messages = refusalOf(LoadStatus::kCannotOpen, name);
+      input.messages = refusalOf(LoadStatus::kCannotOpen, name, errno);
       return input;
     case OpenOutcome::kSpecialFile:
       input.messages = refusalOf(LoadStatus::kSpecialFile, name);
@@ -125,7 +130,7 @@ NetworkInput loadNetworkForCommand(const char* path) {
   }
   std::string head;
   if (!readHead(opened.fd, &head)) {
-    input.messages = refusalOf(LoadStatus::kReadError, name);
+    input.messages = refusalOf(LoadStatus::kReadError, name, errno);
   } else if (looksLikeGraphml(head.data(), head.size())) {
     readGraphml(opened.fd, std::move(head), name, &input);
   } else {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "command_line.h"
+#include "command_text.h"
 #include "failure_text.h"
 #include "network_input.h"
 #include "refusals.h"
@@ -15,9 +17,10 @@ constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--fail-device 代号]... "
     "[--fail-link 代号 代号]... [--route 起点 终点]\n";
 
-// Laid out line by line as the terminal shows it.
+// Laid out line by line as the terminal shows it; the options between
+// come from the table below.
 // clang-format off
-constexpr char kHelp[] =
+constexpr char kHelpIntro[] =
     "\n"
     "分析用选项9保存的拓扑文件在设备或链路故障时会怎样：找出单点故障（单独故障就\n"
     "会使网络分裂的设备和链路，以及各自切断的设备），并逐个场景给出故障后的连通\n"
@@ -26,63 +29,61 @@ constexpr char kHelp[] =
     "不给出 --fail-device 或 --fail-link 时输出 N-1 报告：每台设备、每条链路单独\n"
     "故障各一个场景（自环链路和延迟不小于32767ms的链路不承载路由，不列出）。\n"
     "\n"
-    "选项：\n"
-    "  --fail-device 代号      该设备及其所有链路故障；可给出多次\n"
-    "  --fail-link 代号 代号   两台设备之间的所有链路故障；可给出多次\n"
-    "                         所有给出的故障同时发生，作为一个场景\n"
-    "  --route 起点 终点       给出最优路由，以及不与它共用任何链路的最快备用路由；\n"
-    "                         有故障时按故障后的网络计算\n"
-    "  --json                 以 JSON 输出同样的内容\n"
-    "  -h, --help             显示本帮助\n"
-    "  --version              显示版本\n"
+    "选项：\n";
+constexpr char kHelpEnd[] =
     "\n"
     "拓扑文件也可以是 GraphML 文件（按内容识别，规则同不带选项的 topoplan-import），\n"
     "写成 - 时读取标准输入。拓扑文件按选项10的规则读取，另外须是 UTF-8 编码，出错时\n"
     "指明行号，最后一条记录之后还有内容时给出警告。设备代号指代号相同的设备中序号\n"
     "最小的一台。\n"
     "\n"
-    "退出状态：0 成功；1 文件被拒绝、含负延迟链路或无法写出；2 命令行参数有误、\n"
-    "设备不存在或链路不存在。\n";
+    "退出状态：0 成功；1 文件被拒绝、含负延迟链路、无法写出或内存不足；2 命令行\n"
+    "参数有误、设备不存在或链路不存在。\n";
 // clang-format on
 
-constexpr char kStdoutFailed[] = "✘ 无法写出标准输出！\n";
+// Where the descriptions of --help start.
+constexpr int kHelpColumn = 25;
 
-// The words of the command line, taken one at a time.
-class Words {
- public:
-  Words(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
-  bool done() const { return next_ >= argc_; }
-  int left() const { return argc_ - next_; }
-  std::string take() { return argv_[next_++]; }
-
- private:
-  int argc_;
-  const char* const* argv_;
-  int next_ = 1;
-};
-
-// Reads the codes after an option that takes some. Returns what is wrong,
-// or "".
-std::string parseCodes(const std::string& option, Words* words,
-                       ResilienceArguments* arguments) {
-  if (option == "--fail-device") {
-    if (words->done()) return "--fail-device 后须跟一个设备代号";
-    arguments->failures.devices.push_back(words->take());
-    return "";
-  }
-  if (words->left() < 2) return option + " 后须跟两个设备代号";
-  std::string first = words->take();
-  std::string second = words->take();
-  if (option == "--fail-link") {
-    arguments->failures.links.emplace_back(first, second);
-    return "";
-  }
-  if (arguments->route) return "--route 只能给出一次";
-  arguments->route = true;
-  arguments->routeFrom = first;
-  arguments->routeTo = second;
-  return "";
+// The options and their lines of --help; `arguments` is what their actions
+// fill (null when only the help is wanted).
+// clang-format off
+std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
+  using Values = std::vector<std::string>;
+  return {
+      {"--fail-device", "代号", "该设备及其所有链路故障；可给出多次",
+       [=](const Values& values) {
+         arguments->failures.devices.push_back(values[0]);
+         return std::string();
+       },
+       "--fail-device 后须跟一个设备代号"},
+      {"--fail-link", "代号 代号",
+       "两台设备之间的所有链路故障；可给出多次\n"
+       "所有给出的故障同时发生，作为一个场景",
+       [=](const Values& values) {
+         arguments->failures.links.emplace_back(values[0], values[1]);
+         return std::string();
+       },
+       "--fail-link 后须跟两个设备代号"},
+      {"--route", "起点 终点",
+       "给出最优路由，以及不与它共用任何链路的最快备用路由；\n"
+       "有故障时按故障后的网络计算",
+       [=](const Values& values) {
+         arguments->route = true;
+         arguments->routeFrom = values[0];
+         arguments->routeTo = values[1];
+         return std::string();
+       },
+       "--route 后须跟两个设备代号", true},
+      {"--json", "", "以 JSON 输出同样的内容",
+       [=](const Values&) {
+         arguments->json = true;
+         return std::string();
+       }},
+      {"-h, --help", "", "显示本帮助", nullptr},
+      {"--version", "", "显示版本", nullptr},
+  };
 }
+// clang-format on
 
 // Resolves the failures and the route ends, then writes the report.
 int report(const ResilienceArguments& arguments, const Network& network,
@@ -139,35 +140,14 @@ int report(const ResilienceArguments& arguments, const Network& network,
 
 std::string parseResilienceArguments(int argc, const char* const* argv,
                                      ResilienceArguments* arguments) {
-  Words words(argc, argv);
-  bool optionsEnded = false;
-  while (!words.done()) {
-    const std::string word = words.take();
-    std::string problem;
-    if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-      if (arguments->hasTopologyFile) return "只能给出一个拓扑文件";
-      arguments->topologyFile = word;
-      arguments->hasTopologyFile = true;
-    } else if (word == "--") {
-      optionsEnded = true;
-    } else if (word == "-h" || word == "--help") {
-      arguments->help = true;
-    } else if (word == "--version") {
-      arguments->version = true;
-    } else if (word == "--json") {
-      arguments->json = true;
-    } else if (word == "--fail-device" || word == "--fail-link" ||
-               word == "--route") {
-      problem = parseCodes(word, &words, arguments);
-    } else {
-      problem = "未知选项：" + word;
-    }
-    if (!problem.empty()) return problem;
-  }
-  if (!arguments->help && !arguments->version && !arguments->hasTopologyFile) {
-    return "缺少拓扑文件";
-  }
-  return "";
+  CommandLine line{"拓扑文件"};
+  std::string problem =
+      readCommandLine(argc, argv, resilienceOptions(arguments), &line);
+  arguments->topologyFile = line.operand;
+  arguments->hasTopologyFile = line.hasOperand;
+  arguments->help = line.help;
+  arguments->version = line.version;
+  return problem;
 }
 
 int runResilience(int argc, const char* const* argv, std::ostream& out,
@@ -175,13 +155,13 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
   ResilienceArguments arguments;
   const std::string problem = parseResilienceArguments(argc, argv, &arguments);
   if (!problem.empty()) {
-    errors << "✘ " << problem << "\n"
-           << kUsage << "详见 topoplan-resilience --help\n";
+    errors << usageRefusal(problem, kUsage, "topoplan-resilience");
     return kResilienceBadArguments;
   }
   if (arguments.help || arguments.version) {
     if (arguments.help) {
-      out << kUsage << kHelp;
+      out << kUsage << kHelpIntro
+          << optionLines(resilienceOptions(nullptr), kHelpColumn) << kHelpEnd;
     } else {
       out << "topoplan-resilience " << kTopoplanVersion << '\n';
     }

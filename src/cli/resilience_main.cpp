@@ -1,19 +1,13 @@
 // topoplan-resilience: single points of failure and failure scenarios of a
 // saved topology file.
-#include <csignal>
 #include <iostream>
-#include <new>
 
+#include "program.h"
 #include "resilience_command.h"
 
 int main(int argc, char** argv) {
-  // A closed pipe on standard output must come back as a failed write to
-  // report rather than end the process silently.
-  (void)std::signal(SIGPIPE, SIG_IGN);
-  try {
-    return runResilience(argc, argv, std::cout, std::cerr);
-  } catch (const std::bad_alloc&) {
-    std::cerr << "✘ 内存不足，程序已终止。" << std::endl;
-    return kResilienceRefused;
-  }
+  startCommand();
+  return runCommand(
+      [&] { return runResilience(argc, argv, std::cout, std::cerr); },
+      std::cerr);
 }

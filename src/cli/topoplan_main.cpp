@@ -1,13 +1,14 @@
 // topoplan: plan the routing topology of a campus network from a menu.
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <iostream>
 #include <new>
 
+#include "command_text.h"
 #include "fd_stream.h"
 #include "menu.h"
+#include "program.h"
 #include "version.h"
 
 namespace {
@@ -57,14 +58,12 @@ int answerArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   occupyClosedStandardStreams();
+  // A write that fails (a closed pipe, a full disk, a file-size limit)
+  // must come back as an error to report, not end the process silently.
+  ignoreWriteSignals();
   // The menu takes no arguments; the command line only asks for help or
   // the version.
   if (argc > 1) return answerArguments(argc, argv);
-
-  // A write that fails (a closed pipe, a full disk, a file-size limit)
-  // must come back as an error to report, not end the process silently.
-  (void)signal(SIGPIPE, SIG_IGN);
-  (void)signal(SIGXFSZ, SIG_IGN);
 
   // Output is gathered in large blocks; the reader flushes it whenever it
   // is about to wait for the operator.
@@ -78,7 +77,7 @@ int main(int argc, char** argv) {
     status = runMenu(input, output);
   } catch (const std::bad_alloc&) {
     output.flush();
-    std::cerr << "✘ 内存不足，程序已终止。" << std::endl;
+    std::cerr << kOutOfMemory << std::endl;
     return 2;
   }
   if (status != 0) {

@@ -18,7 +18,10 @@ FdInputBuf::int_type FdInputBuf::underflow() {
   do {
     count = read(fd_, buffer_, sizeof buffer_);
   } while (count < 0 && errno == EINTR);
-  if (count < 0) failed_ = true;
+  if (count < 0) {
+    failed_ = true;
+    error_ = errno;
+  }
   if (count <= 0) return traits_type::eof();
   setg(buffer_, buffer_, buffer_ + count);
   return traits_type::to_int_type(*gptr());

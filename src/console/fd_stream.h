@@ -17,6 +17,8 @@ class FdInputBuf : public std::streambuf {
   // Whether reading stopped at an error rather than at the end: the
   // stream sees both as its end.
   bool failed() const { return failed_; }
+  // The errno value of that error.
+  int error() const { return error_; }
 
  protected:
   int_type underflow() override;
@@ -26,6 +28,7 @@ class FdInputBuf : public std::streambuf {
   int fd_;
   bool failed_ = false;
   std::string alreadyRead_;
+  int error_ = 0;
   char buffer_[1 << 14];
 };
 

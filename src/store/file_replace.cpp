@@ -18,6 +18,8 @@
 #include <random>
 #include <thread>
 
+#include "system_error.h"
+
 namespace {
 
 constexpr char kBackupSuffix[] = ".topoplan-backup";
@@ -362,6 +364,7 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
   const auto newSize = static_cast<off_t>(content.size());
   const bool written = pwriteAll(file, content.data(), content.size(), 0) &&
                        ftruncate(file, newSize) == 0 && fsync(file) == 0;
+  const int writeError = errno;
   // Restoring writes the old bytes over blocks the file already had, so a
   // full disk does not stop it.
   if (!written && !copyContent(backup.fd, file, info.st_size)) {
@@ -369,6 +372,7 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
   }
   unlinkat(folder, backupName->c_str(), 0);
   fsync(folder);
+  errno = writeError;  // the reason the save failed, not the restore's
   return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
 }
 
@@ -395,7 +399,10 @@ bool waitForLock(int fd, Clock::time_point deadline) {
 
 // Writes a new file beside its place and links it in only when complete.
 Attempt createFile(const PathParts& parts, const std::string& content) {
-  if (parts.base.empty()) return ReplaceOutcome::kCannotOpen;
+  if (parts.base.empty()) {
+    errno = EISDIR;  // a name ending in "/" can only be a folder
+    return ReplaceOutcome::kCannotOpen;
+  }
   Descriptor folder(openFolder(parts.folder));
   if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
   tidyFolder(folder.fd, parts.base, nullptr);
@@ -494,7 +501,10 @@ Attempt attemptReplace(const char* fileName, const PathParts& parts,
   struct stat info;
   if (fstat(reached.fd, &info) != 0) return ReplaceOutcome::kCannotOpen;
   if (isOwnStream(info)) return ReplaceOutcome::kOwnStream;
-  if (S_ISDIR(info.st_mode)) return ReplaceOutcome::kCannotOpen;
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return ReplaceOutcome::kCannotOpen;
+  }
   if (S_ISREG(info.st_mode)) {
     return replaceRegularFile(fileName, parts, info, content, deadline,
                               backupName);
@@ -526,14 +536,21 @@ bool writeAll(int fd, const std::string& content) {
 
 ReplaceOutcome replaceFileContent(const char* fileName,
                                   const std::string& content,
-                                  std::string* backup) {
+                                  std::string* backup, int* error) {
   const PathParts parts = splitPath(fileName);
   const Clock::time_point deadline = Clock::now() + kLockWait;
   for (;;) {
     std::string backupName;
+    errno = 0;  // a refusal that is not the system's names no reason
     const Attempt outcome =
         attemptReplace(fileName, parts, content, deadline, &backupName);
     if (outcome) {
+      // What failed set errno last: the clean-up on the way out (closing,
+      // removing the temporary file) succeeded or left it alone.
+      const bool fromSystem = *outcome == ReplaceOutcome::kCannotOpen ||
+                              *outcome == ReplaceOutcome::kWriteFailed ||
+                              *outcome == ReplaceOutcome::kBackupKept;
+      if (error != nullptr) *error = fromSystem ? errno : 0;
       if (backup != nullptr && (*outcome == ReplaceOutcome::kBackupInTheWay ||
                                 *outcome == ReplaceOutcome::kBackupKept ||
                                 *outcome == ReplaceOutcome::kBackupNameTaken)) {
@@ -551,15 +568,17 @@ Descriptor::~Descriptor() {
 }
 
 std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
-                           const std::string& backup) {
+                           const std::string& backup, int error) {
   const std::string name = fileName;
+  const std::string reason = systemReason(error);
   switch (outcome) {
     case ReplaceOutcome::kWritten:
       break;
     case ReplaceOutcome::kCannotOpen:
-      return "✘ 无法打开文件 " + name + " 进行写入！\n";
+      return "✘ 无法打开文件 " + name + " 进行写入" + reason + "！\n";
     case ReplaceOutcome::kWriteFailed:
-      return "✘ 写入文件 " + name + " 失败，文件未保存，原有内容保持不变！\n";
+      return "✘ 写入文件 " + name + " 失败" + reason +
+             "，文件未保存，原有内容保持不变！\n";
     case ReplaceOutcome::kSpecialFile:
       return "✘ 文件 " + name +
              " 不是普通文件或 /dev/null（如设备、管道、套接字），"
@@ -578,8 +597,9 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
       return "✘ 无法在文件 " + name + " 旁建立备份 " + backup +
              "：该名字已被占用，本次未写入任何内容！\n";
     case ReplaceOutcome::kBackupKept:
-      return "✘ 写入文件 " + name + " 失败，且未能恢复原有内容；原有内容在 " +
-             backup + " 中，请用它恢复！\n";
+      return "✘ 写入文件 " + name + " 失败" + reason +
+             "，且未能恢复原有内容；原有内容在 " + backup +
+             " 中，请用它恢复！\n";
   }
   return "";
 }
@@ -587,8 +607,11 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
 OpenOutcome openForReading(const char* fileName, Descriptor* file) {
   Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
   struct stat info;
-  if (reached.fd < 0 || fstat(reached.fd, &info) != 0 ||
-      S_ISDIR(info.st_mode)) {
+  if (reached.fd < 0 || fstat(reached.fd, &info) != 0) {
+    return OpenOutcome::kCannotOpen;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
     return OpenOutcome::kCannotOpen;
   }
   if (!S_ISREG(info.st_mode)) return OpenOutcome::kSpecialFile;

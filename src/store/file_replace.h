@@ -60,22 +60,25 @@ bool writeAll(int fd, const std::string& content);
 // going on waits for it, ten seconds at most. Anything else, and the
 // files this process's standard streams are connected to, are refused at
 // once. For the outcomes that name a backup, `backup` (if given) gets its
-// path.
+// path; for kCannotOpen, kWriteFailed and kBackupKept, `error` (if given)
+// gets the errno value of the refusal, or 0 where none is known.
 ReplaceOutcome replaceFileContent(const char* fileName,
                                   const std::string& content,
-                                  std::string* backup);
+                                  std::string* backup, int* error = nullptr);
 
 // The message for a save of `fileName` that did not succeed ("" for
-// kWritten), ending in a line break; `backup` is what the save named.
+// kWritten), ending in a line break; `backup` is what the save named, and
+// a nonzero `error` is named as the reason of a refusal from the system.
 std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
-                           const std::string& backup);
+                           const std::string& backup, int error = 0);
 
 enum class OpenOutcome { kOpened, kCannotOpen, kSpecialFile };
 
 // Opens `fileName` for reading as an ordinary open would reach it. Only a
 // regular file is opened: anything else is refused without being opened,
 // since opening or reading a FIFO, socket or device could wait forever;
-// so is a directory.
+// so is a directory. On kCannotOpen, errno holds the reason (EISDIR for
+// a directory).
 OpenOutcome openForReading(const char* fileName, Descriptor* file);
 
 // The name that stands for standard input where a command reads its input.

@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "file_replace.h"
+#include "system_error.h"
 #include "text.h"
 #include "topology.h"
 
@@ -659,21 +660,29 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   return outcome;
 }
 
+namespace {
+
+GraphmlOutcome refuseBySystem(int error) {
+  GraphmlOutcome outcome = refuse(GraphmlProblem::kCannotOpen);
+  outcome.error = error;
+  return outcome;
+}
+
+}  // namespace
+
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options) {
   Descriptor opened;
   switch (openInput(fileName, &opened)) {
     case OpenOutcome::kCannotOpen:
-      return refuse(GraphmlProblem::kCannotOpen);
+      return refuseBySystem(errno);
     case OpenOutcome::kSpecialFile:
       return refuse(GraphmlProblem::kSpecialFile);
     case OpenOutcome::kOpened:
       break;
   }
   std::string text;
-  if (!readRemaining(opened.fd, &text)) {
-    return refuse(GraphmlProblem::kCannotOpen);
-  }
+  if (!readRemaining(opened.fd, &text)) return refuseBySystem(errno);
   return parseGraphml(text.data(), text.size(), options);
 }
 
@@ -704,7 +713,8 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
     case GraphmlProblem::kNone:
       return "";
     case GraphmlProblem::kCannotOpen:
-      text.append("无法打开文件 ").append(fileName).append(" 进行读取！");
+      text.append("无法打开文件 ").append(fileName).append(" 进行读取");
+      text.append(systemReason(outcome.error)).append("！");
       break;
     case GraphmlProblem::kSpecialFile:
       text.append(file).append(kSpecialFileRefusal);

@@ -80,6 +80,7 @@ struct GraphmlOutcome {
   std::string from;
   std::string to;
   std::string detail;
+  int error = 0;  // the errno value of kCannotOpen, if known
 
   bool read() const { return problem == GraphmlProblem::kNone; }
 };

@@ -315,13 +315,18 @@ LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
 }
 
 std::string describeLoadRefusal(const LoadOutcome& outcome,
-                                const char* fileName) {
+                                const char* fileName, ErrorDetail detail) {
+  const std::string reason = systemReason(outcome.error, detail);
   std::string text;
   switch (outcome.status) {
     case LoadStatus::kLoaded:
       break;
     case LoadStatus::kCannotOpen:
-      text.append("✘ 无法打开文件 ").append(fileName).append(" 进行读取！\n");
+      text.append("✘ 无法打开文件 ")
+          .append(fileName)
+          .append(" 进行读取")
+          .append(reason)
+          .append("！\n");
       break;
     case LoadStatus::kSpecialFile:
       text.append("✘ 文件 ")
@@ -332,7 +337,9 @@ std::string describeLoadRefusal(const LoadOutcome& outcome,
     case LoadStatus::kReadError:
       text.append("✘ 读取文件 ")
           .append(fileName)
-          .append(" 时出错，加载失败！\n");
+          .append(" 时出错")
+          .append(reason)
+          .append("，加载失败！\n");
       break;
     case LoadStatus::kBadHeader:
       text = "✘ 文件格式错误：无法读取设备数和链路数！\n";

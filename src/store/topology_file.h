@@ -12,6 +12,7 @@
 #include "file_replace.h"
 #include "network.h"
 #include "record_limits.h"
+#include "system_error.h"
 
 enum class LoadStatus {
   kLoaded,
@@ -55,6 +56,7 @@ struct LoadOutcome {
   // Under TextChecks::kUtf8, on kLoaded: the line the last record ends on
   // when text other than white space follows it, unread; else 0.
   long long unreadAfterLine = 0;
+  int error = 0;  // the errno value of kCannotOpen or kReadError, if known
 
   bool loaded() const { return status == LoadStatus::kLoaded; }
   // Refused after the header was accepted: the caller's previous topology
@@ -106,9 +108,10 @@ LoadOutcome readTopologyFrom(int fd, std::string alreadyRead, Network* parsed,
                              TextChecks checks);
 
 // The message lines a refusal prints, each ending in a line break; empty
-// for kLoaded.
+// for kLoaded. With kWithReason a refusal from the system names its reason.
 std::string describeLoadRefusal(const LoadOutcome& outcome,
-                                const char* fileName);
+                                const char* fileName,
+                                ErrorDetail detail = ErrorDetail::kDesigned);
 
 // Which order a file lists the links in.
 enum class LinkOrder {
@@ -141,6 +144,7 @@ struct SaveOutcome {
   // kCannotOpen, or whether a failed write kept a backup.
   ReplaceOutcome replaced = ReplaceOutcome::kWritten;
   std::string backup;   // the backup the refusal names, if any
+  int error = 0;        // the errno value of a refusal from the system
   int deviceCount = 0;  // what the file holds when saved
   int linkCount = 0;    // link lines written (a self-link is one line)
 };
@@ -151,8 +155,10 @@ struct SaveOutcome {
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
                               LinkOrder order = LinkOrder::kSaved);
 
-// The message lines a save prints: the refusal, or the success line.
+// The message lines a save prints: the refusal, or the success line. With
+// kWithReason a refusal from the system names its reason.
 std::string describeSaveOutcome(const SaveOutcome& outcome,
-                                const char* fileName);
+                                const char* fileName,
+                                ErrorDetail detail = ErrorDetail::kDesigned);
 
 #endif  // TOPOPLAN_STORE_TOPOLOGY_FILE_H_

@@ -2,6 +2,7 @@
 // saving through safe file replacement. Apart from the parsing and the
 // formatting, which do no I/O, so that those also build for the browser
 // engine.
+#include <cerrno>
 #include <utility>
 
 #include "fd_stream.h"
@@ -25,6 +26,7 @@ LoadOutcome parseFrom(int fd, std::string alreadyRead, Network* parsed,
     outcome.position = 0;
     outcome.line = 0;
     outcome.unreadAfterLine = 0;
+    outcome.error = buffer.error();
   }
   return outcome;
 }
@@ -38,6 +40,7 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
   LoadOutcome refused;
   switch (openForReading(fileName, &opened)) {
     case OpenOutcome::kCannotOpen:
+      refused.error = errno;
       return refused;
     case OpenOutcome::kSpecialFile:
       refused.status = LoadStatus::kSpecialFile;
@@ -61,8 +64,9 @@ SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
   if (network.devices.empty()) return outcome;
   outcome.deviceCount = network.deviceCount();
   outcome.linkCount = network.linkCount();
-  outcome.replaced = replaceFileContent(
-      fileName, formatTopology(network, order), &outcome.backup);
+  outcome.replaced =
+      replaceFileContent(fileName, formatTopology(network, order),
+                         &outcome.backup, &outcome.error);
   switch (outcome.replaced) {
     case ReplaceOutcome::kWritten:
       outcome.status = SaveStatus::kSaved;
@@ -84,14 +88,16 @@ SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
 }
 
 std::string describeSaveOutcome(const SaveOutcome& outcome,
-                                const char* fileName) {
+                                const char* fileName, ErrorDetail detail) {
   std::string text;
   switch (outcome.status) {
     case SaveStatus::kNothingToSave:
       return "✘ 没有拓扑数据可保存！请先创建网络拓扑图。\n";
     case SaveStatus::kCannotOpen:
     case SaveStatus::kWriteFailed:
-      return replaceRefusal(outcome.replaced, fileName, outcome.backup);
+      return replaceRefusal(
+          outcome.replaced, fileName, outcome.backup,
+          detail == ErrorDetail::kWithReason ? outcome.error : 0);
     case SaveStatus::kSaved:
       break;
   }

@@ -1,0 +1,116 @@
+#include "command_line.h"
+
+#include <algorithm>
+
+#include "resilience_text.h"
+
+namespace {
+
+bool answersTo(const Option& option, const std::string& word) {
+  const std::string names = std::string(", ") + option.names + ", ";
+  return names.find(", " + word + ", ") != std::string::npos;
+}
+
+size_t valueCount(const Option& option) {
+  size_t count = 0;
+  bool inWord = false;
+  for (const char* c = option.values; *c != '\0'; ++c) {
+    if (*c != ' ' && !inWord) ++count;
+    inWord = *c != ' ';
+  }
+  return count;
+}
+
+const Option* findOption(const std::vector<Option>& options,
+                         const std::string& word) {
+  for (const Option& option : options) {
+    if (option.action && answersTo(option, word)) return &option;
+  }
+  return nullptr;
+}
+
+// The words of a command line, taken one at a time, and the options
+// given so far.
+struct Reading {
+  Reading(int count, const char* const* words) : argc(count), argv(words) {}
+
+  int argc;
+  const char* const* argv;
+  int next = 1;
+  std::vector<const Option*> given;
+};
+
+// Runs the option `word` names with the values that follow it. Returns
+// what is wrong, or "".
+std::string takeOption(const std::vector<Option>& options,
+                       const std::string& word, Reading* reading) {
+  const Option* option = findOption(options, word);
+  if (option == nullptr) return "未知选项：" + word;
+  const bool repeated = std::find(reading->given.begin(), reading->given.end(),
+                                  option) != reading->given.end();
+  if (option->once && repeated) return word + " 只能给出一次";
+  reading->given.push_back(option);
+  const size_t count = valueCount(*option);
+  if (static_cast<size_t>(reading->argc - reading->next) < count) {
+    if (option->missing != nullptr) return option->missing;
+    return word + (count == 1 ? " 后须跟一个值" : " 后须跟两个值");
+  }
+  const char* const* first = reading->argv + reading->next;
+  reading->next += static_cast<int>(count);
+  return option->action(std::vector<std::string>(first, first + count));
+}
+
+}  // namespace
+
+std::string readCommandLine(int argc, const char* const* argv,
+                            const std::vector<Option>& options,
+                            CommandLine* line) {
+  Reading reading(argc, argv);
+  bool optionsEnded = false;
+  while (reading.next < argc) {
+    const std::string word = argv[reading.next++];
+    std::string problem;
+    if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+      if (line->hasOperand) {
+        return std::string("只能给出一个") + line->operandName;
+      }
+      line->operand = word;
+      line->hasOperand = true;
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word == "-h" || word == "--help") {
+      line->help = true;
+    } else if (word == "--version") {
+      line->version = true;
+    } else {
+      problem = takeOption(options, word, &reading);
+    }
+    if (!problem.empty()) return problem;
+  }
+  if (!line->help && !line->version && !line->hasOperand) {
+    return std::string("缺少") + line->operandName;
+  }
+  return "";
+}
+
+std::string optionLines(const std::vector<Option>& options, int column) {
+  std::string text;
+  for (const Option& option : options) {
+    std::string label = std::string("  ") + option.names;
+    if (*option.values != '\0') label.append(" ").append(option.values);
+    const int width = displayWidth(label);
+    text += label;
+    text.append(width < column ? static_cast<size_t>(column - width) : 1, ' ');
+    for (const char* c = option.help; *c != '\0'; ++c) {
+      text += *c;
+      if (*c == '\n') text.append(static_cast<size_t>(column), ' ');
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string usageRefusal(const std::string& problem, const char* usage,
+                         const char* program) {
+  return "✘ " + problem + "\n" + usage + "详见 " + program + " --help\n";
+}
