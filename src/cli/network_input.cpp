@@ -77,8 +77,9 @@ void readGraphml(int fd, std::string text, const std::string& name,
   const LoadOutcome outcome = parseTopology(
       imported, &input->network, CountLimits::kAnySize, {}, TextChecks::kUtf8);
   if (!outcome.loaded()) {
-    input->messages +=
-        refusalInGraphml(describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason), name);
+    input->messages += refusalInGraphml(
+        describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason),
+        name);
     return;
   }
   input->loaded = true;
@@ -96,7 +97,8 @@ void readTopology(int fd, std::string head, const std::string& name,
   const LoadOutcome outcome =
       readTopologyFrom(fd, std::move(head), &input->network, TextChecks::kUtf8);
   if (!outcome.loaded()) {
-    const std::string refusal = describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
+    const std::string refusal =
+        describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
     input->messages +=
         outcome.line > 0 ? refusalAtLine(refusal, name, outcome.line) : refusal;
     return;
