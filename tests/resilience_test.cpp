@@ -261,7 +261,7 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
       return named;
     }();
     std::istringstream text(
-        resilienceText(codes, links, analyseResilience(n, links, query)));
+        resilienceText(codes, links, analyseResilience(n, links, query), true));
     for (std::string line; std::getline(text, line);) {
       EXPECT_LE(displayWidth(line), 80) << line;
     }

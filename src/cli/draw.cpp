@@ -116,34 +116,20 @@ std::string svgId(bool addressable, const char* kind, size_t index) {
   return std::string(", id=\"") + kind + std::to_string(index) + '"';
 }
 
-// The device codes of a list of indexes, joined by "、".
-std::string joinedCodes(const Network& network,
-                        const std::vector<int>& devices) {
-  std::string text;
-  for (const int device : devices) {
-    text += (text.empty() ? "" : "、") + network.devices[device].code;
-  }
-  return text;
-}
-
 // Marks the single points of failure, with a legend of whom each cuts off.
 void markRisks(const Network& network, Highlights* highlights) {
   const ResilienceReport report = analyseResilience(
       network.deviceCount(), highlights->links, ResilienceQuery{});
   const SinglePoints& points = report.singlePoints;
   const std::vector<std::string> codes = deviceCodes(network);
-  size_t next = 0;
   for (const int device : points.devices) {
     highlights->deviceStyle[device] = kRiskDevice;
-    highlights->legend +=
-        "⚠ " + failureLabel(codes, highlights->links, {{device}, {}}) +
-        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
   }
-  for (const int link : points.links) {
-    highlights->linkStyle[link] = kRiskLink;
-    highlights->legend +=
-        "⚠ " + failureLabel(codes, highlights->links, {{}, {link}}) +
-        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
+  for (const int link : points.links) highlights->linkStyle[link] = kRiskLink;
+  for (const size_t point : singlePointsByImpact(report.pointScenarios)) {
+    highlights->legend += singlePointSentence(codes, highlights->links,
+                                              report.pointScenarios[point]) +
+                          "\n";
   }
   if (points.devices.empty() && points.links.empty()) {
     highlights->title =
@@ -170,11 +156,8 @@ bool markScenario(const Network& network, const DrawRequest& request,
     errors << failureLookupProblem(lookup);
     return false;
   }
-  ResilienceQuery query;
-  query.singleScenario = true;
-  query.failed = lookup.failed;
-  const ScenarioFigures figures =
-      analyseResilience(network.deviceCount(), links, query).scenarios[0];
+  const ScenarioFigures figures = scenarioFigures(
+      analyseIntact(network.deviceCount(), links), lookup.failed);
   for (const int device : lookup.failed.devices) {
     highlights->deviceStyle[device] = kFailedDevice;
     for (size_t i = 0; i < links.size(); ++i) {
@@ -186,8 +169,7 @@ bool markScenario(const Network& network, const DrawRequest& request,
   for (const int link : lookup.failed.links) {
     highlights->linkStyle[link] = kFailedLink;
   }
-  for (const int device :
-       cutOffDevices(network.deviceCount(), links, lookup.failed)) {
+  for (const int device : figures.cutOff) {
     highlights->deviceStyle[device] = kCutOffDevice;
   }
   const std::vector<std::string> codes = deviceCodes(network);
@@ -196,10 +178,7 @@ bool markScenario(const Network& network, const DrawRequest& request,
                       "个，断开" + std::to_string(figures.lostPairs) +
                       "对，变慢" + std::to_string(figures.slowerPairs) + "对";
   if (figures.hasWorst) {
-    highlights->title += "\n最大变慢：" + codes[figures.worst.from] + " ↔ " +
-                         codes[figures.worst.to] + " " +
-                         std::to_string(figures.worst.before) + "ms → " +
-                         std::to_string(figures.worst.after) + "ms";
+    highlights->title += "\n" + worstSentence(codes, figures);
   }
   highlights->legend =
       "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";

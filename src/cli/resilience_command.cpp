@@ -12,7 +12,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "用法：topoplan-resilience 拓扑文件 [--json] [--fail-device 代号]... "
+    "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
+    "代号]... "
     "[--fail-link 代号 代号]... [--route 起点 终点]\n";
 
 // Laid out line by line as the terminal shows it.
@@ -20,11 +21,13 @@ constexpr char kUsage[] =
 constexpr char kHelp[] =
     "\n"
     "分析用选项9保存的拓扑文件在设备或链路故障时会怎样：找出单点故障（单独故障就\n"
-    "会使网络分裂的设备和链路，以及各自切断的设备），并逐个场景给出故障后的连通\n"
-    "分区数、断开的设备对数、变慢的设备对数和变慢最多的一对。\n"
+    "会使网络分裂的设备和链路，以及各自切断的设备和断开的设备对数），并逐个场景\n"
+    "给出故障后的连通分区数、断开的设备对数、变慢的设备对数、变慢最多的一对和被\n"
+    "切断的设备。单点故障和场景都按影响排序，影响大的在前。\n"
     "\n"
     "不给出 --fail-device 或 --fail-link 时输出 N-1 报告：每台设备、每条链路单独\n"
-    "故障各一个场景（自环链路和延迟不小于32767ms的链路不承载路由，不列出）。\n"
+    "故障各一个场景（自环链路和延迟不小于32767ms的链路不承载路由，不列出）；文本\n"
+    "只列出影响最大的20个场景。\n"
     "\n"
     "选项：\n"
     "  --fail-device 代号      该设备及其所有链路故障；可给出多次\n"
@@ -32,7 +35,8 @@ constexpr char kHelp[] =
     "                         所有给出的故障同时发生，作为一个场景\n"
     "  --route 起点 终点       给出最优路由，以及不与它共用任何链路的最快备用路由；\n"
     "                         有故障时按故障后的网络计算\n"
-    "  --json                 以 JSON 输出同样的内容\n"
+    "  --all                  文本报告列出全部场景\n"
+    "  --json                 以 JSON 输出同样的内容（场景按 N-1 顺序，全部列出）\n"
     "  -h, --help             显示本帮助\n"
     "  --version              显示版本\n"
     "\n"
@@ -134,7 +138,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
                .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
         << '\n';
   } else {
-    out << resilienceText(codes, links, result);
+    out << resilienceText(codes, links, result, arguments.all);
   }
   out.flush();
   if (!out) {
@@ -165,6 +169,8 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
       arguments->version = true;
     } else if (word == "--json") {
       arguments->json = true;
+    } else if (word == "--all") {
+      arguments->all = true;
     } else if (word == "--fail-device" || word == "--fail-link" ||
                word == "--route") {
       problem = parseCodes(word, &words, arguments);
