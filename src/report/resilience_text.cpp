@@ -61,9 +61,9 @@ std::string joinedNames(const std::vector<std::string>& names, size_t count) {
 
 // `lead`, then `names` joined by "、" and `fullTail`, for a line that starts
 // at `column`. Past column 80 only the first names that fit (at least one)
-// are given, followed by " 等 N 台" and `shortTail`. When even that cannot
-// fit, the rest goes on to a line indented by 4 more. No line break at the
-// end.
+// are given, followed by " 等 N 台" and `shortTail`. When not even one name
+// fits after `lead`, the names start a line of their own, indented by 4
+// more. No line break at the end.
 std::string shortenedList(int column, const std::string& lead,
                           const std::vector<std::string>& names,
                           const std::string& fullTail,
@@ -71,21 +71,21 @@ std::string shortenedList(int column, const std::string& lead,
   const auto fits = [column](const std::string& text) {
     return column + displayWidth(text) <= kColumns;
   };
-  std::string body = joinedNames(names, names.size());
-  std::string tail = fullTail;
-  if (names.size() > 1 && !fits(lead + body + tail)) {
+  std::string listed = joinedNames(names, names.size()) + fullTail;
+  if (names.size() > 1 && !fits(lead + listed)) {
     const std::string more = " 等 " + std::to_string(names.size()) + " 台";
     size_t shown = 1;
     while (shown + 1 < names.size() &&
            fits(lead + joinedNames(names, shown + 1) + more + shortTail)) {
       ++shown;
     }
-    body = joinedNames(names, shown) + more;
-    tail = shortTail;
+    listed = joinedNames(names, shown) + more + shortTail;
   }
-  const std::string margin(static_cast<size_t>(column), ' ');
-  const std::string text = wrapped(margin + lead, {body, tail}, "", column + 4);
-  return text.substr(margin.size(), text.size() - margin.size() - 1);
+  if (lead.empty() || fits(lead + listed)) return lead + listed;
+  std::string alone = lead;
+  while (!alone.empty() && alone.back() == ' ') alone.pop_back();
+  return alone + "\n" + std::string(static_cast<size_t>(column + 4), ' ') +
+         shortenedList(column + 4, "", names, fullTail, shortTail);
 }
 
 std::string scenarioBlock(const std::vector<std::string>& codes,
