@@ -163,18 +163,13 @@ std::string failureLabel(const std::vector<std::string>& codes,
   return label;
 }
 
-std::string slowdownText(const std::vector<std::string>& codes,
-                         const ScenarioFigures& scenario) {
-  if (!scenario.hasWorst) return "—";
-  const Slowdown& worst = scenario.worst;
-  return codes[worst.from] + " ↔ " + codes[worst.to] + " " +
-         std::to_string(worst.before) + "ms → " + std::to_string(worst.after) +
-         "ms";
-}
-
 std::string worstSentence(const std::vector<std::string>& codes,
                           const ScenarioFigures& scenario) {
-  return "最大变慢：" + slowdownText(codes, scenario);
+  if (!scenario.hasWorst) return "最大变慢：—";
+  const Slowdown& worst = scenario.worst;
+  return "最大变慢：" + codes[worst.from] + " ↔ " + codes[worst.to] + " " +
+         std::to_string(worst.before) + "ms → " + std::to_string(worst.after) +
+         "ms";
 }
 
 std::string cutOffSentence(const std::vector<std::string>& codes,

@@ -23,11 +23,8 @@ std::string failureLabel(const std::vector<std::string>& codes,
                          const std::vector<Link>& links,
                          const FailureSet& failed);
 
-// "A ↔ B 5ms → 9ms" for the pair that slowed down most, "—" for none.
-std::string slowdownText(const std::vector<std::string>& codes,
-                         const ScenarioFigures& scenario);
-
-// "最大变慢：" and the slowdown.
+// "最大变慢：A ↔ B 5ms → 9ms" for the pair that slowed down most, or
+// "最大变慢：—" for none.
 std::string worstSentence(const std::vector<std::string>& codes,
                           const ScenarioFigures& scenario);
 
