@@ -425,6 +425,9 @@ TEST(ResilienceText, CutOffSentences) {
       {scenario({{}, {1}}, {first, first + 1}, 5),
        "⚠ 链路 核心路由器甲1 ── 核心路由器乙2（32766ms）：故障后切断\n"
        "    交换机10、交换机11（2 台，断开 5 对）"},
+      {scenario({{}, {1}}, {first}, 5),
+       "⚠ 链路 核心路由器甲1 ── 核心路由器乙2（32766ms）：故障后切断\n"
+       "    交换机10（1 台，断开 5 对）"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(singlePointSentence(codes, links, c.scenario), c.sentence);
@@ -437,6 +440,10 @@ TEST(ResilienceText, CutOffSentences) {
   EXPECT_EQ(cutOffSentence(codes, many, 6),
             "切断：交换机11、交换机12、交换机13、交换机14、交换机15、交换机16 "
             "等 39 台");
+  // Seven names do not fit, six and "等 7 台" do: 6 + 6 + 58 + 8 = 78.
+  EXPECT_EQ(cutOffSentence(codes, {4, 5, 6, 7, 8, 9, 10}, 6),
+            "切断：交换机10、交换机11、交换机12、交换机13、交换机14、交换机15 "
+            "等 7 台");
 }
 
 // A star of 60 long CJK codes: every line of the report fits 80 columns,
