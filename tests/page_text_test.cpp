@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "latency_matrix.h"
+#include "resilience_text.h"
 #include "support/networks.h"
 
 namespace {
@@ -76,33 +77,33 @@ TEST(PageText, ScenarioLinesGiveFiguresWorstPairAndCutOffDevices) {
   const std::vector<std::string> codes = codesOf(campus);
   const IntactNetwork intact = analyseIntact(campus.deviceCount(), links);
   const auto lines = [&](const FailureSet& failed) {
-    return scenarioLines(codes, links, scenarioFigures(intact, failed),
-                         cutOffDevices(campus.deviceCount(), links, failed));
+    return scenarioLines(codes, links, scenarioFigures(intact, failed));
   };
   EXPECT_EQ(lines({{0}, {}}), (Lines{"故障：设备 CR", "连通分区：2 个",
                                      "断开（不再可达的设备对）：6 对",
                                      "变慢（延迟变大的设备对）：0 对",
-                                     "最大变慢：—", "切断：FW"}));
+                                     "最大变慢：—", "切断：FW（1 台）"}));
   EXPECT_EQ(lines({{1}, {}}),
             (Lines{"故障：设备 DR-A", "连通分区：1 个",
                    "断开（不再可达的设备对）：0 对",
                    "变慢（延迟变大的设备对）：12 对",
-                   "最大变慢：CR ↔ AR-T 8ms → 38ms", "切断：—"}));
+                   "最大变慢：CR ↔ AR-T 8ms → 38ms", "切断：无"}));
 }
 
 TEST(PageText, RiskLinesListEachSinglePointOrSayThereIsNone) {
   const Network campus = networks::campus();
   const std::vector<Link> links = savedLinks(campus);
-  const ResilienceReport report =
-      analyseResilience(campus.deviceCount(), links, {});
-  EXPECT_EQ(
-      riskLines(codesOf(campus), links, report.singlePoints, report.cutOff),
-      (Lines{"单点故障共 2 处：", "⚠ 设备 CR：故障后切断 FW",
-             "⚠ 链路 CR ── FW（2ms）：故障后切断 FW"}));
+  const IntactNetwork intact = analyseIntact(campus.deviceCount(), links);
+  const SinglePoints points = findSinglePoints(campus.deviceCount(), links);
+  EXPECT_EQ(singlePointLines(codesOf(campus), links,
+                             singlePointScenarios(intact, points, {})),
+            (Lines{"单点故障共 2 处（影响大的在前）：",
+                   "⚠ 链路 CR ── FW（2ms）：故障后切断 FW（1 台，断开 7 对）",
+                   "⚠ 设备 CR：故障后切断 FW（1 台，断开 6 对）"}));
 
   //   A --1-- B --1-- C --1-- A
   const Network ring = networks::build("A B C", "A B 1  B C 1  C A 1");
-  EXPECT_EQ(riskLines(codesOf(ring), savedLinks(ring), {}, {}),
+  EXPECT_EQ(singlePointLines(codesOf(ring), savedLinks(ring), {}),
             (Lines{"✔ 没有单点故障：任何一台设备或一条链路单独故障，"
                    "都不会使网络分裂。"}));
 }

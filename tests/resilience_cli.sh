@@ -45,10 +45,32 @@ check 1 "✘ 拓扑中存在负延迟链路，无法计算最短路径！" negat
 check 0 "用法：topoplan-resilience" --help
 check 0 "topoplan-resilience 1." --version
 
-# The built-in network: CR and the link CR-FW cut off the firewall.
-check 0 "⚠ 设备 CR：故障后切断 FW" "$campus"
-grep -qF "⚠ 链路 CR ── FW（2ms）：故障后切断 FW" out.txt ||
-  fail "the campus report misses the link CR-FW"
+# The built-in network: CR and the link CR-FW cut off the firewall; the
+# link, which keeps CR, loses one pair more and comes first.
+check 0 "⚠ 设备 CR：故障后切断 FW（1 台，断开 6 对）" "$campus"
+grep -A2 -F "单点故障共 2 处" out.txt >points.txt
+diff - points.txt <<'EOF' || fail "the campus's single points are not by impact"
+单点故障共 2 处（影响大的在前）：
+⚠ 链路 CR ── FW（2ms）：故障后切断 FW（1 台，断开 7 对）
+⚠ 设备 CR：故障后切断 FW（1 台，断开 6 对）
+EOF
+# Scenarios by impact, each in the same four lines; all 18 fit within the
+# first 20, so nothing is left out.
+grep -A9 -F "（前 → 后）" out.txt | tail -n +3 >first.txt
+diff - first.txt <<'EOF' || fail "the campus's scenarios are not by impact"
+  链路 CR ── FW（2ms）
+      连通分区 2 个，断开 7 对，变慢 0 对
+      最大变慢：—
+      切断：FW（1 台）
+  设备 CR
+      连通分区 2 个，断开 6 对，变慢 0 对
+      最大变慢：—
+      切断：FW（1 台）
+EOF
+[ "$(grep -c '^  [设链]' out.txt)" = 18 ] || fail "the campus lists not 18 scenarios"
+grep -qF -- "--all" out.txt && fail "the campus report offers --all with nothing left out"
+check 0 "最大变慢：CR ↔ AR-T 8ms → 38ms" "$campus" --fail-device DR-A
+grep -qF "切断：无" out.txt || fail "a scenario that cuts nothing off does not say so"
 check 0 "备用路由（7ms）：DR-A → AR-L → SV" "$campus" --route DR-A SV
 check 0 "设备 DR-B、链路 CR ── DR-A（5ms）" "$campus" --fail-device DR-B --fail-link DR-A CR
 "$resilience" --json "$campus" >campus.json || fail "--json exited $?"
@@ -60,7 +82,48 @@ assert report["cut_devices"] == ["CR"] and report["cut_links"] == [["CR", "FW", 
 assert len(report["scenarios"]) == 18 and report["route"] is None
 assert report["scenarios"][0] == {
     "failed": {"devices": ["CR"], "links": []}, "parts": 2,
-    "lost_pairs": 6, "slower_pairs": 0, "worst": None}
+    "lost_pairs": 6, "slower_pairs": 0, "worst": None, "cut_off": ["FW"]}
+assert all(s["cut_off"] == [] for s in report["scenarios"]
+           if s["failed"] not in ({"devices": ["CR"], "links": []},
+                                  {"devices": [], "links": [["CR", "FW", 2]]}))
+assert list(report) == ["devices", "links", "parts", "cut_devices", "cut_links",
+                        "single_points", "scenarios", "route"]
+assert report["single_points"] == [
+    {"failed": {"devices": [], "links": [["CR", "FW", 2]]}, "cut_off": ["FW"],
+     "lost_pairs": 7},
+    {"failed": {"devices": ["CR"], "links": []}, "cut_off": ["FW"],
+     "lost_pairs": 6}]
+PY
+
+# A chain of 30 devices: 59 scenarios, the first 20 by impact and a line
+# for the other 39; --all lists them all, still by impact.
+{
+  echo "30 29"
+  for i in $(seq 0 29); do echo "C$i c 2 x"; done
+  for i in $(seq 1 29); do echo "C$((i - 1)) C$i 1"; done
+} >chain.txt
+check 0 "……另有 39 个场景未列出，加 --all 列出全部" chain.txt
+[ "$(grep -c '^  [设链]' out.txt)" = 20 ] || fail "not 20 scenarios listed"
+# The middle of the chain loses the most: the link C14-C15 (15 * 15 = 225
+# pairs), then C13-C14 and C15-C16 (14 * 16 = 224 each, in N-1 order).
+grep -m3 '^  [设链]' out.txt | tr -d ' ' | paste -sd, - >top.txt
+[ "$(cat top.txt)" = "链路C14──C15（1ms）,链路C13──C14（1ms）,链路C15──C16（1ms）" ] ||
+  fail "the chain's largest impacts do not come first: $(cat top.txt)"
+check 0 "链路 C0 ── C1（1ms）" chain.txt --all
+[ "$(grep -c '^  [设链]' out.txt)" = 59 ] || fail "--all does not list all 59"
+grep -qF "未列出" out.txt && fail "--all still says some are left out"
+"$resilience" --json --all chain.txt >chain.json || fail "--json --all exited $?"
+python3 - chain.json <<'PY' || fail "the chain's JSON is not in N-1 order"
+import json, sys
+report = json.load(open(sys.argv[1]))
+assert [s["failed"]["devices"] for s in report["scenarios"][:30]] == \
+    [["C%d" % i] for i in range(30)]
+# 28 cut devices and 29 bridges; the bridge in the middle first, which
+# keeps the half with C0.
+assert len(report["single_points"]) == 57
+assert report["single_points"][0]["failed"]["links"] == [["C14", "C15", 1]]
+assert report["single_points"][0]["lost_pairs"] == 225
+assert report["single_points"][0]["cut_off"] == ["C%d" % i for i in range(15, 30)]
 PY
 
 # Standard input, and the checks the menu leaves out: the report of the

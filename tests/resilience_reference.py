@@ -2,7 +2,8 @@
 """An independent reference for topoplan-resilience's N-1 report, built on
 NetworkX: each scenario removes its element and runs floyd_warshall afresh,
 single points of failure are found by removing each element and counting
-connected components. Prints the same JSON document as
+connected components, and the devices a failure cuts off are the pieces of
+each intact component other than its largest. Prints the same JSON document as
 `topoplan-resilience --json FILE` (without a route), so the two can be
 compared byte for byte once parsed.
 
@@ -74,6 +75,21 @@ def route_graph(n, links, dead):
     return graph
 
 
+def cut_off(n, links, remaining, dead):
+    """Within each part of the intact network, the devices outside the
+    largest piece the failure leaves of it (of equal pieces, the one
+    holding the lowest index stays), ascending."""
+    after = parts_graph(n, remaining, dead)
+    gone = []
+    for part in nx.connected_components(parts_graph(n, links, set())):
+        pieces = [piece for piece in nx.connected_components(after.subgraph(part - dead))]
+        if not pieces:
+            continue
+        kept = max(pieces, key=lambda piece: (len(piece), -min(piece)))
+        gone += [v for v in part - dead if v not in kept]
+    return sorted(gone)
+
+
 def reachable(total):
     return total <= LARGEST
 
@@ -98,6 +114,7 @@ def report(codes, links):
         return links[:gone] + links[gone + 1:]
 
     scenarios = []
+    single = []  # (lost pairs, cut off, failed) of each single point
     for element in [("device", v) for v in range(n)] + \
             [("link", i) for i, link in enumerate(listed) if carries(link)]:
         dead = {element[1]} if element[0] == "device" else set()
@@ -117,11 +134,16 @@ def report(codes, links):
                     if worst is None or now - was > worst["after"] - worst["before"]:
                         worst = {"from": codes[s], "to": codes[t],
                                  "before": int(was), "after": int(now)}
+        failed = {"devices": [codes[v] for v in dead],
+                  "links": [] if dead else [triple(listed[element[1]])]}
+        parts_after = nx.number_connected_components(parts_graph(n, remaining, dead))
+        gone = [codes[v] for v in cut_off(n, links, remaining, dead)]
         scenarios.append({
-            "failed": {"devices": [codes[v] for v in dead],
-                       "links": [] if dead else [triple(listed[element[1]])]},
-            "parts": nx.number_connected_components(parts_graph(n, remaining, dead)),
-            "lost_pairs": lost, "slower_pairs": slower, "worst": worst})
+            "failed": failed, "parts": parts_after,
+            "lost_pairs": lost, "slower_pairs": slower, "worst": worst,
+            "cut_off": gone})
+        if parts_after > parts:
+            single.append({"failed": failed, "cut_off": gone, "lost_pairs": lost})
 
     cut_devices = [codes[v] for v in range(n)
                    if nx.number_connected_components(parts_graph(n, links, {v})) > parts]
@@ -129,13 +151,52 @@ def report(codes, links):
                  nx.number_connected_components(parts_graph(n, without_link(i), set())) > parts]
     return {"devices": n, "links": len(links), "parts": parts,
             "cut_devices": cut_devices, "cut_links": cut_links,
+            # Stable: of equal impact, the N-1 order stays.
+            "single_points": sorted(single, key=lambda point: (
+                -point["lost_pairs"], -len(point["cut_off"]))),
             "scenarios": scenarios, "route": None}
+
+
+def generate_sparse(rng):
+    """An operator-like network: rings of 3 to 6 devices joined in a row,
+    spurs of one or two devices hanging off them, and a chord or two; many
+    single points of equal impact."""
+    codes, links = [], []
+
+    def device():
+        codes.append("R%d" % len(codes))
+        return len(codes) - 1
+
+    previous = None
+    for _ in range(rng.randint(2, 4)):
+        ring = [device() for _ in range(rng.randint(3, 6))]
+        links += [(ring[i], ring[(i + 1) % len(ring)], rng.randint(1, 9))
+                  for i in range(len(ring))]
+        if previous is not None:
+            links.append((previous, ring[0], rng.randint(1, 9)))
+        previous = rng.choice(ring)
+        for _ in range(rng.randint(0, 2)):
+            at = rng.choice(ring)
+            for _ in range(rng.randint(1, 2)):
+                spur = device()
+                links.append((at, spur, rng.randint(1, 9)))
+                at = spur
+    for _ in range(rng.randint(0, 2)):
+        links.append((rng.randrange(len(codes)), rng.randrange(len(codes)),
+                      rng.randint(1, 9)))
+    lines = ["%d %d" % (len(codes), len(links))]
+    lines += ["%s 设备%d 4 24h运行" % (code, i) for i, code in enumerate(codes)]
+    lines += ["%s %s %d" % (codes[a], codes[b], latency) for a, b, latency in links]
+    return "\n".join(lines) + "\n"
 
 
 def generate(seed):
     """Unconnected parts, leaves, parallel links, self-links, repeated
-    codes, 0 ms and 32767 ms or more, mixed differently by each seed."""
+    codes, 0 ms and 32767 ms or more, mixed differently by each seed; every
+    tenth seed a sparse network of rings and spurs."""
     rng = random.Random(seed)
+    if seed % 10 == 0:
+        return generate_sparse(rng)
     n = rng.randint(1, 14)
     codes = ["D%d" % (i // 2 if rng.random() < 0.2 else i) for i in range(n)]
     links = []

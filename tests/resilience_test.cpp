@@ -199,10 +199,31 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
       failures.push_back(failed);
     }
     const IntactNetwork intact = analyseIntact(n, links);
+    std::vector<ScenarioFigures> measured;
     for (const FailureSet& failed : failures) {
-      EXPECT_EQ(describe(scenarioFigures(intact, failed)),
+      measured.push_back(scenarioFigures(intact, failed));
+      EXPECT_EQ(describe(measured.back()),
                 describe(plainFigures(network, links, failed)))
           << describe(failed);
+    }
+    // A single point's scenario is the same taken from those measured
+    // (among which the multiple failures must not be mistaken for it) as
+    // measured afresh.
+    const std::vector<ScenarioFigures> taken =
+        singlePointScenarios(intact, points, measured);
+    const std::vector<ScenarioFigures> fresh =
+        singlePointScenarios(intact, points, {});
+    ASSERT_EQ(taken.size(), points.devices.size() + points.links.size());
+    ASSERT_EQ(fresh.size(), taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+      const bool isDevice = i < points.devices.size();
+      const FailureSet alone =
+          isDevice ? FailureSet{{points.devices[i]}, {}}
+                   : FailureSet{{}, {points.links[i - points.devices.size()]}};
+      EXPECT_EQ(describe(taken[i].failed), describe(alone));
+      EXPECT_EQ(describe(taken[i]), describe(fresh[i]));
+      EXPECT_EQ(taken[i].cutOff, fresh[i].cutOff);
+      EXPECT_EQ(taken[i].cutOff, cutOffDevices(n, links, taken[i].failed));
     }
 
     const int from = static_cast<int>(random() % static_cast<unsigned>(n));
@@ -261,7 +282,7 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
       return named;
     }();
     std::istringstream text(
-        resilienceText(codes, links, analyseResilience(n, links, query)));
+        resilienceText(codes, links, analyseResilience(n, links, query), true));
     for (std::string line; std::getline(text, line);) {
       EXPECT_LE(displayWidth(line), 80) << line;
     }
@@ -329,3 +350,142 @@ TEST(Resilience, DisplayWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+ScenarioFigures figuresOf(int lost, int slower, int increase, int cutOff) {
+  ScenarioFigures figures;
+  figures.lostPairs = lost;
+  figures.slowerPairs = slower;
+  if (increase > 0) {
+    figures.hasWorst = true;
+    figures.worst = {0, 1, 10, 10 + increase};
+  }
+  figures.cutOff.assign(static_cast<size_t>(cutOff), 0);
+  return figures;
+}
+
+}  // namespace
+
+// Lost pairs first for both; then scenarios by slower pairs and the worst
+// increase, single points by devices cut off; ties keep the list's order.
+TEST(Resilience, ImpactOrder) {
+  const std::vector<ScenarioFigures> scenarios = {
+      figuresOf(0, 3, 5, 0),  // 0
+      figuresOf(4, 0, 0, 1),  // 1
+      figuresOf(0, 3, 9, 0),  // 2: more increase than 0
+      figuresOf(4, 0, 0, 3),  // 3: ties 1 as a scenario, not as a point
+      figuresOf(0, 7, 1, 2),  // 4: more slower pairs than 0 and 2
+      figuresOf(0, 3, 5, 0),  // 5: ties 0 entirely
+      figuresOf(9, 0, 0, 1),  // 6: the most lost pairs
+      figuresOf(0, 0, 0, 0),  // 7: no impact
+  };
+  EXPECT_EQ(scenariosByImpact(scenarios),
+            (std::vector<size_t>{6, 1, 3, 4, 2, 0, 5, 7}));
+  EXPECT_EQ(singlePointsByImpact(scenarios),
+            (std::vector<size_t>{6, 3, 1, 4, 0, 2, 5, 7}));
+  EXPECT_TRUE(scenariosByImpact({}).empty());
+}
+
+// The single points' and the scenarios' sentences: whole lists, lists
+// shortened to what fits in 80 columns, and a failure too wide to leave
+// room for a name.
+TEST(ResilienceText, CutOffSentences) {
+  std::vector<std::string> codes = {"CR", "FW", "A", "B"};
+  for (int i = 0; i < 40; ++i) {
+    codes.push_back("交换机" + std::to_string(10 + i));  // 8 columns
+  }
+  codes.emplace_back("核心路由器甲1");  // 19 bytes, 13 columns
+  codes.emplace_back("核心路由器乙2");
+  const int first = 4;  // 交换机10
+  const int wide = first + 40;
+  const std::vector<Link> links = {{0, 1, 2}, {wide, wide + 1, 32766}};
+  const auto scenario = [](FailureSet failed, std::vector<int> cutOff,
+                           int lost) {
+    ScenarioFigures figures;
+    figures.failed = std::move(failed);
+    figures.cutOff = std::move(cutOff);
+    figures.lostPairs = lost;
+    return figures;
+  };
+  std::vector<int> many;
+  for (int i = first + 1; i < first + 40; ++i) many.push_back(i);
+  const struct {
+    ScenarioFigures scenario;
+    const char* sentence;
+  } cases[] = {
+      {scenario({{0}, {}}, {1, 2, 3}, 117),
+       "⚠ 设备 CR：故障后切断 FW、A、B（3 台，断开 117 对）"},
+      {scenario({{}, {0}}, {1}, 7),
+       "⚠ 链路 CR ── FW（2ms）：故障后切断 FW（1 台，断开 7 对）"},
+      // 28 + 3 names of 8 and 2 separators of 2 + 9 + 16 = 81: two names.
+      {scenario({{first}, {}}, many, 1234),
+       "⚠ 设备 交换机10：故障后切断 交换机11、交换机12 等 39 台（断开 1234 "
+       "对）"},
+      {scenario({{}, {1}}, {first, first + 1}, 5),
+       "⚠ 链路 核心路由器甲1 ── 核心路由器乙2（32766ms）：故障后切断\n"
+       "    交换机10、交换机11（2 台，断开 5 对）"},
+      {scenario({{}, {1}}, {first}, 5),
+       "⚠ 链路 核心路由器甲1 ── 核心路由器乙2（32766ms）：故障后切断\n"
+       "    交换机10（1 台，断开 5 对）"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(singlePointSentence(codes, links, c.scenario), c.sentence);
+  }
+
+  EXPECT_EQ(cutOffSentence(codes, {}, 6), "切断：无");
+  EXPECT_EQ(cutOffSentence(codes, {1, 2}, 6), "切断：FW、A（2 台）");
+  // From column 6: 6 + 6 + 6 names of 8 and 5 separators of 2 + 9 = 75,
+  // and a seventh name would pass 80.
+  EXPECT_EQ(cutOffSentence(codes, many, 6),
+            "切断：交换机11、交换机12、交换机13、交换机14、交换机15、交换机16 "
+            "等 39 台");
+  // Seven names do not fit, six and "等 7 台" do: 6 + 6 + 58 + 8 = 78.
+  EXPECT_EQ(cutOffSentence(codes, {4, 5, 6, 7, 8, 9, 10}, 6),
+            "切断：交换机10、交换机11、交换机12、交换机13、交换机14、交换机15 "
+            "等 7 台");
+}
+
+// A star of 60 long CJK codes: every line of the report fits 80 columns,
+// the centre cuts off all leaves but the first ("等 59 台"), and each of
+// the 131 scenarios takes the same four lines.
+TEST(ResilienceText, LayoutAtScale) {
+  const int n = 61;
+  std::vector<std::string> codes = {"核心路由器甲1"};
+  std::vector<Link> links;
+  for (int leaf = 1; leaf < n; ++leaf) {
+    codes.push_back("接入交换机" + std::to_string(100 + leaf));
+    links.push_back({0, leaf, 1});
+  }
+  // A second link of 32766 ms to each of the last ten leaves, listed last
+  // so that the matrix holds it: no single points there, and those leaves
+  // reach only the centre. The centre loses the 50 * 49 / 2 pairs of the
+  // others.
+  for (int leaf = n - 10; leaf < n; ++leaf) {
+    links.push_back({0, leaf, 32766});
+  }
+  std::sort(links.begin(), links.end(),
+            [](const Link& a, const Link& b) { return a.to < b.to; });
+  const ResilienceReport report = analyseResilience(n, links, {});
+  ASSERT_EQ(report.scenarios.size(), static_cast<size_t>(n + 70));
+  const std::string text = resilienceText(codes, links, report, true);
+  std::istringstream lines(text);
+  int blocks = 0;
+  std::vector<std::string> shape;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(displayWidth(line), 80) << line;
+    if (line.rfind("  设备 ", 0) == 0 || line.rfind("  链路 ", 0) == 0) {
+      ++blocks;
+      shape.clear();
+    }
+    if (line.rfind("      ", 0) == 0) shape.push_back(line.substr(6, 6));
+    if (shape.size() == 3) {
+      EXPECT_EQ(shape, (std::vector<std::string>{"连通", "最大", "切断"}));
+    }
+  }
+  EXPECT_EQ(blocks, n + 70);
+  // The first point: room for one name of 13 columns only.
+  EXPECT_NE(text.find("（影响大的在前）：\n⚠ 设备 核心路由器甲1：故障后切断 "
+                      "接入交换机102 等 59 台（断开 1225 对）\n"),
+            std::string::npos);
+}

@@ -21,6 +21,7 @@
 #include "refusals.h"
 #include "resilience.h"
 #include "resilience_json.h"
+#include "resilience_text.h"
 #include "topology_file.h"
 
 namespace {
@@ -317,19 +318,13 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_risks() {
 EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
-  const int n = loaded.network.deviceCount();
-  const SinglePoints points = findSinglePoints(n, loaded.links);
-  std::vector<std::vector<int>> cutOff;
-  for (const int device : points.devices) {
-    cutOff.push_back(cutOffDevices(n, loaded.links, {{device}, {}}));
-  }
-  for (const int link : points.links) {
-    cutOff.push_back(cutOffDevices(n, loaded.links, {{}, {link}}));
-  }
-  return reply(
-      {{"lines", riskLines(loaded.codes, loaded.links, points, cutOff)},
-       {"devices", positionsJson(points.devices)},
-       {"links", positionsJson(points.links)}});
+  const SinglePoints points =
+      findSinglePoints(loaded.network.deviceCount(), loaded.links);
+  return reply({{"lines", singlePointLines(
+                              loaded.codes, loaded.links,
+                              singlePointScenarios(loaded.intact, points, {}))},
+                {"devices", positionsJson(points.devices)},
+                {"links", positionsJson(points.links)}});
 }
 
 // For the page: a scenario's lines, and the devices it cuts off by index,
@@ -341,12 +336,9 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
   FailureSet failed;
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
-  const std::vector<int> cutOff =
-      cutOffDevices(loaded.network.deviceCount(), loaded.links, failed);
-  return reply(
-      {{"lines", scenarioLines(loaded.codes, loaded.links,
-                               scenarioFigures(loaded.intact, failed), cutOff)},
-       {"cut", positionsJson(cutOff)}});
+  const ScenarioFigures scenario = scenarioFigures(loaded.intact, failed);
+  return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
+                {"cut", positionsJson(scenario.cutOff)}});
 }
 
 // For the page: the device detail of option 8 as [[LABEL, VALUE]...].

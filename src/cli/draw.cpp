@@ -133,34 +133,20 @@ std::string svgId(bool addressable, const char* kind, size_t index) {
   return std::string(", id=\"") + kind + std::to_string(index) + '"';
 }
 
-// The device codes of a list of indexes, joined by "、".
-std::string joinedCodes(const Network& network,
-                        const std::vector<int>& devices) {
-  std::string text;
-  for (const int device : devices) {
-    text += (text.empty() ? "" : "、") + network.devices[device].code;
-  }
-  return text;
-}
-
 // Marks the single points of failure, with a legend of whom each cuts off.
 void markRisks(const Network& network, Highlights* highlights) {
   const ResilienceReport report = analyseResilience(
       network.deviceCount(), highlights->links, ResilienceQuery{});
   const SinglePoints& points = report.singlePoints;
   const std::vector<std::string> codes = deviceCodes(network);
-  size_t next = 0;
   for (const int device : points.devices) {
     highlights->deviceStyle[device] = kRiskDevice;
-    highlights->legend +=
-        "⚠ " + failureLabel(codes, highlights->links, {{device}, {}}) +
-        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
   }
-  for (const int link : points.links) {
-    highlights->linkStyle[link] = kRiskLink;
-    highlights->legend +=
-        "⚠ " + failureLabel(codes, highlights->links, {{}, {link}}) +
-        "：故障后切断 " + joinedCodes(network, report.cutOff[next++]) + "\n";
+  for (const int link : points.links) highlights->linkStyle[link] = kRiskLink;
+  for (const size_t point : singlePointsByImpact(report.pointScenarios)) {
+    highlights->legend += singlePointSentence(codes, highlights->links,
+                                              report.pointScenarios[point]) +
+                          "\n";
   }
   if (points.devices.empty() && points.links.empty()) {
     highlights->title =
@@ -216,21 +202,15 @@ DrawOutcome markScenario(const Network& network, const DrawRequest& request,
     return shaded;
   }
   const std::vector<Link>& links = highlights->links;
-  ResilienceQuery query;
-  query.singleScenario = true;
-  query.failed = failed;
   const ScenarioFigures figures =
-      analyseResilience(network.deviceCount(), links, query).scenarios[0];
+      scenarioFigures(analyseIntact(network.deviceCount(), links), failed);
   const std::vector<std::string> codes = deviceCodes(network);
   highlights->title = "故障场景：" + failureLabel(codes, links, failed) +
                       "\n故障后连通分区" + std::to_string(figures.parts) +
                       "个，断开" + std::to_string(figures.lostPairs) +
                       "对，变慢" + std::to_string(figures.slowerPairs) + "对";
   if (figures.hasWorst) {
-    highlights->title += "\n最大变慢：" + codes[figures.worst.from] + " ↔ " +
-                         codes[figures.worst.to] + " " +
-                         std::to_string(figures.worst.before) + "ms → " +
-                         std::to_string(figures.worst.after) + "ms";
+    highlights->title += "\n" + worstSentence(codes, figures);
   }
   highlights->legend = kFailureLegend;
   return DrawOutcome::kDrawn;

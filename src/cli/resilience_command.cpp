@@ -14,7 +14,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "用法：topoplan-resilience 拓扑文件 [--json] [--fail-device 代号]... "
+    "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
+    "代号]... "
     "[--fail-link 代号 代号]... [--route 起点 终点]\n";
 
 // Laid out line by line as the terminal shows it; the options between
@@ -23,11 +24,13 @@ constexpr char kUsage[] =
 constexpr char kHelpIntro[] =
     "\n"
     "分析用选项9保存的拓扑文件在设备或链路故障时会怎样：找出单点故障（单独故障就\n"
-    "会使网络分裂的设备和链路，以及各自切断的设备），并逐个场景给出故障后的连通\n"
-    "分区数、断开的设备对数、变慢的设备对数和变慢最多的一对。\n"
+    "会使网络分裂的设备和链路，以及各自切断的设备和断开的设备对数），并逐个场景\n"
+    "给出故障后的连通分区数、断开的设备对数、变慢的设备对数、变慢最多的一对和被\n"
+    "切断的设备。单点故障和场景都按影响排序，影响大的在前。\n"
     "\n"
     "不给出 --fail-device 或 --fail-link 时输出 N-1 报告：每台设备、每条链路单独\n"
-    "故障各一个场景（自环链路和延迟不小于32767ms的链路不承载路由，不列出）。\n"
+    "故障各一个场景（自环链路和延迟不小于32767ms的链路不承载路由，不列出）；文本\n"
+    "只列出影响最大的20个场景。\n"
     "\n"
     "选项：\n";
 constexpr char kHelpEnd[] =
@@ -74,7 +77,12 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
          return std::string();
        },
        "--route 后须跟两个设备代号", true},
-      {"--json", "", "以 JSON 输出同样的内容",
+      {"--all", "", "文本报告列出全部场景",
+       [=](const Values&) {
+         arguments->all = true;
+         return std::string();
+       }},
+      {"--json", "", "以 JSON 输出同样的内容（场景按 N-1 顺序，全部列出）",
        [=](const Values&) {
          arguments->json = true;
          return std::string();
@@ -126,7 +134,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
                .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
         << '\n';
   } else {
-    out << resilienceText(codes, links, result);
+    out << resilienceText(codes, links, result, arguments.all);
   }
   out.flush();
   if (!out) {

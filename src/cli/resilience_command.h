@@ -17,6 +17,7 @@ struct ResilienceArguments {
   std::string topologyFile;
   bool hasTopologyFile = false;
   bool json = false;
+  bool all = false;  // every scenario in the text report
   bool help = false;
   bool version = false;
   FailureRequest failures;

@@ -152,6 +152,22 @@ void countPair(int s, int t, int before, int after, ScenarioFigures* figures) {
   }
 }
 
+// The positions of `scenarios`, more lost pairs first and then as
+// `before` ranks two of equal lost pairs; the list's order breaks ties.
+template <typename Before>
+std::vector<size_t> byImpact(const std::vector<ScenarioFigures>& scenarios,
+                             Before before) {
+  std::vector<size_t> order(scenarios.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const ScenarioFigures& x = scenarios[a];
+    const ScenarioFigures& y = scenarios[b];
+    if (x.lostPairs != y.lostPairs) return x.lostPairs > y.lostPairs;
+    return before(x, y);
+  });
+  return order;
+}
+
 // Tarjan's low-link search, depth first with a stack of its own so that
 // no network is too large for it.
 class LowLinkSearch {
@@ -349,6 +365,7 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   ScenarioFigures figures;
   figures.failed = failed;
   figures.parts = countParts(n, intact.links, failed);
+  figures.cutOff = cutOffDevices(n, intact.links, failed);
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
 
   std::vector<int> total;
@@ -366,6 +383,52 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
     }
   }
   return figures;
+}
+
+std::vector<size_t> scenariosByImpact(
+    const std::vector<ScenarioFigures>& scenarios) {
+  const auto increase = [](const ScenarioFigures& s) {
+    return s.hasWorst ? s.worst.after - s.worst.before : 0;
+  };
+  return byImpact(scenarios,
+                  [&](const ScenarioFigures& x, const ScenarioFigures& y) {
+                    if (x.slowerPairs != y.slowerPairs) {
+                      return x.slowerPairs > y.slowerPairs;
+                    }
+                    return increase(x) > increase(y);
+                  });
+}
+
+std::vector<size_t> singlePointsByImpact(
+    const std::vector<ScenarioFigures>& scenarios) {
+  return byImpact(scenarios,
+                  [](const ScenarioFigures& x, const ScenarioFigures& y) {
+                    return x.cutOff.size() > y.cutOff.size();
+                  });
+}
+
+std::vector<ScenarioFigures> singlePointScenarios(
+    const IntactNetwork& intact, const SinglePoints& points,
+    const std::vector<ScenarioFigures>& measured) {
+  // Where each one-element failure sits in `measured`, if it does.
+  std::vector<int> byDevice(static_cast<size_t>(intact.deviceCount), -1);
+  std::vector<int> byLink(intact.links.size(), -1);
+  for (size_t i = 0; i < measured.size(); ++i) {
+    const FailureSet& failed = measured[i].failed;
+    if (failed.devices.size() + failed.links.size() != 1) continue;
+    std::vector<int>& where = failed.devices.empty() ? byLink : byDevice;
+    const int element =
+        failed.devices.empty() ? failed.links[0] : failed.devices[0];
+    where[element] = static_cast<int>(i);
+  }
+  std::vector<ScenarioFigures> scenarios;
+  const auto add = [&](int known, const FailureSet& failed) {
+    scenarios.push_back(known == -1 ? scenarioFigures(intact, failed)
+                                    : measured[known]);
+  };
+  for (const int device : points.devices) add(byDevice[device], {{device}, {}});
+  for (const int link : points.links) add(byLink[link], {{}, {link}});
+  return scenarios;
 }
 
 std::vector<int> hopCarriers(const std::vector<Link>& links,
@@ -427,12 +490,6 @@ ResilienceReport analyseResilience(int deviceCount,
   report.linkCount = static_cast<int>(links.size());
   report.parts = countParts(deviceCount, links, FailureSet{});
   report.singlePoints = findSinglePoints(deviceCount, links);
-  for (const int device : report.singlePoints.devices) {
-    report.cutOff.push_back(cutOffDevices(deviceCount, links, {{device}, {}}));
-  }
-  for (const int link : report.singlePoints.links) {
-    report.cutOff.push_back(cutOffDevices(deviceCount, links, {{}, {link}}));
-  }
   const IntactNetwork intact = analyseIntact(deviceCount, links);
   if (query.singleScenario) {
     report.scenarios.push_back(scenarioFigures(intact, query.failed));
@@ -441,6 +498,8 @@ ResilienceReport analyseResilience(int deviceCount,
       report.scenarios.push_back(scenarioFigures(intact, failed));
     }
   }
+  report.pointScenarios =
+      singlePointScenarios(intact, report.singlePoints, report.scenarios);
   if (query.route) {
     report.hasRoute = true;
     report.route = routeWithBackup(

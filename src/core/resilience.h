@@ -97,7 +97,20 @@ struct ScenarioFigures {
   int slowerPairs = 0;  // reachable in both, slower after
   bool hasWorst = false;
   Slowdown worst;  // the largest increase; ties: lowest from, then lowest to
+  std::vector<int> cutOff;  // the devices it cuts off, as cutOffDevices
 };
+
+// The positions of `scenarios` from the largest impact to the smallest:
+// more lost pairs first, then more slower pairs, then the larger increase
+// of the worst pair, then the order of the list. O(s log s).
+std::vector<size_t> scenariosByImpact(
+    const std::vector<ScenarioFigures>& scenarios);
+
+// The positions of the single points' scenarios from the largest impact to
+// the smallest: more lost pairs first, then more devices cut off, then the
+// order of the list. O(s log s).
+std::vector<size_t> singlePointsByImpact(
+    const std::vector<ScenarioFigures>& scenarios);
 
 // The intact network, analysed once; every scenario is measured against
 // it. routeEntries[s] holds, ascending, the matrix entries (entry {a, b}
@@ -128,6 +141,14 @@ IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links);
 // matrix: totals are tie-free, and the worst pair is chosen by index.
 ScenarioFigures scenarioFigures(const IntactNetwork& intact,
                                 const FailureSet& failed);
+
+// The scenario of each single point of `points` failing alone, the devices
+// in their order, then the links in theirs. A point whose one-element
+// failure is among `measured` (say the N-1 report's scenarios) takes its
+// figures from there; any other is measured with scenarioFigures.
+std::vector<ScenarioFigures> singlePointScenarios(
+    const IntactNetwork& intact, const SinglePoints& points,
+    const std::vector<ScenarioFigures>& measured);
 
 // A route as devices in travel order, both ends included.
 struct Route {
@@ -204,9 +225,9 @@ struct ResilienceReport {
   int linkCount = 0;
   int parts = 0;  // of the intact network
   SinglePoints singlePoints;
-  // The devices each single point of failure would cut off: the cut
-  // devices in their order, then the cut links in theirs.
-  std::vector<std::vector<int>> cutOff;
+  // The scenario of each single point of failure alone, the cut devices
+  // in their order, then the cut links in theirs.
+  std::vector<ScenarioFigures> pointScenarios;
   std::vector<ScenarioFigures> scenarios;
   bool hasRoute = false;
   RouteReport route;

@@ -89,43 +89,16 @@ std::vector<std::string> planLines(const std::vector<std::string>& codes,
 
 std::vector<std::string> scenarioLines(const std::vector<std::string>& codes,
                                        const std::vector<Link>& links,
-                                       const ScenarioFigures& scenario,
-                                       const std::vector<int>& cutOff) {
-  const Slowdown& worst = scenario.worst;
+                                       const ScenarioFigures& scenario) {
   return {
       "故障：" + failureLabel(codes, links, scenario.failed),
       "连通分区：" + std::to_string(scenario.parts) + " 个",
       "断开（不再可达的设备对）：" + std::to_string(scenario.lostPairs) + " 对",
       "变慢（延迟变大的设备对）：" + std::to_string(scenario.slowerPairs) +
           " 对",
-      "最大变慢：" + (scenario.hasWorst
-                          ? codes[worst.from] + " ↔ " + codes[worst.to] + " " +
-                                std::to_string(worst.before) + "ms → " +
-                                std::to_string(worst.after) + "ms"
-                          : std::string("—")),
-      "切断：" +
-          (cutOff.empty() ? std::string("—") : joined(codes, cutOff, "、")),
+      worstSentence(codes, scenario),
+      cutOffSentence(codes, scenario.cutOff, 0),
   };
-}
-
-std::vector<std::string> riskLines(
-    const std::vector<std::string>& codes, const std::vector<Link>& links,
-    const SinglePoints& points, const std::vector<std::vector<int>>& cutOff) {
-  const size_t count = points.devices.size() + points.links.size();
-  if (count == 0) {
-    return {
-        "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。"};
-  }
-  std::vector<std::string> lines = {"单点故障共 " + std::to_string(count) +
-                                    " 处："};
-  size_t next = 0;
-  const auto line = [&](const FailureSet& failure) {
-    lines.push_back("⚠ " + failureLabel(codes, links, failure) +
-                    "：故障后切断 " + joined(codes, cutOff[next++], "、"));
-  };
-  for (const int device : points.devices) line({{device}, {}});
-  for (const int link : points.links) line({{}, {link}});
-  return lines;
 }
 
 std::vector<std::pair<std::string, std::string>> deviceDetail(

@@ -46,16 +46,7 @@ std::vector<std::string> planLines(const std::vector<std::string>& codes,
 // it cuts off.
 std::vector<std::string> scenarioLines(const std::vector<std::string>& codes,
                                        const std::vector<Link>& links,
-                                       const ScenarioFigures& scenario,
-                                       const std::vector<int>& cutOff);
-
-// The page's lines for the single points of failure, each with the
-// devices it cuts off (`cutOff` in the order of the points, devices
-// first, as ResilienceReport holds them).
-std::vector<std::string> riskLines(const std::vector<std::string>& codes,
-                                   const std::vector<Link>& links,
-                                   const SinglePoints& points,
-                                   const std::vector<std::vector<int>>& cutOff);
+                                       const ScenarioFigures& scenario);
 
 // The device detail as label and value pairs, in option 8's order.
 std::vector<std::pair<std::string, std::string>> deviceDetail(

@@ -5,9 +5,8 @@ namespace {
 ResilienceJson routeDevicesJson(const std::vector<std::string>& codes,
                                 bool found, const Route& route) {
   if (!found) return nullptr;
-  ResilienceJson devices = ResilienceJson::array();
-  for (const int device : route.devices) devices.push_back(codes[device]);
-  return {{"latency", route.latency}, {"devices", std::move(devices)}};
+  return {{"latency", route.latency},
+          {"devices", devicesJson(codes, route.devices)}};
 }
 
 }  // namespace
@@ -19,6 +18,13 @@ std::vector<std::string> deviceCodes(const Network& network) {
   return codes;
 }
 
+ResilienceJson devicesJson(const std::vector<std::string>& codes,
+                           const std::vector<int>& devices) {
+  ResilienceJson named = ResilienceJson::array();
+  for (const int device : devices) named.push_back(codes[device]);
+  return named;
+}
+
 ResilienceJson linkJson(const std::vector<std::string>& codes,
                         const Link& link) {
   return ResilienceJson::array(
@@ -28,8 +34,7 @@ ResilienceJson linkJson(const std::vector<std::string>& codes,
 ResilienceJson failureJson(const std::vector<std::string>& codes,
                            const std::vector<Link>& links,
                            const FailureSet& failed) {
-  ResilienceJson devices = ResilienceJson::array();
-  for (const int device : failed.devices) devices.push_back(codes[device]);
+  ResilienceJson devices = devicesJson(codes, failed.devices);
   ResilienceJson failedLinks = ResilienceJson::array();
   for (const int link : failed.links) {
     failedLinks.push_back(linkJson(codes, links[link]));
@@ -51,7 +56,8 @@ ResilienceJson scenarioJson(const std::vector<std::string>& codes,
           {"parts", scenario.parts},
           {"lost_pairs", scenario.lostPairs},
           {"slower_pairs", scenario.slowerPairs},
-          {"worst", std::move(worst)}};
+          {"worst", std::move(worst)},
+          {"cut_off", devicesJson(codes, scenario.cutOff)}};
 }
 
 ResilienceJson routeJson(const std::vector<std::string>& codes,
@@ -65,19 +71,23 @@ ResilienceJson routeJson(const std::vector<std::string>& codes,
 ResilienceJson risksJson(const std::vector<std::string>& codes,
                          const std::vector<Link>& links,
                          const ResilienceReport& report) {
-  ResilienceJson cutDevices = ResilienceJson::array();
-  for (const int device : report.singlePoints.devices) {
-    cutDevices.push_back(codes[device]);
-  }
   ResilienceJson cutLinks = ResilienceJson::array();
   for (const int link : report.singlePoints.links) {
     cutLinks.push_back(linkJson(codes, links[link]));
   }
+  ResilienceJson points = ResilienceJson::array();
+  for (const size_t point : singlePointsByImpact(report.pointScenarios)) {
+    const ScenarioFigures& scenario = report.pointScenarios[point];
+    points.push_back({{"failed", failureJson(codes, links, scenario.failed)},
+                      {"cut_off", devicesJson(codes, scenario.cutOff)},
+                      {"lost_pairs", scenario.lostPairs}});
+  }
   return {{"devices", report.deviceCount},
           {"links", report.linkCount},
           {"parts", report.parts},
-          {"cut_devices", std::move(cutDevices)},
-          {"cut_links", std::move(cutLinks)}};
+          {"cut_devices", devicesJson(codes, report.singlePoints.devices)},
+          {"cut_links", std::move(cutLinks)},
+          {"single_points", std::move(points)}};
 }
 
 ResilienceJson reportJson(const std::vector<std::string>& codes,

@@ -19,6 +19,10 @@ using ResilienceJson = nlohmann::ordered_json;
 // them.
 std::vector<std::string> deviceCodes(const Network& network);
 
+// ["CODE", ...] for devices by index, in the order given.
+ResilienceJson devicesJson(const std::vector<std::string>& codes,
+                           const std::vector<int>& devices);
+
 // ["CODE", "CODE", LATENCY]
 ResilienceJson linkJson(const std::vector<std::string>& codes,
                         const Link& link);
@@ -28,8 +32,9 @@ ResilienceJson failureJson(const std::vector<std::string>& codes,
                            const std::vector<Link>& links,
                            const FailureSet& failed);
 
-// {"failed", "parts", "lost_pairs", "slower_pairs", "worst"}; worst is null
-// or {"from", "to", "before", "after"}.
+// {"failed", "parts", "lost_pairs", "slower_pairs", "worst", "cut_off"};
+// worst is null or {"from", "to", "before", "after"}, cut_off the codes of
+// the devices the scenario cuts off.
 ResilienceJson scenarioJson(const std::vector<std::string>& codes,
                             const std::vector<Link>& links,
                             const ScenarioFigures& scenario);
@@ -39,8 +44,10 @@ ResilienceJson scenarioJson(const std::vector<std::string>& codes,
 ResilienceJson routeJson(const std::vector<std::string>& codes,
                          const RouteReport& route);
 
-// {"devices", "links", "parts", "cut_devices", "cut_links"}: the intact
-// network's summary and its single points of failure.
+// {"devices", "links", "parts", "cut_devices", "cut_links",
+// "single_points"}: the intact network's summary and its single points of
+// failure, the last as {"failed", "cut_off", "lost_pairs"} by impact
+// (singlePointsByImpact).
 ResilienceJson risksJson(const std::vector<std::string>& codes,
                          const std::vector<Link>& links,
                          const ResilienceReport& report);

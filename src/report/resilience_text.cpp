@@ -1,10 +1,11 @@
 #include "resilience_text.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kColumns = 80;
-constexpr int kLabelColumns = 30;  // the failure column of the table
-constexpr int kFigureColumns = 6;  // each figure, right-aligned
+constexpr int kDetailIndent = 6;  // a scenario's lines below its failure
 
 bool isWide(unsigned codePoint) {
   return (codePoint >= 0x1100 && codePoint <= 0x115F) ||
@@ -15,20 +16,6 @@ bool isWide(unsigned codePoint) {
          (codePoint >= 0xFF00 && codePoint <= 0xFF60) ||
          (codePoint >= 0xFFE0 && codePoint <= 0xFFE6) ||
          (codePoint >= 0x20000 && codePoint <= 0x3FFFD);
-}
-
-std::string padded(const std::string& text, int columns) {
-  const int width = displayWidth(text);
-  return width >= columns
-             ? text
-             : text + std::string(static_cast<size_t>(columns - width), ' ');
-}
-
-std::string rightAligned(const std::string& text, int columns) {
-  const int width = displayWidth(text);
-  return width >= columns
-             ? text
-             : std::string(static_cast<size_t>(columns - width), ' ') + text;
 }
 
 // Joins `items` with `separator` after `lead`, starting a new line indented
@@ -66,38 +53,52 @@ std::vector<std::string> codesOf(const std::vector<std::string>& codes,
   return named;
 }
 
-std::string singlePointLine(const std::string& what,
-                            const std::vector<std::string>& cutOff) {
-  return wrapped("⚠ " + what + "：故障后切断 ", cutOff, "、", 4);
+std::string joinedNames(const std::vector<std::string>& names, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += (i == 0 ? "" : "、") + names[i];
+  return text;
 }
 
-std::string scenarioLine(const std::vector<std::string>& codes,
-                         const std::vector<Link>& links,
-                         const ScenarioFigures& scenario) {
-  std::string text;
-  const std::vector<std::string> labels =
-      failureLabels(codes, links, scenario.failed);
-  const std::string label = failureLabel(codes, links, scenario.failed);
-  std::string line = "  " + padded(label, kLabelColumns);
-  if (displayWidth(label) > kLabelColumns) {
-    // A long label stands alone; its figures go below it.
-    text = wrapped("  ", labels, "、", 4);
-    line = std::string(2 + kLabelColumns, ' ');
+// `lead`, then `names` joined by "、" and `fullTail`, for a line that starts
+// at `column`. Past column 80 only the first names that fit (at least one)
+// are given, followed by " 等 N 台" and `shortTail`. When not even one name
+// fits after `lead`, the names start a line of their own, indented by 4
+// more. No line break at the end.
+std::string shortenedList(int column, const std::string& lead,
+                          const std::vector<std::string>& names,
+                          const std::string& fullTail,
+                          const std::string& shortTail) {
+  const auto fits = [column](const std::string& text) {
+    return column + displayWidth(text) <= kColumns;
+  };
+  std::string listed = joinedNames(names, names.size()) + fullTail;
+  if (names.size() > 1 && !fits(lead + listed)) {
+    const std::string more = " 等 " + std::to_string(names.size()) + " 台";
+    size_t shown = 1;
+    while (shown + 1 < names.size() &&
+           fits(lead + joinedNames(names, shown + 1) + more + shortTail)) {
+      ++shown;
+    }
+    listed = joinedNames(names, shown) + more + shortTail;
   }
-  line += rightAligned(std::to_string(scenario.parts), kFigureColumns) +
-          rightAligned(std::to_string(scenario.lostPairs), kFigureColumns) +
-          rightAligned(std::to_string(scenario.slowerPairs), kFigureColumns);
-  std::string worst = "—";
-  if (scenario.hasWorst) {
-    const Slowdown& slowdown = scenario.worst;
-    worst = codes[slowdown.from] + " ↔ " + codes[slowdown.to] + " " +
-            std::to_string(slowdown.before) + "ms → " +
-            std::to_string(slowdown.after) + "ms";
-  }
-  if (displayWidth(line) + 2 + displayWidth(worst) > kColumns) {
-    return text + line + "\n" + wrapped("      最大变慢：", {worst}, "", 6);
-  }
-  return text + line + "  " + worst + "\n";
+  if (lead.empty() || fits(lead + listed)) return lead + listed;
+  std::string alone = lead;
+  while (!alone.empty() && alone.back() == ' ') alone.pop_back();
+  return alone + "\n" + std::string(static_cast<size_t>(column + 4), ' ') +
+         shortenedList(column + 4, "", names, fullTail, shortTail);
+}
+
+std::string scenarioBlock(const std::vector<std::string>& codes,
+                          const std::vector<Link>& links,
+                          const ScenarioFigures& scenario) {
+  const std::string indent(kDetailIndent, ' ');
+  return wrapped("  ", failureLabels(codes, links, scenario.failed), "、",
+                 kDetailIndent) +
+         indent + "连通分区 " + std::to_string(scenario.parts) + " 个，断开 " +
+         std::to_string(scenario.lostPairs) + " 对，变慢 " +
+         std::to_string(scenario.slowerPairs) + " 对\n" + indent +
+         worstSentence(codes, scenario) + "\n" + indent +
+         cutOffSentence(codes, scenario.cutOff, kDetailIndent) + "\n";
 }
 
 std::string routeLine(const std::vector<std::string>& codes,
@@ -162,45 +163,78 @@ std::string failureLabel(const std::vector<std::string>& codes,
   return label;
 }
 
+std::string worstSentence(const std::vector<std::string>& codes,
+                          const ScenarioFigures& scenario) {
+  if (!scenario.hasWorst) return "最大变慢：—";
+  const Slowdown& worst = scenario.worst;
+  return "最大变慢：" + codes[worst.from] + " ↔ " + codes[worst.to] + " " +
+         std::to_string(worst.before) + "ms → " + std::to_string(worst.after) +
+         "ms";
+}
+
+std::string cutOffSentence(const std::vector<std::string>& codes,
+                           const std::vector<int>& cutOff, int column) {
+  if (cutOff.empty()) return "切断：无";
+  return shortenedList(column, "切断：", codesOf(codes, cutOff),
+                       "（" + std::to_string(cutOff.size()) + " 台）", "");
+}
+
+std::string singlePointSentence(const std::vector<std::string>& codes,
+                                const std::vector<Link>& links,
+                                const ScenarioFigures& scenario) {
+  const std::string lost =
+      "断开 " + std::to_string(scenario.lostPairs) + " 对）";
+  return shortenedList(
+      0, "⚠ " + failureLabel(codes, links, scenario.failed) + "：故障后切断 ",
+      codesOf(codes, scenario.cutOff),
+      "（" + std::to_string(scenario.cutOff.size()) + " 台，" + lost,
+      "（" + lost);
+}
+
+std::vector<std::string> singlePointLines(
+    const std::vector<std::string>& codes, const std::vector<Link>& links,
+    const std::vector<ScenarioFigures>& points) {
+  if (points.empty()) {
+    return {
+        "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。"};
+  }
+  std::vector<std::string> lines = {
+      "单点故障共 " + std::to_string(points.size()) + " 处（影响大的在前）："};
+  for (const size_t point : singlePointsByImpact(points)) {
+    lines.push_back(singlePointSentence(codes, links, points[point]));
+  }
+  return lines;
+}
+
 std::string resilienceText(const std::vector<std::string>& codes,
                            const std::vector<Link>& links,
-                           const ResilienceReport& report) {
+                           const ResilienceReport& report, bool all) {
   std::string text = "\n========== 网络韧性分析 ==========\n";
   text += "设备 " + std::to_string(report.deviceCount) + " 台，链路 " +
           std::to_string(report.linkCount) + " 条，连通分区 " +
           std::to_string(report.parts) + " 个\n\n";
 
-  const SinglePoints& points = report.singlePoints;
-  const size_t pointCount = points.devices.size() + points.links.size();
-  if (pointCount == 0) {
-    text +=
-        "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。\n";
-  } else {
-    text += "单点故障共 " + std::to_string(pointCount) + " 处：\n";
-    size_t next = 0;
-    for (const int device : points.devices) {
-      text += singlePointLine("设备 " + codes[device],
-                              codesOf(codes, report.cutOff[next++]));
-    }
-    for (const int link : points.links) {
-      text += singlePointLine("链路 " + linkLabel(codes, links[link]),
-                              codesOf(codes, report.cutOff[next++]));
-    }
+  for (const std::string& line :
+       singlePointLines(codes, links, report.pointScenarios)) {
+    text += line + "\n";
   }
-
-  text += report.singleScenario ? "\n========== 故障场景 ==========\n"
-                                : "\n========== N-1 故障场景（共 " +
-                                      std::to_string(report.scenarios.size()) +
-                                      " 个）==========\n";
+  const size_t count = report.scenarios.size();
+  text += report.singleScenario
+              ? "\n========== 故障场景 ==========\n"
+              : "\n========== N-1 故障场景（共 " + std::to_string(count) +
+                    " 个，影响大的在前）==========\n";
   text +=
-      "分区：故障后的连通分区数；断开、变慢：原本可达的设备对中，\n"
-      "不再可达、延迟变大的对数；最大变慢：延迟增加最多的一对（前 → 后）\n\n";
-  text += "  " + padded("故障", kLabelColumns) +
-          rightAligned("分区", kFigureColumns) +
-          rightAligned("断开", kFigureColumns) +
-          rightAligned("变慢", kFigureColumns) + "  最大变慢\n";
-  for (const ScenarioFigures& scenario : report.scenarios) {
-    text += scenarioLine(codes, links, scenario);
+      "断开、变慢：原本可达的设备对中，不再可达、延迟变大的对数；\n"
+      "最大变慢：延迟增加最多的一对（前 → "
+      "后）；切断：与所在分区的主体分开的设备\n\n";
+  const std::vector<size_t> order = scenariosByImpact(report.scenarios);
+  const size_t listed = all ? count : std::min(count, kListedScenarios);
+  for (size_t i = 0; i < listed; ++i) {
+    text += scenarioBlock(codes, links, report.scenarios[order[i]]);
+  }
+  if (listed < count) {
+    text += "……另有 " + std::to_string(count - listed) +
+            " 个场景未列出，加 --all 列出全部\n";
   }
 
   if (report.hasRoute) {

@@ -23,11 +23,43 @@ std::string failureLabel(const std::vector<std::string>& codes,
                          const std::vector<Link>& links,
                          const FailureSet& failed);
 
-// The whole text report: the summary with the single points of failure
-// and whom they cut off, one line per scenario (wrapped where a line would
-// pass column 80), and the routes when asked.
+// "最大变慢：A ↔ B 5ms → 9ms" for the pair that slowed down most, or
+// "最大变慢：—" for none.
+std::string worstSentence(const std::vector<std::string>& codes,
+                          const ScenarioFigures& scenario);
+
+// "切断：A、B、C（3 台）", or "切断：无". Past column 80, counted from
+// `column` where the sentence starts, the names are shortened to the
+// first few and "等 N 台".
+std::string cutOffSentence(const std::vector<std::string>& codes,
+                           const std::vector<int>& cutOff, int column);
+
+// "⚠ 设备 X：故障后切断 A、B、C（3 台，断开 117 对）" for the scenario of
+// a single point of failure; past column 80 the names are shortened to the
+// first few and "等 N 台" ("…切断 A、B 等 9 台（断开 117 对）"). Only when
+// the failure and one name cannot share a line is the end carried to a
+// second line, indented by 4. No line break at the end.
+std::string singlePointSentence(const std::vector<std::string>& codes,
+                                const std::vector<Link>& links,
+                                const ScenarioFigures& scenario);
+
+// The single points of failure: "单点故障共 N 处（影响大的在前）：" and
+// a singlePointSentence for each scenario of `points` by impact
+// (singlePointsByImpact), or the one line that says there is none.
+std::vector<std::string> singlePointLines(
+    const std::vector<std::string>& codes, const std::vector<Link>& links,
+    const std::vector<ScenarioFigures>& points);
+
+// How many scenarios the text report lists unless asked for all of them.
+constexpr size_t kListedScenarios = 20;
+
+// The whole text report: the summary, the single points of failure by
+// impact with whom they cut off, the scenarios by impact (the first
+// kListedScenarios of them unless `all`), each in one shape within 80
+// columns (the failure, then a line each for its figures, its worst pair
+// and whom it cuts off), and the routes when asked.
 std::string resilienceText(const std::vector<std::string>& codes,
                            const std::vector<Link>& links,
-                           const ResilienceReport& report);
+                           const ResilienceReport& report, bool all);
 
 #endif  // TOPOPLAN_REPORT_RESILIENCE_TEXT_H_
