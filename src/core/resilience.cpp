@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "disjoint_sets.h"
+#include "failure_sweep.h"
+#include "pair_tally.h"
 
 namespace {
 
@@ -10,11 +12,6 @@ namespace {
 size_t entryIndex(int n, int a, int b) {
   return static_cast<size_t>(std::min(a, b)) * static_cast<size_t>(n) +
          static_cast<size_t>(std::max(a, b));
-}
-
-// Whatever exceeds kLargestLatency reads as no link or no route.
-int normalised(int latency) {
-  return latency > kLargestLatency ? INF : latency;
 }
 
 bool inList(const std::vector<int>& sorted, int value) {
@@ -110,9 +107,9 @@ ScenarioMatrix scenarioMatrixOf(const IntactNetwork& intact,
     const int carrier = carrierOf(intact.links, a, b, [&](int i) {
       return linkSurvives(intact.links, i, failed);
     });
-    const int before = normalised(matrix.at(a, b));
+    const int before = normalisedLatency(matrix.at(a, b));
     const int after =
-        carrier == -1 ? INF : normalised(intact.links[carrier].latency);
+        carrier == -1 ? INF : normalisedLatency(intact.links[carrier].latency);
     matrix.set(a, b, after);
     matrix.set(b, a, after);
     if (after > before) scenario.raised.push_back(entryIndex(n, a, b));
@@ -132,24 +129,6 @@ bool meetsFailure(const std::vector<bool>& marks,
          std::any_of(raised.begin(), raised.end(), [&entries](size_t entry) {
            return std::binary_search(entries.begin(), entries.end(), entry);
          });
-}
-
-// Counts the pair s < t with its totals before and after the failure.
-void countPair(int s, int t, int before, int after, ScenarioFigures* figures) {
-  if (before > kLargestLatency) return;
-  if (after > kLargestLatency) {
-    ++figures->lostPairs;
-    return;
-  }
-  if (after <= before) return;
-  ++figures->slowerPairs;
-  // Pairs come in ascending order: only a strictly larger increase
-  // displaces the pair found first.
-  if (!figures->hasWorst ||
-      after - before > figures->worst.after - figures->worst.before) {
-    figures->hasWorst = true;
-    figures->worst = {s, t, before, after};
-  }
 }
 
 // Tarjan's low-link search, depth first with a stack of its own so that
@@ -349,9 +328,11 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   ScenarioFigures figures;
   figures.failed = failed;
   figures.parts = countParts(n, intact.links, failed);
+  figures.cutOff = cutOffDevices(n, intact.links, failed);
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
 
   std::vector<int> total;
+  PairTally tally;
   for (int s = 0; s < n; ++s) {
     if (scenario.failedDevices[s]) continue;
     const bool searchAgain =
@@ -362,9 +343,10 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
     fastestTotals(scenario.latency, s, &total);
     for (int t = s + 1; t < n; ++t) {
       if (scenario.failedDevices[t]) continue;
-      countPair(s, t, intact.routes.distance(s, t), total[t], &figures);
+      tally.count(s, t, intact.routes.distance(s, t), total[t]);
     }
   }
+  tally.copyTo(&figures);
   return figures;
 }
 
@@ -427,19 +409,32 @@ ResilienceReport analyseResilience(int deviceCount,
   report.linkCount = static_cast<int>(links.size());
   report.parts = countParts(deviceCount, links, FailureSet{});
   report.singlePoints = findSinglePoints(deviceCount, links);
+  if (query.singleScenario) {
+    report.scenarios.push_back(
+        sparseScenarioFigures(deviceCount, links, query.failed));
+  } else {
+    SweepOptions options;
+    options.workers = query.workers;
+    options.progress = query.progress;
+    report.scenarios = sweepSingleFailures(deviceCount, links, options);
+  }
+  // What each single point cuts off: in the N-1 report its own scenario
+  // holds it (devices first, then the links that carry routes).
+  std::vector<int> linkScenario(links.size(), -1);
+  for (size_t i = 0, next = static_cast<size_t>(deviceCount); i < links.size();
+       ++i) {
+    if (carriesRoutes(links[i])) linkScenario[i] = static_cast<int>(next++);
+  }
+  auto cutOffBy = [&](const FailureSet& failed, int scenario) {
+    return query.singleScenario
+               ? cutOffDevices(deviceCount, links, failed)
+               : report.scenarios[static_cast<size_t>(scenario)].cutOff;
+  };
   for (const int device : report.singlePoints.devices) {
-    report.cutOff.push_back(cutOffDevices(deviceCount, links, {{device}, {}}));
+    report.cutOff.push_back(cutOffBy({{device}, {}}, device));
   }
   for (const int link : report.singlePoints.links) {
-    report.cutOff.push_back(cutOffDevices(deviceCount, links, {{}, {link}}));
-  }
-  const IntactNetwork intact = analyseIntact(deviceCount, links);
-  if (query.singleScenario) {
-    report.scenarios.push_back(scenarioFigures(intact, query.failed));
-  } else {
-    for (const FailureSet& failed : singleFailures(deviceCount, links)) {
-      report.scenarios.push_back(scenarioFigures(intact, failed));
-    }
+    report.cutOff.push_back(cutOffBy({{}, {link}}, linkScenario[link]));
   }
   if (query.route) {
     report.hasRoute = true;

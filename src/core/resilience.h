@@ -20,6 +20,7 @@
 #define TOPOPLAN_CORE_RESILIENCE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +97,7 @@ struct ScenarioFigures {
   int slowerPairs = 0;  // reachable in both, slower after
   bool hasWorst = false;
   Slowdown worst;  // the largest increase; ties: lowest from, then lowest to
+  std::vector<int> cutOff;  // as cutOffDevices gives them
 };
 
 // The intact network, analysed once; every scenario is measured against
@@ -119,12 +121,13 @@ struct IntactNetwork {
 // Needs at least one device and no negative link.
 IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links);
 
-// The figures of one scenario. A failure that only raises matrix entries
-// searches again (Dijkstra over the scenario's matrix, O(devices^2) each)
-// from the sources whose routes meet it; one that lowers an entry (a
-// younger parallel link of lower latency taking over) searches from every
-// source. The figures equal those of a full Floyd pass over the scenario's
-// matrix: totals are tie-free, and the worst pair is chosen by index.
+// The figures of one scenario, cut-off devices included. A failure that only
+// raises matrix entries searches again (Dijkstra over the scenario's matrix,
+// O(devices^2) each) from the sources whose routes meet it; one that lowers an
+// entry (a younger parallel link of lower latency taking over) searches from
+// every source. The figures equal those of a full Floyd pass over the
+// scenario's matrix: totals are tie-free, and the worst pair is chosen by
+// index.
 ScenarioFigures scenarioFigures(const IntactNetwork& intact,
                                 const FailureSet& failed);
 
@@ -168,6 +171,11 @@ std::vector<int> hopCarriers(const std::vector<Link>& links,
 // intact one for the N-1 report).
 struct ResilienceQuery {
   bool singleScenario = false;
+  // For the N-1 report: threads searching at once (0: one per core), and
+  // what to call now and then with the scenarios' worth of work done and
+  // their number (may be empty). Neither changes a figure.
+  int workers = 0;
+  std::function<void(int done, int total)> progress;
   FailureSet failed;  // for singleScenario
   bool route = false;
   int routeFrom = -1;
@@ -190,8 +198,9 @@ struct ResilienceReport {
 };
 
 // The whole analysis over a network: at least one device, no negative
-// link, route ends and failures within range.
-// O(devices^3 + scenarios * (links + devices^2 * searched sources)).
+// link, route ends and failures within range. The scenarios come from
+// sweepSingleFailures or sparseScenarioFigures (failure_sweep.h), in
+// memory linear in the network; a route adds routeWithBackup's cost.
 ResilienceReport analyseResilience(int deviceCount,
                                    const std::vector<Link>& links,
                                    const ResilienceQuery& query);
