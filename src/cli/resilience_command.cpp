@@ -1,8 +1,10 @@
 #include "resilience_command.h"
 
+#include <chrono>
 #include <vector>
 
 #include "failure_text.h"
+#include "progress_text.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
@@ -13,7 +15,7 @@ namespace {
 
 constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--fail-device 代号]... "
-    "[--fail-link 代号 代号]... [--route 起点 终点]\n";
+    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n";
 
 // Laid out line by line as the terminal shows it.
 // clang-format off
@@ -33,6 +35,8 @@ constexpr char kHelp[] =
     "  --route 起点 终点       给出最优路由，以及不与它共用任何链路的最快备用路由；\n"
     "                         有故障时按故障后的网络计算\n"
     "  --json                 以 JSON 输出同样的内容\n"
+    "  --jobs N               N-1 报告同时计算的线程数，默认每个处理器核心一个；\n"
+    "                         结果与线程数无关\n"
     "  -h, --help             显示本帮助\n"
     "  --version              显示版本\n"
     "\n"
@@ -41,6 +45,42 @@ constexpr char kHelp[] =
     "退出状态：0 成功；1 文件被拒绝、含负延迟链路或无法写出；2 命令行参数有误、\n"
     "设备不存在或链路不存在。\n";
 // clang-format on
+
+// One line of progress on a terminal, rewritten in place, shown once a run
+// has taken a second and at most five times a second, and erased at the
+// end. Nothing at all without a terminal.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream* terminal) : terminal_(terminal) {}
+
+  void update(int done, int total) {
+    using std::chrono::duration;
+    if (terminal_ == nullptr || done <= 0 || done >= total) return;
+    const auto now = Clock::now();
+    const double elapsed = duration<double>(now - start_).count();
+    if (elapsed < 1.0 ||
+        (shown_ && duration<double>(now - lastShown_).count() < 0.2)) {
+      return;
+    }
+    const double left = elapsed * (total - done) / done;
+    *terminal_ << progressLine(done, total, static_cast<int>(left + 0.5))
+               << std::flush;
+    shown_ = true;
+    lastShown_ = now;
+  }
+
+  void erase() {
+    if (shown_) *terminal_ << kProgressErase << std::flush;
+    shown_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::ostream* terminal_;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point lastShown_;
+  bool shown_ = false;
+};
 
 constexpr char kStdoutFailed[] = "✘ 无法写出标准输出！\n";
 
@@ -81,6 +121,16 @@ std::string parseCodes(const std::string& option, Words* words,
   return "";
 }
 
+// A thread count: decimal digits only, 1 or more, within an int.
+bool parseJobs(const std::string& word, int* jobs) {
+  if (word.empty() || word.size() > 9 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *jobs = std::stoi(word);
+  return *jobs >= 1;
+}
+
 // Loads the file into `network`; false, with the loader's refusal on
 // `errors`, when it refuses.
 bool loadTopology(const std::string& fileName, Network* network,
@@ -95,7 +145,7 @@ bool loadTopology(const std::string& fileName, Network* network,
 
 // Resolves the failures and the route ends, then writes the report.
 int report(const ResilienceArguments& arguments, const Network& network,
-           std::ostream& out, std::ostream& errors) {
+           std::ostream& out, std::ostream& errors, bool progressShown) {
   const std::vector<Link> links = savedLinks(network);
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
@@ -111,6 +161,11 @@ int report(const ResilienceArguments& arguments, const Network& network,
   query.singleScenario =
       !arguments.failures.devices.empty() || !arguments.failures.links.empty();
   query.failed = lookup.failed;
+  query.workers = arguments.jobs;
+  ProgressLine progress(progressShown ? &errors : nullptr);
+  query.progress = [&progress](int done, int total) {
+    progress.update(done, total);
+  };
   if (arguments.route) {
     query.route = true;
     query.routeFrom = findDevice(network, arguments.routeFrom);
@@ -126,6 +181,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
 
   const ResilienceReport result =
       analyseResilience(network.deviceCount(), links, query);
+  progress.erase();
   const std::vector<std::string> codes = deviceCodes(network);
   if (arguments.json) {
     // Codes are whatever bytes a file held: a byte that is not UTF-8 is
@@ -165,6 +221,10 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
       arguments->version = true;
     } else if (word == "--json") {
       arguments->json = true;
+    } else if (word == "--jobs") {
+      if (words.done() || !parseJobs(words.take(), &arguments->jobs)) {
+        problem = "--jobs 后须跟一个不小于 1 的整数";
+      }
     } else if (word == "--fail-device" || word == "--fail-link" ||
                word == "--route") {
       problem = parseCodes(word, &words, arguments);
@@ -180,7 +240,7 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
 }
 
 int runResilience(int argc, const char* const* argv, std::ostream& out,
-                  std::ostream& errors) {
+                  std::ostream& errors, bool errorsOnTerminal) {
   ResilienceArguments arguments;
   const std::string problem = parseResilienceArguments(argc, argv, &arguments);
   if (!problem.empty()) {
@@ -206,5 +266,5 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
   if (!loadTopology(arguments.topologyFile, &network, errors)) {
     return kResilienceRefused;
   }
-  return report(arguments, network, out, errors);
+  return report(arguments, network, out, errors, errorsOnTerminal);
 }

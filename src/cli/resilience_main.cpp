@@ -1,5 +1,7 @@
 // topoplan-resilience: single points of failure and failure scenarios of a
 // saved topology file.
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
 #include <new>
@@ -11,7 +13,8 @@ int main(int argc, char** argv) {
   // report rather than end the process silently.
   (void)std::signal(SIGPIPE, SIG_IGN);
   try {
-    return runResilience(argc, argv, std::cout, std::cerr);
+    return runResilience(argc, argv, std::cout, std::cerr,
+                         isatty(STDERR_FILENO) == 1);
   } catch (const std::bad_alloc&) {
     std::cerr << "✘ 内存不足，程序已终止。" << std::endl;
     return kResilienceRefused;
