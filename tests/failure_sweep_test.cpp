@@ -61,7 +61,7 @@ std::vector<ScenarioFigures> sweep(const std::vector<Link>& links, int n,
 // Small networks where the matrix's rules decide: a younger twin faster,
 // as fast and slower than the carrier; a carrier of 32767 ms or more
 // beside a twin that carries routes; 0 ms links; a chain too long to
-// reach across; self-links.
+// reach across; self-links; what hangs from a cut device.
 const char* const kHandMade[][2] = {
     {"A B C D", "A B 5  B A 2  B C 4  C D 1  D A 9"},
     {"A B C D", "A B 5  B A 5  B C 4  C D 1  D A 9"},
@@ -70,6 +70,10 @@ const char* const kHandMade[][2] = {
     {"A B C D E", "A B 0  B C 0  C D 0  D E 0  E A 0  A A 4"},
     {"A B C D", "A B 20000  B C 20000  C D 1  D A 32766"},
     {"A B C D E F", "A B 1  B C 1  C A 1  D E 1  E F 1  C C 2  F F 0"},
+    // A ring hanging from a cut device, and a spur whose far end falls out
+    // of reach when the route to the cut device grows.
+    {"A B C D E", "A B 1  B C 1  C A 1  C D 1  D E 1  E C 1"},
+    {"A B C D E", "A B 1  B C 16000  C A 1  C D 16000  D E 16000"},
 };
 
 TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -154,7 +155,67 @@ struct SweepPlan {
   // then, INF when nothing carries the pair.
   std::vector<int> raisingScenario;
   std::vector<int> raisedLatency;
+  // Each pair's block (biconnected component) among the pairs that carry
+  // routes, -1 for the others.
+  std::vector<int> block;
 };
+
+// The blocks of the pairs with a latency of at most kLargestLatency:
+// Tarjan's search with a stack of pairs, depth first with a stack of its
+// own. O(devices + pairs).
+std::vector<int> pairBlocks(const PairGraph& graph,
+                            const std::vector<int>& latency, int deviceCount) {
+  std::vector<int> block(latency.size(), -1);
+  std::vector<int> order(static_cast<size_t>(deviceCount), -1);
+  std::vector<int> low(static_cast<size_t>(deviceCount), 0);
+  struct Frame {
+    int device;
+    int viaPair;
+    const PairGraph::Arc* next;
+  };
+  std::vector<Frame> frames;
+  std::vector<int> pairs;
+  int clock = 0;
+  int blocks = 0;
+  for (int root = 0; root < deviceCount; ++root) {
+    if (order[root] != -1) continue;
+    order[root] = low[root] = clock++;
+    frames.push_back({root, -1, graph.arcsBegin(root)});
+    while (!frames.empty()) {
+      Frame& frame = frames.back();
+      const int v = frame.device;
+      if (frame.next != graph.arcsEnd(v)) {
+        const PairGraph::Arc arc = *frame.next++;
+        if (latency[arc.pair] > kLargestLatency || arc.pair == frame.viaPair) {
+          continue;
+        }
+        if (order[arc.to] == -1) {
+          pairs.push_back(arc.pair);
+          order[arc.to] = low[arc.to] = clock++;
+          frames.push_back({arc.to, arc.pair, graph.arcsBegin(arc.to)});
+        } else if (order[arc.to] < order[v]) {
+          pairs.push_back(arc.pair);
+          low[v] = std::min(low[v], order[arc.to]);
+        }
+        continue;
+      }
+      const int via = frame.viaPair;
+      frames.pop_back();
+      if (frames.empty()) break;
+      const int parent = frames.back().device;
+      low[parent] = std::min(low[parent], low[v]);
+      if (low[v] >= order[parent]) {
+        for (int pair = -1; pair != via;) {
+          pair = pairs.back();
+          pairs.pop_back();
+          block[pair] = blocks;
+        }
+        ++blocks;
+      }
+    }
+  }
+  return block;
+}
 
 // The per-thread state of the sweep: one tree and its subtree layout.
 class SourceSweep {
@@ -167,6 +228,10 @@ class SourceSweep {
     place_.resize(n);
     size_.resize(n);
     highest_.resize(n);
+    above_.resize(n);
+    lowestAbove_.resize(n);
+    farthest_.resize(n);
+    gate_.resize(n);
     atPlace_.resize(n);
     after_.resize(n);
   }
@@ -201,15 +266,31 @@ class SourceSweep {
   void layOut() {
     const std::vector<int>& settled = tree_.settled;
     std::fill(place_.begin(), place_.end(), -1);
+    const int source = settled[0];
     for (const int v : settled) {
       size_[v] = 1;
       highest_[v] = v;
+      above_[v] = v > source ? 1 : 0;
+      lowestAbove_[v] = v > source ? v : INT_MAX;
+      farthest_[v] = tree_.total[v];
     }
     for (size_t i = settled.size(); i-- > 1;) {
       const int v = settled[i];
       const int parent = parentOf(v);
       size_[parent] += size_[v];
       highest_[parent] = std::max(highest_[parent], highest_[v]);
+      above_[parent] += above_[v];
+      lowestAbove_[parent] = std::min(lowestAbove_[parent], lowestAbove_[v]);
+      farthest_[parent] = std::max(farthest_[parent], farthest_[v]);
+    }
+    // A gate leaves its parent's block: everything below it is reached
+    // through its parent only, whatever fails above the parent.
+    gate_[source] = false;
+    for (size_t i = 1; i < settled.size(); ++i) {
+      const int v = settled[i];
+      const int parent = parentOf(v);
+      gate_[v] = parent != source && plan_.block[tree_.viaPair[v]] !=
+                                         plan_.block[tree_.viaPair[parent]];
     }
     // A parent is settled before its children: each child takes the next
     // free run inside its parent's.
@@ -237,20 +318,33 @@ class SourceSweep {
   // `scenario` for the devices above the source.
   void measure(int source, int scenario, int begin, int end, int failedDevice,
                int changedPair, int changedLatency) {
-    auto inside = [this, begin, end](int v) {
+    auto inRun = [this, begin, end](int v) {
       return place_[v] >= begin && place_[v] < end;
     };
     auto latencyOf = [&](int pair) {
       return pair == changedPair ? changedLatency : plan_.latency[pair];
     };
+    // The gates below the failure and what hangs from them are not
+    // searched: they follow their parent's change.
+    auto skipped = [&](int p) {
+      return gate_[atPlace_[p]] && (changedPair == -1 || p != begin);
+    };
     heap_.clear();
+    searched_.clear();
+    gates_.clear();
     for (int p = begin; p < end; ++p) {
       const int w = atPlace_[p];
+      if (skipped(p)) {
+        gates_.push_back(w);
+        p += size_[w] - 1;
+        continue;
+      }
+      searched_.push_back(w);
       int best = INF;
       for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
            arc != graph_.arcsEnd(w); ++arc) {
         const int u = arc->to;
-        if (u == failedDevice || inside(u)) continue;
+        if (u == failedDevice || inRun(u)) continue;
         const int through = tree_.total[u] + latencyOf(arc->pair);
         if (through < best) best = through;
       }
@@ -263,7 +357,8 @@ class SourceSweep {
       for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
            arc != graph_.arcsEnd(w); ++arc) {
         const int x = arc->to;
-        if (!inside(x)) continue;
+        // A skipped gate is reached from its parent only, and follows it.
+        if (!inRun(x) || skipped(place_[x])) continue;
         const int through = total + plan_.latency[arc->pair];
         if (through <= kLargestLatency && through < after_[x]) {
           after_[x] = through;
@@ -272,10 +367,37 @@ class SourceSweep {
       }
     }
     PairTally& tally = tallies_[static_cast<size_t>(scenario)];
-    for (int p = begin; p < end; ++p) {
-      const int t = atPlace_[p];
+    for (const int t : searched_) {
       if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
     }
+    for (const int gate : gates_)
+      countBelow(source, gate, failedDevice, &tally);
+  }
+
+  // Counts the devices below `gate` (itself included), whose totals all
+  // move as its parent's does.
+  void countBelow(int source, int gate, int failedDevice, PairTally* tally) {
+    const int parent = parentOf(gate);
+    const int parentAfter = parent == failedDevice ? INF : after_[parent];
+    if (parentAfter > kLargestLatency) {
+      tally->lostPairs += above_[gate];
+      return;
+    }
+    const int rise = parentAfter - tree_.total[parent];
+    if (rise == 0 || above_[gate] == 0) return;
+    if (farthest_[gate] + rise > kLargestLatency) {  // some fall out of reach
+      for (int p = place_[gate]; p < place_[gate] + size_[gate]; ++p) {
+        const int t = atPlace_[p];
+        if (t > source) {
+          tally->count(source, t, tree_.total[t],
+                       normalisedLatency(tree_.total[t] + rise));
+        }
+      }
+      return;
+    }
+    tally->slowerPairs += above_[gate];
+    const int t = lowestAbove_[gate];
+    tally->consider({source, t, tree_.total[t], tree_.total[t] + rise});
   }
 
   const PairGraph& graph_;
@@ -283,11 +405,17 @@ class SourceSweep {
   std::vector<PairTally> tallies_;
   Tree tree_;
   Heap heap_;
-  std::vector<int> place_;    // depth-first place in the tree, -1 outside
-  std::vector<int> size_;     // devices in the subtree
-  std::vector<int> highest_;  // the highest index in the subtree
-  std::vector<int> atPlace_;  // the device at each place
-  std::vector<int> after_;    // totals once a failure is in
+  std::vector<int> place_;        // depth-first place in the tree, -1 outside
+  std::vector<int> size_;         // devices in the subtree
+  std::vector<int> highest_;      // the highest index in the subtree
+  std::vector<int> above_;        // devices above the source in the subtree
+  std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
+  std::vector<int> farthest_;     // the largest total in the subtree
+  std::vector<char> gate_;        // a mark for each gate
+  std::vector<int> searched_;     // the devices measure() searched
+  std::vector<int> gates_;        // the gates it did not
+  std::vector<int> atPlace_;      // the device at each place
+  std::vector<int> after_;        // totals once a failure is in
 };
 
 SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
@@ -295,6 +423,7 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
   SweepPlan plan;
   plan.deviceCount = deviceCount;
   plan.latency = pairLatencies(graph, links, [](int) { return true; });
+  plan.block = pairBlocks(graph, plan.latency, deviceCount);
   // The scenario of each link that the N-1 report lists.
   std::vector<int> scenarioOf(links.size(), -1);
   int next = deviceCount;

@@ -34,7 +34,10 @@ struct SweepOptions {
 // shortest-path tree. A failure changes the totals from that source only
 // below the failed device or link in the tree, so only that subtree is
 // searched again, seeded from its edge; a subtree with no way in is lost
-// whole without a search. Failing a link that is not its pair's carrier,
+// whole. What hangs below a cut device of that subtree (a tree child in
+// another block than its parent's own link) is not searched at all: its
+// totals move as the cut device's do, and it is counted from sums kept
+// per subtree. Failing a link that is not its pair's carrier,
 // or whose younger twin is at least as fast, changes no total. Parts and
 // cut-off devices change only at single points of failure, which are
 // worked out from the network once.
