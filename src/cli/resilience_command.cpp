@@ -1,6 +1,7 @@
 #include "resilience_command.h"
 
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "failure_text.h"
@@ -63,7 +64,7 @@ class ProgressLine {
       return;
     }
     const double left = elapsed * (total - done) / done;
-    *terminal_ << progressLine(done, total, static_cast<int>(left + 0.5))
+    *terminal_ << progressLine(done, total, static_cast<int>(std::lround(left)))
                << std::flush;
     shown_ = true;
     lastShown_ = now;

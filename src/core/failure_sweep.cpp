@@ -160,6 +160,16 @@ struct SweepPlan {
   std::vector<int> block;
 };
 
+// Takes the pairs of one block off the top of `pairs`, down to `via`.
+void closeBlock(int via, int id, std::vector<int>* pairs,
+                std::vector<int>* block) {
+  for (int pair = -1; pair != via;) {
+    pair = pairs->back();
+    pairs->pop_back();
+    (*block)[static_cast<size_t>(pair)] = id;
+  }
+}
+
 // The blocks of the pairs with a latency of at most kLargestLatency:
 // Tarjan's search with a stack of pairs, depth first with a stack of its
 // own. O(devices + pairs).
@@ -204,14 +214,7 @@ std::vector<int> pairBlocks(const PairGraph& graph,
       if (frames.empty()) break;
       const int parent = frames.back().device;
       low[parent] = std::min(low[parent], low[v]);
-      if (low[v] >= order[parent]) {
-        for (int pair = -1; pair != via;) {
-          pair = pairs.back();
-          pairs.pop_back();
-          block[pair] = blocks;
-        }
-        ++blocks;
-      }
+      if (low[v] >= order[parent]) closeBlock(via, blocks++, &pairs, &block);
     }
   }
   return block;
@@ -351,6 +354,19 @@ class SourceSweep {
       after_[w] = best > kLargestLatency ? INF : best;
       if (best <= kLargestLatency) pushHeap(&heap_, best, w);
     }
+    spread(inRun, skipped);
+    PairTally& tally = tallies_[static_cast<size_t>(scenario)];
+    for (const int t : searched_) {
+      if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
+    }
+    for (const int gate : gates_)
+      countBelow(source, gate, failedDevice, &tally);
+  }
+
+  // Dijkstra's search from the seeded heap over the devices of the run
+  // that are searched.
+  template <typename InRun, typename Skipped>
+  void spread(const InRun& inRun, const Skipped& skipped) {
     while (!heap_.empty()) {
       const auto [total, w] = popHeap(&heap_);
       if (total != after_[w]) continue;
@@ -366,12 +382,6 @@ class SourceSweep {
         }
       }
     }
-    PairTally& tally = tallies_[static_cast<size_t>(scenario)];
-    for (const int t : searched_) {
-      if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
-    }
-    for (const int gate : gates_)
-      countBelow(source, gate, failedDevice, &tally);
   }
 
   // Counts the devices below `gate` (itself included), whose totals all
@@ -411,7 +421,7 @@ class SourceSweep {
   std::vector<int> above_;        // devices above the source in the subtree
   std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
   std::vector<int> farthest_;     // the largest total in the subtree
-  std::vector<char> gate_;        // a mark for each gate
+  std::vector<bool> gate_;        // a mark for each gate
   std::vector<int> searched_;     // the devices measure() searched
   std::vector<int> gates_;        // the gates it did not
   std::vector<int> atPlace_;      // the device at each place
