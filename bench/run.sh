@@ -7,12 +7,15 @@
 #     `cat` of the same number of output bytes;
 #   - instruction counts (callgrind) and peak memory of that session;
 #   - topoplan-resilience's N-1 report on the mesh (820 scenarios, JSON)
-#     against the same figures from NetworkX, and its peak memory.
+#     against the same figures from NetworkX, and its peak memory;
+#   - its N-1 report on a generated 754-device, 895-link operator network
+#     (JSON), beside a naive igraph loop when python3-igraph is there.
 # Then it holds the figures to their budgets and fails (status 1), naming
 # each budget exceeded: start-up at most 1.3 times the C program, the
 # K = 100 session at most 10 times `cat` and 3 million instructions per
 # repetition, peak memory under 4 MiB with no growth from K = 1 to 100;
-# the N-1 report at least 100 times faster than NetworkX, under 4 MiB.
+# the N-1 report at least 100 times faster than NetworkX, under 4 MiB;
+# the operator network's report within 2 s and 64 MiB.
 #
 #   bash bench/run.sh [RUNS]      (default 21 runs per timing)
 set -euo pipefail
@@ -88,6 +91,25 @@ printf '  topoplan-resilience %.1f ms   NetworkX %.0f ms   %s times faster (budg
   "$(ratio "$report" 0.001)" "$(ratio "$networkx" 0.001)" "$speedup"
 printf '  peak RSS %d KiB (budget 4096); the same figures as NetworkX\n' "$report_rss"
 
+echo
+echo "== N-1 report on a 754-device operator network, JSON ($runs runs, medians)"
+"$bin/bench/operator_generator" 754 1 > operator.txt
+read -r operator operator_rss _ < <(timed empty.in "$bin/topoplan-resilience" --json operator.txt)
+printf '  topoplan-resilience %.1f ms (budget 2000)   peak RSS %d KiB (budget 65536)\n' \
+  "$(ratio "$operator" 0.001)" "$operator_rss"
+igraph_python=""
+for python in python3 /usr/bin/python3; do
+  if "$python" -c 'import igraph' 2>/dev/null; then igraph_python=$python; break; fi
+done
+if [ -n "$igraph_python" ]; then
+  read -r naive _ _ < <("$bin/bench/run_timed" 1 empty.in \
+    "$igraph_python" "$source_dir/bench/igraph_n1.py" operator.txt)
+  printf '  naive igraph loop %.0f s (one run)   %s times faster\n' \
+    "$naive" "$(ratio "$naive" "$operator")"
+else
+  echo "  SKIP: python3-igraph is not installed; no naive igraph loop beside it"
+fi
+
 over=()
 within() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
 within "$startup_ratio" 1.3 || over+=("start-up ratio $startup_ratio > 1.3")
@@ -97,6 +119,8 @@ within "$rss100" 4095 || over+=("peak RSS $rss100 KiB >= 4096")
 within "$rss100" "$rss1" || over+=("peak RSS grew from $rss1 to $rss100 KiB")
 within 100 "$speedup" || over+=("N-1 report only $speedup times faster than NetworkX < 100")
 within "$report_rss" 4095 || over+=("N-1 report peak RSS $report_rss KiB >= 4096")
+within "$operator" 2 || over+=("operator N-1 report $operator s > 2 s")
+within "$operator_rss" 65536 || over+=("operator N-1 report peak RSS $operator_rss KiB > 65536")
 echo
 if [ ${#over[@]} -gt 0 ]; then
   printf 'budget exceeded: %s\n' "${over[@]}"

@@ -95,8 +95,9 @@ TEST(PageText, RiskLinesListEachSinglePointOrSayThereIsNone) {
   const std::vector<Link> links = savedLinks(campus);
   const IntactNetwork intact = analyseIntact(campus.deviceCount(), links);
   const SinglePoints points = findSinglePoints(campus.deviceCount(), links);
-  EXPECT_EQ(singlePointLines(codesOf(campus), links,
-                             singlePointScenarios(intact, points, {})),
+  EXPECT_EQ(singlePointLines(
+                codesOf(campus), links,
+                singlePointScenarios(campus.deviceCount(), links, points, {})),
             (Lines{"单点故障共 2 处（影响大的在前）：",
                    "⚠ 链路 CR ── FW（2ms）：故障后切断 FW（1 台，断开 7 对）",
                    "⚠ 设备 CR：故障后切断 FW（1 台，断开 6 对）"}));

@@ -165,6 +165,17 @@ check 1 "✘ 读取文件 标准输入 时出错（是文件夹），加载失�
 { head -c 70000 /dev/zero | tr '\0' '\n'; cat "$campus"; } >blank.txt
 "$resilience" - <blank.txt >out.txt 2>err.txt || fail "blank.txt: $(cat err.txt)"
 cmp -s want.txt out.txt || fail "blank.txt gave another report"
+check 2 "--jobs 后须跟一个不小于 1 的整数" "$campus" --jobs 0
+check 2 "--jobs 后须跟一个不小于 1 的整数" "$campus" --jobs 2x
+check 2 "--jobs 后须跟一个不小于 1 的整数" "$campus" --jobs
+# Any number of threads gives the same report, and standard error that is
+# not a terminal gets no progress line.
+for jobs in 1 3 64 100; do
+  "$resilience" --jobs "$jobs" --json "$campus" >jobs.json 2>jobs.err ||
+    fail "--jobs $jobs exited $?"
+  cmp -s jobs.json campus.json || fail "--jobs $jobs changed the report"
+  [ -s jobs.err ] && fail "--jobs $jobs wrote to standard error"
+done
 
 if "$resilience" "$campus" >/dev/full 2>err.txt; then
   fail "a report onto /dev/full succeeded"

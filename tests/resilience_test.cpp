@@ -210,9 +210,9 @@ TEST(Resilience, AgreesWithPlainRecomputation) {
     // (among which the multiple failures must not be mistaken for it) as
     // measured afresh.
     const std::vector<ScenarioFigures> taken =
-        singlePointScenarios(intact, points, measured);
+        singlePointScenarios(n, links, points, measured);
     const std::vector<ScenarioFigures> fresh =
-        singlePointScenarios(intact, points, {});
+        singlePointScenarios(n, links, points, {});
     ASSERT_EQ(taken.size(), points.devices.size() + points.links.size());
     ASSERT_EQ(fresh.size(), taken.size());
     for (size_t i = 0; i < taken.size(); ++i) {

@@ -322,7 +322,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
       findSinglePoints(loaded.network.deviceCount(), loaded.links);
   return reply({{"lines", singlePointLines(
                               loaded.codes, loaded.links,
-                              singlePointScenarios(loaded.intact, points, {}))},
+                              singlePointScenarios(loaded.network.deviceCount(),
+                                                   loaded.links, points, {}))},
                 {"devices", positionsJson(points.devices)},
                 {"links", positionsJson(points.links)}});
 }

@@ -1,11 +1,14 @@
 #include "resilience_command.h"
 
+#include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "command_line.h"
 #include "command_text.h"
 #include "failure_text.h"
 #include "network_input.h"
+#include "progress_text.h"
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
@@ -16,7 +19,7 @@ namespace {
 constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
     "代号]... "
-    "[--fail-link 代号 代号]... [--route 起点 终点]\n";
+    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n";
 
 // Laid out line by line as the terminal shows it; the options between
 // come from the table below.
@@ -46,6 +49,52 @@ constexpr char kHelpEnd[] =
 
 // Where the descriptions of --help start.
 constexpr int kHelpColumn = 25;
+
+// A thread count: decimal digits only, 1 or more, within an int.
+bool parseJobs(const std::string& word, int* jobs) {
+  if (word.empty() || word.size() > 9 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *jobs = std::stoi(word);
+  return *jobs >= 1;
+}
+
+// One line of progress on a terminal, rewritten in place, shown once a run
+// has taken a second and at most five times a second, and erased at the
+// end. Nothing at all without a terminal.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream* terminal) : terminal_(terminal) {}
+
+  void update(int done, int total) {
+    using std::chrono::duration;
+    if (terminal_ == nullptr || done <= 0 || done >= total) return;
+    const auto now = Clock::now();
+    const double elapsed = duration<double>(now - start_).count();
+    if (elapsed < 1.0 ||
+        (shown_ && duration<double>(now - lastShown_).count() < 0.2)) {
+      return;
+    }
+    const double left = elapsed * (total - done) / done;
+    *terminal_ << progressLine(done, total, static_cast<int>(std::lround(left)))
+               << std::flush;
+    shown_ = true;
+    lastShown_ = now;
+  }
+
+  void erase() {
+    if (shown_) *terminal_ << kProgressErase << std::flush;
+    shown_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::ostream* terminal_;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point lastShown_;
+  bool shown_ = false;
+};
 
 // The options and their lines of --help; `arguments` is what their actions
 // fill (null when only the help is wanted).
@@ -87,6 +136,15 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
          arguments->json = true;
          return std::string();
        }},
+      {"--jobs", "N",
+       "N-1 报告同时计算的线程数，默认每个处理器核心一个；\n"
+       "结果与线程数无关",
+       [=](const Values& values) {
+         return parseJobs(values[0], &arguments->jobs)
+                    ? std::string()
+                    : std::string("--jobs 后须跟一个不小于 1 的整数");
+       },
+       "--jobs 后须跟一个不小于 1 的整数", true},
       {"-h, --help", "", "显示本帮助", nullptr},
       {"--version", "", "显示版本", nullptr},
   };
@@ -95,7 +153,7 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 
 // Resolves the failures and the route ends, then writes the report.
 int report(const ResilienceArguments& arguments, const Network& network,
-           std::ostream& out, std::ostream& errors) {
+           std::ostream& out, std::ostream& errors, bool progressShown) {
   const std::vector<Link> links = savedLinks(network);
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
@@ -111,6 +169,11 @@ int report(const ResilienceArguments& arguments, const Network& network,
   query.singleScenario =
       !arguments.failures.devices.empty() || !arguments.failures.links.empty();
   query.failed = lookup.failed;
+  query.workers = arguments.jobs;
+  ProgressLine progress(progressShown ? &errors : nullptr);
+  query.progress = [&progress](int done, int total) {
+    progress.update(done, total);
+  };
   if (arguments.route) {
     query.route = true;
     query.routeFrom = findDevice(network, arguments.routeFrom);
@@ -126,6 +189,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
 
   const ResilienceReport result =
       analyseResilience(network.deviceCount(), links, query);
+  progress.erase();
   const std::vector<std::string> codes = deviceCodes(network);
   if (arguments.json) {
     // Codes are whatever bytes a file held: a byte that is not UTF-8 is
@@ -159,7 +223,7 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
 }
 
 int runResilience(int argc, const char* const* argv, std::ostream& out,
-                  std::ostream& errors) {
+                  std::ostream& errors, bool errorsOnTerminal) {
   ResilienceArguments arguments;
   const std::string problem = parseResilienceArguments(argc, argv, &arguments);
   if (!problem.empty()) {
@@ -185,5 +249,5 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
       loadNetworkForCommand(arguments.topologyFile.c_str());
   errors << input.messages;
   if (!input.loaded) return kResilienceRefused;
-  return report(arguments, input.network, out, errors);
+  return report(arguments, input.network, out, errors, errorsOnTerminal);
 }

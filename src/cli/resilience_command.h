@@ -24,6 +24,7 @@ struct ResilienceArguments {
   bool route = false;
   std::string routeFrom;
   std::string routeTo;
+  int jobs = 0;  // threads for the N-1 report; 0: one per core
 };
 
 // Fills `arguments` from the words after the program's name. Returns ""
@@ -31,9 +32,10 @@ struct ResilienceArguments {
 std::string parseResilienceArguments(int argc, const char* const* argv,
                                      ResilienceArguments* arguments);
 
-// Runs the command: the report goes to `out`, refusals to `errors`.
-// Returns the exit status.
+// Runs the command: the report goes to `out`, refusals to `errors`, and,
+// when `errorsOnTerminal`, a line of progress that erases itself once the
+// N-1 report runs past a second. Returns the exit status.
 int runResilience(int argc, const char* const* argv, std::ostream& out,
-                  std::ostream& errors);
+                  std::ostream& errors, bool errorsOnTerminal = false);
 
 #endif  // TOPOPLAN_CLI_RESILIENCE_COMMAND_H_

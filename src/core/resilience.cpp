@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "disjoint_sets.h"
+#include "failure_sweep.h"
+#include "pair_tally.h"
 
 namespace {
 
@@ -10,11 +12,6 @@ namespace {
 size_t entryIndex(int n, int a, int b) {
   return static_cast<size_t>(std::min(a, b)) * static_cast<size_t>(n) +
          static_cast<size_t>(std::max(a, b));
-}
-
-// Whatever exceeds kLargestLatency reads as no link or no route.
-int normalised(int latency) {
-  return latency > kLargestLatency ? INF : latency;
 }
 
 bool inList(const std::vector<int>& sorted, int value) {
@@ -110,9 +107,9 @@ ScenarioMatrix scenarioMatrixOf(const IntactNetwork& intact,
     const int carrier = carrierOf(intact.links, a, b, [&](int i) {
       return linkSurvives(intact.links, i, failed);
     });
-    const int before = normalised(matrix.at(a, b));
+    const int before = normalisedLatency(matrix.at(a, b));
     const int after =
-        carrier == -1 ? INF : normalised(intact.links[carrier].latency);
+        carrier == -1 ? INF : normalisedLatency(intact.links[carrier].latency);
     matrix.set(a, b, after);
     matrix.set(b, a, after);
     if (after > before) scenario.raised.push_back(entryIndex(n, a, b));
@@ -132,24 +129,6 @@ bool meetsFailure(const std::vector<bool>& marks,
          std::any_of(raised.begin(), raised.end(), [&entries](size_t entry) {
            return std::binary_search(entries.begin(), entries.end(), entry);
          });
-}
-
-// Counts the pair s < t with its totals before and after the failure.
-void countPair(int s, int t, int before, int after, ScenarioFigures* figures) {
-  if (before > kLargestLatency) return;
-  if (after > kLargestLatency) {
-    ++figures->lostPairs;
-    return;
-  }
-  if (after <= before) return;
-  ++figures->slowerPairs;
-  // Pairs come in ascending order: only a strictly larger increase
-  // displaces the pair found first.
-  if (!figures->hasWorst ||
-      after - before > figures->worst.after - figures->worst.before) {
-    figures->hasWorst = true;
-    figures->worst = {s, t, before, after};
-  }
 }
 
 // The positions of `scenarios`, more lost pairs first and then as
@@ -369,6 +348,7 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
 
   std::vector<int> total;
+  PairTally tally;
   for (int s = 0; s < n; ++s) {
     if (scenario.failedDevices[s]) continue;
     const bool searchAgain =
@@ -379,9 +359,10 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
     fastestTotals(scenario.latency, s, &total);
     for (int t = s + 1; t < n; ++t) {
       if (scenario.failedDevices[t]) continue;
-      countPair(s, t, intact.routes.distance(s, t), total[t], &figures);
+      tally.count(s, t, intact.routes.distance(s, t), total[t]);
     }
   }
+  tally.copyTo(&figures);
   return figures;
 }
 
@@ -408,26 +389,43 @@ std::vector<size_t> singlePointsByImpact(
 }
 
 std::vector<ScenarioFigures> singlePointScenarios(
-    const IntactNetwork& intact, const SinglePoints& points,
+    int deviceCount, const std::vector<Link>& links, const SinglePoints& points,
     const std::vector<ScenarioFigures>& measured) {
-  // Where each one-element failure sits in `measured`, if it does.
-  std::vector<int> byDevice(static_cast<size_t>(intact.deviceCount), -1);
-  std::vector<int> byLink(intact.links.size(), -1);
-  for (size_t i = 0; i < measured.size(); ++i) {
-    const FailureSet& failed = measured[i].failed;
-    if (failed.devices.size() + failed.links.size() != 1) continue;
-    std::vector<int>& where = failed.devices.empty() ? byLink : byDevice;
-    const int element =
-        failed.devices.empty() ? failed.links[0] : failed.devices[0];
-    where[element] = static_cast<int>(i);
-  }
-  std::vector<ScenarioFigures> scenarios;
-  const auto add = [&](int known, const FailureSet& failed) {
-    scenarios.push_back(known == -1 ? scenarioFigures(intact, failed)
-                                    : measured[known]);
+  // Where each one-element failure sits in a list of scenarios, if it does.
+  std::vector<int> byDevice;
+  std::vector<int> byLink;
+  const auto index = [&](const std::vector<ScenarioFigures>& scenarios) {
+    byDevice.assign(static_cast<size_t>(deviceCount), -1);
+    byLink.assign(links.size(), -1);
+    for (size_t i = 0; i < scenarios.size(); ++i) {
+      const FailureSet& failed = scenarios[i].failed;
+      if (failed.devices.size() + failed.links.size() != 1) continue;
+      std::vector<int>& where = failed.devices.empty() ? byLink : byDevice;
+      where[failed.devices.empty() ? failed.links[0] : failed.devices[0]] =
+          static_cast<int>(i);
+    }
   };
-  for (const int device : points.devices) add(byDevice[device], {{device}, {}});
-  for (const int link : points.links) add(byLink[link], {{}, {link}});
+  index(measured);
+  const bool allMeasured =
+      std::all_of(points.devices.begin(), points.devices.end(),
+                  [&](int device) { return byDevice[device] != -1; }) &&
+      std::all_of(points.links.begin(), points.links.end(),
+                  [&](int link) { return byLink[link] != -1; });
+  // Whatever is missing comes from one sweep: cheaper than measuring the
+  // points one by one once there are more than a few of them.
+  std::vector<ScenarioFigures> swept;
+  if (!allMeasured) {
+    SweepOptions oneThread;  // callers may run where threads are not
+    oneThread.workers = 1;
+    swept = sweepSingleFailures(deviceCount, links, oneThread);
+    index(swept);
+  }
+  const std::vector<ScenarioFigures>& from = allMeasured ? measured : swept;
+  std::vector<ScenarioFigures> scenarios;
+  for (const int device : points.devices) {
+    scenarios.push_back(from[byDevice[device]]);
+  }
+  for (const int link : points.links) scenarios.push_back(from[byLink[link]]);
   return scenarios;
 }
 
@@ -490,16 +488,17 @@ ResilienceReport analyseResilience(int deviceCount,
   report.linkCount = static_cast<int>(links.size());
   report.parts = countParts(deviceCount, links, FailureSet{});
   report.singlePoints = findSinglePoints(deviceCount, links);
-  const IntactNetwork intact = analyseIntact(deviceCount, links);
   if (query.singleScenario) {
-    report.scenarios.push_back(scenarioFigures(intact, query.failed));
+    report.scenarios.push_back(
+        sparseScenarioFigures(deviceCount, links, query.failed));
   } else {
-    for (const FailureSet& failed : singleFailures(deviceCount, links)) {
-      report.scenarios.push_back(scenarioFigures(intact, failed));
-    }
+    SweepOptions options;
+    options.workers = query.workers;
+    options.progress = query.progress;
+    report.scenarios = sweepSingleFailures(deviceCount, links, options);
   }
-  report.pointScenarios =
-      singlePointScenarios(intact, report.singlePoints, report.scenarios);
+  report.pointScenarios = singlePointScenarios(
+      deviceCount, links, report.singlePoints, report.scenarios);
   if (query.route) {
     report.hasRoute = true;
     report.route = routeWithBackup(

@@ -20,6 +20,7 @@
 #define TOPOPLAN_CORE_RESILIENCE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -133,21 +134,25 @@ struct IntactNetwork {
 // Needs at least one device and no negative link.
 IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links);
 
-// The figures of one scenario. A failure that only raises matrix entries
-// searches again (Dijkstra over the scenario's matrix, O(devices^2) each)
-// from the sources whose routes meet it; one that lowers an entry (a
-// younger parallel link of lower latency taking over) searches from every
-// source. The figures equal those of a full Floyd pass over the scenario's
-// matrix: totals are tie-free, and the worst pair is chosen by index.
+// The figures of one scenario, cut-off devices included. A failure that only
+// raises matrix entries searches again (Dijkstra over the scenario's matrix,
+// O(devices^2) each) from the sources whose routes meet it; one that lowers an
+// entry (a younger parallel link of lower latency taking over) searches from
+// every source. The figures equal those of a full Floyd pass over the
+// scenario's matrix: totals are tie-free, and the worst pair is chosen by
+// index.
 ScenarioFigures scenarioFigures(const IntactNetwork& intact,
                                 const FailureSet& failed);
 
 // The scenario of each single point of `points` failing alone, the devices
-// in their order, then the links in theirs. A point whose one-element
-// failure is among `measured` (say the N-1 report's scenarios) takes its
-// figures from there; any other is measured with scenarioFigures.
+// in their order, then the links in theirs, over the network of
+// `deviceCount` devices and `links` in the saved order. When every point's
+// one-element failure is among `measured` (say the N-1 report's
+// scenarios) the figures come from there; otherwise from one
+// sweepSingleFailures pass (failure_sweep.h), in memory linear in the
+// network.
 std::vector<ScenarioFigures> singlePointScenarios(
-    const IntactNetwork& intact, const SinglePoints& points,
+    int deviceCount, const std::vector<Link>& links, const SinglePoints& points,
     const std::vector<ScenarioFigures>& measured);
 
 // A route as devices in travel order, both ends included.
@@ -212,6 +217,11 @@ SurvivorPlan planSurvivors(const Network& network,
 // intact one for the N-1 report).
 struct ResilienceQuery {
   bool singleScenario = false;
+  // For the N-1 report: threads searching at once (0: one per core), and
+  // what to call now and then with the scenarios' worth of work done and
+  // their number (may be empty). Neither changes a figure.
+  int workers = 0;
+  std::function<void(int done, int total)> progress;
   FailureSet failed;  // for singleScenario
   bool route = false;
   int routeFrom = -1;
@@ -234,8 +244,9 @@ struct ResilienceReport {
 };
 
 // The whole analysis over a network: at least one device, no negative
-// link, route ends and failures within range.
-// O(devices^3 + scenarios * (links + devices^2 * searched sources)).
+// link, route ends and failures within range. The scenarios come from
+// sweepSingleFailures or sparseScenarioFigures (failure_sweep.h), in
+// memory linear in the network; a route adds routeWithBackup's cost.
 ResilienceReport analyseResilience(int deviceCount,
                                    const std::vector<Link>& links,
                                    const ResilienceQuery& query);

@@ -1,0 +1,20 @@
+// Writes an operator-like network of DEVICES devices (100 to 5000, as
+// tests/support/operator_network.h builds it) as a topology file on
+// standard output: operator_generator DEVICES [SEED].
+#include <cstdlib>
+#include <iostream>
+
+#include "operator_network.h"
+
+int main(int argc, char** argv) {
+  const long devices = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 0;
+  if (argc < 2 || argc > 3 || devices < 1 || devices > 100000) {
+    std::cerr << "usage: operator_generator DEVICES [SEED]\n";
+    return 2;
+  }
+  const unsigned long seed = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1;
+  networks::writeTopologyFile(
+      std::cout, networks::operatorNetwork(static_cast<int>(devices),
+                                           static_cast<unsigned>(seed)));
+  return std::cout.flush() ? 0 : 1;
+}

@@ -1,0 +1,624 @@
+#include "failure_sweep.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "pair_tally.h"
+
+namespace {
+
+// Each thread keeps a tally per scenario: beyond this many, more threads
+// would only cost memory.
+constexpr int kMostWorkers = 64;
+
+// The device pairs that some link joins (self-links aside), each with its
+// links in the saved order, and adjacency lists over them. An arc names
+// its pair; each search reads a pair's latency from a table of its own,
+// so that one set of lists serves the intact network and any scenario.
+class PairGraph {
+ public:
+  PairGraph(int deviceCount, const std::vector<Link>& links) {
+    for (size_t i = 0; i < links.size(); ++i) {
+      if (links[i].from != links[i].to) {
+        byPair_.push_back(static_cast<int>(i));
+      }
+    }
+    std::stable_sort(byPair_.begin(), byPair_.end(), [&links](int x, int y) {
+      return std::make_pair(links[x].from, links[x].to) <
+             std::make_pair(links[y].from, links[y].to);
+    });
+    std::vector<int> degree(static_cast<size_t>(deviceCount) + 1, 0);
+    for (size_t i = 0; i < byPair_.size(); ++i) {
+      const Link& link = links[byPair_[i]];
+      if (i > 0 && links[byPair_[i - 1]].from == link.from &&
+          links[byPair_[i - 1]].to == link.to) {
+        continue;
+      }
+      pairStart_.push_back(static_cast<int>(i));
+      ends_.emplace_back(link.from, link.to);
+      ++degree[link.from];
+      ++degree[link.to];
+    }
+    pairStart_.push_back(static_cast<int>(byPair_.size()));
+    first_.assign(static_cast<size_t>(deviceCount) + 1, 0);
+    for (int v = 0; v < deviceCount; ++v) first_[v + 1] = first_[v] + degree[v];
+    arcs_.resize(static_cast<size_t>(first_[deviceCount]));
+    std::vector<int> next(first_.begin(), first_.end() - 1);
+    for (int pair = 0; pair < pairCount(); ++pair) {
+      const auto [a, b] = ends_[pair];
+      arcs_[next[a]++] = {b, pair};
+      arcs_[next[b]++] = {a, pair};
+    }
+  }
+
+  struct Arc {
+    int to;
+    int pair;
+  };
+
+  int pairCount() const { return static_cast<int>(ends_.size()); }
+  std::pair<int, int> ends(int pair) const { return ends_[pair]; }
+  const Arc* arcsBegin(int v) const { return arcs_.data() + first_[v]; }
+  const Arc* arcsEnd(int v) const { return arcs_.data() + first_[v + 1]; }
+
+  // The position of the pair's carrier among the links `usable` accepts:
+  // the last listed. -1 when none is.
+  template <typename Usable>
+  int carrier(int pair, Usable usable) const {
+    for (int i = pairStart_[pair + 1]; i-- > pairStart_[pair];) {
+      if (usable(byPair_[i])) return byPair_[i];
+    }
+    return -1;
+  }
+
+ private:
+  std::vector<int> byPair_;     // link positions, grouped by pair
+  std::vector<int> pairStart_;  // each pair's first place in byPair_
+  std::vector<std::pair<int, int>> ends_;
+  std::vector<int> first_;  // each device's first arc
+  std::vector<Arc> arcs_;
+};
+
+// The pair latencies the matrix would hold with the links `usable`
+// accepts: the carrier's, INF for none or one above kLargestLatency.
+template <typename Usable>
+std::vector<int> pairLatencies(const PairGraph& graph,
+                               const std::vector<Link>& links, Usable usable) {
+  std::vector<int> latency(static_cast<size_t>(graph.pairCount()), INF);
+  for (int pair = 0; pair < graph.pairCount(); ++pair) {
+    const int carrier = graph.carrier(pair, usable);
+    if (carrier != -1)
+      latency[pair] = normalisedLatency(links[carrier].latency);
+  }
+  return latency;
+}
+
+using Heap = std::vector<std::pair<int, int>>;  // (total, device), least on top
+
+void pushHeap(Heap* heap, int total, int device) {
+  heap->emplace_back(total, device);
+  std::push_heap(heap->begin(), heap->end(), std::greater<>());
+}
+
+std::pair<int, int> popHeap(Heap* heap) {
+  std::pop_heap(heap->begin(), heap->end(), std::greater<>());
+  const std::pair<int, int> top = heap->back();
+  heap->pop_back();
+  return top;
+}
+
+// A shortest-path tree from one source: totals (INF beyond
+// kLargestLatency), the pair each device was reached over (-1 for the
+// source and for devices out of reach) and the devices in the order they
+// were settled.
+struct Tree {
+  std::vector<int> total;
+  std::vector<int> viaPair;
+  std::vector<int> settled;
+};
+
+void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
+                int source, Tree* tree, Heap* heap) {
+  const size_t n = tree->total.size();
+  tree->total.assign(n, INF);
+  tree->viaPair.assign(n, -1);
+  tree->settled.clear();
+  heap->clear();
+  tree->total[source] = 0;
+  pushHeap(heap, 0, source);
+  while (!heap->empty()) {
+    const auto [total, u] = popHeap(heap);
+    if (total != tree->total[u]) continue;  // a stale entry
+    tree->settled.push_back(u);
+    for (const PairGraph::Arc* arc = graph.arcsBegin(u);
+         arc != graph.arcsEnd(u); ++arc) {
+      const int through = total + latency[arc->pair];  // at most 2 * 32767
+      if (through <= kLargestLatency && through < tree->total[arc->to]) {
+        tree->total[arc->to] = through;
+        tree->viaPair[arc->to] = arc->pair;
+        pushHeap(heap, through, arc->to);
+      }
+    }
+  }
+}
+
+// What one element of a shortest-path tree stands for in the N-1 report.
+struct SweepPlan {
+  int deviceCount = 0;
+  std::vector<int> latency;  // each pair's, intact
+  // For each pair, the scenario whose failure raises its latency (failing
+  // its carrier, when no twin is as fast), -1 for none; and the latency
+  // then, INF when nothing carries the pair.
+  std::vector<int> raisingScenario;
+  std::vector<int> raisedLatency;
+  // Each pair's block (biconnected component) among the pairs that carry
+  // routes, -1 for the others.
+  std::vector<int> block;
+};
+
+// Takes the pairs of one block off the top of `pairs`, down to `via`.
+void closeBlock(int via, int id, std::vector<int>* pairs,
+                std::vector<int>* block) {
+  for (int pair = -1; pair != via;) {
+    pair = pairs->back();
+    pairs->pop_back();
+    (*block)[static_cast<size_t>(pair)] = id;
+  }
+}
+
+// The blocks of the pairs with a latency of at most kLargestLatency:
+// Tarjan's search with a stack of pairs, depth first with a stack of its
+// own. O(devices + pairs).
+std::vector<int> pairBlocks(const PairGraph& graph,
+                            const std::vector<int>& latency, int deviceCount) {
+  std::vector<int> block(latency.size(), -1);
+  std::vector<int> order(static_cast<size_t>(deviceCount), -1);
+  std::vector<int> low(static_cast<size_t>(deviceCount), 0);
+  struct Frame {
+    int device;
+    int viaPair;
+    const PairGraph::Arc* next;
+  };
+  std::vector<Frame> frames;
+  std::vector<int> pairs;
+  int clock = 0;
+  int blocks = 0;
+  for (int root = 0; root < deviceCount; ++root) {
+    if (order[root] != -1) continue;
+    order[root] = low[root] = clock++;
+    frames.push_back({root, -1, graph.arcsBegin(root)});
+    while (!frames.empty()) {
+      Frame& frame = frames.back();
+      const int v = frame.device;
+      if (frame.next != graph.arcsEnd(v)) {
+        const PairGraph::Arc arc = *frame.next++;
+        if (latency[arc.pair] > kLargestLatency || arc.pair == frame.viaPair) {
+          continue;
+        }
+        if (order[arc.to] == -1) {
+          pairs.push_back(arc.pair);
+          order[arc.to] = low[arc.to] = clock++;
+          frames.push_back({arc.to, arc.pair, graph.arcsBegin(arc.to)});
+        } else if (order[arc.to] < order[v]) {
+          pairs.push_back(arc.pair);
+          low[v] = std::min(low[v], order[arc.to]);
+        }
+        continue;
+      }
+      const int via = frame.viaPair;
+      frames.pop_back();
+      if (frames.empty()) break;
+      const int parent = frames.back().device;
+      low[parent] = std::min(low[parent], low[v]);
+      if (low[v] >= order[parent]) closeBlock(via, blocks++, &pairs, &block);
+    }
+  }
+  return block;
+}
+
+// The per-thread state of the sweep: one tree and its subtree layout.
+class SourceSweep {
+ public:
+  SourceSweep(const PairGraph& graph, const SweepPlan& plan,
+              size_t scenarioCount)
+      : graph_(graph), plan_(plan), tallies_(scenarioCount) {
+    const auto n = static_cast<size_t>(plan.deviceCount);
+    tree_.total.resize(n);
+    place_.resize(n);
+    size_.resize(n);
+    highest_.resize(n);
+    above_.resize(n);
+    lowestAbove_.resize(n);
+    farthest_.resize(n);
+    gate_.resize(n);
+    atPlace_.resize(n);
+    after_.resize(n);
+  }
+
+  const std::vector<PairTally>& tallies() const { return tallies_; }
+
+  // Counts every pair (source, t > source) into the scenarios that change
+  // its total.
+  void sweep(int source) {
+    searchFrom(graph_, plan_.latency, source, &tree_, &heap_);
+    layOut();
+    for (size_t i = 1; i < tree_.settled.size(); ++i) {
+      const int v = tree_.settled[i];
+      if (highest_[v] <= source) continue;  // no pair counted below v
+      // The device failing: everything below it.
+      if (size_[v] > 1) {
+        measure(source, v, place_[v] + 1, place_[v] + size_[v], v, -1, INF);
+      }
+      // The link it was reached over failing: v and everything below.
+      const int pair = tree_.viaPair[v];
+      const int scenario = plan_.raisingScenario[pair];
+      if (scenario != -1) {
+        measure(source, scenario, place_[v], place_[v] + size_[v], -1, pair,
+                plan_.raisedLatency[pair]);
+      }
+    }
+  }
+
+ private:
+  // Places the tree in depth-first order, so that each subtree is a run
+  // of places: place_[v], then size_[v] places from there.
+  void layOut() {
+    const std::vector<int>& settled = tree_.settled;
+    std::fill(place_.begin(), place_.end(), -1);
+    const int source = settled[0];
+    for (const int v : settled) {
+      size_[v] = 1;
+      highest_[v] = v;
+      above_[v] = v > source ? 1 : 0;
+      lowestAbove_[v] = v > source ? v : INT_MAX;
+      farthest_[v] = tree_.total[v];
+    }
+    for (size_t i = settled.size(); i-- > 1;) {
+      const int v = settled[i];
+      const int parent = parentOf(v);
+      size_[parent] += size_[v];
+      highest_[parent] = std::max(highest_[parent], highest_[v]);
+      above_[parent] += above_[v];
+      lowestAbove_[parent] = std::min(lowestAbove_[parent], lowestAbove_[v]);
+      farthest_[parent] = std::max(farthest_[parent], farthest_[v]);
+    }
+    // A gate leaves its parent's block: everything below it is reached
+    // through its parent only, whatever fails above the parent.
+    gate_[source] = false;
+    for (size_t i = 1; i < settled.size(); ++i) {
+      const int v = settled[i];
+      const int parent = parentOf(v);
+      gate_[v] = parent != source && plan_.block[tree_.viaPair[v]] !=
+                                         plan_.block[tree_.viaPair[parent]];
+    }
+    // A parent is settled before its children: each child takes the next
+    // free run inside its parent's.
+    std::vector<int>& nextFree = after_;  // free until measure() runs
+    place_[settled[0]] = 0;
+    nextFree[settled[0]] = 1;
+    for (size_t i = 1; i < settled.size(); ++i) {
+      const int v = settled[i];
+      const int parent = parentOf(v);
+      place_[v] = nextFree[parent];
+      nextFree[parent] += size_[v];
+      nextFree[v] = place_[v] + 1;
+    }
+    for (const int v : settled) atPlace_[place_[v]] = v;
+  }
+
+  int parentOf(int v) const {
+    const auto [a, b] = graph_.ends(tree_.viaPair[v]);
+    return a == v ? b : a;
+  }
+
+  // The totals of the devices at places [begin, end) once `failedDevice`
+  // (-1 for none) fails, or `changedPair` takes `changedLatency`; the rest
+  // keep theirs, as their tree routes avoid the failure. Counted into
+  // `scenario` for the devices above the source.
+  void measure(int source, int scenario, int begin, int end, int failedDevice,
+               int changedPair, int changedLatency) {
+    auto inRun = [this, begin, end](int v) {
+      return place_[v] >= begin && place_[v] < end;
+    };
+    auto latencyOf = [&](int pair) {
+      return pair == changedPair ? changedLatency : plan_.latency[pair];
+    };
+    // The gates below the failure and what hangs from them are not
+    // searched: they follow their parent's change.
+    auto skipped = [&](int p) {
+      return gate_[atPlace_[p]] && (changedPair == -1 || p != begin);
+    };
+    heap_.clear();
+    searched_.clear();
+    gates_.clear();
+    for (int p = begin; p < end; ++p) {
+      const int w = atPlace_[p];
+      if (skipped(p)) {
+        gates_.push_back(w);
+        p += size_[w] - 1;
+        continue;
+      }
+      searched_.push_back(w);
+      int best = INF;
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
+           arc != graph_.arcsEnd(w); ++arc) {
+        const int u = arc->to;
+        if (u == failedDevice || inRun(u)) continue;
+        const int through = tree_.total[u] + latencyOf(arc->pair);
+        if (through < best) best = through;
+      }
+      after_[w] = best > kLargestLatency ? INF : best;
+      if (best <= kLargestLatency) pushHeap(&heap_, best, w);
+    }
+    spread(inRun, skipped);
+    PairTally& tally = tallies_[static_cast<size_t>(scenario)];
+    for (const int t : searched_) {
+      if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
+    }
+    for (const int gate : gates_)
+      countBelow(source, gate, failedDevice, &tally);
+  }
+
+  // Dijkstra's search from the seeded heap over the devices of the run
+  // that are searched.
+  template <typename InRun, typename Skipped>
+  void spread(const InRun& inRun, const Skipped& skipped) {
+    while (!heap_.empty()) {
+      const auto [total, w] = popHeap(&heap_);
+      if (total != after_[w]) continue;
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
+           arc != graph_.arcsEnd(w); ++arc) {
+        const int x = arc->to;
+        // A skipped gate is reached from its parent only, and follows it.
+        if (!inRun(x) || skipped(place_[x])) continue;
+        const int through = total + plan_.latency[arc->pair];
+        if (through <= kLargestLatency && through < after_[x]) {
+          after_[x] = through;
+          pushHeap(&heap_, through, x);
+        }
+      }
+    }
+  }
+
+  // Counts the devices below `gate` (itself included), whose totals all
+  // move as its parent's does.
+  void countBelow(int source, int gate, int failedDevice, PairTally* tally) {
+    const int parent = parentOf(gate);
+    const int parentAfter = parent == failedDevice ? INF : after_[parent];
+    if (parentAfter > kLargestLatency) {
+      tally->lostPairs += above_[gate];
+      return;
+    }
+    const int rise = parentAfter - tree_.total[parent];
+    if (rise == 0 || above_[gate] == 0) return;
+    if (farthest_[gate] + rise > kLargestLatency) {  // some fall out of reach
+      for (int p = place_[gate]; p < place_[gate] + size_[gate]; ++p) {
+        const int t = atPlace_[p];
+        if (t > source) {
+          tally->count(source, t, tree_.total[t],
+                       normalisedLatency(tree_.total[t] + rise));
+        }
+      }
+      return;
+    }
+    tally->slowerPairs += above_[gate];
+    const int t = lowestAbove_[gate];
+    tally->consider({source, t, tree_.total[t], tree_.total[t] + rise});
+  }
+
+  const PairGraph& graph_;
+  const SweepPlan& plan_;
+  std::vector<PairTally> tallies_;
+  Tree tree_;
+  Heap heap_;
+  std::vector<int> place_;        // depth-first place in the tree, -1 outside
+  std::vector<int> size_;         // devices in the subtree
+  std::vector<int> highest_;      // the highest index in the subtree
+  std::vector<int> above_;        // devices above the source in the subtree
+  std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
+  std::vector<int> farthest_;     // the largest total in the subtree
+  std::vector<bool> gate_;        // a mark for each gate
+  std::vector<int> searched_;     // the devices measure() searched
+  std::vector<int> gates_;        // the gates it did not
+  std::vector<int> atPlace_;      // the device at each place
+  std::vector<int> after_;        // totals once a failure is in
+};
+
+SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
+                    const PairGraph& graph) {
+  SweepPlan plan;
+  plan.deviceCount = deviceCount;
+  plan.latency = pairLatencies(graph, links, [](int) { return true; });
+  plan.block = pairBlocks(graph, plan.latency, deviceCount);
+  // The scenario of each link that the N-1 report lists.
+  std::vector<int> scenarioOf(links.size(), -1);
+  int next = deviceCount;
+  for (size_t i = 0; i < links.size(); ++i) {
+    if (carriesRoutes(links[i])) scenarioOf[i] = next++;
+  }
+  plan.raisingScenario.assign(static_cast<size_t>(graph.pairCount()), -1);
+  plan.raisedLatency.assign(static_cast<size_t>(graph.pairCount()), INF);
+  for (int pair = 0; pair < graph.pairCount(); ++pair) {
+    const int carrier = graph.carrier(pair, [](int) { return true; });
+    const int twin = graph.carrier(
+        pair, [carrier](int position) { return position != carrier; });
+    const int raised =
+        twin == -1 ? INF : normalisedLatency(links[twin].latency);
+    if (scenarioOf[carrier] != -1 && raised > plan.latency[pair]) {
+      plan.raisingScenario[pair] = scenarioOf[carrier];
+      plan.raisedLatency[pair] = raised;
+    }
+  }
+  return plan;
+}
+
+// Runs `task(worker, i)` for i in [0, count) over `workers` threads, the
+// calling one included; `done(finished)` is called on the calling thread
+// after each of its tasks. Falls back to fewer threads when the system
+// grants fewer. What a task throws (memory running out, say) stops the
+// others at their next task and is thrown again here once every thread
+// has ended, so that no thread outlives the call.
+template <typename Task, typename Done>
+void runTasks(int workers, int count, const Task& task, const Done& done) {
+  std::atomic<int> nextTask{0};
+  std::atomic<int> finished{0};
+  std::mutex failure;
+  std::exception_ptr thrown;
+  auto work = [&](int worker, bool reports) {
+    try {
+      for (int i = nextTask.fetch_add(1); i < count;
+           i = nextTask.fetch_add(1)) {
+        task(worker, i);
+        const int total = finished.fetch_add(1) + 1;
+        if (reports) done(total);
+      }
+    } catch (...) {
+      nextTask = count;
+      const std::lock_guard<std::mutex> lock(failure);
+      if (!thrown) thrown = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  try {
+    threads.reserve(static_cast<size_t>(std::max(workers - 1, 0)));
+    for (int worker = 1; worker < workers; ++worker) {
+      threads.emplace_back(work, worker, false);
+    }
+  } catch (const std::exception&) {
+    // The threads started share the work.
+  }
+  work(0, true);
+  for (std::thread& thread : threads) thread.join();
+  if (thrown) std::rethrow_exception(thrown);
+}
+
+}  // namespace
+
+std::vector<ScenarioFigures> sweepSingleFailures(int deviceCount,
+                                                 const std::vector<Link>& links,
+                                                 const SweepOptions& options) {
+  const std::vector<FailureSet> failures = singleFailures(deviceCount, links);
+  std::vector<ScenarioFigures> figures(failures.size());
+  const PairGraph graph(deviceCount, links);
+  const SweepPlan plan = planSweep(deviceCount, links, graph);
+
+  // Parts: only a single point of failure splits a part; a device with no
+  // link that carries routes takes its part with it.
+  const int intactParts = countParts(deviceCount, links, FailureSet{});
+  const SinglePoints points = findSinglePoints(deviceCount, links);
+  std::vector<bool> linked(static_cast<size_t>(deviceCount), false);
+  for (const Link& link : links) {
+    if (carriesRoutes(link)) linked[link.from] = linked[link.to] = true;
+  }
+  std::vector<int> splitting;  // scenarios of single points
+  for (size_t i = 0; i < failures.size(); ++i) {
+    ScenarioFigures& scenario = figures[i];
+    scenario.failed = failures[i];
+    scenario.parts = intactParts;
+    if (!failures[i].devices.empty()) {
+      const int device = failures[i].devices[0];
+      if (std::binary_search(points.devices.begin(), points.devices.end(),
+                             device)) {
+        splitting.push_back(static_cast<int>(i));
+      } else if (!linked[device]) {
+        --scenario.parts;
+      }
+    } else if (std::binary_search(points.links.begin(), points.links.end(),
+                                  failures[i].links[0])) {
+      splitting.push_back(static_cast<int>(i));
+    }
+  }
+
+  const int sources = deviceCount;
+  const int tasks = sources + static_cast<int>(splitting.size());
+  int workers = options.workers > 0
+                    ? options.workers
+                    : static_cast<int>(std::thread::hardware_concurrency());
+  workers = std::max(1, std::min({workers, tasks, kMostWorkers}));
+  std::vector<SourceSweep> sweeps;
+  sweeps.reserve(static_cast<size_t>(workers));
+  for (int w = 0; w < workers; ++w) {
+    sweeps.emplace_back(graph, plan, figures.size());
+  }
+  const int scenarioCount = static_cast<int>(figures.size());
+  runTasks(
+      workers, tasks,
+      [&](int worker, int task) {
+        if (task < sources) {
+          sweeps[static_cast<size_t>(worker)].sweep(task);
+          return;
+        }
+        ScenarioFigures& scenario =
+            figures[static_cast<size_t>(splitting[task - sources])];
+        scenario.parts = countParts(deviceCount, links, scenario.failed);
+        scenario.cutOff = cutOffDevices(deviceCount, links, scenario.failed);
+      },
+      [&](int finished) {
+        if (options.progress) {
+          options.progress(static_cast<int>(static_cast<long long>(finished) *
+                                            scenarioCount / tasks),
+                           scenarioCount);
+        }
+      });
+
+  for (size_t i = 0; i < figures.size(); ++i) {
+    PairTally tally;
+    for (const SourceSweep& sweep : sweeps) tally.add(sweep.tallies()[i]);
+    tally.copyTo(&figures[i]);
+  }
+  if (options.progress) options.progress(scenarioCount, scenarioCount);
+  return figures;
+}
+
+ScenarioFigures sparseScenarioFigures(int deviceCount,
+                                      const std::vector<Link>& links,
+                                      const FailureSet& failed) {
+  ScenarioFigures figures;
+  figures.failed = failed;
+  figures.parts = countParts(deviceCount, links, failed);
+  figures.cutOff = cutOffDevices(deviceCount, links, failed);
+
+  const PairGraph graph(deviceCount, links);
+  const std::vector<int> before =
+      pairLatencies(graph, links, [](int) { return true; });
+  const std::vector<int> after = pairLatencies(graph, links, [&](int position) {
+    return linkSurvives(links, position, failed);
+  });
+  // A pair whose latency went up is met when a tree runs over it; one that
+  // went down may shorten any route.
+  std::vector<bool> raised(static_cast<size_t>(graph.pairCount()), false);
+  bool lowered = false;
+  for (int pair = 0; pair < graph.pairCount(); ++pair) {
+    raised[pair] = after[pair] > before[pair];
+    lowered = lowered || after[pair] < before[pair];
+  }
+  std::vector<bool> down(static_cast<size_t>(deviceCount), false);
+  for (const int device : failed.devices) down[device] = true;
+
+  Tree intact;
+  Tree scenario;
+  intact.total.resize(static_cast<size_t>(deviceCount));
+  scenario.total.resize(static_cast<size_t>(deviceCount));
+  Heap heap;
+  PairTally tally;
+  for (int s = 0; s < deviceCount; ++s) {
+    if (down[s]) continue;
+    searchFrom(graph, before, s, &intact, &heap);
+    const bool meets =
+        lowered ||
+        std::any_of(intact.settled.begin() + 1, intact.settled.end(),
+                    [&](int t) { return raised[intact.viaPair[t]]; });
+    if (!meets) continue;  // every total from s is as it was
+    searchFrom(graph, after, s, &scenario, &heap);
+    for (int t = s + 1; t < deviceCount; ++t) {
+      if (!down[t]) tally.count(s, t, intact.total[t], scenario.total[t]);
+    }
+  }
+  tally.copyTo(&figures);
+  return figures;
+}

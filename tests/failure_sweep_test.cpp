@@ -1,0 +1,181 @@
+// The N-1 sweep and the single scenario over adjacency lists, against the
+// matrix's own per-scenario figures, on operator-like networks with
+// parallel links, self-links, 0 ms links, links that carry nothing and
+// several parts.
+#include "failure_sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "network.h"
+#include "resilience.h"
+#include "support/networks.h"
+#include "support/operator_network.h"
+
+namespace {
+
+std::string describe(const ScenarioFigures& figures) {
+  std::ostringstream text;
+  text << "devices";
+  for (const int d : figures.failed.devices) text << ' ' << d;
+  text << " links";
+  for (const int l : figures.failed.links) text << ' ' << l;
+  text << " | parts " << figures.parts << " lost " << figures.lostPairs
+       << " slower " << figures.slowerPairs;
+  if (figures.hasWorst) {
+    text << " worst " << figures.worst.from << '-' << figures.worst.to << ' '
+         << figures.worst.before << "->" << figures.worst.after;
+  }
+  text << " | cut off";
+  for (const int d : figures.cutOff) text << ' ' << d;
+  return text.str();
+}
+
+// An operator network with unusual latencies, then a second, smaller one
+// beside it and a device with no link: three parts or more.
+Network withParts(int devices, unsigned seed) {
+  Network network =
+      networks::operatorNetwork(devices, seed, networks::Latencies::kUnusual);
+  const Network other = networks::operatorNetwork(
+      devices / 5, seed + 1000, networks::Latencies::kUnusual);
+  const int offset = network.deviceCount();
+  for (const Device& device : other.devices) network.devices.push_back(device);
+  for (const Link& link : other.links) {
+    addLink(&network, link.from + offset, link.to + offset, link.latency);
+  }
+  network.devices.push_back({"ALONE", "孤立设备", 1, "1h"});
+  return network;
+}
+
+std::vector<ScenarioFigures> sweep(const std::vector<Link>& links, int n,
+                                   int workers) {
+  SweepOptions options;
+  options.workers = workers;
+  return sweepSingleFailures(n, links, options);
+}
+
+// Small networks where the matrix's rules decide: a younger twin faster,
+// as fast and slower than the carrier; a carrier of 32767 ms or more
+// beside a twin that carries routes; 0 ms links; a chain too long to
+// reach across; self-links; what hangs from a cut device.
+const char* const kHandMade[][2] = {
+    {"A B C D", "A B 5  B A 2  B C 4  C D 1  D A 9"},
+    {"A B C D", "A B 5  B A 5  B C 4  C D 1  D A 9"},
+    {"A B C D", "A B 5  B A 8  B C 4  C D 1  D A 9"},
+    {"A B C", "A B 40000  A B 3  B C 2  C A 32767"},
+    {"A B C D E", "A B 0  B C 0  C D 0  D E 0  E A 0  A A 4"},
+    {"A B C D", "A B 20000  B C 20000  C D 1  D A 32766"},
+    {"A B C D E F", "A B 1  B C 1  C A 1  D E 1  E F 1  C C 2  F F 0"},
+    // A ring hanging from a cut device, and a spur whose far end falls out
+    // of reach when the route to the cut device grows.
+    {"A B C D E", "A B 1  B C 1  C A 1  C D 1  D E 1  E C 1"},
+    {"A B C D E", "A B 1  B C 16000  C A 1  C D 16000  D E 16000"},
+};
+
+TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
+  for (const auto& [codes, records] : kHandMade) {
+    const Network network = networks::build(codes, records);
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    const IntactNetwork intact = analyseIntact(n, links);
+    const std::vector<ScenarioFigures> swept = sweep(links, n, 1);
+    const std::vector<FailureSet> failures = singleFailures(n, links);
+    ASSERT_EQ(swept.size(), failures.size()) << records;
+    for (size_t i = 0; i < failures.size(); ++i) {
+      const std::string expected =
+          describe(scenarioFigures(intact, failures[i]));
+      EXPECT_EQ(describe(swept[i]), expected) << records;
+      EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
+                expected)
+          << records;
+    }
+  }
+}
+
+// Every single failure and a few failures of many elements at once.
+TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
+  for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+    const Network network = withParts(40 + 10 * static_cast<int>(seed), seed);
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    const IntactNetwork intact = analyseIntact(n, links);
+    std::vector<FailureSet> failures = singleFailures(n, links);
+    std::mt19937 random(seed);
+    for (int extra = 0; extra < 6; ++extra) {
+      FailureSet failed;
+      for (int d = 0; d < n; ++d) {
+        if (random() % 15 == 0) failed.devices.push_back(d);
+      }
+      for (size_t i = 0; i < links.size(); ++i) {
+        if (random() % 10 == 0) failed.links.push_back(static_cast<int>(i));
+      }
+      failures.push_back(failed);
+    }
+    const std::vector<ScenarioFigures> swept = sweep(links, n, 2);
+    for (size_t i = 0; i < failures.size(); ++i) {
+      const std::string expected =
+          describe(scenarioFigures(intact, failures[i]));
+      EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
+                expected)
+          << "seed " << seed;
+      if (i < swept.size()) {
+        EXPECT_EQ(describe(swept[i]), expected) << "seed " << seed;
+      }
+    }
+  }
+}
+
+// Larger networks against the plain scenario, on a sample of about 30
+// scenarios each; 1, 2 and 3 threads alike on all of them.
+TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
+  const struct {
+    int devices;
+    unsigned seed;
+  } cases[] = {{120, 11}, {250, 12}, {400, 13}};
+  for (const auto& c : cases) {
+    const Network network = withParts(c.devices, c.seed);
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    const std::vector<ScenarioFigures> one = sweep(links, n, 1);
+    const std::vector<FailureSet> failures = singleFailures(n, links);
+    ASSERT_EQ(one.size(), failures.size());
+    const size_t stride = failures.size() / 30;
+    for (size_t i = c.seed % stride; i < failures.size(); i += stride) {
+      EXPECT_EQ(describe(one[i]),
+                describe(sparseScenarioFigures(n, links, failures[i])))
+          << c.devices << " devices";
+    }
+    for (const int workers : {2, 3}) {
+      const std::vector<ScenarioFigures> many = sweep(links, n, workers);
+      ASSERT_EQ(many.size(), one.size());
+      for (size_t i = 0; i < one.size(); ++i) {
+        EXPECT_EQ(describe(many[i]), describe(one[i])) << workers;
+      }
+    }
+  }
+}
+
+TEST(FailureSweep, ProgressEndsAtTheScenarioCount) {
+  const Network network = networks::operatorNetwork(100, 5);
+  const std::vector<Link> links = savedLinks(network);
+  std::vector<std::pair<int, int>> calls;
+  SweepOptions options;
+  options.workers = 2;
+  options.progress = [&calls](int done, int total) {
+    calls.emplace_back(done, total);
+  };
+  const size_t scenarios =
+      sweepSingleFailures(network.deviceCount(), links, options).size();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back(), std::make_pair(static_cast<int>(scenarios),
+                                         static_cast<int>(scenarios)));
+  for (size_t i = 1; i < calls.size(); ++i) {
+    EXPECT_LE(calls[i - 1].first, calls[i].first);
+  }
+}
+
+}  // namespace
