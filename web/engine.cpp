@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "device.h"
+#include "failure_sweep.h"
 #include "failure_text.h"
 #include "latency_matrix.h"
 #include "page_text.h"
@@ -33,7 +34,6 @@ struct LoadedTopology {
   std::vector<Link> links;         // in the saved order (savedLinks)
   std::vector<std::string> codes;  // by device index
   bool negative = false;           // a negative link: no routes, no scenarios
-  IntactNetwork intact;            // analysed only without a negative link
 };
 LoadedTopology loaded;
 
@@ -193,9 +193,6 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   loaded.links = savedLinks(loaded.network);
   loaded.codes = deviceCodes(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
-  if (!loaded.negative) {
-    loaded.intact = analyseIntact(loaded.network.deviceCount(), loaded.links);
-  }
   ResilienceJson links = ResilienceJson::array();
   ResilienceJson deviceNames = ResilienceJson::array();
   ResilienceJson linkNames = ResilienceJson::array();
@@ -258,7 +255,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_route(const char* from,
                 {"backup", positionsJson(report.backup.links)}});
 }
 
-// One scenario's figures against the intact network.
+// One scenario's figures against the intact network, searched over
+// adjacency lists: no all-pairs table at load, none per failure.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
@@ -266,7 +264,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
   return reply(scenarioJson(loaded.codes, loaded.links,
-                            scenarioFigures(loaded.intact, failed)));
+                            sparseScenarioFigures(loaded.network.deviceCount(),
+                                                  loaded.links, failed)));
 }
 
 // The devices a scenario cuts off from the largest piece of their part,
@@ -337,7 +336,8 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
   FailureSet failed;
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
-  const ScenarioFigures scenario = scenarioFigures(loaded.intact, failed);
+  const ScenarioFigures scenario =
+      sparseScenarioFigures(loaded.network.deviceCount(), loaded.links, failed);
   return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
                 {"cut", positionsJson(scenario.cutOff)}});
 }
