@@ -23,10 +23,14 @@ wrap() {
   echo "$wrapper"
 }
 
+# Under memcheck posix_spawn runs as a plain fork, so a program that cannot
+# be started is seen as one that started and exited 127, and the forked
+# copy's own exit is checked for leaks: that one case runs everywhere else.
+skipped=-ChildProcess.NamesWhyItCouldNotStart
 for test in "$build"/tests/*_test; do
   echo "-- $(basename "$test")"
-  "${memcheck[@]}" "$test" --gtest_brief=1 >"$scratch/log" 2>&1 ||
-    { cat "$scratch/log"; exit 1; }
+  "${memcheck[@]}" "$test" --gtest_brief=1 --gtest_filter="$skipped" \
+    >"$scratch/log" 2>&1 || { cat "$scratch/log"; exit 1; }
 done
 for corpus in "$source_dir"/fuzz/corpus/*/; do
   target=$(basename "$corpus")
