@@ -65,15 +65,16 @@ void readGraphml(int fd, std::string text, const std::string& name,
     return;
   }
   GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
-  text = std::string();
+  std::string().swap(text);  // the XML is not needed past here
   if (!read.read()) {
     input->messages += describeGraphmlRefusal(read, name.c_str());
     return;
   }
   // Through the topology file's text, with its checks: the network is
   // then exactly what topoplan-import's output loads as.
-  std::istringstream imported(formatTopology(read.network, LinkOrder::kAdded));
-  read.network = Network{};
+  // The parsed network goes as soon as it is written out.
+  std::istringstream imported(formatTopology(
+      std::exchange(read.network, Network{}), LinkOrder::kAdded));
   const LoadOutcome outcome = parseTopology(
       imported, &input->network, CountLimits::kAnySize, {}, TextChecks::kUtf8);
   if (!outcome.loaded()) {
