@@ -74,7 +74,11 @@ TEST(Network, OrdersFollowTheOrderOfAddition) {
     const Network network = networks::build(c.codes, c.links);
     EXPECT_EQ(describe(network, savedLinks(network)), c.saved);
     const int device = findDevice(network, c.device);
-    EXPECT_EQ(describe(network, neighbourLists(network)[device]), c.neighbours);
+    const NeighbourTable table = neighbourLists(network);
+    const NeighbourTable::Range listed = table.of(device);
+    EXPECT_EQ(
+        describe(network, std::vector<Neighbour>(listed.begin(), listed.end())),
+        c.neighbours);
     EXPECT_EQ(describe(network, neighboursOf(network, device)), c.neighbours);
     const LatencyMatrix matrix = latencyMatrixOf(network);
     if (network.deviceCount() > 1) {
@@ -254,9 +258,12 @@ TEST(VisitOrder, RouteArcsAndLoopCheck) {
   for (const Device& device : campus.devices)
     campusCodes.push_back(device.code);
   std::vector<std::vector<int>> twoWays;
-  for (const std::vector<Neighbour>& neighbours : neighbourLists(campus)) {
+  const NeighbourTable campusNeighbours = neighbourLists(campus);
+  for (int device = 0; device < campus.deviceCount(); ++device) {
     twoWays.emplace_back();
-    for (const Neighbour& n : neighbours) twoWays.back().push_back(n.device);
+    for (const Neighbour& n : campusNeighbours.of(device)) {
+      twoWays.back().push_back(n.device);
+    }
   }
   const LoopCheck everywhere = checkForLoops(campusCodes, twoWays);
   EXPECT_TRUE(everywhere.hasLoop);

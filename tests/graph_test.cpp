@@ -514,9 +514,26 @@ TEST_F(StoreTest, RecordAndNetworkTurnIntoEachOther) {
     const Network network = networkOf(original);
     ASSERT_EQ(network.linkCount(), original.linkCount);
     const auto lists = neighbourLists(network);
+    // The menu's shortcuts read the same values from the record itself.
+    const auto asText = [](const std::vector<Link>& links) {
+      std::string text;
+      for (const Link& l : links) {
+        text += std::to_string(l.from) + "-" + std::to_string(l.to) + " " +
+                std::to_string(l.latency) + "\n";
+      }
+      return text;
+    };
+    EXPECT_EQ(asText(savedLinksOf(original)), asText(savedLinks(network)));
+    const NeighbourTable listsOfRecord = neighbourListsOf(original);
+    EXPECT_EQ(listsOfRecord.start, lists.start);
+    ASSERT_EQ(listsOfRecord.entries.size(), lists.entries.size());
+    for (size_t k = 0; k < lists.entries.size(); ++k) {
+      EXPECT_EQ(listsOfRecord.entries[k].device, lists.entries[k].device);
+      EXPECT_EQ(listsOfRecord.entries[k].latency, lists.entries[k].latency);
+    }
     for (int i = 0; i < original.deviceCount; ++i) {
       std::string fromNetwork;
-      for (const Neighbour& neighbour : lists[i]) {
+      for (const Neighbour& neighbour : lists.of(i)) {
         if (!fromNetwork.empty()) fromNetwork += ", ";
         fromNetwork += original.devices[neighbour.device].code + " "s +
                        std::to_string(neighbour.latency);

@@ -94,7 +94,7 @@ void DFS(TopologyGraph g, int v) {
   std::vector<bool> reached(g.deviceCount);
   for (int i = 0; i < g.deviceCount; ++i) reached[i] = visited[i] != 0;
   std::vector<int> order;
-  inspectFrom(neighbourLists(networkOf(g)), v, &reached, &order);
+  inspectFrom(neighbourListsOf(g), v, &reached, &order);
   recordVisits(g, order);
 }
 
@@ -274,19 +274,8 @@ void floydAllDistance(TopologyGraph g, int pathMatrix[][MAX_DEVICES],
   out << '\t';
   for (int i = 0; i < n; ++i) out << g.devices[i].code << '\t';
   out << '\n';
-  std::string row;
   for (int i = 0; i < n; ++i) {
-    row.assign(g.devices[i].code).append("\t");
-    for (int j = 0; j < n; ++j) {
-      if (distMatrix[i][j] > kLargestLatency) {
-        row += "INF";
-      } else {
-        appendNumber(&row, distMatrix[i][j]);
-      }
-      row += '\t';
-    }
-    row += '\n';
-    out << row;
+    writeTableRow(out, g.devices[i].code, distMatrix[i], n, "INF");
   }
   out << "===============================================================\n\n";
 }
@@ -308,7 +297,7 @@ void primMST(TopologyGraph g, std::ostream& out) {
 
 void kruskalMST(TopologyGraph g, std::ostream& out) {
   if (!haveMatrix(kPlanNeedsMatrix, out)) return;
-  const CablingPlan plan = computeKruskalPlan(networkOf(g));
+  const CablingPlan plan = computeKruskalPlan(g.deviceCount, savedLinksOf(g));
   out << "\n========== 光纤骨干网布线方案（Kruskal算法）==========\n";
   out << "按延迟从小到大排序，并查集判环：\n\n";
   // Up to 780 lines: formatted into one string, as the tables are.
@@ -352,11 +341,10 @@ void showDeviceInfo(TopologyGraph g, TokenReader& in, std::ostream& out) {
   out << "  端口数量：" << device.ports << '\n';
   out << "  运行时间：" << device.uptime << '\n';
   out << "  相邻设备：";
-  const std::vector<Neighbour> neighbours = neighboursOf(networkOf(g), index);
-  if (neighbours.empty()) out << "无";
-  for (const Neighbour& neighbour : neighbours) {
-    out << g.devices[neighbour.device].code << '(' << neighbour.latency
-        << "ms)  ";
+  // The device's list holds its neighbours newest link first.
+  if (device.firstArc == nullptr) out << "无";
+  for (const LinkArc* arc = device.firstArc; arc != nullptr; arc = arc->next) {
+    out << g.devices[arc->target].code << '(' << arc->latency << "ms)  ";
   }
   out << "\n==============================\n\n";
 }

@@ -6,13 +6,17 @@ LatencyMatrix::LatencyMatrix(int n)
 }
 
 LatencyMatrix latencyMatrixOf(const Network& network) {
-  LatencyMatrix matrix(network.deviceCount());
-  // Newest first, so that of parallel links the first added, written
-  // last, is the one that stays.
-  for (auto link = network.links.rbegin(); link != network.links.rend();
-       ++link) {
-    matrix.set(link->from, link->to, link->latency);
-    matrix.set(link->to, link->from, link->latency);
+  return latencyMatrixOfSaved(network.deviceCount(), savedLinks(network));
+}
+
+LatencyMatrix latencyMatrixOfSaved(int deviceCount,
+                                   const std::vector<Link>& saved) {
+  LatencyMatrix matrix(deviceCount);
+  // In the saved order the carrier of parallel links comes last, so it is
+  // the one that stays.
+  for (const Link& link : saved) {
+    matrix.set(link.from, link.to, link.latency);
+    matrix.set(link.to, link.from, link.latency);
   }
   return matrix;
 }

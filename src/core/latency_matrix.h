@@ -45,6 +45,12 @@ class LatencyMatrix {
 // then read as no link). O(n^2 + links).
 LatencyMatrix latencyMatrixOf(const Network& network);
 
+// The same matrix from `deviceCount` devices and their links in the saved
+// order (savedLinks), for a caller that holds them so: of parallel links
+// the last listed is the carrier. O(n^2 + links).
+LatencyMatrix latencyMatrixOfSaved(int deviceCount,
+                                   const std::vector<Link>& saved);
+
 // True when some entry is negative: the Floyd pass and the unfolding of
 // its routes assume there is none. O(n^2).
 bool hasNegativeLatency(const LatencyMatrix& matrix);

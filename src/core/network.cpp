@@ -40,18 +40,24 @@ std::vector<Link> savedLinks(const Network& network) {
   return saved;
 }
 
-std::vector<std::vector<Neighbour>> neighbourLists(const Network& network) {
-  std::vector<size_t> degree(network.devices.size(), 0);
+NeighbourTable neighbourLists(const Network& network) {
+  // A counting sort by device, walking the links newest first.
+  NeighbourTable table;
+  std::vector<size_t>& start = table.start;
+  start.assign(network.devices.size() + 1, 0);
   for (const Link& link : network.links) {
-    ++degree[static_cast<size_t>(link.from)];
-    ++degree[static_cast<size_t>(link.to)];
+    ++start[static_cast<size_t>(link.from) + 1];
+    ++start[static_cast<size_t>(link.to) + 1];
   }
-  std::vector<std::vector<Neighbour>> lists(network.devices.size());
-  for (size_t i = 0; i < lists.size(); ++i) lists[i].reserve(degree[i]);
+  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  table.entries.resize(start.back());
+  std::vector<size_t> next(start.begin(), start.end() - 1);
   for (auto link = network.links.rbegin(); link != network.links.rend();
        ++link) {
-    lists[static_cast<size_t>(link->from)].push_back({link->to, link->latency});
-    lists[static_cast<size_t>(link->to)].push_back({link->from, link->latency});
+    table.entries[next[static_cast<size_t>(link->from)]++] = {link->to,
+                                                              link->latency};
+    table.entries[next[static_cast<size_t>(link->to)]++] = {link->from,
+                                                            link->latency};
   }
-  return lists;
+  return table;
 }

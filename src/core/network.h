@@ -21,6 +21,7 @@
 #ifndef TOPOPLAN_CORE_NETWORK_H_
 #define TOPOPLAN_CORE_NETWORK_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,31 @@ struct Neighbour {
   int latency;  // of this link: parallel links appear one by one
 };
 
-// Every device's neighbours, newest link first; a self-link appears twice
-// in a row, once for each of its ends. O(devices + links).
-std::vector<std::vector<Neighbour>> neighbourLists(const Network& network);
+// Every device's neighbours in one table: device i's are entries
+// start[i] up to start[i + 1], newest link first; a self-link appears
+// twice in a row, once for each of its ends.
+struct NeighbourTable {
+  std::vector<size_t> start;  // one more than there are devices
+  std::vector<Neighbour> entries;
+
+  // One device's neighbours, as a range for loops and indexing.
+  struct Range {
+    const Neighbour* first;
+    const Neighbour* last;
+    const Neighbour* begin() const { return first; }
+    const Neighbour* end() const { return last; }
+    size_t size() const { return static_cast<size_t>(last - first); }
+    const Neighbour& operator[](size_t k) const { return first[k]; }
+  };
+  Range of(int device) const {
+    const Neighbour* base = entries.data();
+    return {base + start[static_cast<size_t>(device)],
+            base + start[static_cast<size_t>(device) + 1]};
+  }
+};
+
+// The network's neighbour table. O(devices + links).
+NeighbourTable neighbourLists(const Network& network);
 
 // The position, in `saved` (links in the saved order), of the link that
 // carries the pair a-b (either way round, a == b for a self-link): of the

@@ -1,6 +1,7 @@
 #include "plans.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "disjoint_sets.h"
 
@@ -12,7 +13,7 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
   std::vector<int> nearestTreeDevice(count, 0);
   // Membership is kept apart from the latency, so that a 0 ms link still
   // brings its device into the tree like any other link.
-  std::vector<bool> inTree(count, false);
+  std::vector<char> inTree(count, 0);
   for (int i = 0; i < n; ++i) nearestLatency[i] = matrix.at(0, i);
   if (n > 0) {
     nearestLatency[0] = 0;
@@ -47,26 +48,32 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
 }
 
 CablingPlan computeKruskalPlan(const Network& network) {
-  const int n = network.deviceCount();
+  return computeKruskalPlan(network.deviceCount(), savedLinks(network));
+}
+
+CablingPlan computeKruskalPlan(int deviceCount,
+                               const std::vector<Link>& saved) {
+  const int n = deviceCount;
   CablingPlan plan;
-  std::vector<PlanLink> edges;
-  edges.reserve(network.links.size());
-  const std::vector<Link> saved = savedLinks(network);
+  // Equal latencies keep the saved order: each link is sorted by one key,
+  // its latency (sign bit flipped, so that the order of ints holds)
+  // above its position in the saved order (an int, as PlanLink keeps it).
+  std::vector<uint64_t> keys;
+  keys.reserve(saved.size());
   for (size_t i = 0; i < saved.size(); ++i) {
     const Link& link = saved[i];
-    if (link.from != link.to) {
-      edges.push_back(
-          {link.from, link.to, link.latency, false, static_cast<int>(i)});
-    }
+    if (link.from == link.to) continue;
+    const uint32_t latencyOrder =
+        static_cast<uint32_t>(link.latency) ^ 0x80000000u;
+    keys.push_back(static_cast<uint64_t>(latencyOrder) << 32 | i);
   }
-  // Equal latencies keep the saved order: the sort must be stable.
-  std::stable_sort(edges.begin(), edges.end(),
-                   [](const PlanLink& a, const PlanLink& b) {
-                     return a.latency < b.latency;
-                   });
+  std::sort(keys.begin(), keys.end());
   DisjointSets parts(n);
-  for (PlanLink edge : edges) {
+  for (const uint64_t key : keys) {
     if (plan.acceptedCount >= n - 1) break;
+    const auto position = static_cast<int>(key & 0xffffffffu);
+    const Link& link = saved[static_cast<size_t>(position)];
+    PlanLink edge{link.from, link.to, link.latency, false, position};
     edge.accepted = parts.join(edge.from, edge.to);
     if (edge.accepted) {
       plan.totalLatency += edge.latency;

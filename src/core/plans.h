@@ -43,6 +43,10 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix);
 // considered, skipped ones too. O(n + m log m) for m links.
 CablingPlan computeKruskalPlan(const Network& network);
 
+// The same plan from `deviceCount` devices and their links already in the
+// saved order, for a caller that holds them so.
+CablingPlan computeKruskalPlan(int deviceCount, const std::vector<Link>& saved);
+
 // The links a plan accepts, as positions in `saved` (the network's links
 // in the saved order), in plan order: Kruskal's own, and for Prim the
 // carrier of each pair (carrierOf). O(accepted links * links).

@@ -36,12 +36,14 @@ FloydRoutes computeFloydRoutes(const LatencyMatrix& matrix) {
   const int n = matrix.size();
   FloydRoutes routes(n);
   for (int i = 0; i < n; ++i) {
+    const int* latencies = matrix.row(i);
+    int* distances = &routes.distances_[routes.index(i, 0)];
+    int* vias = &routes.vias_[routes.index(i, 0)];
     for (int j = 0; j < n; ++j) {
-      const int latency = matrix.at(i, j);
-      routes.distances_[routes.index(i, j)] = latency;
-      routes.vias_[routes.index(i, j)] =
-          i == j || latency <= kLargestLatency ? i : -1;
+      distances[j] = latencies[j];
+      vias[j] = latencies[j] <= kLargestLatency ? i : -1;
     }
+    vias[i] = i;
   }
   // With no negative latency, row k and column k cannot improve during
   // round k (that would need a negative distance from k to itself), so

@@ -4,9 +4,8 @@
 #include <unordered_set>
 #include <utility>
 
-void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
-                 int start, std::vector<bool>* reached,
-                 std::vector<int>* order) {
+void inspectFrom(const NeighbourTable& neighbours, int start,
+                 std::vector<bool>* reached, std::vector<int>* order) {
   // The devices being visited, each with the next neighbour it tries.
   std::vector<std::pair<int, size_t>> visiting;
   (*reached)[start] = true;
@@ -14,7 +13,7 @@ void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
   visiting.emplace_back(start, 0);
   while (!visiting.empty()) {
     std::pair<int, size_t>& top = visiting.back();
-    const std::vector<Neighbour>& list = neighbours[top.first];
+    const NeighbourTable::Range list = neighbours.of(top.first);
     size_t next = top.second;
     while (next < list.size() && (*reached)[list[next].device]) ++next;
     if (next == list.size()) {
@@ -30,8 +29,7 @@ void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
 }
 
 std::vector<int> inspectionOrder(const Network& network) {
-  const std::vector<std::vector<Neighbour>> neighbours =
-      neighbourLists(network);
+  const NeighbourTable neighbours = neighbourLists(network);
   std::vector<bool> reached(network.devices.size(), false);
   std::vector<int> order;
   order.reserve(network.devices.size());

@@ -16,9 +16,8 @@
 // and reached devices are passed over; latencies play no part. `reached`
 // holds a mark for every device. O(devices + links) over a whole
 // traversal, without recursion.
-void inspectFrom(const std::vector<std::vector<Neighbour>>& neighbours,
-                 int start, std::vector<bool>* reached,
-                 std::vector<int>* order);
+void inspectFrom(const NeighbourTable& neighbours, int start,
+                 std::vector<bool>* reached, std::vector<int>* order);
 
 // The whole inspection route: inspectFrom every device not yet reached,
 // in index order, so unconnected parts follow one another. Holds every

@@ -149,7 +149,8 @@ void createGraph(TopologyGraph* g, std::ostream& out) {
 
 void buildLatencyMatrix(const TopologyGraph* g) {
   discardLatencyMatrix();
-  auto cells = std::make_unique<LatencyMatrix>(latencyMatrixOf(networkOf(*g)));
+  auto cells = std::make_unique<LatencyMatrix>(
+      latencyMatrixOfSaved(g->deviceCount, savedLinksOf(*g)));
   auto rows = std::make_unique<int*[]>(static_cast<size_t>(g->deviceCount));
   for (int i = 0; i < g->deviceCount; ++i) rows[i] = cells->row(i);
   parrayCells = cells.release();
@@ -167,15 +168,8 @@ void printGraph(TopologyGraph* g, std::ostream& out) {
   out << '\t';
   for (int i = 0; i < n; ++i) out << g->devices[i].code << '\t';
   out << '\n';
-  std::string row;
   for (int i = 0; i < n; ++i) {
-    row.assign(g->devices[i].code).append("\t");
-    for (int j = 0; j < n; ++j) {
-      appendNumber(&row, parray[i][j]);
-      row += '\t';
-    }
-    row += '\n';
-    out << row;
+    writeTableRow(out, g->devices[i].code, parray[i], n);
   }
   out << "=====================================================\n";
   out << "注：32767 表示两设备之间无直连链路（INF）\n\n";

@@ -107,6 +107,41 @@ Network networkOf(const TopologyGraph& g) {
   return network;
 }
 
+std::vector<Link> savedLinksOf(const TopologyGraph& g) {
+  // Each link once, from its lower end, in that end's list order; a
+  // self-link's two arcs stand next to each other and count once.
+  std::vector<Link> saved;
+  saved.reserve(static_cast<size_t>(std::max(g.linkCount, 0)));
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      if (arc->target > i) saved.push_back({i, arc->target, arc->latency});
+      if (arc->target == i) {
+        saved.push_back({i, i, arc->latency});
+        if (arc->next == nullptr) break;
+        arc = arc->next;
+      }
+    }
+  }
+  return saved;
+}
+
+NeighbourTable neighbourListsOf(const TopologyGraph& g) {
+  // The lists already hold each device's neighbours newest link first.
+  NeighbourTable table;
+  table.start.reserve(static_cast<size_t>(std::max(g.deviceCount, 0)) + 1);
+  table.entries.reserve(2 * static_cast<size_t>(std::max(g.linkCount, 0)));
+  table.start.push_back(0);
+  for (int i = 0; i < g.deviceCount; ++i) {
+    for (const LinkArc* arc = g.devices[i].firstArc; arc != nullptr;
+         arc = arc->next) {
+      table.entries.push_back({arc->target, arc->latency});
+    }
+    table.start.push_back(table.entries.size());
+  }
+  return table;
+}
+
 void fillRecord(const Network& network, TopologyGraph* g) {
   const int n = std::min(network.deviceCount(), MAX_DEVICES);
   g->deviceCount = n;

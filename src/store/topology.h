@@ -8,6 +8,7 @@
 #define TOPOPLAN_STORE_TOPOLOGY_H_
 
 #include <string>
+#include <vector>
 
 #include "network.h"
 #include "record_limits.h"
@@ -62,6 +63,13 @@ void releaseArcs(TopologyGraph* g);
 // was added in is not kept). Every analysis of the result therefore reads
 // the record as it is. O(devices + arcs).
 Network networkOf(const TopologyGraph& g);
+
+// What the analyses need of the record's links, read straight from its
+// lists without building the whole network: the same values as
+// savedLinks(networkOf(g)) and neighbourLists(networkOf(g)), for the menu's
+// options that run again and again. O(devices + arcs).
+std::vector<Link> savedLinksOf(const TopologyGraph& g);
+NeighbourTable neighbourListsOf(const TopologyGraph& g);
 
 // Replaces what `g` holds, which must be no arcs, with `network`'s first
 // MAX_DEVICES devices (texts cut to their field sizes) and the links
