@@ -1,7 +1,7 @@
-// The N-1 sweep and the single scenario over adjacency lists, against the
-// matrix's own per-scenario figures, on operator-like networks with
-// parallel links, self-links, 0 ms links, links that carry nothing and
-// several parts.
+// The N-1 sweep, the single scenario over adjacency lists and scenarios
+// measured from kept trees, against the matrix's own per-scenario figures, on
+// operator-like networks with parallel links, self-links, 0 ms links, links
+// that carry nothing and several parts.
 #include "failure_sweep.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +84,7 @@ TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
     const IntactNetwork intact = analyseIntact(n, links);
     const std::vector<ScenarioFigures> swept = sweep(links, n, 1);
     const std::vector<FailureSet> failures = singleFailures(n, links);
+    const ScenarioMeter meter(n, links);
     ASSERT_EQ(swept.size(), failures.size()) << records;
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
@@ -92,6 +93,7 @@ TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
           << records;
+      EXPECT_EQ(describe(meter.measure(failures[i])), expected) << records;
     }
   }
 }
@@ -116,11 +118,14 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
       failures.push_back(failed);
     }
     const std::vector<ScenarioFigures> swept = sweep(links, n, 2);
+    const ScenarioMeter meter(n, links);
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
           describe(scenarioFigures(intact, failures[i]));
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
+          << "seed " << seed;
+      EXPECT_EQ(describe(meter.measure(failures[i])), expected)
           << "seed " << seed;
       if (i < swept.size()) {
         EXPECT_EQ(describe(swept[i]), expected) << "seed " << seed;
@@ -130,7 +135,8 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
 }
 
 // Larger networks against the plain scenario, on a sample of about 30
-// scenarios each; 1, 2 and 3 threads alike on all of them.
+// scenarios each, swept and measured from kept trees; 1, 2 and 3 threads
+// alike on all of them.
 TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
   const struct {
     int devices;
@@ -144,10 +150,12 @@ TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
     const std::vector<FailureSet> failures = singleFailures(n, links);
     ASSERT_EQ(one.size(), failures.size());
     const size_t stride = failures.size() / 30;
+    const ScenarioMeter meter(n, links);
     for (size_t i = c.seed % stride; i < failures.size(); i += stride) {
-      EXPECT_EQ(describe(one[i]),
-                describe(sparseScenarioFigures(n, links, failures[i])))
-          << c.devices << " devices";
+      const std::string plain =
+          describe(sparseScenarioFigures(n, links, failures[i]));
+      EXPECT_EQ(describe(one[i]), plain) << c.devices << " devices";
+      EXPECT_EQ(describe(meter.measure(failures[i])), plain) << c.devices;
     }
     for (const int workers : {2, 3}) {
       const std::vector<ScenarioFigures> many = sweep(links, n, workers);

@@ -7,6 +7,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -34,6 +35,9 @@ struct LoadedTopology {
   std::vector<Link> links;         // in the saved order (savedLinks)
   std::vector<std::string> codes;  // by device index
   bool negative = false;           // a negative link: no routes, no scenarios
+  // Every source's intact tree, kept for the scenarios the page asks about
+  // one after another; null with a negative link.
+  std::unique_ptr<ScenarioMeter> meter;
 };
 LoadedTopology loaded;
 
@@ -193,6 +197,10 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   loaded.links = savedLinks(loaded.network);
   loaded.codes = deviceCodes(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
+  if (!loaded.negative) {
+    loaded.meter = std::make_unique<ScenarioMeter>(loaded.network.deviceCount(),
+                                                   loaded.links);
+  }
   ResilienceJson links = ResilienceJson::array();
   ResilienceJson deviceNames = ResilienceJson::array();
   ResilienceJson linkNames = ResilienceJson::array();
@@ -255,17 +263,16 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_route(const char* from,
                 {"backup", positionsJson(report.backup.links)}});
 }
 
-// One scenario's figures against the intact network, searched over
-// adjacency lists: no all-pairs table at load, none per failure.
+// One scenario's figures against the intact network, searched again only
+// below the failures in the trees kept at load: no all-pairs table.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
   const std::string refusal = routeRefusal();
   if (!refusal.empty()) return refuse(refusal);
   FailureSet failed;
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
-  return reply(scenarioJson(loaded.codes, loaded.links,
-                            sparseScenarioFigures(loaded.network.deviceCount(),
-                                                  loaded.links, failed)));
+  return reply(
+      scenarioJson(loaded.codes, loaded.links, loaded.meter->measure(failed)));
 }
 
 // The devices a scenario cuts off from the largest piece of their part,
@@ -336,8 +343,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
   FailureSet failed;
   const std::string problem = lookUp(failedText, &failed);
   if (!problem.empty()) return refuse(problem);
-  const ScenarioFigures scenario =
-      sparseScenarioFigures(loaded.network.deviceCount(), loaded.links, failed);
+  const ScenarioFigures scenario = loaded.meter->measure(failed);
   return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
                 {"cut", positionsJson(scenario.cutOff)}});
 }

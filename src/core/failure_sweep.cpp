@@ -622,3 +622,138 @@ ScenarioFigures sparseScenarioFigures(int deviceCount,
   tally.copyTo(&figures);
   return figures;
 }
+
+// Each source's intact tree: the devices in the order they were settled
+// (the source first) and the pair each was reached over, in rows of
+// deviceCount entries.
+struct ScenarioMeter::Trees {
+  Trees(int deviceCount, const std::vector<Link>& links)
+      : graph(deviceCount, links),
+        latency(pairLatencies(graph, links, [](int) { return true; })),
+        settledCount(static_cast<size_t>(deviceCount)),
+        settled(static_cast<size_t>(deviceCount) *
+                static_cast<size_t>(deviceCount)),
+        viaPair(settled.size()) {
+    Tree tree;
+    tree.total.resize(static_cast<size_t>(deviceCount));
+    Heap heap;
+    for (int s = 0; s < deviceCount; ++s) {
+      searchFrom(graph, latency, s, &tree, &heap);
+      settledCount[s] = static_cast<int>(tree.settled.size());
+      std::copy(tree.settled.begin(), tree.settled.end(), row(&settled, s));
+      std::copy(tree.viaPair.begin(), tree.viaPair.end(), row(&viaPair, s));
+    }
+  }
+
+  int* row(std::vector<int>* rows, int source) const {
+    return rows->data() + static_cast<size_t>(source) * settledCount.size();
+  }
+  const int* row(const std::vector<int>& rows, int source) const {
+    return rows.data() + static_cast<size_t>(source) * settledCount.size();
+  }
+
+  PairGraph graph;
+  std::vector<int> latency;  // each pair's, intact
+  std::vector<int> settledCount;
+  std::vector<int> settled;
+  std::vector<int> viaPair;
+};
+
+ScenarioMeter::ScenarioMeter(int deviceCount, std::vector<Link> links)
+    : deviceCount_(deviceCount), links_(std::move(links)) {
+  if (deviceCount <= kMostKeptDevices) {
+    trees_ = std::make_unique<const Trees>(deviceCount, links_);
+  }
+}
+
+ScenarioMeter::~ScenarioMeter() = default;
+
+ScenarioFigures ScenarioMeter::measure(const FailureSet& failed) const {
+  if (trees_ == nullptr) {
+    return sparseScenarioFigures(deviceCount_, links_, failed);
+  }
+  const PairGraph& graph = trees_->graph;
+  const std::vector<int>& before = trees_->latency;
+  const std::vector<int> after = pairLatencies(
+      graph, links_,
+      [&](int position) { return linkSurvives(links_, position, failed); });
+  std::vector<char> raised(static_cast<size_t>(graph.pairCount()), 0);
+  for (int pair = 0; pair < graph.pairCount(); ++pair) {
+    // A faster pair may shorten any route: no tree can be trusted.
+    if (after[pair] < before[pair]) {
+      return sparseScenarioFigures(deviceCount_, links_, failed);
+    }
+    raised[pair] = after[pair] > before[pair];
+  }
+  ScenarioFigures figures;
+  figures.failed = failed;
+  figures.parts = countParts(deviceCount_, links_, failed);
+  figures.cutOff = cutOffDevices(deviceCount_, links_, failed);
+
+  const auto n = static_cast<size_t>(deviceCount_);
+  std::vector<char> down(n, 0);
+  for (const int device : failed.devices) down[device] = 1;
+  // Per source: the intact totals, the source that last found each device's
+  // tree route broken, and the new totals of those devices.
+  std::vector<int> total(n);
+  std::vector<int> brokenFor(n, -1);
+  std::vector<int> renewed(n);
+  std::vector<int> broken;
+  Heap heap;
+  PairTally tally;
+  for (int s = 0; s < deviceCount_; ++s) {
+    if (down[s]) continue;
+    const int* settled = trees_->row(trees_->settled, s);
+    const int* viaPair = trees_->row(trees_->viaPair, s);
+    // A device keeps its total unless its tree route meets the failure:
+    // nothing got faster, so an unbroken route stays a fastest one.
+    broken.clear();
+    std::fill(total.begin(), total.end(), INF);  // INF + INF still fits
+    total[s] = 0;
+    for (int k = 1; k < trees_->settledCount[s]; ++k) {
+      const int v = settled[k];
+      const int pair = viaPair[v];
+      const auto [a, b] = graph.ends(pair);
+      const int parent = a == v ? b : a;
+      total[v] = total[parent] + before[pair];
+      if (down[v] || brokenFor[parent] == s || raised[pair]) {
+        brokenFor[v] = s;
+        if (!down[v]) broken.push_back(v);
+      }
+    }
+    if (broken.empty()) continue;
+    // The broken devices, searched again from the unbroken ones around.
+    heap.clear();
+    const auto kept = [&](int u) { return !down[u] && brokenFor[u] != s; };
+    for (const int w : broken) {
+      int best = INF;
+      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
+           arc != graph.arcsEnd(w); ++arc) {
+        if (kept(arc->to)) {
+          best = std::min(best, total[arc->to] + after[arc->pair]);
+        }
+      }
+      renewed[w] = best > kLargestLatency ? INF : best;
+      if (best <= kLargestLatency) pushHeap(&heap, best, w);
+    }
+    while (!heap.empty()) {
+      const auto [reached, w] = popHeap(&heap);
+      if (reached != renewed[w]) continue;  // a stale entry
+      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
+           arc != graph.arcsEnd(w); ++arc) {
+        const int x = arc->to;
+        if (down[x] || brokenFor[x] != s) continue;
+        const int through = reached + after[arc->pair];
+        if (through <= kLargestLatency && through < renewed[x]) {
+          renewed[x] = through;
+          pushHeap(&heap, through, x);
+        }
+      }
+    }
+    for (const int t : broken) {
+      if (t > s) tally.count(s, t, total[t], renewed[t]);
+    }
+  }
+  tally.copyTo(&figures);
+  return figures;
+}

@@ -12,6 +12,7 @@
 #define TOPOPLAN_CORE_FAILURE_SWEEP_H_
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "network.h"
@@ -57,5 +58,39 @@ std::vector<ScenarioFigures> sweepSingleFailures(int deviceCount,
 ScenarioFigures sparseScenarioFigures(int deviceCount,
                                       const std::vector<Link>& links,
                                       const FailureSet& failed);
+
+// Many scenarios of one network, asked one after another (as the page
+// asks them): every source's intact shortest-path tree is searched once
+// and kept, and each scenario searches again only the devices whose tree
+// route it breaks, from the devices around them that keep theirs. The
+// figures are those of sparseScenarioFigures.
+//
+// Cost: building, one search per source, O(devices * links * log
+// devices), and two ints per device pair kept; a scenario, O(devices^2)
+// to walk the trees plus the searches below the failures. A scenario
+// that makes some pair faster (a failed carrier whose younger twin is
+// faster), and every scenario of a network of more than kMostKeptDevices
+// devices, for which no trees are kept, is measured by
+// sparseScenarioFigures instead. Needs no negative link.
+class ScenarioMeter {
+ public:
+  // Past this many devices the trees would take more than 32 MB.
+  static constexpr int kMostKeptDevices = 2000;
+
+  ScenarioMeter(int deviceCount, std::vector<Link> links);
+  ~ScenarioMeter();
+  ScenarioMeter(const ScenarioMeter&) = delete;
+  ScenarioMeter& operator=(const ScenarioMeter&) = delete;
+
+  // The figures of the scenario with everything in `failed` down at once;
+  // failures within range.
+  ScenarioFigures measure(const FailureSet& failed) const;
+
+ private:
+  struct Trees;
+  int deviceCount_;
+  std::vector<Link> links_;
+  std::unique_ptr<const Trees> trees_;  // null past kMostKeptDevices
+};
 
 #endif  // TOPOPLAN_CORE_FAILURE_SWEEP_H_

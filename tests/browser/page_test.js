@@ -366,19 +366,30 @@ async function generated() {
 
   await check('a click on the middle of a link fails exactly that link', async () => {
     const midpoints = await linkMidpoints(page);
-    // Where another line runs through a link's middle the click is
-    // ambiguous to the eye as well; those are counted, not aimed at.
-    const aimable = midpoints.filter((m) => m.nearest > 3);
-    console.log(`     ${aimable.length} of ${midpoints.length} links have their middle clear of other lines`);
-    assert.ok(aimable.length * 2 >= midpoints.length, 'too few links to aim at');
+    // Where another line runs close to a link's middle, a planner zooms in
+    // there before clicking, and so does the test.
+    const crowded = midpoints.filter((m) => m.nearest <= 3);
+    console.log(`     ${midpoints.length - crowded.length} of ${midpoints.length} links have their middle clear of other lines`);
     const missed = [];
-    for (const m of aimable) {
+    for (let m of midpoints) {
+      if (m.nearest <= 3) {
+        await page.mouse.move(m.x, m.y);
+        for (let i = 0; i < 4 && m.nearest <= 3; ++i) {
+          await page.mouse.wheel({ deltaY: -400 });
+          await nextFrame(page);
+          m = (await linkMidpoints(page)).find((again) => again.id === m.id);
+        }
+      }
       await page.mouse.click(m.x, m.y);
       const failedNow = await api(page, 'failed');
       if (JSON.stringify(failedNow) !== JSON.stringify({ devices: [], links: [m.link] })) {
         missed.push(m.id + ' -> ' + JSON.stringify(failedNow));
       }
       await api(page, 'restoreAll');
+      if (crowded.some((c) => c.id === m.id)) {
+        await page.click('#zoom-fit');
+        await nextFrame(page);
+      }
     }
     assert.deepEqual(missed, []);
     assert.deepEqual(await api(page, 'failed'), { devices: [], links: [] });
@@ -621,14 +632,10 @@ async function large() {
     assert.ok(median('page') <= 100, JSON.stringify(failures));
     assert.deepEqual(page.errors, []);
   });
-  // The engine's all-pairs analyses take seconds at this size today (the
-  // figures above); they are held to the whole budget once they meet it.
-  if (loaded.load <= 5000 && median('engine') <= 100) {
-    await check('754 devices: engine ready in 5 s, a device failure answered in 100 ms', async () => {
-      assert.ok(loaded.ready <= 5000, JSON.stringify(loaded));
-      assert.ok(median('frame') <= 100, JSON.stringify(failures));
-    });
-  }
+  await check('754 devices: engine ready in 5 s, a device failure answered in 100 ms', async () => {
+    assert.ok(loaded.ready <= 5000, JSON.stringify(loaded));
+    assert.ok(median('frame') <= 100, JSON.stringify(failures));
+  });
   await page.close();
 }
 
