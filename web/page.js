@@ -81,6 +81,7 @@
   const linksByDevice = new Map();  // code -> positions of its links
   let marked = [];                // the elements the last drawing classed
   let overlay = null;             // the route and its labels, above every line
+  let risks = null;               // the intact network's, asked for once
   const finders = [];             // the search lists, refreshed by render
 
   const pairKey = (a, b) => (a < b ? a + '\u0000' + b : b + '\u0000' + a);
@@ -213,7 +214,9 @@
       setText('risk-result', []);
       return;
     }
-    const risks = api.pageRisks();
+    // They belong to the intact network, which never changes: one answer
+    // serves every drawing after it.
+    if (risks === null) risks = api.pageRisks();
     for (const i of risks.devices) layerUnder(deviceElements[i].querySelector('.shape'), 'halo');
     for (const i of risks.links) layerUnder(linkLines[i], 'halo');
     mark(risks.devices.map((i) => deviceElements[i]), 'risk');

@@ -620,12 +620,21 @@ async function large() {
     await timed(page, '#restore-all', 'click');
   }
   const median = (key) => failures.map((f) => f[key]).sort((a, b) => a - b)[5];
+  const risksEngineBefore = await page.evaluate(() => window.topoplanPage.engineMs);
   const risks = await timed(page, '#show-risks', 'click');
+  const risksEngine = await page.evaluate(() => window.topoplanPage.engineMs) - risksEngineBefore;
+  // The risks stay shown: a failure after them must not work them out again.
+  const withRisks = [];
+  for (let i = 0; i < 3; ++i) {
+    withRisks.push((await timed(page, '#device' + (41 * i + 3), 'click'))[1]);
+    await timed(page, '#restore-all', 'click');
+  }
   console.log(`754-device page: ${size} bytes; drawing painted at ${loaded.painted.toFixed(0)} ms, ` +
     `engine ready at ${loaded.ready.toFixed(0)} ms (loading the network ${loaded.load.toFixed(0)} ms of it); ` +
     `a device failure answered in ${median('frame').toFixed(1)} ms (the engine ` +
     `${median('engine').toFixed(1)} ms, the page ${median('page').toFixed(1)} ms; medians of 10, ` +
-    `to the next frame); single points of failure shown in ${risks[1].toFixed(1)} ms`);
+    `to the next frame); single points of failure shown in ${risks[1].toFixed(1)} ms ` +
+    `(the engine ${risksEngine.toFixed(1)} ms)`);
   await check('754 devices: at most 3 MB, the drawing shown in 5 s, the page\'s share of a failure under 100 ms', async () => {
     assert.ok(size <= 3 * 1024 * 1024, size + ' bytes');
     assert.ok(loaded.painted <= 5000 && loaded.ready - loaded.load <= 5000, JSON.stringify(loaded));
@@ -635,6 +644,7 @@ async function large() {
   await check('754 devices: engine ready in 5 s, a device failure answered in 100 ms', async () => {
     assert.ok(loaded.ready <= 5000, JSON.stringify(loaded));
     assert.ok(median('frame') <= 100, JSON.stringify(failures));
+    assert.ok(withRisks.sort((a, b) => a - b)[1] <= 100, 'with the risks shown: ' + withRisks);
   });
   await page.close();
 }
