@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -164,6 +165,27 @@ TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
         EXPECT_EQ(describe(many[i]), describe(one[i])) << workers;
       }
     }
+    // Measuring the single points of failure alone leaves their figures
+    // as they are.
+    SweepOptions pointsOnly;
+    pointsOnly.workers = 2;
+    pointsOnly.singlePointsOnly = true;
+    const std::vector<ScenarioFigures> points =
+        sweepSingleFailures(n, links, pointsOnly);
+    const SinglePoints single = findSinglePoints(n, links);
+    const auto listed = [](const std::vector<int>& list, int element) {
+      return std::find(list.begin(), list.end(), element) != list.end();
+    };
+    int compared = 0;
+    for (size_t i = 0; i < one.size(); ++i) {
+      const FailureSet& failed = failures[i];
+      if (failed.devices.empty() ? listed(single.links, failed.links[0])
+                                 : listed(single.devices, failed.devices[0])) {
+        EXPECT_EQ(describe(points[i]), describe(one[i])) << c.devices;
+        ++compared;
+      }
+    }
+    EXPECT_GT(compared, 10);
   }
 }
 

@@ -326,22 +326,12 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
   if (!refusal.empty()) return refuse(refusal);
   const SinglePoints points =
       findSinglePoints(loaded.network.deviceCount(), loaded.links);
-  // Each point measured from the kept trees: far fewer searches than a
-  // sweep over every failure.
-  std::vector<ScenarioFigures> measured;
-  for (const int device : points.devices) {
-    measured.push_back(loaded.meter->measure({{device}, {}}));
-  }
-  for (const int link : points.links) {
-    measured.push_back(loaded.meter->measure({{}, {link}}));
-  }
-  return reply(
-      {{"lines",
-        singlePointLines(loaded.codes, loaded.links,
-                         singlePointScenarios(loaded.network.deviceCount(),
-                                              loaded.links, points, measured))},
-       {"devices", positionsJson(points.devices)},
-       {"links", positionsJson(points.links)}});
+  return reply({{"lines", singlePointLines(
+                              loaded.codes, loaded.links,
+                              singlePointScenarios(loaded.network.deviceCount(),
+                                                   loaded.links, points, {}))},
+                {"devices", positionsJson(points.devices)},
+                {"links", positionsJson(points.links)}});
 }
 
 // For the page: a scenario's lines, and the devices it cuts off by index,

@@ -159,6 +159,12 @@ struct SweepPlan {
   // Each pair's block (biconnected component) among the pairs that carry
   // routes, -1 for the others.
   std::vector<int> block;
+  // The scenarios measured, by position; empty for every one.
+  std::vector<bool> measured;
+
+  bool measures(int scenario) const {
+    return measured.empty() || measured[static_cast<size_t>(scenario)];
+  }
 };
 
 // Takes the pairs of one block off the top of `pairs`, down to `via`.
@@ -251,13 +257,13 @@ class SourceSweep {
       const int v = tree_.settled[i];
       if (highest_[v] <= source) continue;  // no pair counted below v
       // The device failing: everything below it.
-      if (size_[v] > 1) {
+      if (size_[v] > 1 && plan_.measures(v)) {
         measure(source, v, place_[v] + 1, place_[v] + size_[v], v, -1, INF);
       }
       // The link it was reached over failing: v and everything below.
       const int pair = tree_.viaPair[v];
       const int scenario = plan_.raisingScenario[pair];
-      if (scenario != -1) {
+      if (scenario != -1 && plan_.measures(scenario)) {
         measure(source, scenario, place_[v], place_[v] + size_[v], -1, pair,
                 plan_.raisedLatency[pair]);
       }
@@ -505,7 +511,7 @@ std::vector<ScenarioFigures> sweepSingleFailures(int deviceCount,
   const std::vector<FailureSet> failures = singleFailures(deviceCount, links);
   std::vector<ScenarioFigures> figures(failures.size());
   const PairGraph graph(deviceCount, links);
-  const SweepPlan plan = planSweep(deviceCount, links, graph);
+  SweepPlan plan = planSweep(deviceCount, links, graph);
 
   // Parts: only a single point of failure splits a part; a device with no
   // link that carries routes takes its part with it.
@@ -532,6 +538,10 @@ std::vector<ScenarioFigures> sweepSingleFailures(int deviceCount,
                                   failures[i].links[0])) {
       splitting.push_back(static_cast<int>(i));
     }
+  }
+  if (options.singlePointsOnly) {
+    plan.measured.assign(failures.size(), false);
+    for (const int scenario : splitting) plan.measured[scenario] = true;
   }
 
   const int sources = deviceCount;

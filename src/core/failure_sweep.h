@@ -18,7 +18,7 @@
 #include "network.h"
 #include "resilience.h"
 
-// How the sweep runs. Neither changes a figure.
+// How the sweep runs. Only singlePointsOnly changes a figure.
 struct SweepOptions {
   // Threads searching at once; 0 takes one per core, and more than 64
   // count as 64.
@@ -26,6 +26,9 @@ struct SweepOptions {
   // Called now and then on the calling thread, and once at the end, with
   // the work done and the whole counted in scenarios; may be empty.
   std::function<void(int done, int total)> progress;
+  // Measures only the scenarios of single points of failure; the others
+  // keep their failure set and parts, with no pair counted.
+  bool singlePointsOnly = false;
 };
 
 // The figures of every scenario of singleFailures(deviceCount, links), in

@@ -417,6 +417,7 @@ std::vector<ScenarioFigures> singlePointScenarios(
   if (!allMeasured) {
     SweepOptions oneThread;  // callers may run where threads are not
     oneThread.workers = 1;
+    oneThread.singlePointsOnly = true;
     swept = sweepSingleFailures(deviceCount, links, oneThread);
     index(swept);
   }

@@ -149,8 +149,8 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
 // `deviceCount` devices and `links` in the saved order. When every point's
 // one-element failure is among `measured` (say the N-1 report's
 // scenarios) the figures come from there; otherwise from one
-// sweepSingleFailures pass (failure_sweep.h), in memory linear in the
-// network.
+// sweepSingleFailures pass (failure_sweep.h) that measures the points'
+// scenarios only, in memory linear in the network.
 std::vector<ScenarioFigures> singlePointScenarios(
     int deviceCount, const std::vector<Link>& links, const SinglePoints& points,
     const std::vector<ScenarioFigures>& measured);
