@@ -633,6 +633,29 @@ ScenarioFigures sparseScenarioFigures(int deviceCount,
   return figures;
 }
 
+// One scenario as the kept trees see it, and what its measurement works
+// with source after source.
+struct Rescan {
+  Rescan(const std::vector<int>& pairAfter, size_t deviceCount)
+      : after(pairAfter),
+        down(deviceCount, false),
+        total(deviceCount),
+        brokenFor(deviceCount, -1),
+        renewed(deviceCount) {}
+
+  const std::vector<int>& after;  // each pair's latency in the scenario
+  std::vector<bool> raised;       // each pair's: slower than intact
+  std::vector<bool> down;         // each device's: failed
+  // Per source: the intact totals, the source that last found each
+  // device's tree route broken, the new totals of those devices, and the
+  // devices themselves.
+  std::vector<int> total;
+  std::vector<int> brokenFor;
+  std::vector<int> renewed;
+  std::vector<int> broken;
+  Heap heap;
+};
+
 // Each source's intact tree: the devices in the order they were settled
 // (the source first) and the pair each was reached over, in rows of
 // deviceCount entries.
@@ -662,6 +685,62 @@ struct ScenarioMeter::Trees {
     return rows.data() + static_cast<size_t>(source) * settledCount.size();
   }
 
+  // Walks the tree of `s`, giving every device its intact total, and
+  // lists the devices whose tree route the scenario breaks (the failed
+  // ones aside). The others keep their totals: nothing got faster, so an
+  // unbroken route stays a fastest one.
+  void findBroken(int s, Rescan* scan) const {
+    const int* order = row(settled, s);
+    const int* via = row(viaPair, s);
+    scan->broken.clear();
+    std::fill(scan->total.begin(), scan->total.end(), INF);  // INF + INF fits
+    scan->total[s] = 0;
+    for (int k = 1; k < settledCount[s]; ++k) {
+      const int v = order[k];
+      const int pair = via[v];
+      const auto [a, b] = graph.ends(pair);
+      const int parent = a == v ? b : a;
+      scan->total[v] = scan->total[parent] + latency[pair];
+      if (scan->down[v] || scan->brokenFor[parent] == s || scan->raised[pair]) {
+        scan->brokenFor[v] = s;
+        if (!scan->down[v]) scan->broken.push_back(v);
+      }
+    }
+  }
+
+  // Searches the broken devices of `s` again, seeded from the unbroken
+  // ones around them, into scan->renewed.
+  void searchBroken(int s, Rescan* scan) const {
+    const auto searched = [scan, s](int device) {
+      return !scan->down[device] && scan->brokenFor[device] == s;
+    };
+    scan->heap.clear();
+    for (const int w : scan->broken) {
+      int best = INF;
+      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
+           arc != graph.arcsEnd(w); ++arc) {
+        if (!scan->down[arc->to] && !searched(arc->to)) {
+          best = std::min(best, scan->total[arc->to] + scan->after[arc->pair]);
+        }
+      }
+      scan->renewed[w] = best > kLargestLatency ? INF : best;
+      if (best <= kLargestLatency) pushHeap(&scan->heap, best, w);
+    }
+    while (!scan->heap.empty()) {
+      const auto [reached, w] = popHeap(&scan->heap);
+      if (reached != scan->renewed[w]) continue;  // a stale entry
+      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
+           arc != graph.arcsEnd(w); ++arc) {
+        const int through = reached + scan->after[arc->pair];
+        if (searched(arc->to) && through <= kLargestLatency &&
+            through < scan->renewed[arc->to]) {
+          scan->renewed[arc->to] = through;
+          pushHeap(&scan->heap, through, arc->to);
+        }
+      }
+    }
+  }
+
   PairGraph graph;
   std::vector<int> latency;  // each pair's, intact
   std::vector<int> settledCount;
@@ -687,81 +766,31 @@ ScenarioFigures ScenarioMeter::measure(const FailureSet& failed) const {
   const std::vector<int> after = pairLatencies(
       graph, links_,
       [&](int position) { return linkSurvives(links_, position, failed); });
-  std::vector<char> raised(static_cast<size_t>(graph.pairCount()), 0);
+  // A faster pair may shorten any route: no tree can be trusted.
   for (int pair = 0; pair < graph.pairCount(); ++pair) {
-    // A faster pair may shorten any route: no tree can be trusted.
     if (after[pair] < before[pair]) {
       return sparseScenarioFigures(deviceCount_, links_, failed);
     }
-    raised[pair] = after[pair] > before[pair];
   }
+  Rescan scan(after, static_cast<size_t>(deviceCount_));
+  scan.raised.resize(after.size());
+  for (size_t pair = 0; pair < after.size(); ++pair) {
+    scan.raised[pair] = after[pair] > before[pair];
+  }
+  for (const int device : failed.devices) scan.down[device] = true;
+
   ScenarioFigures figures;
   figures.failed = failed;
   figures.parts = countParts(deviceCount_, links_, failed);
   figures.cutOff = cutOffDevices(deviceCount_, links_, failed);
-
-  const auto n = static_cast<size_t>(deviceCount_);
-  std::vector<char> down(n, 0);
-  for (const int device : failed.devices) down[device] = 1;
-  // Per source: the intact totals, the source that last found each device's
-  // tree route broken, and the new totals of those devices.
-  std::vector<int> total(n);
-  std::vector<int> brokenFor(n, -1);
-  std::vector<int> renewed(n);
-  std::vector<int> broken;
-  Heap heap;
   PairTally tally;
   for (int s = 0; s < deviceCount_; ++s) {
-    if (down[s]) continue;
-    const int* settled = trees_->row(trees_->settled, s);
-    const int* viaPair = trees_->row(trees_->viaPair, s);
-    // A device keeps its total unless its tree route meets the failure:
-    // nothing got faster, so an unbroken route stays a fastest one.
-    broken.clear();
-    std::fill(total.begin(), total.end(), INF);  // INF + INF still fits
-    total[s] = 0;
-    for (int k = 1; k < trees_->settledCount[s]; ++k) {
-      const int v = settled[k];
-      const int pair = viaPair[v];
-      const auto [a, b] = graph.ends(pair);
-      const int parent = a == v ? b : a;
-      total[v] = total[parent] + before[pair];
-      if (down[v] || brokenFor[parent] == s || raised[pair]) {
-        brokenFor[v] = s;
-        if (!down[v]) broken.push_back(v);
-      }
-    }
-    if (broken.empty()) continue;
-    // The broken devices, searched again from the unbroken ones around.
-    heap.clear();
-    const auto kept = [&](int u) { return !down[u] && brokenFor[u] != s; };
-    for (const int w : broken) {
-      int best = INF;
-      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
-           arc != graph.arcsEnd(w); ++arc) {
-        if (kept(arc->to)) {
-          best = std::min(best, total[arc->to] + after[arc->pair]);
-        }
-      }
-      renewed[w] = best > kLargestLatency ? INF : best;
-      if (best <= kLargestLatency) pushHeap(&heap, best, w);
-    }
-    while (!heap.empty()) {
-      const auto [reached, w] = popHeap(&heap);
-      if (reached != renewed[w]) continue;  // a stale entry
-      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
-           arc != graph.arcsEnd(w); ++arc) {
-        const int x = arc->to;
-        if (down[x] || brokenFor[x] != s) continue;
-        const int through = reached + after[arc->pair];
-        if (through <= kLargestLatency && through < renewed[x]) {
-          renewed[x] = through;
-          pushHeap(&heap, through, x);
-        }
-      }
-    }
-    for (const int t : broken) {
-      if (t > s) tally.count(s, t, total[t], renewed[t]);
+    if (scan.down[s]) continue;
+    trees_->findBroken(s, &scan);
+    if (scan.broken.empty()) continue;
+    trees_->searchBroken(s, &scan);
+    for (const int t : scan.broken) {
+      if (t > s) tally.count(s, t, scan.total[t], scan.renewed[t]);
     }
   }
   tally.copyTo(&figures);

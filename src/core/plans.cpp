@@ -13,17 +13,17 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
   std::vector<int> nearestTreeDevice(count, 0);
   // Membership is kept apart from the latency, so that a 0 ms link still
   // brings its device into the tree like any other link.
-  std::vector<char> inTree(count, 0);
+  std::vector<unsigned char> inTree(count, 0);  // bytes: cheaper than bits
   for (int i = 0; i < n; ++i) nearestLatency[i] = matrix.at(0, i);
   if (n > 0) {
     nearestLatency[0] = 0;
-    inTree[0] = true;
+    inTree[0] = 1;
   }
   for (int step = 1; step < n; ++step) {
     int best = INF;
     int chosen = -1;
     for (int i = 0; i < n; ++i) {
-      if (!inTree[i] && nearestLatency[i] < best) {
+      if (inTree[i] == 0 && nearestLatency[i] < best) {
         best = nearestLatency[i];
         chosen = i;
       }
@@ -34,10 +34,10 @@ CablingPlan computePrimPlan(const LatencyMatrix& matrix) {
     plan.totalLatency += nearestLatency[chosen];
     ++plan.acceptedCount;
     nearestLatency[chosen] = 0;
-    inTree[chosen] = true;
+    inTree[chosen] = 1;
     const int* chosenRow = matrix.row(chosen);
     for (int j = 0; j < n; ++j) {
-      if (!inTree[j] && chosenRow[j] < nearestLatency[j]) {
+      if (inTree[j] == 0 && chosenRow[j] < nearestLatency[j]) {
         nearestLatency[j] = chosenRow[j];
         nearestTreeDevice[j] = chosen;
       }
@@ -64,14 +64,14 @@ CablingPlan computeKruskalPlan(int deviceCount,
     const Link& link = saved[i];
     if (link.from == link.to) continue;
     const uint32_t latencyOrder =
-        static_cast<uint32_t>(link.latency) ^ 0x80000000u;
+        static_cast<uint32_t>(link.latency) ^ 0x80000000U;
     keys.push_back(static_cast<uint64_t>(latencyOrder) << 32 | i);
   }
   std::sort(keys.begin(), keys.end());
   DisjointSets parts(n);
   for (const uint64_t key : keys) {
     if (plan.acceptedCount >= n - 1) break;
-    const auto position = static_cast<int>(key & 0xffffffffu);
+    const auto position = static_cast<int>(key & 0xffffffffU);
     const Link& link = saved[static_cast<size_t>(position)];
     PlanLink edge{link.from, link.to, link.latency, false, position};
     edge.accepted = parts.join(edge.from, edge.to);
