@@ -585,20 +585,39 @@ std::vector<ScenarioFigures> sweepSingleFailures(int deviceCount,
   return figures;
 }
 
-ScenarioFigures sparseScenarioFigures(int deviceCount,
-                                      const std::vector<Link>& links,
-                                      const FailureSet& failed) {
+namespace {
+
+// A scenario's figures before any pair is counted: its failures, its parts
+// and the devices it cuts off.
+ScenarioFigures uncountedFigures(int deviceCount,
+                                 const std::vector<Link>& links,
+                                 const FailureSet& failed) {
   ScenarioFigures figures;
   figures.failed = failed;
   figures.parts = countParts(deviceCount, links, failed);
   figures.cutOff = cutOffDevices(deviceCount, links, failed);
+  return figures;
+}
 
+// The pair latencies the matrix would hold once `failed` is down.
+std::vector<int> latenciesAfter(const PairGraph& graph,
+                                const std::vector<Link>& links,
+                                const FailureSet& failed) {
+  return pairLatencies(graph, links, [&](int position) {
+    return linkSurvives(links, position, failed);
+  });
+}
+
+}  // namespace
+
+ScenarioFigures sparseScenarioFigures(int deviceCount,
+                                      const std::vector<Link>& links,
+                                      const FailureSet& failed) {
+  ScenarioFigures figures = uncountedFigures(deviceCount, links, failed);
   const PairGraph graph(deviceCount, links);
   const std::vector<int> before =
       pairLatencies(graph, links, [](int) { return true; });
-  const std::vector<int> after = pairLatencies(graph, links, [&](int position) {
-    return linkSurvives(links, position, failed);
-  });
+  const std::vector<int> after = latenciesAfter(graph, links, failed);
   // A pair whose latency went up is met when a tree runs over it; one that
   // went down may shorten any route.
   std::vector<bool> raised(static_cast<size_t>(graph.pairCount()), false);
@@ -763,9 +782,7 @@ ScenarioFigures ScenarioMeter::measure(const FailureSet& failed) const {
   }
   const PairGraph& graph = trees_->graph;
   const std::vector<int>& before = trees_->latency;
-  const std::vector<int> after = pairLatencies(
-      graph, links_,
-      [&](int position) { return linkSurvives(links_, position, failed); });
+  const std::vector<int> after = latenciesAfter(graph, links_, failed);
   // A faster pair may shorten any route: no tree can be trusted.
   for (int pair = 0; pair < graph.pairCount(); ++pair) {
     if (after[pair] < before[pair]) {
@@ -779,10 +796,7 @@ ScenarioFigures ScenarioMeter::measure(const FailureSet& failed) const {
   }
   for (const int device : failed.devices) scan.down[device] = true;
 
-  ScenarioFigures figures;
-  figures.failed = failed;
-  figures.parts = countParts(deviceCount_, links_, failed);
-  figures.cutOff = cutOffDevices(deviceCount_, links_, failed);
+  ScenarioFigures figures = uncountedFigures(deviceCount_, links_, failed);
   PairTally tally;
   for (int s = 0; s < deviceCount_; ++s) {
     if (scan.down[s]) continue;
