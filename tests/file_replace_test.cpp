@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/acl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/scratch.h"
@@ -248,6 +251,39 @@ TEST(FileReplace, KeepsOwnerModeAndAclAndCreatesAsTheShellWould) {
   EXPECT_EQ(made.st_mode, wanted.st_mode);
   EXPECT_EQ(aclText(fresh), aclText(reference));
   EXPECT_EQ(scratch::readFile(fresh), kNew);
+}
+
+// Only a save, which opens the file for writing, can hold another up: a
+// reader's flock does not, and a writer's lock is waited for.
+TEST(FileReplace, OnlyWritersHoldSavesUp) {
+  const scratch::ScratchFolder d;
+  const std::string net = d.write("net.txt", kOld);
+  const int reader = open(net.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(flock(reader, LOCK_EX | LOCK_NB), 0);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(replaceFileContent(net.c_str(), kNew, nullptr),
+            ReplaceOutcome::kWritten);
+  EXPECT_LT(std::chrono::steady_clock::now() - started,
+            std::chrono::seconds(5));
+  close(reader);
+
+  const int writer = open(net.c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  ASSERT_EQ(fcntl(writer, F_OFD_SETLK, &whole), 0);
+  std::thread release([writer] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    close(writer);
+  });
+  const auto waited = std::chrono::steady_clock::now();
+  EXPECT_EQ(replaceFileContent(net.c_str(), kOld, nullptr),
+            ReplaceOutcome::kWritten);
+  EXPECT_GE(std::chrono::steady_clock::now() - waited,
+            std::chrono::milliseconds(250));
+  release.join();
+  EXPECT_EQ(scratch::readFile(net), kOld);
 }
 
 }  // namespace

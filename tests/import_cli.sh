@@ -112,6 +112,29 @@ printf '<graphml><graph><node id="caf\xe9"/></graph></graphml>' >latin1.graphml
 run_and_check 1 "✘ 文件格式错误：第1台设备的代号不是 UTF-8 文本" "$resilience" latin1.graphml
 grep -qF "（GraphML 文件 latin1.graphml）" err.txt || fail "latin1.graphml: $(cat err.txt)"
 
+# Terminal control from a file or a name reaches standard error escaped,
+# from both readers: ESC as \x1B, C1 (here U+009B) as \u009B.
+esc=$'\e'
+c1=$'\xc2\x9b'
+printf '<graphml><graph><node id="a%s]0;t"/><node id="a%s]0;t"/></graph></graphml>' "$esc" "$esc" >dup.graphml
+printf '<graphml><graph><node id="a"/><edge source="a" target="%s[2J"/></graph></graphml>' "$esc" >end.graphml
+printf '<graphml><key id="l" for="edge" attr.name="latency"/><graph><node id="a"/><node id="b"/><edge source="a" target="b"><data key="l">%s]52;c;eA==</data></edge></graph></graphml>' "$esc" >latency.graphml
+printf '<r%s2J/>' "$c1" >root.graphml
+while read -r file shown; do
+  for command in "$import" "$resilience"; do
+    "$command" "$file" >/dev/null 2>err.txt
+    if grep -qF -e "$esc" -e "$c1" err.txt || ! grep -qF -- "$shown" err.txt; then
+      fail "$(basename "$command") $file said: $(od -c err.txt | head -3)"
+    fi
+  done
+done <<LIST
+dup.graphml a\\x1B]0;t
+end.graphml \\x1B[2J
+latency.graphml \\x1B]52;c;eA==
+root.graphml r\\u009B2J
+missing${esc}[2J.graphml missing\\x1B[2J.graphml
+LIST
+
 if python3 -c 'import networkx' 2>/dev/null; then
   python3 - "$import" <<'PY' || fail "the imports differ from NetworkX"
 import math, random, subprocess, sys

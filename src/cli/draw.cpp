@@ -16,6 +16,7 @@
 #include "resilience_json.h"
 #include "resilience_text.h"
 #include "routes.h"
+#include "text.h"
 
 namespace {
 
@@ -100,7 +101,8 @@ DrawOutcome markRoute(const Network& network, const LatencyMatrix& matrix,
   const int to = findDevice(network, request.routeTo);
   if (from == -1 || to == -1) {
     errors << kDeviceNotFound
-           << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
+           << escapeControls(from == -1 ? request.routeFrom : request.routeTo)
+           << '\n';
     return DrawOutcome::kBadRequest;
   }
   if (hasNegativeLatency(matrix)) {
@@ -173,7 +175,7 @@ DrawOutcome shadeFailures(const Network& network, const DrawRequest& request,
   }
   const FailureLookup lookup = lookUpFailures(network, links, request.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
-    errors << failureLookupProblem(lookup);
+    errors << escapeControls(failureLookupProblem(lookup), LineBreaks::kKept);
     return DrawOutcome::kBadRequest;
   }
   *failed = lookup.failed;
@@ -227,7 +229,8 @@ DrawOutcome markSurvivors(const Network& network, const DrawRequest& request,
   const bool route = request.highlight == Highlight::kRoute;
   if (route && (from == -1 || to == -1)) {
     errors << kDeviceNotFound
-           << (from == -1 ? request.routeFrom : request.routeTo) << '\n';
+           << escapeControls(from == -1 ? request.routeFrom : request.routeTo)
+           << '\n';
     return DrawOutcome::kBadRequest;
   }
   FailureSet failed;
@@ -734,7 +737,7 @@ DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
                              std::ostream& dot, std::ostream& errors,
                              bool graphml) {
   const NetworkInput input = loadNetworkForCommand(fileName);
-  errors << input.messages;
+  errors << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return DrawOutcome::kRefused;
   if (graphml) return writeTopologyGraphml(input.network, request, dot, errors);
   DrawRequest placed = request;

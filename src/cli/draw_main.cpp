@@ -18,6 +18,7 @@
 #include "network_input.h"
 #include "program.h"
 #include "system_error.h"
+#include "text.h"
 #include "topology_file.h"
 #include "version.h"
 
@@ -321,8 +322,9 @@ int renderToFile(const std::string& graph, const Arguments& arguments,
   const ReplaceOutcome outcome =
       replaceFileContent(arguments.outputFile.c_str(), image, &backup, &error);
   if (outcome != ReplaceOutcome::kWritten) {
-    std::cerr << replaceRefusal(outcome, arguments.outputFile.c_str(), backup,
-                                error);
+    std::cerr << replaceRefusal(outcome,
+                                escapeControls(arguments.outputFile).c_str(),
+                                escapeControls(backup), error);
     return kRefused;
   }
   return 0;
@@ -343,7 +345,8 @@ int run(int argc, char** argv) {
     problem = "--timeout 只用于 -o 的渲染";
   }
   if (!problem.empty()) {
-    std::cerr << usageRefusal(problem, kUsage, "topoplan-draw");
+    std::cerr << escapeControls(usageRefusal(problem, kUsage, "topoplan-draw"),
+                                LineBreaks::kKept);
     return kBadArguments;
   }
   if (line.help) {
@@ -368,7 +371,7 @@ int run(int argc, char** argv) {
   }
   const NetworkInput input =
       loadNetworkForCommand(arguments.topologyFile.c_str());
-  std::cerr << input.messages;
+  std::cerr << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kRefused;
   arguments.request.positions = pointsOf(input);
   const bool graphml = arguments.format != nullptr &&

@@ -114,7 +114,8 @@ std::string importSummary(const GraphmlOutcome& outcome,
   text += "台设备、";
   appendNumber(&text, outcome.network.linkCount());
   text += "条链路；延迟：取自属性 ";
-  text += options.latencyKey.empty() ? "latency" : options.latencyKey;
+  text += options.latencyKey.empty() ? "latency"
+                                     : escapeControls(options.latencyKey);
   text += " ";
   appendNumber(&text, statistics.latenciesFromKey);
   text += "条，按经纬度计算";
@@ -135,7 +136,8 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   ImportArguments arguments;
   const std::string problem = parseImportArguments(argc, argv, &arguments);
   if (!problem.empty()) {
-    errors << usageRefusal(problem, kUsage, "topoplan-import");
+    errors << escapeControls(usageRefusal(problem, kUsage, "topoplan-import"),
+                             LineBreaks::kKept);
     return kImportBadArguments;
   }
   if (arguments.help) {
@@ -166,7 +168,10 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
   const SaveOutcome saved = writeTopologyFile(
       outcome.network, arguments.outputFile.c_str(), LinkOrder::kAdded);
   if (saved.status != SaveStatus::kSaved) {
-    errors << describeSaveOutcome(saved, arguments.outputFile.c_str(),
+    SaveOutcome shown = saved;  // the names as a terminal may show them
+    shown.backup = escapeControls(saved.backup);
+    errors << describeSaveOutcome(shown,
+                                  escapeControls(arguments.outputFile).c_str(),
                                   ErrorDetail::kWithReason);
     return kImportRefused;
   }

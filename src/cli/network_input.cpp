@@ -7,6 +7,7 @@
 
 #include "file_replace.h"
 #include "input_text.h"
+#include "text.h"
 #include "topology_file.h"
 
 namespace {
@@ -119,7 +120,8 @@ std::string inputDisplayName(const char* path) {
 
 NetworkInput loadNetworkForCommand(const char* path) {
   NetworkInput input;
-  const std::string name = inputDisplayName(path);
+  // Every message names the input as a terminal may show it.
+  const std::string name = escapeControls(inputDisplayName(path));
   Descriptor opened;
   switch (openInput(path, &opened)) {
     case OpenOutcome::kCannotOpen:

@@ -12,6 +12,7 @@
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
+#include "text.h"
 #include "version.h"
 
 namespace {
@@ -162,7 +163,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
   const FailureLookup lookup =
       lookUpFailures(network, links, arguments.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
-    errors << failureLookupProblem(lookup);
+    errors << escapeControls(failureLookupProblem(lookup), LineBreaks::kKept);
     return kResilienceBadArguments;
   }
   ResilienceQuery query;
@@ -180,8 +181,8 @@ int report(const ResilienceArguments& arguments, const Network& network,
     query.routeTo = findDevice(network, arguments.routeTo);
     if (query.routeFrom == -1 || query.routeTo == -1) {
       errors << kDeviceNotFound
-             << (query.routeFrom == -1 ? arguments.routeFrom
-                                       : arguments.routeTo)
+             << escapeControls(query.routeFrom == -1 ? arguments.routeFrom
+                                                     : arguments.routeTo)
              << '\n';
       return kResilienceBadArguments;
     }
@@ -227,7 +228,9 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
   ResilienceArguments arguments;
   const std::string problem = parseResilienceArguments(argc, argv, &arguments);
   if (!problem.empty()) {
-    errors << usageRefusal(problem, kUsage, "topoplan-resilience");
+    errors << escapeControls(
+        usageRefusal(problem, kUsage, "topoplan-resilience"),
+        LineBreaks::kKept);
     return kResilienceBadArguments;
   }
   if (arguments.help || arguments.version) {
@@ -247,7 +250,7 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
 
   const NetworkInput input =
       loadNetworkForCommand(arguments.topologyFile.c_str());
-  errors << input.messages;
+  errors << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kResilienceRefused;
   return report(arguments, input.network, out, errors, errorsOnTerminal);
 }

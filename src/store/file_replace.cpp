@@ -387,10 +387,16 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kLockWait = std::chrono::seconds(10);
 
 // Takes the save lock of the open file, waiting until `deadline` at most.
+// A write lock of the open file description: only a descriptor open for
+// writing can take one, so a user who may only read the file cannot hold
+// its saves up, and the lock goes with the last descriptor of this open.
 bool waitForLock(int fd, Clock::time_point deadline) {
-  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;  // l_start 0, l_len 0: the whole file
+  while (fcntl(fd, F_OFD_SETLK, &whole) != 0) {
     // A file system without locks saves as it would without them.
-    if (errno != EWOULDBLOCK && errno != EINTR) return true;
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR) return true;
     if (Clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

@@ -56,8 +56,10 @@ bool writeAll(int fd, const std::string& content);
 // the file's device and inode, so a save through any of the file's names
 // in that folder finds one a killed save left; only a backup of the
 // file's owner, readable by them and writable by nobody else, counts.
-// The whole save holds a lock on the file; a save that finds another
-// going on waits for it, ten seconds at most. Anything else, and the
+// The whole save holds a write lock on the file (fcntl, of the open file
+// description), which only a descriptor open for writing can take: a user
+// who may only read the file cannot hold its saves up. A save that finds
+// another going on waits for it, ten seconds at most. Anything else, and the
 // files this process's standard streams are connected to, are refused at
 // once. For the outcomes that name a backup, `backup` (if given) gets its
 // path; for kCannotOpen, kWriteFailed and kBackupKept, `error` (if given)

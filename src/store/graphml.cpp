@@ -702,18 +702,22 @@ bool looksLikeGraphml(const char* head, size_t size) {
 std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
                                    const char* fileName) {
   std::string text = "✘ ";
-  const std::string file = std::string("文件 ") + fileName;
+  // What the file or the command line gave, as a terminal may show it.
+  const std::string shownName = escapeControls(fileName);
+  const std::string file = "文件 " + shownName;
+  const std::string name = escapeControls(outcome.name);
+  const std::string detail = escapeControls(outcome.detail);
   const auto edge = [&outcome](std::string* line) {
     line->append("第");
     appendNumber(line, outcome.position);
-    line->append("条边（").append(outcome.from).append(" → ");
-    line->append(outcome.to).append("）");
+    line->append("条边（").append(escapeControls(outcome.from)).append(" → ");
+    line->append(escapeControls(outcome.to)).append("）");
   };
   switch (outcome.problem) {
     case GraphmlProblem::kNone:
       return "";
     case GraphmlProblem::kCannotOpen:
-      text.append("无法打开文件 ").append(fileName).append(" 进行读取");
+      text.append("无法打开文件 ").append(shownName).append(" 进行读取");
       text.append(systemReason(outcome.error)).append("！");
       break;
     case GraphmlProblem::kSpecialFile:
@@ -722,7 +726,7 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
     case GraphmlProblem::kNotXml:
       text.append(file).append(" 不是合法的 XML（第");
       appendNumber(&text, outcome.line);
-      text.append("行：").append(outcome.detail).append("）！");
+      text.append("行：").append(detail).append("）！");
       break;
     case GraphmlProblem::kDtd:
       text.append(file).append(
@@ -730,7 +734,7 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
       break;
     case GraphmlProblem::kNotGraphml:
       text.append(file).append(" 不是 GraphML：根元素是 <");
-      text.append(outcome.name).append(">，而不是 <graphml>！");
+      text.append(name).append(">，而不是 <graphml>！");
       break;
     case GraphmlProblem::kNoGraph:
       text.append(file).append(" 中没有 <graph>！");
@@ -744,9 +748,7 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
       text.append("个节点没有 id！");
       break;
     case GraphmlProblem::kDuplicateNodeId:
-      text.append("GraphML 数据错误：节点 id ")
-          .append(outcome.name)
-          .append(" 重复！");
+      text.append("GraphML 数据错误：节点 id ").append(name).append(" 重复！");
       break;
     case GraphmlProblem::kEdgeWithoutEnds:
       text.append("GraphML 数据错误：");
@@ -756,17 +758,17 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
     case GraphmlProblem::kUnknownNode:
       text.append("GraphML 数据错误：");
       edge(&text);
-      text.append("中存在未知节点 ").append(outcome.name).append("！");
+      text.append("中存在未知节点 ").append(name).append("！");
       break;
     case GraphmlProblem::kUnknownLatencyKey:
-      text.append(file).append(" 中没有名为 ").append(outcome.name);
+      text.append(file).append(" 中没有名为 ").append(name);
       text.append(" 的边属性！");
       break;
     case GraphmlProblem::kBadLatency:
     case GraphmlProblem::kHugeLatency:
       text.append("GraphML 数据错误：");
       edge(&text);
-      text.append("的延迟“").append(outcome.detail).append("”");
+      text.append("的延迟“").append(detail).append("”");
       text.append(outcome.problem == GraphmlProblem::kBadLatency
                       ? "不是不小于0的数！"
                       : "超出延迟的上限！");

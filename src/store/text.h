@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "latency_matrix.h"
 
@@ -47,6 +48,76 @@ inline void writeTableRow(std::ostream& out, const char* code,
   }
   *cursor++ = '\n';
   out.write(buffer, cursor - buffer);
+}
+
+// The length of the valid UTF-8 character that starts at text[at], or 0
+// when none does (a stray, overlong, surrogate or cut-short sequence).
+inline size_t utf8CharacterLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) {
+    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0U;
+  };
+  const unsigned lead = byte(0);
+  if (lead < 0x80) return 1;
+  // The allowed range of the second byte narrows after some leads.
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  size_t length = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if ((byte(i) & 0xC0U) != 0x80U) return 0;
+  }
+  return length;
+}
+
+enum class LineBreaks { kEscaped, kKept };
+
+// `text` made safe to show on a terminal: each control character (C0 with
+// tabs and line breaks, DEL) and each byte that starts no valid UTF-8
+// character as \xHH, each C1 control as \u0080 ... \u009F; all else byte
+// for byte. Every message of the non-menu commands that quotes a name, a
+// code or other text from a file or an argument passes it through here,
+// so that the text can neither move the cursor nor command the terminal.
+// With LineBreaks::kKept, "\n" stays: for whole messages, made of lines.
+inline std::string escapeControls(std::string_view text,
+                                  LineBreaks breaks = LineBreaks::kEscaped) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const size_t length = utf8CharacterLength(text, at);
+    const bool c1 = lead == 0xC2 && length == 2 &&
+                    static_cast<unsigned char>(text[at + 1]) < 0xA0;
+    const bool control = length == 1 && (lead < 0x20 || lead == 0x7F) &&
+                         !(lead == '\n' && breaks == LineBreaks::kKept);
+    if (c1) {
+      const auto code = static_cast<unsigned char>(text[at + 1]);  // U+0080...
+      shown.append("\\u00").append(1, kDigits[code >> 4]);
+      shown.append(1, kDigits[code & 0xFU]);
+    } else if (control || length == 0) {
+      shown.append("\\x").append(1, kDigits[lead >> 4]);
+      shown.append(1, kDigits[lead & 0xFU]);
+    } else {
+      shown.append(text, at, length);
+      at += length;
+      continue;
+    }
+    at += length == 0 ? 1 : length;
+  }
+  return shown;
 }
 
 #endif  // TOPOPLAN_TEXT_H_
