@@ -358,6 +358,33 @@ TEST(GraphmlHostile, DoctypeWithoutDeclarationsIsRead) {
             "2 0\na&b a&b 1 未知\n&undefined; &undefined; 1 未知\n");
 }
 
+// A long shared default is read once, and a text past the reader's limit
+// gives the fields the whole text gives; a number that long is refused.
+TEST(GraphmlHostile, LongTextsGiveTheFieldsOfTheWholeText) {
+  const std::string label =
+      std::string(50000, ' ') + "core \t router " + std::string(50000, 'x');
+  std::string text =
+      "<graphml><key id=\"l\" for=\"node\" attr.name=\"LABEL\"><default>" +
+      label + "</default></key><key id=\"k\" attr.name=\"Latency\"/><graph>";
+  for (int i = 0; i < 1000; ++i) {
+    text += "<node id=\"n" + std::to_string(i) + "\"/>";
+  }
+  const GraphmlOutcome outcome = parse(text + "</graph></graphml>");
+  ASSERT_TRUE(outcome.read());
+  const std::vector<Device>& devices = outcome.network.devices;
+  EXPECT_EQ(devices[0].code, "core-router-xxxxxxx");
+  EXPECT_EQ(devices[0].description, "core_router_" + std::string(87, 'x'));
+  EXPECT_EQ(outcome.statistics.codesChanged, 1000);
+
+  const std::string digits = "<data key=\"k\">1" + std::string(2000, '0');
+  const GraphmlOutcome number = parse(
+      "<graphml><key id=\"k\" attr.name=\"latency\"/><graph><node id=\"a\"/>"
+      "<node id=\"b\"/><edge source=\"a\" target=\"b\">" +
+      digits + "</data></edge></graph></graphml>");
+  EXPECT_EQ(number.problem, GraphmlProblem::kBadLatency);
+  EXPECT_LE(number.detail.size(), 1100u);
+}
+
 TEST(GraphmlSniff, RecognisesXmlByItsFirstCharacter) {
   const struct {
     std::string head;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <pugixml.hpp>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -35,7 +36,7 @@ size_t sequenceLength(unsigned lead) {
 
 // The code point starting at text[at] and its length in bytes; a byte
 // that starts no valid sequence stands for itself, one byte long.
-char32_t decodeAt(const std::string& text, size_t at, size_t* length) {
+char32_t decodeAt(std::string_view text, size_t at, size_t* length) {
   const auto byte = [&](size_t i) {
     return static_cast<unsigned char>(text[i]);
   };
@@ -62,11 +63,12 @@ bool isBlank(char32_t point) {
 }
 
 // `text` without blanks at either end, each run of them inside replaced
-// by `separator`.
-std::string joinWords(const std::string& text, char separator) {
+// by `separator`; it stops once more than `limit` bytes are joined.
+std::string joinWords(std::string_view text, char separator,
+                      size_t limit = std::string::npos) {
   std::string joined;
   bool pending = false;
-  for (size_t at = 0; at < text.size();) {
+  for (size_t at = 0; at < text.size() && joined.size() <= limit;) {
     size_t length = 1;
     const char32_t point = decodeAt(text, at, &length);
     if (isBlank(point)) {
@@ -98,17 +100,27 @@ std::string fieldText(const std::string& text, char separator, size_t limit) {
   return field;
 }
 
+// The longest data text kept whole: more than any field or number needs.
+constexpr size_t kTextLimit = 1024;
+
+// `text` as the reader keeps it: whole when short; else its words with a
+// space between, cut once past kTextLimit bytes and ended by "\v", which
+// every field drops as white space and every number refuses. The fields
+// cut from it are those of the whole text, and a file's long texts cost
+// their own size once, however many elements refer to them.
+std::string boundedText(std::string_view text) {
+  if (text.size() <= kTextLimit) return std::string(text);
+  std::string kept = joinWords(text, ' ', kTextLimit);
+  kept += '\v';
+  return kept;
+}
+
 // ASCII letters in lower case, every other byte as it is.
 std::string lowerCase(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
-}
-
-// `lowerName` is in lower case already.
-bool equalsIgnoringCase(const std::string& a, const char* lowerName) {
-  return lowerCase(a) == lowerName;
 }
 
 // A decimal number with nothing else but white space around it.
@@ -148,7 +160,8 @@ bool named(const pugi::xml_node& element, const char* name) {
 }
 
 struct Key {
-  std::string name;  // attr.name, or the id when it has none
+  std::string name;       // attr.name, or the id when it has none
+  std::string lowerName;  // the same in lower case, made once
   bool forNodes = false;
   bool forEdges = false;
   bool hasDefault = false;
@@ -165,13 +178,14 @@ Keys readKeys(const pugi::xml_node& root) {
     Key key;
     key.name = element.attribute("attr.name").value();
     if (key.name.empty()) key.name = id;
+    key.lowerName = lowerCase(key.name);
     const std::string domain = element.attribute("for").value();
     key.forNodes = domain.empty() || domain == "node" || domain == "all";
     key.forEdges = domain.empty() || domain == "edge" || domain == "all";
     for (const pugi::xml_node& child : element.children()) {
       if (named(child, "default")) {
         key.hasDefault = true;
-        key.defaultValue = child.text().get();
+        key.defaultValue = boundedText(child.text().get());
       }
     }
     keys.emplace(id, key);
@@ -211,7 +225,7 @@ class DataReader {
       const Key& key = entry.second;
       if (!applies(key) || !key.hasDefault) continue;
       // Of keys named alike, the smallest id, whatever the table's order.
-      const std::string name = lowerCase(key.name);
+      const std::string& name = key.lowerName;
       const auto found = smallestId.find(name);
       if (found == smallestId.end() || entry.first < *found->second) {
         smallestId[name] = &entry.first;
@@ -225,12 +239,12 @@ class DataReader {
     for (const pugi::xml_node& data : element.children()) {
       if (!named(data, "data")) continue;
       const Key* key = keyOf(data.attribute("key").value());
-      if (key != nullptr && equalsIgnoringCase(key->name, name)) {
-        *value = data.text().get();
+      if (key != nullptr && key->lowerName == name) {
+        *value = boundedText(data.text().get());
         return true;
       }
     }
-    const auto withDefault = defaults_.find(lowerCase(name));
+    const auto withDefault = defaults_.find(name);
     if (withDefault == defaults_.end()) return false;
     *value = *withDefault->second;
     return true;
@@ -241,7 +255,7 @@ class DataReader {
                 std::string* value) const {
     for (const pugi::xml_node& data : element.children()) {
       if (named(data, "data") && id == data.attribute("key").value()) {
-        *value = data.text().get();
+        *value = boundedText(data.text().get());
         return true;
       }
     }
@@ -328,9 +342,9 @@ std::string nameOf(const DataReader& reader, const pugi::xml_node& node) {
   if (reader.find(node, "label", &label) && !joinWords(label, '-').empty()) {
     return label;
   }
-  label = findInData(node, "NodeLabel").text().get();
+  label = boundedText(findInData(node, "NodeLabel").text().get());
   if (!joinWords(label, '-').empty()) return label;
-  return node.attribute("id").value();
+  return boundedText(node.attribute("id").value());
 }
 
 // Codes from the devices' names: unique, each within the field's limit,
