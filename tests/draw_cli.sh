@@ -204,12 +204,17 @@ if [ "$engine" = yes ]; then
   "$draw" -o title.html 'R&D <"lab">.txt' || fail "page of an odd file name failed"
   grep -qF '<title>网络拓扑：R&amp;D &lt;&quot;lab&quot;&gt;.txt</title>' title.html ||
     fail "title.html does not show its file name as text"
+  # A code that would end or derail the data's <script> goes escaped.
+  printf '2 1\n<!--<script> a 1 x\nB b 1 x\n<!--<script> B 3\n' >script.txt
+  "$draw" --route '<!--<script>' B -o script.html script.txt || fail "page of a script code failed"
+  grep -qF '"route":["\u003c!--\u003cscript\u003e","B"]' script.html &&
+    ! grep -qF '<!--<script>' script.html || fail "script.html holds the code raw"
   # A page of standard input holds the network it read, as the file would.
   "$draw" -o piped.html - <campus.txt || fail "page of standard input failed"
   grep -qF '<title>网络拓扑：标准输入</title>' piped.html || fail "piped.html has another title"
   [ "$(grep -c "$(base64 -w0 campus.txt)" piped.html)" -eq 1 ] ||
     fail "piped.html does not hold the network read"
-  pictures=6
+  pictures=7
 fi
 [ "$(ls -A | grep -c -v -e '\.txt$')" -eq "$pictures" ] || fail "stray files: $(ls -A)"
 

@@ -60,15 +60,25 @@ std::string escapedHtml(std::string_view text) {
   return result;
 }
 
-// JSON inside a <script> element must not hold "</", which would end it.
+// JSON inside a <script> element holds no "<", ">" or "&": "</script>",
+// "<!--" and "<script" in a code would end or derail the element, so
+// they go as the \u escapes JSON gives every character, like U+2028 and
+// U+2029, which older script parsers take as line breaks.
 std::string scriptSafeJson(const nlohmann::json& value) {
   const std::string text =
       value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::string result;
+  result.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    result += text[i];
-    if (text[i] == '<' && i + 1 < text.size() && text[i + 1] == '/') {
-      result += '\\';
+    const char c = text[i];
+    if (c == '<' || c == '>' || c == '&') {
+      result += c == '<' ? "\\u003c" : c == '>' ? "\\u003e" : "\\u0026";
+    } else if (text.compare(i, 3, "\xE2\x80\xA8") == 0 ||
+               text.compare(i, 3, "\xE2\x80\xA9") == 0) {
+      result += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      result += c;
     }
   }
   return result;
