@@ -111,6 +111,11 @@ run_and_check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未�
 printf '<graphml><graph><node id="caf\xe9"/></graph></graphml>' >latin1.graphml
 run_and_check 1 "✘ 文件格式错误：第1台设备的代号不是 UTF-8 文本" "$resilience" latin1.graphml
 grep -qF "（GraphML 文件 latin1.graphml）" err.txt || fail "latin1.graphml: $(cat err.txt)"
+# Nor does the import write what the other commands refuse.
+check 1 "✘ 文件格式错误：第1台设备的代号不是 UTF-8 文本" -o latin1.txt latin1.graphml
+printf '<?xml version="1.0" encoding="GBK"?><graphml><graph><node id="\xc4\xe3"/></graph></graphml>' >gbk.graphml
+check 1 "✘ 文件 gbk.graphml 声明的编码 GBK 不受支持" -o gbk.txt gbk.graphml
+[ ! -e latin1.txt ] && [ ! -e gbk.txt ] || fail "a refused import wrote its file"
 
 # Terminal control from a file or a name reaches standard error escaped,
 # from both readers: ESC as \x1B, C1 (here U+009B) as \u009B.

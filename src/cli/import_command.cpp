@@ -153,9 +153,17 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
 
   const GraphmlOutcome outcome =
       readGraphmlFile(arguments.graphmlFile.c_str(), arguments.options);
+  const std::string name =
+      escapeControls(inputDisplayName(arguments.graphmlFile.c_str()));
   if (!outcome.read()) {
-    errors << describeGraphmlRefusal(
-        outcome, inputDisplayName(arguments.graphmlFile.c_str()).c_str());
+    errors << describeGraphmlRefusal(outcome, name.c_str());
+    return kImportRefused;
+  }
+  // Nothing is written that the other commands would refuse to load.
+  Network checked;
+  const std::string refusal = reloadAsTopology(outcome.network, name, &checked);
+  if (!refusal.empty()) {
+    errors << escapeControls(refusal, LineBreaks::kKept);
     return kImportRefused;
   }
   if (arguments.outputFile.empty()) {

@@ -71,17 +71,11 @@ void readGraphml(int fd, std::string text, const std::string& name,
     input->messages += describeGraphmlRefusal(read, name.c_str());
     return;
   }
-  // Through the topology file's text, with its checks: the network is
-  // then exactly what topoplan-import's output loads as.
   // The parsed network goes as soon as it is written out.
-  std::istringstream imported(formatTopology(
-      std::exchange(read.network, Network{}), LinkOrder::kAdded));
-  const LoadOutcome outcome = parseTopology(
-      imported, &input->network, CountLimits::kAnySize, {}, TextChecks::kUtf8);
-  if (!outcome.loaded()) {
-    input->messages += refusalInGraphml(
-        describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason),
-        name);
+  const std::string refusal = reloadAsTopology(
+      std::exchange(read.network, Network{}), name, &input->network);
+  if (!refusal.empty()) {
+    input->messages += refusal;
     return;
   }
   input->loaded = true;
@@ -112,6 +106,18 @@ void readTopology(int fd, std::string head, const std::string& name,
 }
 
 }  // namespace
+
+std::string reloadAsTopology(Network network, const std::string& name,
+                             Network* loaded) {
+  std::istringstream imported(
+      formatTopology(std::exchange(network, Network{}), LinkOrder::kAdded));
+  const LoadOutcome outcome = parseTopology(
+      imported, loaded, CountLimits::kAnySize, {}, TextChecks::kUtf8);
+  if (outcome.loaded()) return "";
+  return refusalInGraphml(
+      describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason),
+      name);
+}
 
 std::string inputDisplayName(const char* path) {
   return std::strcmp(path, kStandardInputName) == 0 ? kStandardInputTitle

@@ -34,6 +34,14 @@ struct NetworkInput {
 // file read from a path costs.
 NetworkInput loadNetworkForCommand(const char* path);
 
+// Gives `loaded` the network that the topology file of `network` (read
+// from the GraphML input `name`) loads as, through that file's text and
+// the checks these commands make: "", or the refusal they would give, as
+// "✘ …（GraphML 文件 NAME）" and a line break. Holds the text and both
+// networks at once.
+std::string reloadAsTopology(Network network, const std::string& name,
+                             Network* loaded);
+
 // How messages name an input: its path, or 标准输入 for "-".
 std::string inputDisplayName(const char* path);
 

@@ -423,6 +423,17 @@ bool findLatencyKey(const Keys& keys, const std::string& wanted,
   return true;
 }
 
+// The encodings the parser turns into UTF-8 (UTF-16 by its byte order
+// mark, ISO-8859-1 by the declaration) and those that are UTF-8 already;
+// none declared means UTF-8.
+bool readableEncoding(const char* declared) {
+  const std::string name = lowerCase(declared);
+  return name.empty() || name == "utf-8" || name == "utf8" ||
+         name == "utf-16" || name == "utf-16le" || name == "utf-16be" ||
+         name == "iso-8859-1" || name == "latin1" || name == "us-ascii" ||
+         name == "ascii";
+}
+
 GraphmlOutcome refuse(GraphmlProblem problem) {
   GraphmlOutcome outcome;
   outcome.problem = problem;
@@ -591,7 +602,8 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
                             const GraphmlOptions& options) {
   pugi::xml_document document;
   const pugi::xml_parse_result parsed = document.load_buffer(
-      data, size, pugi::parse_default | pugi::parse_doctype);
+      data, size,
+      pugi::parse_default | pugi::parse_doctype | pugi::parse_declaration);
   if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
   // Entities are never expanded, but a file that declares its own has no
   // business being a graph: refuse it whatever else it holds.
@@ -600,6 +612,15 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
         std::strchr(child.value(), '[') != nullptr) {
       return refuse(GraphmlProblem::kDtd);
     }
+  }
+  const char* encoding =
+      document.first_child().type() == pugi::node_declaration
+          ? document.first_child().attribute("encoding").value()
+          : "";
+  if (parsed && !readableEncoding(encoding)) {
+    GraphmlOutcome outcome = refuse(GraphmlProblem::kEncoding);
+    outcome.name = encoding;
+    return outcome;
   }
   if (!parsed) {
     GraphmlOutcome outcome = refuse(GraphmlProblem::kNotXml);
@@ -745,6 +766,14 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
     case GraphmlProblem::kDtd:
       text.append(file).append(
           " 含有自带声明的 DOCTYPE（实体定义），为安全起见不予读取！");
+      break;
+    case GraphmlProblem::kEncoding:
+      text.append(file).append(" 声明的编码 ").append(name);
+      text.append(
+              " 不受支持（只读取 UTF-8、UTF-16 和 ISO-8859-1），请先转换为 "
+              "UTF-8，如 iconv -f ")
+          .append(name)
+          .append(" -t UTF-8！");
       break;
     case GraphmlProblem::kNotGraphml:
       text.append(file).append(" 不是 GraphML：根元素是 <");

@@ -47,6 +47,8 @@ enum class GraphmlProblem {
   kSpecialFile,        // a FIFO, socket or the like, refused without opening
   kNotXml,             // `line`, `detail`: where and why the XML parser stopped
   kDtd,                // a DOCTYPE with declarations of its own (entities)
+  kEncoding,           // `name`: a declared encoding not read (not UTF-8,
+                       // UTF-16, ISO-8859-1 or US-ASCII)
   kNotGraphml,         // `name`: the root element
   kNoGraph,            // no <graph> in <graphml>
   kNoNodes,            // the graph has no <node>
@@ -102,7 +104,9 @@ struct GraphmlOutcome {
 //   degrees, the great-circle distance on a sphere of 6371 km at 200 km
 //   per ms, rounded up, at least 1; else options.defaultLatency.
 // Never expands entities nor reads a DTD: a DOCTYPE with an internal
-// subset is refused before anything else. Costs O(size of the text).
+// subset is refused before anything else, and so is a declared encoding
+// other than UTF-8, UTF-16, ISO-8859-1 (latin1) and US-ASCII, whose bytes
+// would be read as something else. Costs O(size of the text).
 // Throws std::bad_alloc when memory runs out.
 GraphmlOutcome parseGraphml(const char* data, size_t size,
                             const GraphmlOptions& options);
