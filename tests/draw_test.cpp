@@ -349,6 +349,15 @@ TEST(DrawLayout, ScalesPositionsIntoTheDrawing) {
        {{true, 0, -5}, {true, 10, 5}},
        {Point{0, 75}, Point{75, 0}}},
       {"one place", PositionKind::kGeographic, {{true, 3, 4}}, {Point{0, 0}}},
+      // Spans that overflow or underflow still give finite positions.
+      {"extremes",
+       PositionKind::kDrawing,
+       {{true, -1e308, -1e308}, {true, 1e308, 1e308}},
+       {Point{0, 0}, Point{75, 75}}},
+      {"tiny",
+       PositionKind::kDrawing,
+       {{true, 0, 0}, {true, 4.9e-324, 4.9e-324}},
+       {Point{0, 0}, Point{75, 75}}},
   };
   for (const Case& scaleCase : cases) {
     const DevicePoints points =

@@ -586,7 +586,6 @@ DevicePoints drawingPoints(PositionKind kind,
     ++known;
   }
   if (known == 0) return {};
-  constexpr double kHuge = 1e300;             // no span to fit: any scale does
   constexpr double kScreenProportion = 0.75;  // height to width
   constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
   const double xScale = kind == PositionKind::kGeographic
@@ -609,14 +608,26 @@ DevicePoints drawingPoints(PositionKind kind,
     first = false;
   }
   // One scale for both axes keeps the proportions, fitting the drawing
-  // into a landscape screen's proportions.
-  double scale =
-      std::min(maxX > minX ? width / (maxX - minX) : kHuge,
-               maxY > minY ? width * kScreenProportion / (maxY - minY) : kHuge);
-  if (scale == kHuge) scale = 1;
+  // into a landscape screen's proportions. Spans in halves where a whole
+  // one overflows (1e308 and -1e308), and each point as its share of the
+  // span, so that no tiny span (4.9e-324) scales to infinity: every
+  // position written is finite.
+  const double part =
+      std::isfinite(maxX - minX) && std::isfinite(maxY - minY) ? 1 : 0.5;
+  const double spanX = maxX * part - minX * part;
+  const double spanY = maxY * part - minY * part;
+  const double height = width * kScreenProportion;
+  const double extentX =
+      spanY > 0 ? std::min(width, height * (spanX / spanY)) : width;
+  const double extentY =
+      spanX > 0 ? std::min(height, width * (spanY / spanX)) : height;
+  const auto share = [part](double value, double low, double span) {
+    return span > 0 ? (value * part - low * part) / span : 0.0;
+  };
   for (std::optional<Point>& point : points) {
     if (!point) continue;
-    point = Point{(point->x - minX) * scale, (point->y - minY) * scale};
+    point = Point{share(point->x, minX, spanX) * extentX,
+                  share(point->y, minY, spanY) * extentY};
   }
   return points;
 }
