@@ -116,6 +116,12 @@ check 1 "✘ 文件格式错误：第1台设备的代号不是 UTF-8 文本" -o 
 printf '<?xml version="1.0" encoding="GBK"?><graphml><graph><node id="\xc4\xe3"/></graph></graphml>' >gbk.graphml
 check 1 "✘ 文件 gbk.graphml 声明的编码 GBK 不受支持" -o gbk.txt gbk.graphml
 [ ! -e latin1.txt ] && [ ! -e gbk.txt ] || fail "a refused import wrote its file"
+# A negative latency, as option 9 saves and topoplan-draw exports it, is
+# imported with a warning; the N-1 report then refuses it.
+printf '<graphml><key id="l" for="edge" attr.name="latency"/><graph><node id="a"/><node id="b"/><edge source="a" target="b"><data key="l">-3</data></edge></graph></graphml>' >negative.graphml
+"$import" -o negative.txt negative.graphml 2>err.txt || fail "a negative latency was refused: $(cat err.txt)"
+grep -qF "⚠ 其中1条链路的延迟为负" err.txt || fail "no warning of a negative latency: $(cat err.txt)"
+run_and_check 1 "负延迟" "$resilience" negative.txt
 
 # Terminal control from a file or a name reaches standard error escaped,
 # from both readers: ESC as \x1B, C1 (here U+009B) as \u009B.

@@ -128,7 +128,13 @@ std::string importSummary(const GraphmlOutcome& outcome,
   appendNumber(&text, statistics.codesChanged);
   text += "个";
   if (statistics.directed) text += "；有向边已按无向链路读取";
-  return text + "\n";
+  text += "\n";
+  if (statistics.negativeLatencies > 0) {
+    text += "⚠ 其中";
+    appendNumber(&text, statistics.negativeLatencies);
+    text += "条链路的延迟为负：最短路径和 N-1 报告会拒绝该拓扑。\n";
+  }
+  return text;
 }
 
 int runImport(int argc, const char* const* argv, std::ostream& out,

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <pugixml.hpp>
 #include <string_view>
@@ -123,7 +124,42 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-// A decimal number with nothing else but white space around it.
+// Whether the decimal number in [first, last), which a double cannot
+// hold, is too small rather than too large: its first significant digit
+// stands below the units once the exponent is applied.
+bool underflows(const char* first, const char* last) {
+  const char* at = first + (*first == '-' ? 1 : 0);
+  long long place = 0;  // of the first significant digit, units 0
+  bool seen = false;
+  bool fraction = false;
+  for (; at < last && *at != 'e' && *at != 'E'; ++at) {
+    if (*at == '.') {
+      fraction = true;
+    } else if (!seen && *at == '0') {
+      if (fraction) --place;
+    } else if (!seen) {
+      seen = true;
+      if (fraction) --place;
+    } else if (!fraction) {
+      ++place;
+    }
+  }
+  long long exponent = 0;
+  if (at < last) {
+    ++at;
+    const bool negative = at < last && *at == '-';
+    if (at < last && (*at == '-' || *at == '+')) ++at;
+    for (; at < last && exponent < 100000; ++at) {
+      exponent = exponent * 10 + (*at - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  return place + exponent < 0;
+}
+
+// A decimal number with nothing else but white space around it. One too
+// small for a double is the smallest of its sign; one too large is
+// refused with *number set to an infinity of its sign.
 bool parseNumber(const std::string& text, double* number) {
   size_t begin = text.find_first_not_of(" \t\r\n");
   if (begin == std::string::npos) return false;
@@ -132,6 +168,13 @@ bool parseNumber(const std::string& text, double* number) {
   const char* first = text.data() + begin;
   const char* last = text.data() + end;
   const auto result = std::from_chars(first, last, *number);
+  if (result.ec == std::errc::result_out_of_range && result.ptr == last) {
+    const double sign = *first == '-' ? -1 : 1;
+    const bool tiny = underflows(first, last);
+    *number = sign * (tiny ? std::numeric_limits<double>::denorm_min()
+                           : std::numeric_limits<double>::infinity());
+    return tiny;
+  }
   return result.ec == std::errc() && result.ptr == last &&
          std::isfinite(*number);
 }
@@ -574,17 +617,22 @@ bool readLatencies(const std::vector<pugi::xml_node>& edges,
     if (!latencyKey.empty() &&
         edgeData.findById(edges[i], latencyKey, &value)) {
       double latency = 0;
-      const bool number = parseNumber(value, &latency) && latency >= 0;
+      const bool number = parseNumber(value, &latency);
+      // Negative ones as the topology file holds them, for the commands
+      // that refuse them to say so.
       latency = std::ceil(latency);
-      if (!number || latency > INT_MAX) {
+      const bool fits = latency >= INT_MIN && latency <= INT_MAX;
+      if (!number || !fits) {
         nameEdge(edges[i], i, outcome);
-        outcome->problem =
-            number ? GraphmlProblem::kHugeLatency : GraphmlProblem::kBadLatency;
+        outcome->problem = number || std::isinf(latency)
+                               ? GraphmlProblem::kHugeLatency
+                               : GraphmlProblem::kBadLatency;
         outcome->detail = value;
         return false;
       }
       link.latency = static_cast<int>(latency);
       ++statistics.latenciesFromKey;
+      if (link.latency < 0) ++statistics.negativeLatencies;
     } else if (places[link.from].known && places[link.to].known) {
       link.latency = greatCircleLatency(places[link.from], places[link.to]);
       ++statistics.latenciesFromCoordinates;
@@ -813,7 +861,7 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
       edge(&text);
       text.append("的延迟“").append(detail).append("”");
       text.append(outcome.problem == GraphmlProblem::kBadLatency
-                      ? "不是不小于0的数！"
+                      ? "不是数！"
                       : "超出延迟的上限！");
       break;
     case GraphmlProblem::kTooManyLinks:

@@ -37,6 +37,7 @@ struct GraphmlStatistics {
   int latenciesFromKey = 0;          // the latency key's data
   int latenciesFromCoordinates = 0;  // great-circle distance of the ends
   int latenciesFromDefault = 0;      // GraphmlOptions::defaultLatency
+  int negativeLatencies = 0;         // of those from the key
   int codesChanged = 0;   // codes that differ from the text they came from
   bool directed = false;  // the file said its edges were directed
 };
@@ -57,7 +58,7 @@ enum class GraphmlProblem {
   kEdgeWithoutEnds,    // edge `position` lacks source or target
   kUnknownNode,        // edge `position` (`from`, `to`) names `name`
   kUnknownLatencyKey,  // `name`: the --latency-key that no edge key has
-  kBadLatency,         // edge `position`: `detail` is negative or not a number
+  kBadLatency,         // edge `position`: `detail` is not a number
   kHugeLatency,        // edge `position`: `detail` does not fit a latency
   kTooManyLinks,       // `edgeCount` edges, more than n(n-1)/2 for n nodes
 };
@@ -99,10 +100,12 @@ struct GraphmlOutcome {
 //   description is that same text with white space as "_" ("-" when
 //   empty), the ports are the device's links (a self-link twice, at least
 //   1) and the running time is 未知.
-// - Latencies in whole ms: the latency key's data as a number >= 0,
-//   rounded up; else, when both ends have Latitude and Longitude data in
-//   degrees, the great-circle distance on a sphere of 6371 km at 200 km
-//   per ms, rounded up, at least 1; else options.defaultLatency.
+// - Latencies in whole ms: the latency key's data as a number, rounded up
+//   (one too small for a double is a tiny one: 1 ms; negative ones are
+//   kept, as the topology file holds them); else, when both ends have
+//   Latitude and Longitude data in degrees, the great-circle distance on
+//   a sphere of 6371 km at 200 km per ms, rounded up, at least 1; else
+//   options.defaultLatency.
 // Never expands entities nor reads a DTD: a DOCTYPE with an internal
 // subset is refused before anything else, and so is a declared encoding
 // other than UTF-8, UTF-16, ISO-8859-1 (latin1) and US-ASCII, whose bytes
