@@ -313,6 +313,8 @@ TEST(GraphmlRefusals, SayWhatIsWrong) {
       {"topology file", "1 0\nA a 1 b\n", "", GraphmlProblem::kNotXml, "XML"},
       {"broken XML", "<graphml>\n<graph>\n</graphml>", "",
        GraphmlProblem::kNotXml, "第3行"},
+      {"null reference", document("\n" + labelled("a", "AB&#x00;CD")), "",
+       GraphmlProblem::kNotXml, "第11行：字符引用 &#0;"},
       {"billion laughs", laughs, "", GraphmlProblem::kDtd, "DOCTYPE"},
       {"external entity", external, "", GraphmlProblem::kDtd, "DOCTYPE"},
       {"other encoding",

@@ -20,6 +20,7 @@
 namespace {
 
 constexpr char kUnknownUptime[] = "未知";
+constexpr char kNullReference[] = "字符引用 &#0; 指向 XML 不允许的空字符";
 constexpr double kEarthRadiusKm = 6371;
 constexpr double kFibreKmPerMs = 200;  // light in glass: two thirds of c
 constexpr double kPi = 3.14159265358979323846;
@@ -477,6 +478,25 @@ bool readableEncoding(const char* declared) {
          name == "ascii";
 }
 
+// Where the first character reference to U+0000 ("&#0;", "&#x00;"...)
+// starts, or `size`. XML allows none, and the parser would end the text
+// there, silently dropping the rest of a code.
+size_t findNullReference(const char* data, size_t size) {
+  for (size_t at = 0; at + 3 < size; ++at) {
+    const void* found = std::memchr(data + at, '&', size - at);
+    if (found == nullptr) break;
+    at = static_cast<size_t>(static_cast<const char*>(found) - data);
+    size_t end = at + 1;
+    if (end >= size || data[end] != '#') continue;
+    ++end;
+    if (end < size && data[end] == 'x') ++end;
+    const size_t digits = end;
+    while (end < size && data[end] == '0') ++end;
+    if (end > digits && end < size && data[end] == ';') return at;
+  }
+  return size;
+}
+
 GraphmlOutcome refuse(GraphmlProblem problem) {
   GraphmlOutcome outcome;
   outcome.problem = problem;
@@ -670,12 +690,15 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
     outcome.name = encoding;
     return outcome;
   }
-  if (!parsed) {
+  const size_t nullReference = parsed ? findNullReference(data, size) : size;
+  if (!parsed || nullReference < size) {
     GraphmlOutcome outcome = refuse(GraphmlProblem::kNotXml);
-    const size_t offset = std::min(
-        size, static_cast<size_t>(std::max<ptrdiff_t>(0, parsed.offset)));
+    const size_t offset =
+        parsed ? nullReference
+               : std::min(size, static_cast<size_t>(
+                                    std::max<ptrdiff_t>(0, parsed.offset)));
     outcome.line = 1 + std::count(data, data + offset, '\n');
-    outcome.detail = parsed.description();
+    outcome.detail = parsed ? kNullReference : parsed.description();
     return outcome;
   }
   const pugi::xml_node root = document.document_element();
