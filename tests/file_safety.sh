@@ -166,7 +166,6 @@ cmp -s together/a.txt reference.txt || fail "simultaneous saves mixed the file"
 # and gives up with a message when it is held too long; a reader's flock
 # never holds it up.
 hold_lock() {  # hold_lock FILE SECONDS &: a save's lock, as another save takes it
-  rm -f held
   python3 -c 'import fcntl, struct, sys, time
 fd = open(sys.argv[1], "r+b")
 fcntl.fcntl(fd, fcntl.F_OFD_SETLKW, struct.pack("hhqqi", fcntl.F_WRLCK, 0, 0, 0, 0))
@@ -174,11 +173,13 @@ open("held", "w").close()
 time.sleep(float(sys.argv[2]))' "$1" "$2"
 }
 until_held() { for _ in $(seq 100); do [ -e held ] && return; sleep 0.05; done; }
+rm -f held
 hold_lock together/a.txt 1 &
 until_held
 [ "$(save together/b.txt)" = "✔ 拓扑已成功保存到文件：together/b.txt（共8台设备，10条链路）" ] ||
   fail "a save did not wait for the lock"
 wait
+rm -f held
 hold_lock together/a.txt 12 &
 until_held
 [ "$(save together/a.txt)" = "✘ 文件 together/a.txt 正被另一次保存写入，等待超时，本次未写入任何内容！" ] ||
