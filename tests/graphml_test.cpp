@@ -99,12 +99,15 @@ TEST(GraphmlCodes, FollowTheRules) {
        labelled("a", "  New \t York\n City "),
        {"New-York-City"},
        1},
-      {"control and Unicode blanks",
+      {"controls split, Unicode spaces stay as the topology file keeps them",
        labelled("a",
                 "A&#1;B\xe3\x80\x80"
                 "C\xc2\xa0"
-                "D"),
-       {"A-B-C-D"},
+                "D\xc2\x85"
+                "E"),
+       {"A-B\xe3\x80\x80"
+        "C\xc2\xa0"
+        "D-E"},
        1},
       {"19 bytes kept", labelled("a", nineteen), {nineteen}, 0},
       {"20 bytes cut", labelled("a", nineteen + "T"), {nineteen}, 1},
@@ -459,22 +462,29 @@ TEST(GraphmlRoundTrip, GivesTheSameTopologyFile) {
             std::string::npos);
   EXPECT_EQ(xml.find("risk"), std::string::npos);
 
-  // Generated networks of any size: parallel links, self-links, odd text.
+  // Generated networks of any size: parallel links, self-links, odd text
+  // (spaces that are not ASCII, U+00A0, U+2028, U+3000, kept as they are),
+  // negative latencies.
   std::mt19937 random(18);
+  const std::string spaces[] = {"", "\xc2\xa0", "\xe2\x80\xa8", "\xe3\x80\x80"};
   for (int round = 0; round < 50; ++round) {
     Network generated;
     const int n = 1 + static_cast<int>(random() % 120);
     for (int i = 0; i < n; ++i) {
-      generated.devices.push_back({"D" + std::to_string(i) + "&<>\"'",
-                                   "描述" + std::to_string(random() % 7),
-                                   static_cast<int>(random() % 50) - 5, "up"});
+      const std::string& space = spaces[random() % 4];
+      generated.devices.push_back(
+          {"D" + std::to_string(i) + space + "&<>\"'",
+           i % 5 == 0 && !space.empty()
+               ? space + space
+               : "描述" + space + std::to_string(random() % 7),
+           static_cast<int>(random() % 50) - 5, "up" + space});
     }
     const int m = static_cast<int>(random() % static_cast<unsigned>(n * 2));
     for (int j = 0; j < m && j <= n * (n - 1) / 2 - 1; ++j) {
       const int a = static_cast<int>(random() % static_cast<unsigned>(n));
       const int b = static_cast<int>(random() % static_cast<unsigned>(n));
-      generated.links.push_back(
-          {std::min(a, b), std::max(a, b), static_cast<int>(random() % 40000)});
+      generated.links.push_back({std::min(a, b), std::max(a, b),
+                                 static_cast<int>(random() % 40000) - 100});
     }
     const GraphmlOutcome read = parse(formatGraphml(generated, {}));
     ASSERT_TRUE(read.read()) << round;

@@ -55,13 +55,12 @@ char32_t decodeAt(std::string_view text, size_t at, size_t* length) {
   return point;
 }
 
-// White space and control characters, ASCII and Unicode alike: none may
-// stand inside a field of the topology file, whose fields are words.
+// What the topology file splits its words on (ASCII white space) and the
+// control characters it refuses (C0, DEL, C1). Other spaces, U+00A0 or
+// U+3000, stay in a field as in the file, so that a round trip through
+// GraphML gives back the same bytes.
 bool isBlank(char32_t point) {
-  if (point <= 0x20 || (point >= 0x7f && point <= 0xa0)) return true;
-  return point == 0x1680 || (point >= 0x2000 && point <= 0x200a) ||
-         point == 0x2028 || point == 0x2029 || point == 0x202f ||
-         point == 0x205f || point == 0x3000;
+  return point <= 0x20 || (point >= 0x7f && point <= 0x9f);
 }
 
 // `text` without blanks at either end, each run of them inside replaced
