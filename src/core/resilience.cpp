@@ -46,19 +46,20 @@ LatencyMatrix scenarioLatencyMatrix(int deviceCount,
   return matrix;
 }
 
-// Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)).
-// Totals above kLargestLatency are left as INF: they are no route.
+// Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)),
+// 64-bit and without a cap; kNoRoute out of reach. Entries above
+// kLargestLatency are no link.
 void fastestTotals(const LatencyMatrix& matrix, int source,
-                   std::vector<int>* totals) {
+                   std::vector<int64_t>* totals) {
   const int n = matrix.size();
-  std::vector<int>& total = *totals;
+  std::vector<int64_t>& total = *totals;
   std::vector<bool> settled(static_cast<size_t>(n), false);
-  total.assign(static_cast<size_t>(n), INF);
+  total.assign(static_cast<size_t>(n), kNoRoute);
   total[source] = 0;
   for (;;) {
     int u = -1;
     for (int v = 0; v < n; ++v) {
-      if (!settled[v] && total[v] <= kLargestLatency &&
+      if (!settled[v] && total[v] != kNoRoute &&
           (u == -1 || total[v] < total[u])) {
         u = v;
       }
@@ -69,8 +70,7 @@ void fastestTotals(const LatencyMatrix& matrix, int source,
     for (int v = 0; v < n; ++v) {
       const int latency = row[v];
       if (settled[v] || latency > kLargestLatency) continue;
-      const int through = total[u] + latency;  // at most 2 * 32766
-      if (through < total[v] && through <= kLargestLatency) total[v] = through;
+      total[v] = std::min(total[v], total[u] + latency);
     }
   }
 }
@@ -347,19 +347,26 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   figures.cutOff = cutOffDevices(n, intact.links, failed);
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
 
-  std::vector<int> total;
+  // The Floyd routes name what a failure can touch only among totals
+  // within kLargestLatency: a longer one is searched again always.
+  std::vector<int64_t> before;
+  std::vector<int64_t> total;
   PairTally tally;
   for (int s = 0; s < n; ++s) {
     if (scenario.failedDevices[s]) continue;
+    fastestTotals(intact.latency, s, &before);
     const bool searchAgain =
         scenario.lowered ||
+        std::any_of(
+            before.begin(), before.end(),
+            [](int64_t t) { return t != kNoRoute && t > kLargestLatency; }) ||
         meetsFailure(intact.routeDevices[s], failed.devices,
                      intact.routeEntries[s], scenario.raised);
     if (!searchAgain) continue;  // every route from s is as it was
     fastestTotals(scenario.latency, s, &total);
     for (int t = s + 1; t < n; ++t) {
       if (scenario.failedDevices[t]) continue;
-      tally.count(s, t, intact.routes.distance(s, t), total[t]);
+      tally.count(s, t, before[t], total[t]);
     }
   }
   tally.copyTo(&figures);

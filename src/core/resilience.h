@@ -20,6 +20,7 @@
 #define TOPOPLAN_CORE_RESILIENCE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -85,8 +86,8 @@ std::vector<FailureSet> singleFailures(int deviceCount,
 struct Slowdown {
   int from = -1;  // the lower index
   int to = -1;
-  int before = 0;  // fastest totals, ms
-  int after = 0;
+  int64_t before = 0;  // fastest totals, ms, without a cap
+  int64_t after = 0;
 };
 
 // A scenario's figures against the intact network, over the unordered
