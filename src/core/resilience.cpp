@@ -75,6 +75,55 @@ void fastestTotals(const LatencyMatrix& matrix, int source,
   }
 }
 
+// Fastest routes by a Floyd pass in 64 bits with no cap on a total; the
+// menu's tie rules (intermediates in index order, an equally fast route
+// never displaces the one found first), so that routes within
+// kLargestLatency are the menu's. O(n^3) time, O(n^2) memory.
+class LongRoutes {
+ public:
+  explicit LongRoutes(const LatencyMatrix& matrix)
+      : n_(matrix.size()),
+        distance_(static_cast<size_t>(n_) * static_cast<size_t>(n_)),
+        via_(distance_.size()) {
+    for (int i = 0; i < n_; ++i) {
+      for (int j = 0; j < n_; ++j) {
+        const int latency = matrix.at(i, j);
+        distance_[at(i, j)] = latency <= kLargestLatency ? latency : kNoRoute;
+        via_[at(i, j)] = latency <= kLargestLatency || i == j ? i : -1;
+      }
+    }
+    for (int k = 0; k < n_; ++k) {
+      for (int i = 0; i < n_; ++i) {
+        const int64_t toVia = distance_[at(i, k)];
+        if (i == k || toVia == kNoRoute) continue;
+        for (int j = 0; j < n_; ++j) {
+          const int64_t fromVia = distance_[at(k, j)];
+          if (fromVia != kNoRoute && toVia + fromVia < distance_[at(i, j)]) {
+            distance_[at(i, j)] = toVia + fromVia;
+            via_[at(i, j)] = k;
+          }
+        }
+      }
+    }
+  }
+
+  int64_t distance(int i, int j) const { return distance_[at(i, j)]; }
+  std::vector<int> unfold(int from, int to) const {
+    return unfoldRouteBy([this](int i, int j) { return via_[at(i, j)]; }, from,
+                         to);
+  }
+
+ private:
+  size_t at(int i, int j) const {
+    return static_cast<size_t>(i) * static_cast<size_t>(n_) +
+           static_cast<size_t>(j);
+  }
+
+  int n_;
+  std::vector<int64_t> distance_;
+  std::vector<int> via_;
+};
+
 // A scenario's matrix, with what the failure did to the intact one.
 struct ScenarioMatrix {
   LatencyMatrix latency{0};
@@ -461,15 +510,15 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
     return report;
   }
 
-  // One Floyd pass over a scenario's matrix: the route, and the links its
-  // hops run over added to `spent`.
+  // One Floyd pass over a scenario's matrix, totals without a cap: the route,
+  // and the links its hops run over added to `spent`.
   auto fastest = [&](const FailureSet& scenario, Route* route,
                      FailureSet* spent) {
-    const FloydRoutes routes =
-        computeFloydRoutes(scenarioLatencyMatrix(deviceCount, links, scenario));
-    if (routes.distance(from, to) > kLargestLatency) return false;
+    const LongRoutes routes(
+        scenarioLatencyMatrix(deviceCount, links, scenario));
+    if (routes.distance(from, to) == kNoRoute) return false;
     route->latency = routes.distance(from, to);
-    route->devices = unfoldRoute(routes, from, to);
+    route->devices = routes.unfold(from, to);
     route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
     for (const int carrier : route->links) {
