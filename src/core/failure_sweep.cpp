@@ -113,6 +113,56 @@ std::pair<int64_t, int> popHeap(Heap* heap) {
   return top;
 }
 
+// A monotone priority queue of (total, device): every total pushed is at
+// least the last one popped, as in Dijkstra's search. Entries sit in
+// buckets by the highest bit in which they differ from the last total
+// popped, so that a pop moves an entry at most 64 times in all instead
+// of sifting it through a binary heap: the seeded searches below a
+// failure spend most of their time here. Equal totals come out in no
+// particular order; only totals are read from these searches.
+class RadixHeap {
+ public:
+  bool empty() const { return size_ == 0; }
+
+  void clear() {
+    for (auto& bucket : buckets_) bucket.clear();
+    last_ = 0;
+    size_ = 0;
+  }
+
+  void push(int64_t total, int device) {
+    buckets_[bucketOf(total)].emplace_back(total, device);
+    ++size_;
+  }
+
+  std::pair<int64_t, int> pop() {
+    if (buckets_[0].empty()) {
+      size_t i = 1;
+      while (buckets_[i].empty()) ++i;
+      std::vector<std::pair<int64_t, int>>& from = buckets_[i];
+      last_ = std::min_element(from.begin(), from.end())->first;
+      for (const auto& entry : from) {
+        buckets_[bucketOf(entry.first)].push_back(entry);
+      }
+      from.clear();
+    }
+    const std::pair<int64_t, int> top = buckets_[0].back();
+    buckets_[0].pop_back();
+    --size_;
+    return top;
+  }
+
+ private:
+  size_t bucketOf(int64_t total) const {
+    const auto differ = static_cast<uint64_t>(total ^ last_);
+    return differ == 0 ? 0 : static_cast<size_t>(64 - __builtin_clzll(differ));
+  }
+
+  std::vector<std::pair<int64_t, int>> buckets_[65];
+  int64_t last_ = 0;
+  size_t size_ = 0;
+};
+
 // True for a pair that some link carries routes over.
 bool carried(int latency) { return latency <= kLargestLatency; }
 
@@ -256,7 +306,7 @@ class SourceSweep {
   // Counts every pair (source, t > source) into the scenarios that change
   // its total.
   void sweep(int source) {
-    searchFrom(graph_, plan_.latency, source, &tree_, &heap_);
+    searchFrom(graph_, plan_.latency, source, &tree_, &treeHeap_);
     layOut();
     for (size_t i = 1; i < tree_.settled.size(); ++i) {
       const int v = tree_.settled[i];
@@ -365,7 +415,7 @@ class SourceSweep {
         best = std::min(best, tree_.total[u] + latency);
       }
       after_[w] = best;
-      if (best != kNoRoute) pushHeap(&heap_, best, w);
+      if (best != kNoRoute) heap_.push(best, w);
     }
     spread(inRun, skipped);
     PairTally& tally = tallies_[static_cast<size_t>(scenario)];
@@ -381,7 +431,7 @@ class SourceSweep {
   template <typename InRun, typename Skipped>
   void spread(const InRun& inRun, const Skipped& skipped) {
     while (!heap_.empty()) {
-      const auto [total, w] = popHeap(&heap_);
+      const auto [total, w] = heap_.pop();
       if (total != after_[w]) continue;
       for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
            arc != graph_.arcsEnd(w); ++arc) {
@@ -394,7 +444,7 @@ class SourceSweep {
         const int64_t through = total + plan_.latency[arc->pair];
         if (through < after_[x]) {
           after_[x] = through;
-          pushHeap(&heap_, through, x);
+          heap_.push(through, x);
         }
       }
     }
@@ -421,7 +471,8 @@ class SourceSweep {
   const SweepPlan& plan_;
   std::vector<PairTally> tallies_;
   Tree tree_;
-  Heap heap_;
+  Heap treeHeap_;
+  RadixHeap heap_;
   std::vector<int> place_;        // depth-first place in the tree, -1 outside
   std::vector<int> size_;         // devices in the subtree
   std::vector<int> highest_;      // the highest index in the subtree
