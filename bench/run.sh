@@ -9,14 +9,18 @@
 #   - topoplan-resilience's N-1 report on the mesh (820 scenarios, JSON)
 #     against the same figures from NetworkX, and its peak memory;
 #   - its N-1 report on a generated 754-device, 895-link operator network
-#     (JSON), beside a naive igraph loop when python3-igraph is there.
+#     (JSON), beside a naive igraph loop when python3-igraph is there;
+#   - its growth: the report on operator networks of 1,500 and 3,000
+#     devices, and on 5,000 devices made of five networks joined by
+#     peering links, with --jobs 1 and 2 giving the same output.
 # Then it holds the figures to their budgets and fails (status 1), naming
 # each budget exceeded: start-up at most 1.3 times the C program, the
 # K = 100 session at most 10 times `cat` and 3 million instructions per
 # repetition, peak memory under 4 MiB with no growth from K = 1 to 100;
 # the N-1 report at least 100 times faster than NetworkX, under 4 MiB;
 # the operator network's report within 2 s and 64 MiB, and at least 250
-# times faster than the igraph loop where that runs.
+# times faster than the igraph loop where that runs; the 5,000-device
+# report within 10 s and 128 MiB.
 #
 #   bash bench/run.sh [RUNS]      (default 21 runs per timing)
 set -euo pipefail
@@ -112,6 +116,21 @@ else
   echo "  SKIP: python3-igraph is not installed; no naive igraph loop beside it"
 fi
 
+echo
+echo "== growth of the N-1 report (JSON, 3 runs each, medians)"
+"$bin/bench/operator_generator" 1500 1 > operator1500.txt
+"$bin/bench/operator_generator" 3000 1 > operator3000.txt
+"$bin/bench/operator_generator" 5000 7 5 > peered5000.txt
+for network in operator1500 operator3000 peered5000; do
+  read -r seconds rss _ < <("$bin/bench/run_timed" 3 empty.in \
+    "$bin/topoplan-resilience" --json "$network.txt")
+  printf '  %-13s %.2f s   peak RSS %d KiB\n' "$network" "$seconds" "$rss"
+  eval "${network}_time=$seconds ${network}_rss=$rss"
+done
+"$bin/topoplan-resilience" --json --jobs 1 peered5000.txt > jobs1.json
+"$bin/topoplan-resilience" --json --jobs 2 peered5000.txt > jobs2.json
+cmp -s jobs1.json jobs2.json || { echo "  --jobs 1 and 2 differ"; exit 1; }
+
 over=()
 within() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
 within "$startup_ratio" 1.3 || over+=("start-up ratio $startup_ratio > 1.3")
@@ -123,6 +142,8 @@ within 100 "$speedup" || over+=("N-1 report only $speedup times faster than Netw
 within "$report_rss" 4095 || over+=("N-1 report peak RSS $report_rss KiB >= 4096")
 within "$operator" 2 || over+=("operator N-1 report $operator s > 2 s")
 within "$operator_rss" 65536 || over+=("operator N-1 report peak RSS $operator_rss KiB > 65536")
+within "$peered5000_time" 10 || over+=("5,000-device N-1 report $peered5000_time s > 10 s")
+within "$peered5000_rss" 131072 || over+=("5,000-device N-1 report peak RSS $peered5000_rss KiB > 131072")
 [ -z "$igraph_python" ] || within 250 "$igraph_speedup" ||
   over+=("operator N-1 report only $igraph_speedup times faster than the igraph loop < 250")
 echo

@@ -99,6 +99,53 @@ TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
   }
 }
 
+// Totals beyond 32766 ms are routes: a chain of one part whose ends are
+// 48,483 ms apart, a slowdown to 60,000 ms; a link of 40,000 ms carries
+// nothing and joins no parts. Each case: the network, the N-1 report's
+// scenario (devices, then links, in order) and its figures from every
+// engine, and the route from the first device to the last.
+struct LongTotalCase {
+  const char* codes;
+  const char* records;
+  size_t scenario;
+  const char* figures;
+  long long route;  // -1 for none
+};
+const LongTotalCase kLongTotals[] = {
+    {"A B C D", "A B 20000  B C 20000  C D 8483", 6,
+     "devices links 2 | parts 2 lost 3 slower 0 | cut off 3", 48483},
+    {"A B C D", "A B 20000  B C 20000  C D 8483", 1,
+     "devices 1 links | parts 2 lost 2 slower 0 | cut off 0", 48483},
+    {"A B C", "A B 30000  B C 30000  C A 1", 3,
+     "devices links 0 | parts 1 lost 0 slower 1 worst 0-2 1->60000 | cut off",
+     1},
+    {"A B C", "A B 30000  B C 30000  C A 1", 4,
+     "devices links 1 | parts 1 lost 0 slower 1 worst 0-1 30000->30001 | cut "
+     "off",
+     1},
+    {"A B C", "A B 40000  B C 1", 1,
+     "devices 1 links | parts 2 lost 0 slower 0 | cut off", -1},
+};
+
+TEST(FailureSweep, TotalsBeyondTheMenusCapAreRoutes) {
+  for (const LongTotalCase& c : kLongTotals) {
+    SCOPED_TRACE(c.records);
+    const Network network = networks::build(c.codes, c.records);
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    const std::vector<FailureSet> failures = singleFailures(n, links);
+    ASSERT_LT(c.scenario, failures.size());
+    const FailureSet& failed = failures[c.scenario];
+    EXPECT_EQ(describe(sweep(links, n, 1)[c.scenario]), c.figures);
+    EXPECT_EQ(describe(sparseScenarioFigures(n, links, failed)), c.figures);
+    EXPECT_EQ(describe(ScenarioMeter(n, links).measure(failed)), c.figures);
+    EXPECT_EQ(describe(scenarioFigures(analyseIntact(n, links), failed)),
+              c.figures);
+    const RouteReport route = routeWithBackup(n, links, {}, 0, n - 1);
+    EXPECT_EQ(route.hasPrimary ? route.primary.latency : -1, c.route);
+  }
+}
+
 // Every single failure and a few failures of many elements at once.
 TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
   for (const unsigned seed : {1u, 2u, 3u, 4u}) {

@@ -16,7 +16,7 @@ import sys
 
 import networkx as nx
 
-LARGEST = 32766  # larger totals and latencies are no route
+LARGEST = 32766  # larger latencies are no link; totals have no cap
 
 
 def read_topology(name):
@@ -91,7 +91,7 @@ def cut_off(n, links, remaining, dead):
 
 
 def reachable(total):
-    return total <= LARGEST
+    return total != float("inf")
 
 
 def report(codes, links):

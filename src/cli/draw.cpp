@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device.h"
+#include "failure_sweep.h"
 #include "failure_text.h"
 #include "graphml_format.h"
 #include "latency_matrix.h"
@@ -205,7 +206,7 @@ DrawOutcome markScenario(const Network& network, const DrawRequest& request,
   }
   const std::vector<Link>& links = highlights->links;
   const ScenarioFigures figures =
-      scenarioFigures(analyseIntact(network.deviceCount(), links), failed);
+      sparseScenarioFigures(network.deviceCount(), links, failed);
   const std::vector<std::string> codes = deviceCodes(network);
   highlights->title = "故障场景：" + failureLabel(codes, links, failed) +
                       "\n故障后连通分区" + std::to_string(figures.parts) +

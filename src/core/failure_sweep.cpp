@@ -98,26 +98,80 @@ std::vector<int> pairLatencies(const PairGraph& graph,
   return latency;
 }
 
-using Heap = std::vector<std::pair<int, int>>;  // (total, device), least on top
+// (total, device), least on top
+using Heap = std::vector<std::pair<int64_t, int>>;
 
-void pushHeap(Heap* heap, int total, int device) {
+void pushHeap(Heap* heap, int64_t total, int device) {
   heap->emplace_back(total, device);
   std::push_heap(heap->begin(), heap->end(), std::greater<>());
 }
 
-std::pair<int, int> popHeap(Heap* heap) {
+std::pair<int64_t, int> popHeap(Heap* heap) {
   std::pop_heap(heap->begin(), heap->end(), std::greater<>());
-  const std::pair<int, int> top = heap->back();
+  const std::pair<int64_t, int> top = heap->back();
   heap->pop_back();
   return top;
 }
 
-// A shortest-path tree from one source: totals (INF beyond
-// kLargestLatency), the pair each device was reached over (-1 for the
+// A monotone priority queue of (total, device): every total pushed is at
+// least the last one popped, as in Dijkstra's search. Entries sit in
+// buckets by the highest bit in which they differ from the last total
+// popped, so that a pop moves an entry at most 64 times in all instead
+// of sifting it through a binary heap: the seeded searches below a
+// failure spend most of their time here. Equal totals come out in no
+// particular order; only totals are read from these searches.
+class RadixHeap {
+ public:
+  bool empty() const { return size_ == 0; }
+
+  void clear() {
+    for (auto& bucket : buckets_) bucket.clear();
+    last_ = 0;
+    size_ = 0;
+  }
+
+  void push(int64_t total, int device) {
+    buckets_[bucketOf(total)].emplace_back(total, device);
+    ++size_;
+  }
+
+  std::pair<int64_t, int> pop() {
+    if (buckets_[0].empty()) {
+      size_t i = 1;
+      while (buckets_[i].empty()) ++i;
+      std::vector<std::pair<int64_t, int>>& from = buckets_[i];
+      last_ = std::min_element(from.begin(), from.end())->first;
+      for (const auto& entry : from) {
+        buckets_[bucketOf(entry.first)].push_back(entry);
+      }
+      from.clear();
+    }
+    const std::pair<int64_t, int> top = buckets_[0].back();
+    buckets_[0].pop_back();
+    --size_;
+    return top;
+  }
+
+ private:
+  size_t bucketOf(int64_t total) const {
+    const auto differ = static_cast<uint64_t>(total ^ last_);
+    return differ == 0 ? 0 : static_cast<size_t>(64 - __builtin_clzll(differ));
+  }
+
+  std::vector<std::pair<int64_t, int>> buckets_[65];
+  int64_t last_ = 0;
+  size_t size_ = 0;
+};
+
+// True for a pair that some link carries routes over.
+bool carried(int latency) { return latency <= kLargestLatency; }
+
+// A shortest-path tree from one source: totals (kNoRoute out of
+// reach), the pair each device was reached over (-1 for the
 // source and for devices out of reach) and the devices in the order they
 // were settled.
 struct Tree {
-  std::vector<int> total;
+  std::vector<int64_t> total;
   std::vector<int> viaPair;
   std::vector<int> settled;
 };
@@ -125,7 +179,7 @@ struct Tree {
 void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
                 int source, Tree* tree, Heap* heap) {
   const size_t n = tree->total.size();
-  tree->total.assign(n, INF);
+  tree->total.assign(n, kNoRoute);
   tree->viaPair.assign(n, -1);
   tree->settled.clear();
   heap->clear();
@@ -137,8 +191,9 @@ void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
     tree->settled.push_back(u);
     for (const PairGraph::Arc* arc = graph.arcsBegin(u);
          arc != graph.arcsEnd(u); ++arc) {
-      const int through = total + latency[arc->pair];  // at most 2 * 32767
-      if (through <= kLargestLatency && through < tree->total[arc->to]) {
+      if (!carried(latency[arc->pair])) continue;
+      const int64_t through = total + latency[arc->pair];
+      if (through < tree->total[arc->to]) {
         tree->total[arc->to] = through;
         tree->viaPair[arc->to] = arc->pair;
         pushHeap(heap, through, arc->to);
@@ -240,10 +295,10 @@ class SourceSweep {
     highest_.resize(n);
     above_.resize(n);
     lowestAbove_.resize(n);
-    farthest_.resize(n);
     gate_.resize(n);
     atPlace_.resize(n);
     after_.resize(n);
+    nextFree_.resize(n);
   }
 
   const std::vector<PairTally>& tallies() const { return tallies_; }
@@ -251,7 +306,7 @@ class SourceSweep {
   // Counts every pair (source, t > source) into the scenarios that change
   // its total.
   void sweep(int source) {
-    searchFrom(graph_, plan_.latency, source, &tree_, &heap_);
+    searchFrom(graph_, plan_.latency, source, &tree_, &treeHeap_);
     layOut();
     for (size_t i = 1; i < tree_.settled.size(); ++i) {
       const int v = tree_.settled[i];
@@ -282,7 +337,6 @@ class SourceSweep {
       highest_[v] = v;
       above_[v] = v > source ? 1 : 0;
       lowestAbove_[v] = v > source ? v : INT_MAX;
-      farthest_[v] = tree_.total[v];
     }
     for (size_t i = settled.size(); i-- > 1;) {
       const int v = settled[i];
@@ -291,7 +345,6 @@ class SourceSweep {
       highest_[parent] = std::max(highest_[parent], highest_[v]);
       above_[parent] += above_[v];
       lowestAbove_[parent] = std::min(lowestAbove_[parent], lowestAbove_[v]);
-      farthest_[parent] = std::max(farthest_[parent], farthest_[v]);
     }
     // A gate leaves its parent's block: everything below it is reached
     // through its parent only, whatever fails above the parent.
@@ -304,7 +357,7 @@ class SourceSweep {
     }
     // A parent is settled before its children: each child takes the next
     // free run inside its parent's.
-    std::vector<int>& nextFree = after_;  // free until measure() runs
+    std::vector<int>& nextFree = nextFree_;
     place_[settled[0]] = 0;
     nextFree[settled[0]] = 1;
     for (size_t i = 1; i < settled.size(); ++i) {
@@ -350,16 +403,19 @@ class SourceSweep {
         continue;
       }
       searched_.push_back(w);
-      int best = INF;
+      int64_t best = kNoRoute;
       for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
            arc != graph_.arcsEnd(w); ++arc) {
         const int u = arc->to;
-        if (u == failedDevice || inRun(u)) continue;
-        const int through = tree_.total[u] + latencyOf(arc->pair);
-        if (through < best) best = through;
+        const int latency = latencyOf(arc->pair);
+        if (u == failedDevice || inRun(u) || !carried(latency) ||
+            tree_.total[u] == kNoRoute) {
+          continue;
+        }
+        best = std::min(best, tree_.total[u] + latency);
       }
-      after_[w] = best > kLargestLatency ? INF : best;
-      if (best <= kLargestLatency) pushHeap(&heap_, best, w);
+      after_[w] = best;
+      if (best != kNoRoute) heap_.push(best, w);
     }
     spread(inRun, skipped);
     PairTally& tally = tallies_[static_cast<size_t>(scenario)];
@@ -375,17 +431,20 @@ class SourceSweep {
   template <typename InRun, typename Skipped>
   void spread(const InRun& inRun, const Skipped& skipped) {
     while (!heap_.empty()) {
-      const auto [total, w] = popHeap(&heap_);
+      const auto [total, w] = heap_.pop();
       if (total != after_[w]) continue;
       for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
            arc != graph_.arcsEnd(w); ++arc) {
         const int x = arc->to;
         // A skipped gate is reached from its parent only, and follows it.
-        if (!inRun(x) || skipped(place_[x])) continue;
-        const int through = total + plan_.latency[arc->pair];
-        if (through <= kLargestLatency && through < after_[x]) {
+        if (!inRun(x) || skipped(place_[x]) ||
+            !carried(plan_.latency[arc->pair])) {
+          continue;
+        }
+        const int64_t through = total + plan_.latency[arc->pair];
+        if (through < after_[x]) {
           after_[x] = through;
-          pushHeap(&heap_, through, x);
+          heap_.push(through, x);
         }
       }
     }
@@ -395,23 +454,14 @@ class SourceSweep {
   // move as its parent's does.
   void countBelow(int source, int gate, int failedDevice, PairTally* tally) {
     const int parent = parentOf(gate);
-    const int parentAfter = parent == failedDevice ? INF : after_[parent];
-    if (parentAfter > kLargestLatency) {
+    const int64_t parentAfter =
+        parent == failedDevice ? kNoRoute : after_[parent];
+    if (parentAfter == kNoRoute) {
       tally->lostPairs += above_[gate];
       return;
     }
-    const int rise = parentAfter - tree_.total[parent];
+    const int64_t rise = parentAfter - tree_.total[parent];
     if (rise == 0 || above_[gate] == 0) return;
-    if (farthest_[gate] + rise > kLargestLatency) {  // some fall out of reach
-      for (int p = place_[gate]; p < place_[gate] + size_[gate]; ++p) {
-        const int t = atPlace_[p];
-        if (t > source) {
-          tally->count(source, t, tree_.total[t],
-                       normalisedLatency(tree_.total[t] + rise));
-        }
-      }
-      return;
-    }
     tally->slowerPairs += above_[gate];
     const int t = lowestAbove_[gate];
     tally->consider({source, t, tree_.total[t], tree_.total[t] + rise});
@@ -421,18 +471,19 @@ class SourceSweep {
   const SweepPlan& plan_;
   std::vector<PairTally> tallies_;
   Tree tree_;
-  Heap heap_;
+  Heap treeHeap_;
+  RadixHeap heap_;
   std::vector<int> place_;        // depth-first place in the tree, -1 outside
   std::vector<int> size_;         // devices in the subtree
   std::vector<int> highest_;      // the highest index in the subtree
   std::vector<int> above_;        // devices above the source in the subtree
   std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
-  std::vector<int> farthest_;     // the largest total in the subtree
   std::vector<bool> gate_;        // a mark for each gate
   std::vector<int> searched_;     // the devices measure() searched
   std::vector<int> gates_;        // the gates it did not
   std::vector<int> atPlace_;      // the device at each place
-  std::vector<int> after_;        // totals once a failure is in
+  std::vector<int64_t> after_;    // totals once a failure is in
+  std::vector<int> nextFree_;     // layOut()'s next free place per device
 };
 
 SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
@@ -668,9 +719,9 @@ struct Rescan {
   // Per source: the intact totals, the source that last found each
   // device's tree route broken, the new totals of those devices, and the
   // devices themselves.
-  std::vector<int> total;
+  std::vector<int64_t> total;
   std::vector<int> brokenFor;
-  std::vector<int> renewed;
+  std::vector<int64_t> renewed;
   std::vector<int> broken;
   Heap heap;
 };
@@ -712,7 +763,7 @@ struct ScenarioMeter::Trees {
     const int* order = row(settled, s);
     const int* via = row(viaPair, s);
     scan->broken.clear();
-    std::fill(scan->total.begin(), scan->total.end(), INF);  // INF + INF fits
+    std::fill(scan->total.begin(), scan->total.end(), kNoRoute);
     scan->total[s] = 0;
     for (int k = 1; k < settledCount[s]; ++k) {
       const int v = order[k];
@@ -735,24 +786,26 @@ struct ScenarioMeter::Trees {
     };
     scan->heap.clear();
     for (const int w : scan->broken) {
-      int best = INF;
+      int64_t best = kNoRoute;
       for (const PairGraph::Arc* arc = graph.arcsBegin(w);
            arc != graph.arcsEnd(w); ++arc) {
-        if (!scan->down[arc->to] && !searched(arc->to)) {
+        if (!scan->down[arc->to] && !searched(arc->to) &&
+            carried(scan->after[arc->pair]) &&
+            scan->total[arc->to] != kNoRoute) {
           best = std::min(best, scan->total[arc->to] + scan->after[arc->pair]);
         }
       }
-      scan->renewed[w] = best > kLargestLatency ? INF : best;
-      if (best <= kLargestLatency) pushHeap(&scan->heap, best, w);
+      scan->renewed[w] = best;
+      if (best != kNoRoute) pushHeap(&scan->heap, best, w);
     }
     while (!scan->heap.empty()) {
       const auto [reached, w] = popHeap(&scan->heap);
       if (reached != scan->renewed[w]) continue;  // a stale entry
       for (const PairGraph::Arc* arc = graph.arcsBegin(w);
            arc != graph.arcsEnd(w); ++arc) {
-        const int through = reached + scan->after[arc->pair];
-        if (searched(arc->to) && through <= kLargestLatency &&
-            through < scan->renewed[arc->to]) {
+        if (!searched(arc->to) || !carried(scan->after[arc->pair])) continue;
+        const int64_t through = reached + scan->after[arc->pair];
+        if (through < scan->renewed[arc->to]) {
           scan->renewed[arc->to] = through;
           pushHeap(&scan->heap, through, arc->to);
         }

@@ -1,15 +1,23 @@
 // How a scenario's figures count a pair of devices: its fastest totals
-// before and after the failure, in ms, above kLargestLatency for no route.
+// before and after the failure, in ms, kNoRoute for no route. Totals are
+// 64-bit sums of link latencies with no cap: a pair is reachable when a
+// path exists, however long (a link still carries routes only up to
+// kLargestLatency).
 #ifndef TOPOPLAN_CORE_PAIR_TALLY_H_
 #define TOPOPLAN_CORE_PAIR_TALLY_H_
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "latency_matrix.h"
 #include "resilience.h"
 
-// Whatever exceeds kLargestLatency reads as no link or no route.
+// The total of a pair with no route.
+constexpr int64_t kNoRoute = std::numeric_limits<int64_t>::max();
+
+// A link latency above kLargestLatency reads as no link.
 inline int normalisedLatency(int latency) {
   return latency > kLargestLatency ? INF : latency;
 }
@@ -23,9 +31,9 @@ struct PairTally {
   bool hasWorst = false;
   Slowdown worst;
 
-  void count(int s, int t, int before, int after) {
-    if (before > kLargestLatency) return;
-    if (after > kLargestLatency) {
+  void count(int s, int t, int64_t before, int64_t after) {
+    if (before == kNoRoute) return;
+    if (after == kNoRoute) {
       ++lostPairs;
       return;
     }
@@ -35,8 +43,8 @@ struct PairTally {
   }
 
   void consider(const Slowdown& pair) {
-    const int increase = pair.after - pair.before;
-    const int worstIncrease = worst.after - worst.before;
+    const int64_t increase = pair.after - pair.before;
+    const int64_t worstIncrease = worst.after - worst.before;
     if (!hasWorst || increase > worstIncrease ||
         (increase == worstIncrease &&
          std::make_pair(pair.from, pair.to) <

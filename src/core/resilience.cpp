@@ -46,19 +46,20 @@ LatencyMatrix scenarioLatencyMatrix(int deviceCount,
   return matrix;
 }
 
-// Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)).
-// Totals above kLargestLatency are left as INF: they are no route.
+// Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)),
+// 64-bit and without a cap; kNoRoute out of reach. Entries above
+// kLargestLatency are no link.
 void fastestTotals(const LatencyMatrix& matrix, int source,
-                   std::vector<int>* totals) {
+                   std::vector<int64_t>* totals) {
   const int n = matrix.size();
-  std::vector<int>& total = *totals;
+  std::vector<int64_t>& total = *totals;
   std::vector<bool> settled(static_cast<size_t>(n), false);
-  total.assign(static_cast<size_t>(n), INF);
+  total.assign(static_cast<size_t>(n), kNoRoute);
   total[source] = 0;
   for (;;) {
     int u = -1;
     for (int v = 0; v < n; ++v) {
-      if (!settled[v] && total[v] <= kLargestLatency &&
+      if (!settled[v] && total[v] != kNoRoute &&
           (u == -1 || total[v] < total[u])) {
         u = v;
       }
@@ -69,11 +70,59 @@ void fastestTotals(const LatencyMatrix& matrix, int source,
     for (int v = 0; v < n; ++v) {
       const int latency = row[v];
       if (settled[v] || latency > kLargestLatency) continue;
-      const int through = total[u] + latency;  // at most 2 * 32766
-      if (through < total[v] && through <= kLargestLatency) total[v] = through;
+      total[v] = std::min(total[v], total[u] + latency);
     }
   }
 }
+
+// Fastest routes by a Floyd pass in 64 bits with no cap on a total; the
+// menu's tie rules (intermediates in index order, an equally fast route
+// never displaces the one found first), so that routes within
+// kLargestLatency are the menu's. O(n^3) time, O(n^2) memory.
+class LongRoutes {
+ public:
+  explicit LongRoutes(const LatencyMatrix& matrix)
+      : n_(matrix.size()),
+        distance_(static_cast<size_t>(n_) * static_cast<size_t>(n_)),
+        via_(distance_.size()) {
+    for (int i = 0; i < n_; ++i) {
+      for (int j = 0; j < n_; ++j) {
+        const int latency = matrix.at(i, j);
+        distance_[at(i, j)] = latency <= kLargestLatency ? latency : kNoRoute;
+        via_[at(i, j)] = latency <= kLargestLatency || i == j ? i : -1;
+      }
+    }
+    for (int k = 0; k < n_; ++k) {
+      for (int i = 0; i < n_; ++i) {
+        const int64_t toVia = distance_[at(i, k)];
+        if (i == k || toVia == kNoRoute) continue;
+        for (int j = 0; j < n_; ++j) {
+          const int64_t fromVia = distance_[at(k, j)];
+          if (fromVia != kNoRoute && toVia + fromVia < distance_[at(i, j)]) {
+            distance_[at(i, j)] = toVia + fromVia;
+            via_[at(i, j)] = k;
+          }
+        }
+      }
+    }
+  }
+
+  int64_t distance(int i, int j) const { return distance_[at(i, j)]; }
+  std::vector<int> unfold(int from, int to) const {
+    return unfoldRouteBy([this](int i, int j) { return via_[at(i, j)]; }, from,
+                         to);
+  }
+
+ private:
+  size_t at(int i, int j) const {
+    return static_cast<size_t>(i) * static_cast<size_t>(n_) +
+           static_cast<size_t>(j);
+  }
+
+  int n_;
+  std::vector<int64_t> distance_;
+  std::vector<int> via_;
+};
 
 // A scenario's matrix, with what the failure did to the intact one.
 struct ScenarioMatrix {
@@ -347,19 +396,26 @@ ScenarioFigures scenarioFigures(const IntactNetwork& intact,
   figures.cutOff = cutOffDevices(n, intact.links, failed);
   const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
 
-  std::vector<int> total;
+  // The Floyd routes name what a failure can touch only among totals
+  // within kLargestLatency: a longer one is searched again always.
+  std::vector<int64_t> before;
+  std::vector<int64_t> total;
   PairTally tally;
   for (int s = 0; s < n; ++s) {
     if (scenario.failedDevices[s]) continue;
+    fastestTotals(intact.latency, s, &before);
     const bool searchAgain =
         scenario.lowered ||
+        std::any_of(
+            before.begin(), before.end(),
+            [](int64_t t) { return t != kNoRoute && t > kLargestLatency; }) ||
         meetsFailure(intact.routeDevices[s], failed.devices,
                      intact.routeEntries[s], scenario.raised);
     if (!searchAgain) continue;  // every route from s is as it was
     fastestTotals(scenario.latency, s, &total);
     for (int t = s + 1; t < n; ++t) {
       if (scenario.failedDevices[t]) continue;
-      tally.count(s, t, intact.routes.distance(s, t), total[t]);
+      tally.count(s, t, before[t], total[t]);
     }
   }
   tally.copyTo(&figures);
@@ -454,15 +510,15 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
     return report;
   }
 
-  // One Floyd pass over a scenario's matrix: the route, and the links its
-  // hops run over added to `spent`.
+  // One Floyd pass over a scenario's matrix, totals without a cap: the route,
+  // and the links its hops run over added to `spent`.
   auto fastest = [&](const FailureSet& scenario, Route* route,
                      FailureSet* spent) {
-    const FloydRoutes routes =
-        computeFloydRoutes(scenarioLatencyMatrix(deviceCount, links, scenario));
-    if (routes.distance(from, to) > kLargestLatency) return false;
+    const LongRoutes routes(
+        scenarioLatencyMatrix(deviceCount, links, scenario));
+    if (routes.distance(from, to) == kNoRoute) return false;
     route->latency = routes.distance(from, to);
-    route->devices = unfoldRoute(routes, from, to);
+    route->devices = routes.unfold(from, to);
     route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
     for (const int carrier : route->links) {

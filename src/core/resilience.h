@@ -9,17 +9,21 @@
 // failed devices (and every link touching them) and without the failed
 // links (linkSurvives); its latency matrix follows the matrix's rules (of
 // parallel links the carrier, carrierOf, holds the latency, INF for no
-// link) and its fastest routes come from the same Floyd pass as the
-// menu's. Any number of devices.
+// link) and its fastest routes follow the menu's Floyd tie rules. Any
+// number of devices.
 //
 // Unusual input: self-links carry no route and never join parts; links of
-// 32767 ms or more are no link; a pair is reachable when its fastest total
-// is at most kLargestLatency. None of the figures is defined for a link of
-// negative latency: callers refuse such a topology first (hasNegativeLink).
+// 32767 ms or more are no link, so they carry nothing and join no parts
+// (parts are the devices that can reach each other); totals are 64-bit
+// sums with no cap, and a pair is reachable when a path joins it, unlike
+// the menu, whose totals stop at kLargestLatency. None of the figures is
+// defined for a link of negative latency: callers refuse such a topology first
+// (hasNegativeLink).
 #ifndef TOPOPLAN_CORE_RESILIENCE_H_
 #define TOPOPLAN_CORE_RESILIENCE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -85,8 +89,8 @@ std::vector<FailureSet> singleFailures(int deviceCount,
 struct Slowdown {
   int from = -1;  // the lower index
   int to = -1;
-  int before = 0;  // fastest totals, ms
-  int after = 0;
+  int64_t before = 0;  // fastest totals, ms, without a cap
+  int64_t after = 0;
 };
 
 // A scenario's figures against the intact network, over the unordered
@@ -157,7 +161,7 @@ std::vector<ScenarioFigures> singlePointScenarios(
 
 // A route as devices in travel order, both ends included.
 struct Route {
-  int latency = 0;  // ms
+  int64_t latency = 0;  // ms, a total without a cap
   std::vector<int> devices;
   std::vector<int> links;  // the carriers of its hops (hopCarriers), in order
 };
@@ -175,9 +179,9 @@ struct RouteReport {
 // fastest route that shares no link with it: each hop of a route runs over
 // the link whose latency the matrix holds (the first added of parallel
 // links), and the backup is the fastest route once those links fail too,
-// so a parallel twin may carry it. No route when an end failed or the
-// total exceeds kLargestLatency; from == to is the route of one device and
-// 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
+// so a parallel twin may carry it. No route when an end failed or no
+// path joins them (totals are 64-bit, with no cap); from == to is the route of
+// one device and 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
 RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
                             const FailureSet& failed, int from, int to);
 

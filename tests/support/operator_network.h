@@ -11,6 +11,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "network.h"
 
@@ -91,6 +92,38 @@ inline Network operatorNetwork(int devices, unsigned seed,
     link(a, a);
   }
   return network;
+}
+
+// `count` operator networks of about devices / count devices each (seeds
+// seed, seed + 1, ...), joined as peering joins them: each one after the
+// first by one link to the network before it, every second one by a
+// second link to the first network. Codes stay unique (P0001, ...).
+inline Network peeredNetworks(int devices, unsigned seed, int count,
+                              Latencies latencies = Latencies::kPlain) {
+  Network joined;
+  std::vector<int> firstOf;
+  for (int k = 0; k < count; ++k) {
+    const int size = devices / count + (k < devices % count ? 1 : 0);
+    const Network part =
+        operatorNetwork(size, seed + static_cast<unsigned>(k), latencies);
+    const int offset = joined.deviceCount();
+    firstOf.push_back(offset);
+    for (const Device& device : part.devices) {
+      char code[16];
+      std::snprintf(code, sizeof code, "P%04d", joined.deviceCount() + 1);
+      joined.devices.push_back(
+          {code, device.description, device.ports, device.uptime});
+    }
+    for (const Link& link : part.links) {
+      addLink(&joined, offset + link.from, offset + link.to, link.latency);
+    }
+    if (k > 0) {
+      addLink(&joined, offset + size / 2, firstOf[k - 1] + 7 % size,
+              5 + k % 20);
+    }
+    if (k > 0 && k % 2 == 0) addLink(&joined, offset + size - 1, 3, 9 + k);
+  }
+  return joined;
 }
 
 // The network as a topology file holds it, links in the order added.
