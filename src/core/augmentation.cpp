@@ -103,9 +103,10 @@ std::vector<int> leafSlots(const GroupForest& forest) {
   return slots;
 }
 
-// Pairs slot i with slot i + ceil(len/2), each pair by the cheapest
-// candidate between the two groups' members not yet taken. False when
-// some pair has no such candidate.
+// Pairs slot i with slot i + floor(len/2) (and an odd last with the
+// first) in a forest of one part, or chains the parts of a forest of
+// several; each pair by the cheapest candidate between the two groups'
+// members not yet taken. False when some pair has no such candidate.
 bool pairLeaves(const GroupForest& forest,
                 const std::vector<std::vector<int>>& candidatesOf,
                 const std::vector<Link>& candidates,
@@ -114,11 +115,24 @@ bool pairLeaves(const GroupForest& forest,
   const std::vector<int> slots = leafSlots(forest);
   if (slots.size() <= 2 && forest.groups <= 1) return true;
   std::vector<bool> member(forest.groupOf.size(), false);
-  const size_t half = slots.size() / 2;
   std::vector<std::pair<int, int>> pairs;
-  for (size_t i = 0; i < half; ++i)
-    pairs.emplace_back(slots[i], slots[i + half]);
-  if (slots.size() % 2 == 1) pairs.emplace_back(slots.back(), slots.front());
+  for (size_t i = 0; i + 1 < slots.size(); ++i) {
+    const int part = forest.partOf[static_cast<size_t>(slots[i])];
+    if (part != forest.partOf[static_cast<size_t>(slots[i + 1])]) {
+      pairs.emplace_back(slots[i], slots[i + 1]);
+    }
+  }
+  // Pairing leaves of different parts at once can leave them apart (two
+  // isolated blocks paired with each other twice): the parts are chained
+  // first, last leaf to the next part's first, and the caller pairs the
+  // leaves of the tree that makes.
+  const size_t half = slots.size() / 2;
+  if (pairs.empty()) {
+    for (size_t i = 0; i < half; ++i) {
+      pairs.emplace_back(slots[i], slots[i + half]);
+    }
+    if (slots.size() % 2 == 1) pairs.emplace_back(slots.back(), slots.front());
+  }
   bool all = true;
   for (const auto& [first, second] : pairs) {
     for (int device : forest.members[static_cast<size_t>(second)]) {
@@ -374,7 +388,12 @@ GroupForest blockCutForest(int deviceCount, const std::vector<Link>& links) {
   forest.members.resize(blocks.devices.size());
   forest.neighbours.resize(blocks.devices.size());
   std::vector<int> firstBlock(static_cast<size_t>(deviceCount), -1);
+  DisjointSets parts(deviceCount);
+  for (const Link& link : links) {
+    if (carriesRoutes(link)) parts.join(link.from, link.to);
+  }
   for (size_t b = 0; b < blocks.devices.size(); ++b) {
+    forest.partOf.push_back(parts.find(blocks.devices[b].front()));
     for (int device : blocks.devices[b]) {
       if (!blocks.cut[static_cast<size_t>(device)]) {
         forest.members[b].push_back(device);
@@ -413,7 +432,12 @@ Augmentation augmentLinks(int deviceCount, const std::vector<Link>& links,
   const auto lists = candidateLists(deviceCount, candidates);
   std::unordered_map<PairKey, bool> taken;
   std::vector<Link> paired;
-  const bool pairedAll = pairLeaves(forest, lists, candidates, &taken, &paired);
+  bool pairedAll = pairLeaves(forest, lists, candidates, &taken, &paired);
+  if (pairedAll && !paired.empty() &&
+      countParts(deviceCount, links, FailureSet{}) > 1) {
+    pairedAll = pairLeaves(bridgeBlocks(deviceCount, joined(links, paired)),
+                           lists, candidates, &taken, &paired);
+  }
   const bool pairedWorks =
       pairedAll &&
       meetsGoal(deviceCount, joined(links, paired), SurvivalGoal::kLinks);
@@ -479,16 +503,13 @@ int joinBranches(int deviceCount, const std::vector<Link>& links, int cut,
   return best;
 }
 
-Augmentation augmentDevices(int deviceCount, const std::vector<Link>& links,
-                            const std::vector<Link>& candidates) {
+// Completes `added` (links already chosen, `taken` their pairs) until no
+// cut device is left, then drops what the rest makes redundant.
+Augmentation repairDevices(int deviceCount, const std::vector<Link>& links,
+                           const std::vector<Link>& candidates,
+                           std::vector<Link> added,
+                           std::unordered_map<PairKey, bool> taken) {
   Augmentation result;
-  if (deviceCount <= 2) {
-    result.possible = false;
-    return result;
-  }
-  result.lowerBound = deviceBound(deviceCount, links);
-  std::unordered_map<PairKey, bool> taken;
-  std::vector<Link> added = joinParts(deviceCount, links, candidates, &taken);
   const auto lists = candidateLists(deviceCount, candidates);
   std::vector<bool> hopeless(static_cast<size_t>(deviceCount), false);
   while (
@@ -541,6 +562,36 @@ Augmentation augmentDevices(int deviceCount, const std::vector<Link>& links,
   }
   result.added = sortedLinks(added);
   return result;
+}
+
+// Two starts, the cheaper result kept (ties: fewer links, then the first):
+// the parts joined by the cheapest links, and the answer for kLinks.
+Augmentation augmentDevices(int deviceCount, const std::vector<Link>& links,
+                            const std::vector<Link>& candidates) {
+  if (deviceCount <= 2) {
+    Augmentation impossible;
+    impossible.possible = false;
+    return impossible;
+  }
+  std::unordered_map<PairKey, bool> taken;
+  std::vector<Link> joinedParts =
+      joinParts(deviceCount, links, candidates, &taken);
+  Augmentation best = repairDevices(deviceCount, links, candidates,
+                                    std::move(joinedParts), taken);
+  const std::vector<Link> bridgeless =
+      augmentLinks(deviceCount, links, candidates).added;
+  taken.clear();
+  for (const Link& link : bridgeless) taken[pairKey(link.from, link.to)] = true;
+  const Augmentation other =
+      repairDevices(deviceCount, links, candidates, bridgeless, taken);
+  const auto cost = [](const Augmentation& a) {
+    return std::make_pair(totalLatency(a.added), a.added.size());
+  };
+  if (other.complete && (!best.complete || cost(other) < cost(best))) {
+    best = other;
+  }
+  best.lowerBound = deviceBound(deviceCount, links);
+  return best;
 }
 
 }  // namespace
