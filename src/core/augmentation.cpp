@@ -232,6 +232,7 @@ int pairingBound(const GroupForest& forest) {
 std::vector<Link> joinParts(int deviceCount, const std::vector<Link>& links,
                             const std::vector<Link>& candidates,
                             std::unordered_map<PairKey, bool>* taken) {
+  if (countParts(deviceCount, links, FailureSet{}) <= 1) return {};
   DisjointSets parts(deviceCount);
   for (const Link& link : links) {
     if (carriesRoutes(link)) parts.join(link.from, link.to);
