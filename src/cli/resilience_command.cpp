@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "augmentation.h"
 #include "command_line.h"
 #include "command_text.h"
 #include "failure_text.h"
@@ -12,7 +15,9 @@
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
+#include "suggestion_report.h"
 #include "text.h"
+#include "topology_file.h"
 #include "version.h"
 
 namespace {
@@ -20,7 +25,9 @@ namespace {
 constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
     "代号]... "
-    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n";
+    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N] "
+    "[--add-link 代号 代号 延迟]... [--suggest links|devices [--candidates "
+    "文件] [--write 文件]]\n";
 
 // Laid out line by line as the terminal shows it; the options between
 // come from the table below.
@@ -59,6 +66,16 @@ bool parseJobs(const std::string& word, int* jobs) {
   }
   *jobs = std::stoi(word);
   return *jobs >= 1;
+}
+
+// A latency as typed: decimal digits only, within an int.
+bool parseLatency(const std::string& word, int* latency) {
+  if (word.empty() || word.size() > 9 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *latency = std::stoi(word);
+  return true;
 }
 
 // One line of progress on a terminal, rewritten in place, shown once a run
@@ -146,11 +163,138 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
                     : std::string("--jobs 后须跟一个不小于 1 的整数");
        },
        "--jobs 后须跟一个不小于 1 的整数", true},
+      {"--add-link", "代号 代号 延迟",
+       "先加上这条链路再分析，如同它已写在文件末尾；可给出多次",
+       [=](const Values& values) {
+         int latency = 0;
+         if (!parseLatency(values[2], &latency)) return std::string(kBadAddedLatency);
+         arguments->addedLinks.push_back({values[0], values[1], latency});
+         return std::string();
+       },
+       "--add-link 后须跟两个设备代号和延迟"},
+      {"--suggest", "links|devices",
+       "给出总延迟尽量小的新增链路，使任一链路（links）或任一设备\n"
+       "（devices）单独故障都不会使网络分裂",
+       [=](const Values& values) {
+         if (values[0] != "links" && values[0] != "devices") {
+           return std::string(kBadSuggestGoal);
+         }
+         arguments->suggest = true;
+         arguments->suggestDevices = values[0] == "devices";
+         return std::string();
+       },
+       nullptr, true},
+      {"--candidates", "文件",
+       "候选链路：每行“代号 代号 延迟”；默认为所有尚未相连的设备对，\n"
+       "设备都有经纬度时按大圆距离计延迟，否则每条计 1",
+       [=](const Values& values) {
+         arguments->candidatesFile = values[0];
+         return std::string();
+       },
+       nullptr, true},
+      {"--write", "文件",
+       "把加上建议链路的网络写成拓扑文件（同选项9的保存）",
+       [=](const Values& values) {
+         arguments->writeFile = values[0];
+         return std::string();
+       },
+       nullptr, true},
       {"-h, --help", "", "显示本帮助", nullptr},
       {"--version", "", "显示版本", nullptr},
   };
 }
 // clang-format on
+
+// The candidates of --candidates: a line "A B MS" each, blank lines
+// skipped. Returns "" or the refusal.
+std::string readCandidates(const std::string& path, const Network& network,
+                           std::vector<Link>* candidates) {
+  std::ifstream in(path);
+  if (!in) return std::string(kCandidatesUnreadable) + path + "\n";
+  std::string line;
+  for (long long number = 1; std::getline(in, line); ++number) {
+    std::istringstream words(line);
+    std::string from;
+    std::string to;
+    std::string latencyWord;
+    std::string extra;
+    if (!(words >> from)) continue;
+    int latency = 0;
+    if (!(words >> to >> latencyWord) || (words >> extra) ||
+        !parseLatency(latencyWord, &latency)) {
+      return kCandidateLine + std::to_string(number) + kCandidateLineBad +
+             line + "\n";
+    }
+    const int a = findDevice(network, from);
+    const int b = findDevice(network, to);
+    if (a == -1 || b == -1) {
+      return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
+             (a == -1 ? from : to) + "\n";
+    }
+    candidates->push_back({std::min(a, b), std::max(a, b), latency});
+  }
+  if (in.bad()) return std::string(kCandidatesUnreadable) + path + "\n";
+  return std::string();
+}
+
+// The suggestions of --suggest, written as asked, and the network with them
+// saved when --write names a file.
+int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
+            const Network& network, std::ostream& out, std::ostream& errors) {
+  const std::vector<Link> links = savedLinks(network);
+  std::vector<Link> candidates;
+  if (!arguments.candidatesFile.empty()) {
+    const std::string problem =
+        readCandidates(arguments.candidatesFile, network, &candidates);
+    if (!problem.empty()) {
+      errors << problem;
+      return kResilienceBadArguments;
+    }
+  } else {
+    bool placed = input.positionKind == PositionKind::kGeographic &&
+                  input.positions.size() == network.devices.size();
+    for (const DevicePosition& position : input.positions) {
+      placed = placed && position.known;
+    }
+    const auto& positions = input.positions;
+    candidates = unlinkedPairs(network.deviceCount(), links, [&](int a, int b) {
+      if (!placed) return 1;
+      const DevicePosition& from = positions[static_cast<size_t>(a)];
+      const DevicePosition& to = positions[static_cast<size_t>(b)];
+      return greatCircleLatency(from.y, from.x, to.y, to.x);
+    });
+  }
+  const Augmentation augmentation = augmentNetwork(
+      network.deviceCount(), links, candidates,
+      arguments.suggestDevices ? SurvivalGoal::kDevices : SurvivalGoal::kLinks);
+  const AugmentationFigures figures =
+      augmentationFigures(network.deviceCount(), links, augmentation.added);
+  const std::vector<std::string> codes = deviceCodes(network);
+  if (arguments.json) {
+    out << suggestionJson(codes, links, augmentation, figures)
+               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+        << '\n';
+  } else {
+    out << suggestionText(codes, links, augmentation, figures);
+  }
+  out.flush();
+  if (!out) {
+    errors << kStdoutFailed;
+    return kResilienceRefused;
+  }
+  if (!arguments.writeFile.empty()) {
+    Network augmented = network;
+    for (const Link& link : augmentation.added) {
+      addLink(&augmented, link.from, link.to, link.latency);
+    }
+    const SaveOutcome saved =
+        writeTopologyFile(augmented, arguments.writeFile.c_str());
+    errors << describeSaveOutcome(saved, arguments.writeFile.c_str(),
+                                  ErrorDetail::kWithReason);
+    if (saved.status != SaveStatus::kSaved) return kResilienceRefused;
+  }
+  return kResilienceDone;
+}
 
 // Resolves the failures and the route ends, then writes the report.
 int report(const ResilienceArguments& arguments, const Network& network,
@@ -252,5 +396,24 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
       loadNetworkForCommand(arguments.topologyFile.c_str());
   errors << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kResilienceRefused;
-  return report(arguments, input.network, out, errors, errorsOnTerminal);
+  // Links tried before they are built: as if the file listed them last.
+  Network network = input.network;
+  for (const AddedLink& added : arguments.addedLinks) {
+    const int a = findDevice(network, added.from);
+    const int b = findDevice(network, added.to);
+    if (a == -1 || b == -1) {
+      errors << kDeviceNotFound
+             << escapeControls(a == -1 ? added.from : added.to) << '\n';
+      return kResilienceBadArguments;
+    }
+    addLink(&network, a, b, added.latency);
+  }
+  if (arguments.suggest) {
+    if (hasNegativeLink(network.links)) {
+      errors << kNegativeLatency << '\n';
+      return kResilienceRefused;
+    }
+    return suggest(arguments, input, network, out, errors);
+  }
+  return report(arguments, network, out, errors, errorsOnTerminal);
 }

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "resilience.h"
 
@@ -12,6 +13,13 @@
 constexpr int kResilienceDone = 0;
 constexpr int kResilienceRefused = 1;  // a refused file, a failed write
 constexpr int kResilienceBadArguments = 2;
+
+// A link of --add-link, by its ends' codes.
+struct AddedLink {
+  std::string from;
+  std::string to;
+  int latency = 0;
+};
 
 struct ResilienceArguments {
   std::string topologyFile;
@@ -25,6 +33,11 @@ struct ResilienceArguments {
   std::string routeFrom;
   std::string routeTo;
   int jobs = 0;  // threads for the N-1 report; 0: one per core
+  std::vector<AddedLink> addedLinks;  // added after the file's links
+  bool suggest = false;               // --suggest: links to build
+  bool suggestDevices = false;        // devices rather than links
+  std::string candidatesFile;         // empty: every pair not linked
+  std::string writeFile;              // empty: the network is not saved
 };
 
 // Fills `arguments` from the words after the program's name. Returns ""

@@ -431,14 +431,7 @@ std::vector<std::string> assignCodes(const std::vector<std::string>& names) {
 double radians(double degrees) { return degrees * kPi / 180; }
 
 int greatCircleLatency(const Coordinates& a, const Coordinates& b) {
-  const double halfLatitude = radians(b.latitude - a.latitude) / 2;
-  const double halfLongitude = radians(b.longitude - a.longitude) / 2;
-  const double h = std::sin(halfLatitude) * std::sin(halfLatitude) +
-                   std::cos(radians(a.latitude)) *
-                       std::cos(radians(b.latitude)) * std::sin(halfLongitude) *
-                       std::sin(halfLongitude);
-  const double km = 2 * kEarthRadiusKm * std::asin(std::min(1.0, std::sqrt(h)));
-  return std::max(1, static_cast<int>(std::ceil(km / kFibreKmPerMs)));
+  return ::greatCircleLatency(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 // The id of the edge key that holds latencies, "" for none; false when
@@ -897,4 +890,15 @@ std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
       break;
   }
   return text + "\n";
+}
+
+int greatCircleLatency(double latitudeA, double longitudeA, double latitudeB,
+                       double longitudeB) {
+  const double halfLatitude = radians(latitudeB - latitudeA) / 2;
+  const double halfLongitude = radians(longitudeB - longitudeA) / 2;
+  const double h = std::sin(halfLatitude) * std::sin(halfLatitude) +
+                   std::cos(radians(latitudeA)) * std::cos(radians(latitudeB)) *
+                       std::sin(halfLongitude) * std::sin(halfLongitude);
+  const double km = 2 * kEarthRadiusKm * std::asin(std::min(1.0, std::sqrt(h)));
+  return std::max(1, static_cast<int>(std::ceil(km / kFibreKmPerMs)));
 }

@@ -131,4 +131,10 @@ bool looksLikeGraphml(const char* head, size_t size);
 std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,
                                    const char* fileName);
 
+// The latency of a link between two places given in degrees: their
+// great-circle distance on a sphere of 6371 km at 200 km per ms, rounded
+// up, at least 1 ms. The importer's rule, shared with the suggestions.
+int greatCircleLatency(double latitudeA, double longitudeA, double latitudeB,
+                       double longitudeB);
+
 #endif  // TOPOPLAN_STORE_GRAPHML_H_
