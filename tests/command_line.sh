@@ -71,6 +71,8 @@ starts = set()
 for line in sys.stdin.read().splitlines():
     if line.startswith("  -"):
         label = line.split("  ", 2)[1]
+        if not line.lstrip(" ")[len(label):].strip():
+            continue  # a long label: its help starts on the next line
         starts.add(width(line) - width(line.lstrip(" ")[len(label):].lstrip(" ")))
     elif line.startswith(" " * 16):
         starts.add(len(line) - len(line.lstrip(" ")))

@@ -100,7 +100,13 @@ std::string optionLines(const std::vector<Option>& options, int column) {
     if (*option.values != '\0') label.append(" ").append(option.values);
     const int width = displayWidth(label);
     text += label;
-    text.append(width < column ? static_cast<size_t>(column - width) : 1, ' ');
+    // A label too long for its column puts its help on the next line, so
+    // that every help text starts in the same column.
+    if (width < column) {
+      text.append(static_cast<size_t>(column - width), ' ');
+    } else {
+      text.append("\n").append(static_cast<size_t>(column), ' ');
+    }
     for (const char* c = option.help; *c != '\0'; ++c) {
       text += *c;
       if (*c == '\n') text.append(static_cast<size_t>(column), ' ');
