@@ -34,6 +34,7 @@ constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks]\n"
     "       [--fail-device 代号... --fail-link 代号 代号...]\n"
     "       [--layout layers|geo|force]\n"
+    "       [--latency-key 属性名] [--default-latency 毫秒]\n"
     "       [-o 文件名.svg|.png|.html|.graphml [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it; the options between
@@ -68,6 +69,7 @@ struct Arguments {
   // For dot's -T: "svg" or "png"; or "html" or "graphml".
   const char* format = nullptr;
   int timeoutSeconds = -1;  // -1 until --timeout; 0 for no limit
+  GraphmlOptions graphml;   // where a GraphML input keeps its latencies
 };
 
 // Whether `name` ends in `suffix`, ignoring the case of ASCII letters, after
@@ -150,7 +152,7 @@ std::string setTimeout(const std::string& text, Arguments* arguments) {
 std::vector<Option> drawOptions(Arguments* arguments) {
   DrawRequest* request = arguments == nullptr ? nullptr : &arguments->request;
   using Values = std::vector<std::string>;
-  return {
+  std::vector<Option> options = {
       {"--plan", "prim|kruskal",
        "突出显示该算法选中的光纤布线链路，标题给出MST总延迟",
        [=](const Values& values) -> std::string {
@@ -225,6 +227,11 @@ std::vector<Option> drawOptions(Arguments* arguments) {
       {"-h, --help", "", "显示本帮助", nullptr},
       {"--version", "", "显示版本号", nullptr},
   };
+  // Before -h and --version, which stay last.
+  const std::vector<Option> latency =
+      latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
+  options.insert(options.end() - 2, latency.begin(), latency.end());
+  return options;
 }
 // clang-format on
 
@@ -367,7 +374,7 @@ int run(int argc, char** argv) {
     return kRefused;
   }
   const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str());
+      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   std::cerr << input.messages;
   if (!input.loaded) return kRefused;
   arguments.request.positions = pointsOf(input);

@@ -1,12 +1,14 @@
 #include "network_input.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
 #include "file_replace.h"
 #include "input_text.h"
+#include "text.h"
 #include "topology_file.h"
 
 namespace {
@@ -58,18 +60,26 @@ std::string refusalOf(LoadStatus status, const std::string& name,
   return describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
 }
 
+bool parseMilliseconds(const std::string& word, int* value) {
+  const char* last = word.data() + word.size();
+  const auto result = std::from_chars(word.data(), last, *value);
+  return !word.empty() && result.ec == std::errc() && result.ptr == last &&
+         *value >= 0;
+}
+
 void readGraphml(int fd, std::string text, const std::string& name,
-                 NetworkInput* input) {
+                 const GraphmlOptions& options, NetworkInput* input) {
   if (!readRemaining(fd, &text)) {
     input->messages += refusalOf(LoadStatus::kReadError, name, errno);
     return;
   }
-  GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
+  GraphmlOutcome read = parseGraphml(text.data(), text.size(), options);
   std::string().swap(text);  // the XML is not needed past here
   if (!read.read()) {
     input->messages += describeGraphmlRefusal(read, name.c_str());
     return;
   }
+  const std::string summary = importSummary(read, options);
   // Through the topology file's text, with its checks: the network is
   // then exactly what topoplan-import's output loads as.
   // The parsed network goes as soon as it is written out.
@@ -83,6 +93,7 @@ void readGraphml(int fd, std::string text, const std::string& name,
         name);
     return;
   }
+  input->messages += summary;
   input->loaded = true;
   input->fromGraphml = true;
   input->positionKind = read.positionKind;
@@ -112,12 +123,67 @@ void readTopology(int fd, std::string head, const std::string& name,
 
 }  // namespace
 
+// clang-format off
+std::vector<Option> latencyOptions(GraphmlOptions* options) {
+  using Values = std::vector<std::string>;
+  return {
+      {"--latency-key", "属性名", "GraphML 边上存放延迟的属性（attr.name 或 key 的 id）",
+       [=](const Values& values) -> std::string {
+         if (values[0].empty()) return "--latency-key 的属性名不能为空";
+         options->latencyKey = values[0];
+         return "";
+       }},
+      {"--default-latency", "毫秒", "GraphML 中其他规则都不适用时的延迟，默认 1",
+       [=](const Values& values) -> std::string {
+         if (!parseMilliseconds(values[0], &options->defaultLatency)) {
+           return "--default-latency 须是不小于0的整数（毫秒）：" + values[0];
+         }
+         return "";
+       }},
+  };
+}
+// clang-format on
+
+std::string importSummary(const GraphmlOutcome& outcome,
+                          const GraphmlOptions& options) {
+  const GraphmlStatistics& statistics = outcome.statistics;
+  std::string text = "✔ 已导入";
+  appendNumber(&text, outcome.network.deviceCount());
+  text += "台设备、";
+  appendNumber(&text, outcome.network.linkCount());
+  text += "条链路；延迟：取自属性 ";
+  text += options.latencyKey.empty() ? "latency" : options.latencyKey;
+  text += " ";
+  appendNumber(&text, statistics.latenciesFromKey);
+  text += "条，按经纬度计算";
+  appendNumber(&text, statistics.latenciesFromCoordinates);
+  text += "条，默认值";
+  appendNumber(&text, options.defaultLatency);
+  text += "ms ";
+  appendNumber(&text, statistics.latenciesFromDefault);
+  text += "条；改动代号";
+  appendNumber(&text, statistics.codesChanged);
+  text += "个";
+  if (statistics.directed) text += "；有向边已按无向链路读取";
+  text += "\n";
+  if (!statistics.unusedEdgeNumbers.empty()) {
+    text += "⚠ 边上还有未使用的数值属性：";
+    for (size_t i = 0; i < statistics.unusedEdgeNumbers.size(); ++i) {
+      if (i > 0) text += "、";
+      text += statistics.unusedEdgeNumbers[i];
+    }
+    text += "；要以其中之一为延迟，请给出 --latency-key 属性名\n";
+  }
+  return text;
+}
+
 std::string inputDisplayName(const char* path) {
   return std::strcmp(path, kStandardInputName) == 0 ? kStandardInputTitle
                                                     : path;
 }
 
-NetworkInput loadNetworkForCommand(const char* path) {
+NetworkInput loadNetworkForCommand(const char* path,
+                                   const GraphmlOptions& graphml) {
   NetworkInput input;
   const std::string name = inputDisplayName(path);
   Descriptor opened;
@@ -135,7 +201,7 @@ NetworkInput loadNetworkForCommand(const char* path) {
   if (!readHead(opened.fd, &head)) {
     input.messages = refusalOf(LoadStatus::kReadError, name, errno);
   } else if (looksLikeGraphml(head.data(), head.size())) {
-    readGraphml(opened.fd, std::move(head), name, &input);
+    readGraphml(opened.fd, std::move(head), name, graphml, &input);
   } else {
     readTopology(opened.fd, std::move(head), name, &input);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "graphml.h"
 #include "network.h"
 
@@ -23,16 +24,31 @@ struct NetworkInput {
   std::string messages;
 };
 
+// The option rows that tell the GraphML reader where latencies are
+// (--latency-key, --default-latency), shared by every command that reads
+// GraphML; their actions fill `options` (null when only the help is
+// wanted).
+std::vector<Option> latencyOptions(GraphmlOptions* options);
+
+// The lines a GraphML read prints on standard error, each with its line
+// break: the counts, the latencies by rule, the codes changed and whether
+// directed edges were read as undirected; then the numeric edge data left
+// unused, with the option that would use it.
+std::string importSummary(const GraphmlOutcome& outcome,
+                          const GraphmlOptions& options);
+
 // Loads what `path` names ("-": standard input, read to its end or to the
 // first text after the last record). A topology file is read as option 10
 // reads one, with any number of devices, and also refused when a field is
 // not UTF-8; a refusal names the line. A UTF-8 byte order mark is skipped
 // with a warning, and text after the last record gets a warning naming the
 // line it follows. A GraphML file (its first byte after white space is
-// "<") is read with topoplan-import's defaults and gives the very network
-// that loading the imported file gives. Memory stays within what the same
+// "<") is read with `graphml` as topoplan-import reads it, gives the very
+// network that loading the imported file gives and adds the importer's
+// summary to the messages. Memory stays within what the same
 // file read from a path costs.
-NetworkInput loadNetworkForCommand(const char* path);
+NetworkInput loadNetworkForCommand(const char* path,
+                                   const GraphmlOptions& graphml = {});
 
 // How messages name an input: its path, or 标准输入 for "-".
 std::string inputDisplayName(const char* path);

@@ -19,7 +19,8 @@ namespace {
 constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
     "代号]... "
-    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n";
+    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n"
+    "       [--latency-key 属性名] [--default-latency 毫秒]\n";
 
 // Laid out line by line as the terminal shows it; the options between
 // come from the table below.
@@ -38,7 +39,7 @@ constexpr char kHelpIntro[] =
     "选项：\n";
 constexpr char kHelpEnd[] =
     "\n"
-    "拓扑文件也可以是 GraphML 文件（按内容识别，规则同不带选项的 topoplan-import），\n"
+    "拓扑文件也可以是 GraphML 文件（按内容识别，规则同带相同选项的 topoplan-import），\n"
     "写成 - 时读取标准输入。拓扑文件按选项10的规则读取，另外须是 UTF-8 编码，出错时\n"
     "指明行号，最后一条记录之后还有内容时给出警告。设备代号指代号相同的设备中序号\n"
     "最小的一台。\n"
@@ -101,7 +102,7 @@ class ProgressLine {
 // clang-format off
 std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
   using Values = std::vector<std::string>;
-  return {
+  std::vector<Option> options = {
       {"--fail-device", "代号", "该设备及其所有链路故障；可给出多次",
        [=](const Values& values) {
          arguments->failures.devices.push_back(values[0]);
@@ -145,9 +146,13 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
                     : std::string("--jobs 后须跟一个不小于 1 的整数");
        },
        "--jobs 后须跟一个不小于 1 的整数", true},
-      {"-h, --help", "", "显示本帮助", nullptr},
-      {"--version", "", "显示版本", nullptr},
   };
+  const std::vector<Option> latency =
+      latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
+  options.insert(options.end(), latency.begin(), latency.end());
+  options.insert(options.end(), {{"-h, --help", "", "显示本帮助", nullptr},
+                                 {"--version", "", "显示版本", nullptr}});
+  return options;
 }
 // clang-format on
 
@@ -246,7 +251,7 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
   }
 
   const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str());
+      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   errors << input.messages;
   if (!input.loaded) return kResilienceRefused;
   return report(arguments, input.network, out, errors, errorsOnTerminal);

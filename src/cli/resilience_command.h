@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "graphml.h"
 #include "resilience.h"
 
 // Exit statuses.
@@ -24,7 +25,8 @@ struct ResilienceArguments {
   bool route = false;
   std::string routeFrom;
   std::string routeTo;
-  int jobs = 0;  // threads for the N-1 report; 0: one per core
+  int jobs = 0;            // threads for the N-1 report; 0: one per core
+  GraphmlOptions graphml;  // where a GraphML input keeps its latencies
 };
 
 // Fills `arguments` from the words after the program's name. Returns ""

@@ -571,6 +571,36 @@ bool readLatencies(const std::vector<pugi::xml_node>& edges,
   return true;
 }
 
+// The names of the edge keys other than `latencyKey` whose data are all
+// numbers, in id order. O(edges' data).
+std::vector<std::string> unusedEdgeNumbers(
+    const Keys& keys, const std::vector<pugi::xml_node>& edges,
+    const std::string& latencyKey) {
+  std::unordered_map<std::string, bool> numeric;  // by id: all numbers so far
+  for (const pugi::xml_node& edge : edges) {
+    for (const pugi::xml_node& data : edge.children()) {
+      if (!named(data, "data")) continue;
+      const std::string id = data.attribute("key").value();
+      const auto key = keys.find(id);
+      if (id == latencyKey || key == keys.end() || !key->second.forEdges) {
+        continue;
+      }
+      double number = 0;
+      const bool isNumber = parseNumber(data.text().get(), &number);
+      const auto seen = numeric.emplace(id, isNumber).first;
+      seen->second = seen->second && isNumber;
+    }
+  }
+  std::vector<std::string> ids;
+  for (const auto& entry : numeric) {
+    if (entry.second) ids.push_back(entry.first);
+  }
+  std::sort(ids.begin(), ids.end());
+  std::vector<std::string> names;
+  for (const std::string& id : ids) names.push_back(keys.at(id).name);
+  return names;
+}
+
 }  // namespace
 
 GraphmlOutcome parseGraphml(const char* data, size_t size,
@@ -646,6 +676,8 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   if (!readLatencies(edges, edgeData, latencyKey, places, options, &outcome)) {
     return outcome;
   }
+  outcome.statistics.unusedEdgeNumbers =
+      unusedEdgeNumbers(keys, edges, latencyKey);
   std::vector<int> degree(nodes.size(), 0);
   for (const Link& link : outcome.network.links) {
     ++degree[link.from];

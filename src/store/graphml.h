@@ -39,6 +39,10 @@ struct GraphmlStatistics {
   int latenciesFromDefault = 0;      // GraphmlOptions::defaultLatency
   int codesChanged = 0;   // codes that differ from the text they came from
   bool directed = false;  // the file said its edges were directed
+  // The edge data other than the latency key's whose every value is a
+  // number, by name, in the order of their keys' ids: what a file may hold
+  // its latencies in under another name.
+  std::vector<std::string> unusedEdgeNumbers;
 };
 
 enum class GraphmlProblem {
