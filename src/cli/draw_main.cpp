@@ -60,7 +60,7 @@ constexpr char kHelpEnd[] =
 // clang-format on
 
 // Where the descriptions of --help start.
-constexpr int kHelpColumn = 25;
+constexpr int kHelpColumn = 26;
 
 struct Arguments {
   DrawRequest request;
@@ -362,7 +362,7 @@ int run(int argc, char** argv) {
   if (line.help || line.version) {
     std::cout << std::flush;
     if (std::cout) return 0;
-    std::cerr << kStdoutFailed;
+    stdoutFailed(std::cerr);
     return kRefused;
   }
   arguments.topologyFile = line.operand;
@@ -392,7 +392,7 @@ int run(int argc, char** argv) {
   }
   std::cout << graph.str() << std::flush;
   if (!std::cout) {
-    std::cerr << kStdoutFailed;
+    stdoutFailed(std::cerr);
     return kRefused;
   }
   return 0;

@@ -5,6 +5,7 @@
 #include "command_line.h"
 #include "command_text.h"
 #include "network_input.h"
+#include "program.h"
 #include "text.h"
 #include "topology_file.h"
 #include "version.h"
@@ -67,7 +68,7 @@ int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
   out << text;
   out.flush();
   if (!out) {
-    errors << kStdoutFailed;
+    stdoutFailed(errors);
     return kImportRefused;
   }
   return kImportDone;

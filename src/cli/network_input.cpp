@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "device_lookup.h"
 #include "file_replace.h"
 #include "input_text.h"
 #include "text.h"
@@ -98,6 +99,7 @@ void readGraphml(int fd, std::string text, const std::string& name,
   input->fromGraphml = true;
   input->positionKind = read.positionKind;
   input->positions = std::move(read.positions);
+  input->nodeIds = std::move(read.nodeIds);
 }
 
 void readTopology(int fd, std::string head, const std::string& name,
@@ -166,6 +168,15 @@ std::string importSummary(const GraphmlOutcome& outcome,
   text += "个";
   if (statistics.directed) text += "；有向边已按无向链路读取";
   text += "\n";
+  for (const CodeChange& change : statistics.codeChanges) {
+    text += "  " + change.code + " ← " + change.label + "\n";
+  }
+  if (statistics.codesChanged > static_cast<int>(kListedCodeChanges)) {
+    text += "  ……另有";
+    appendNumber(&text, statistics.codesChanged -
+                            static_cast<long long>(kListedCodeChanges));
+    text += "个；全部代号及其标签见导入的拓扑文件（每台设备的代号和描述）\n";
+  }
   if (!statistics.unusedEdgeNumbers.empty()) {
     text += "⚠ 边上还有未使用的数值属性：";
     for (size_t i = 0; i < statistics.unusedEdgeNumbers.size(); ++i) {
@@ -175,6 +186,29 @@ std::string importSummary(const GraphmlOutcome& outcome,
     text += "；要以其中之一为延迟，请给出 --latency-key 属性名\n";
   }
   return text;
+}
+
+std::string resolveDeviceNames(const NetworkInput& input,
+                               const std::vector<std::string*>& names) {
+  const Network& network = input.network;
+  for (std::string* name : names) {
+    const DeviceMatch match = lookUpDevice(network, *name, input.nodeIds);
+    if (!match.candidates.empty()) {
+      std::vector<std::string> codes;
+      std::vector<std::string> labels;
+      for (const int device : match.candidates) {
+        codes.push_back(network.devices[device].code);
+        labels.push_back(network.devices[device].description);
+      }
+      return ambiguousDeviceProblem(*name, codes, labels);
+    }
+    if (match.found() &&
+        findDevice(network, network.devices[match.device].code) ==
+            match.device) {
+      *name = network.devices[match.device].code;
+    }
+  }
+  return "";
 }
 
 std::string inputDisplayName(const char* path) {

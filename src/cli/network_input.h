@@ -19,6 +19,8 @@ struct NetworkInput {
   // topology file, which holds no positions.
   PositionKind positionKind = PositionKind::kNone;
   std::vector<DevicePosition> positions;
+  // The GraphML node id of each device; none for a topology file.
+  std::vector<std::string> nodeIds;
   // For standard error, each line with its line break: the warnings, then
   // the refusal when not loaded.
   std::string messages;
@@ -49,6 +51,13 @@ std::string importSummary(const GraphmlOutcome& outcome,
 // file read from a path costs.
 NetworkInput loadNetworkForCommand(const char* path,
                                    const GraphmlOptions& graphml = {});
+
+// Rewrites each of `names` that names a device by its label or GraphML
+// node id (lookUpDevice) as that device's code, when the code names it;
+// others stay as they are, for the caller's own refusal. Returns "" or
+// the refusal of the first name several devices carry, with a line break.
+std::string resolveDeviceNames(const NetworkInput& input,
+                               const std::vector<std::string*>& names);
 
 // How messages name an input: its path, or 标准输入 for "-".
 std::string inputDisplayName(const char* path);

@@ -6,8 +6,10 @@
 
 #include "command_line.h"
 #include "command_text.h"
+#include "device_lookup.h"
 #include "failure_text.h"
 #include "network_input.h"
+#include "program.h"
 #include "progress_text.h"
 #include "refusals.h"
 #include "resilience_json.h"
@@ -49,7 +51,7 @@ constexpr char kHelpEnd[] =
 // clang-format on
 
 // Where the descriptions of --help start.
-constexpr int kHelpColumn = 25;
+constexpr int kHelpColumn = 26;
 
 // A thread count: decimal digits only, 1 or more, within an int.
 bool parseJobs(const std::string& word, int* jobs) {
@@ -157,8 +159,22 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 // clang-format on
 
 // Resolves the failures and the route ends, then writes the report.
-int report(const ResilienceArguments& arguments, const Network& network,
+int report(ResilienceArguments arguments, const NetworkInput& input,
            std::ostream& out, std::ostream& errors, bool progressShown) {
+  std::vector<std::string*> names = {&arguments.routeFrom, &arguments.routeTo};
+  for (std::string& device : arguments.failures.devices) {
+    names.push_back(&device);
+  }
+  for (auto& ends : arguments.failures.links) {
+    names.push_back(&ends.first);
+    names.push_back(&ends.second);
+  }
+  const std::string ambiguous = resolveDeviceNames(input, names);
+  if (!ambiguous.empty()) {
+    errors << ambiguous;
+    return kResilienceBadArguments;
+  }
+  const Network& network = input.network;
   const std::vector<Link> links = savedLinks(network);
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
@@ -181,8 +197,8 @@ int report(const ResilienceArguments& arguments, const Network& network,
   };
   if (arguments.route) {
     query.route = true;
-    query.routeFrom = findDevice(network, arguments.routeFrom);
-    query.routeTo = findDevice(network, arguments.routeTo);
+    query.routeFrom = lookUpDevice(network, arguments.routeFrom).device;
+    query.routeTo = lookUpDevice(network, arguments.routeTo).device;
     if (query.routeFrom == -1 || query.routeTo == -1) {
       errors << kDeviceNotFound
              << (query.routeFrom == -1 ? arguments.routeFrom
@@ -207,7 +223,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
   }
   out.flush();
   if (!out) {
-    errors << kStdoutFailed;
+    stdoutFailed(errors);
     return kResilienceRefused;
   }
   return kResilienceDone;
@@ -244,7 +260,7 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     }
     out.flush();
     if (!out) {
-      errors << kStdoutFailed;
+      stdoutFailed(errors);
       return kResilienceRefused;
     }
     return kResilienceDone;
@@ -254,5 +270,5 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
       loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   errors << input.messages;
   if (!input.loaded) return kResilienceRefused;
-  return report(arguments, input.network, out, errors, errorsOnTerminal);
+  return report(arguments, input, out, errors, errorsOnTerminal);
 }
