@@ -250,6 +250,35 @@ done <<'CASES'
 2|✘ 未找到设备：n9|--fail-link n0 n9
 CASES
 
+# The report a planner reads first: the route right after the totals; the
+# lone links of single-homed sites summed up after the points that cut more.
+#   HUB2 ── S0, and HUB to HUB2 and to each of S0 … S10
+{
+  echo "13 13"
+  echo "HUB h 9 x"
+  echo "HUB2 h 9 x"
+  for ((i = 0; i < 11; i++)); do echo "S$i s 1 x"; done
+  echo "HUB HUB2 1"
+  echo "HUB2 S0 3"
+  for ((i = 0; i < 11; i++)); do echo "HUB S$i $((i + 1))"; done
+} >star.txt
+"$resilience" star.txt --route S3 S4 | sed -n 5,13p >got.txt
+diff - got.txt <<'EOF' || fail "the star's report is out of order"
+========== 路由 S3 → S4 ==========
+最优路由（9ms）：S3 → HUB → S4
+备用路由：无（没有不与最优路由共用链路的路由）
+
+单点故障共 11 处（影响大的在前）：
+⚠ 设备 HUB：故障后切断 S1、S2、S3、S4、S5、S6、S7、S8、S9 等 10 台（断开 65 对）
+⚠ 另 10 处各只切断一台单归属设备（只有一条链路），共断开 120 对：S10、S9、S8、
+    S7、S6 等 10 台
+
+EOF
+"$resilience" star.txt --json | python3 -c '
+import json, sys
+assert len(json.load(sys.stdin)["single_points"]) == 11' ||
+  fail "the JSON report does not keep every single point"
+
 # A reader that goes away ends the report quietly, as SIGPIPE would.
 {
   echo "3000 2999"
