@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -135,6 +136,27 @@ TEST(GraphmlCodes, FollowTheRules) {
        labelled("a", "A B") + labelled("b", "A-B"),
        {"A-B", "A-B-2"},
        2},
+      {"a cut keeps the label's number",
+       labelled("a", "Townsville,+Australia4282") +
+           labelled("b", "Perth,+Australia4167") +
+           labelled("c", "Perth,+Australia4168"),
+       {"Townsville,+Au~4282", "Perth,+Austral~4167", "Perth,+Austral~4168"},
+       3},
+      {"the start cut at a character before the number",
+       labelled("a",
+                "\xe5\x8c\x97\xe4\xba\xac\xe4\xb8\x8a\xe6\xb5\xb7"
+                "\xe5\xb9\xbf\xe5\xb7\x9e"
+                "1234"),
+       {"\xe5\x8c\x97\xe4\xba\xac\xe4\xb8\x8a\xe6\xb5\xb7~1234"},
+       1},
+      {"at most ten digits kept",
+       labelled("a", "A" + nineteen + "123456789012"),
+       {"AABCDEFG~3456789012"},
+       1},
+      {"equal cut codes still made unique",
+       labelled("a", nineteen + "7") + labelled("b", nineteen + "7"),
+       {"ABCDEFGHIJKLMNOPQ~7", "ABCDEFGHIJKLMNOPQ-2"},
+       2},
   };
   for (const auto& c : cases) {
     const GraphmlOutcome outcome = parse(document(c.body));
@@ -142,6 +164,30 @@ TEST(GraphmlCodes, FollowTheRules) {
     EXPECT_EQ(codesOf(outcome), c.codes) << c.what;
     EXPECT_EQ(outcome.statistics.codesChanged, c.changed) << c.what;
   }
+}
+
+// Codes that share their start but differ at the end, each twice: the
+// suffixes of all of them cut into the same bytes.
+TEST(GraphmlCodes, UniqueWhenManyShareTheirStart) {
+  std::string body;
+  const int groups = 2000;
+  for (int i = 0; i < 2 * groups; ++i) {
+    const int group = i % groups;
+    std::string tail;
+    tail += static_cast<char>('a' + group % 26);
+    tail += static_cast<char>('a' + group / 26 % 26);
+    tail += static_cast<char>('a' + group / 676);
+    body += labelled("n" + std::to_string(i), "ABCDEFGHIJKLMNOP" + tail);
+  }
+  const GraphmlOutcome outcome = parse(document(body));
+  ASSERT_TRUE(outcome.read());
+  std::vector<std::string> codes = codesOf(outcome);
+  for (const std::string& code : codes) EXPECT_LE(code.size(), 19U) << code;
+  std::sort(codes.begin(), codes.end());
+  EXPECT_EQ(std::adjacent_find(codes.begin(), codes.end()), codes.end());
+  EXPECT_EQ(outcome.statistics.codesChanged, groups);
+  ASSERT_EQ(outcome.statistics.codeChanges.size(), kListedCodeChanges);
+  EXPECT_EQ(outcome.statistics.codeChanges[0].label, "ABCDEFGHIJKLMNOPaaa");
 }
 
 TEST(GraphmlDevices, FieldsAndPorts) {

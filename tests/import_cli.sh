@@ -64,7 +64,8 @@ check 0 "topoplan-import 1." --version
 # Standard output: the file's text, and one summary line on standard error.
 check 0 "Beijing Shanghai 6" --latency-key ms --default-latency 5 ring.graphml
 [ "$(cat out.txt)" = "$expected" ] || fail "the ring came out as: $(cat out.txt)"
-[ "$(cat err.txt)" = "✔ 已导入3台设备、3条链路；延迟：取自属性 ms 1条，按经纬度计算1条，默认值5ms 1条；改动代号1个；有向边已按无向链路读取" ] ||
+[ "$(cat err.txt)" = "✔ 已导入3台设备、3条链路；延迟：取自属性 ms 1条，按经纬度计算1条，默认值5ms 1条；改动代号1个；有向边已按无向链路读取
+  Hong-Kong ← Hong Kong" ] ||
   fail "the summary is: $(cat err.txt)"
 # -o saves the same bytes, replacing the old file; nothing on standard output.
 echo old >ring.txt
@@ -91,21 +92,31 @@ grep -qxF "✘ 写入文件 ring.txt 失败（超出文件大小上限），文�
 [ "$(cat ring.txt)" = "$expected" ] || fail "a save past the file-size limit changed ring.txt"
 
 # Pipelines, and GraphML read directly: topoplan-resilience gives the
-# imported file's report, byte for byte, whichever way the GraphML comes.
-"$import" ring.graphml >imported.txt 2>/dev/null
-for format in "" --json; do  # unquoted below: "" is no argument
-  "$resilience" $format imported.txt >want.txt
-  while read -r way; do
-    (eval "$way") >got.txt 2>err.txt || fail "$way exited $?: $(cat err.txt)"
-    cmp -s want.txt got.txt || fail "$way ($format) gives another report"
-    [ ! -s err.txt ] || fail "$way ($format) said: $(cat err.txt)"
-  done <<'WAYS'
-"$import" ring.graphml 2>/dev/null | "$resilience" $format -
-"$import" - <ring.graphml 2>/dev/null | "$resilience" $format -
-"$resilience" $format ring.graphml
-"$resilience" $format - <ring.graphml
+# imported file's report, byte for byte, and the importer's summary,
+# whichever way the GraphML comes and whatever latency options it gets.
+for latency in "" "--latency-key ms" "--default-latency 7" \
+  "--latency-key ms --default-latency 0"; do  # unquoted below
+  "$import" $latency ring.graphml >imported.txt 2>summary.txt
+  for format in "" --json; do # unquoted below: "" is no argument
+    "$resilience" $format imported.txt >want.txt
+    while read -r kind way; do
+      (eval "$way") >got.txt 2>err.txt || fail "$way exited $?: $(cat err.txt)"
+      cmp -s want.txt got.txt || fail "$way ($format $latency) gives another report"
+      if [ "$kind" = pipe ]; then
+        [ ! -s err.txt ] || fail "$way ($format) said: $(cat err.txt)"
+      else
+        cmp -s summary.txt err.txt || fail "$way ($format $latency) said: $(cat err.txt)"
+      fi
+    done <<'WAYS'
+pipe "$import" $latency ring.graphml 2>/dev/null | "$resilience" $format -
+pipe "$import" $latency - <ring.graphml 2>/dev/null | "$resilience" $format -
+file "$resilience" $format $latency ring.graphml
+file "$resilience" $format $latency - <ring.graphml
 WAYS
+  done
 done
+grep -qxF "⚠ 边上还有未使用的数值属性：ms；要以其中之一为延迟，请给出 --latency-key 属性名" <("$resilience" ring.graphml 2>&1 >/dev/null) ||
+  fail "the unused latencies of ring.graphml go unnamed"
 check 1 "✘ 文件 标准输入 不是合法的 XML（第1行" - </dev/null
 run_and_check 1 "✘ GraphML 数据错误：第1条边（a → b）中存在未知节点 b！" "$resilience" unknown.graphml
 printf '<graphml><graph><node id="caf\xe9"/></graph></graphml>' >latin1.graphml

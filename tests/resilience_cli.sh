@@ -220,4 +220,76 @@ else
   echo "SKIP: python3-networkx is not installed; no cross-check against it"
 fi
 
+# Devices by their labels and GraphML node ids. Two sites share a label:
+#   Sydney 4208 ── Perth 4167 ── Perth 4168, and Perth 4167 ── Alice Springs (x2)
+cat >names.graphml <<'XML'
+<graphml><key id="l" for="node" attr.name="label"/>
+<key id="d" for="edge" attr.name="delay"/><graph>
+<node id="n0"><data key="l">Sydney, Australia4208</data></node>
+<node id="n1"><data key="l">Perth,+Australia4167</data></node>
+<node id="n2"><data key="l">Perth,+Australia4168</data></node>
+<node id="n3"><data key="l">Alice Springs</data></node>
+<node id="n4"><data key="l">Alice Springs</data></node>
+<edge source="n0" target="n1"><data key="d">2385</data></edge>
+<edge source="n1" target="n2"><data key="d">7</data></edge>
+<edge source="n1" target="n3"><data key="d">1</data></edge>
+<edge source="n1" target="n4"><data key="d">1</data></edge>
+</graph></graphml>
+XML
+while IFS='|' read -r want text args; do
+  eval "check $want \"$text\" names.graphml --latency-key delay $args"
+done <<'CASES'
+0|最优路由（2392ms）：Sydney,-Austra~4208 → Perth,+Austral~4167 →|--route 'Sydney, Australia4208' 'Perth,+Australia4168'
+0|最优路由（2392ms）：Sydney,-Austra~4208 → Perth,+Austral~4167 →|--route Sydney,_Australia4208 n2
+0|最优路由（7ms）|--route Perth,+Austral~4167 n2
+0|  链路 Sydney,-Austra~4208 ── Perth,+Austral~4167|--fail-link n0 'Perth,+Australia4167'
+0|  设备 Perth,+Austral~4167|--fail-device n1
+0|  设备 Alice-Springs-2|--fail-device n4
+2|✘ 设备名 Alice Springs 不唯一，可能是：Alice-Springs（Alice_Springs）、Alice-Springs-2（Alice_Springs）|--fail-device 'Alice Springs'
+2|✘ 设备名 Alice_Springs 不唯一|--route n0 Alice_Springs
+2|✘ 未找到设备：n9|--fail-link n0 n9
+CASES
+
+# The report a planner reads first: the route right after the totals; the
+# lone links of single-homed sites summed up after the points that cut more.
+#   HUB2 ── S0, and HUB to HUB2 and to each of S0 … S10
+{
+  echo "13 13"
+  echo "HUB h 9 x"
+  echo "HUB2 h 9 x"
+  for ((i = 0; i < 11; i++)); do echo "S$i s 1 x"; done
+  echo "HUB HUB2 1"
+  echo "HUB2 S0 3"
+  for ((i = 0; i < 11; i++)); do echo "HUB S$i $((i + 1))"; done
+} >star.txt
+"$resilience" star.txt --route S3 S4 | sed -n 5,13p >got.txt
+diff - got.txt <<'EOF' || fail "the star's report is out of order"
+========== 路由 S3 → S4 ==========
+最优路由（9ms）：S3 → HUB → S4
+备用路由：无（没有不与最优路由共用链路的路由）
+
+单点故障共 11 处（影响大的在前）：
+⚠ 设备 HUB：故障后切断 S1、S2、S3、S4、S5、S6、S7、S8、S9 等 10 台（断开 65 对）
+⚠ 另 10 处各只切断一台单归属设备（只有一条链路），共断开 120 对：S10、S9、S8、
+    S7、S6 等 10 台
+
+EOF
+"$resilience" star.txt --json | python3 -c '
+import json, sys
+assert len(json.load(sys.stdin)["single_points"]) == 11' ||
+  fail "the JSON report does not keep every single point"
+
+# A reader that goes away ends the report quietly, as SIGPIPE would.
+{
+  echo "3000 2999"
+  for ((i = 0; i < 3000; i++)); do echo "D$i d 1 x"; done
+  for ((i = 1; i < 3000; i++)); do echo "D$((i - 1)) D$i 1"; done
+} >chain.txt
+for args in "--all" "--all --json"; do # unquoted below
+  "$resilience" $args chain.txt 2>err.txt | head -c 10 >/dev/null
+  status=${PIPESTATUS[0]}
+  [ "$status" -eq 141 ] && [ ! -s err.txt ] ||
+    fail "$args into a closed pipe: status $status, said $(cat err.txt)"
+done
+
 finish resilience_cli

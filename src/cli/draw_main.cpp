@@ -35,6 +35,7 @@ constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks]\n"
     "       [--fail-device 代号... --fail-link 代号 代号...]\n"
     "       [--layout layers|geo|force]\n"
+    "       [--latency-key 属性名] [--default-latency 毫秒]\n"
     "       [-o 文件名.svg|.png|.html|.graphml [--timeout 秒数]] 拓扑文件\n";
 
 // Laid out line by line as the terminal shows it; the options between
@@ -60,7 +61,7 @@ constexpr char kHelpEnd[] =
 // clang-format on
 
 // Where the descriptions of --help start.
-constexpr int kHelpColumn = 25;
+constexpr int kHelpColumn = 26;
 
 struct Arguments {
   DrawRequest request;
@@ -69,6 +70,7 @@ struct Arguments {
   // For dot's -T: "svg" or "png"; or "html" or "graphml".
   const char* format = nullptr;
   int timeoutSeconds = -1;  // -1 until --timeout; 0 for no limit
+  GraphmlOptions graphml;   // where a GraphML input keeps its latencies
 };
 
 // Whether `name` ends in `suffix`, ignoring the case of ASCII letters, after
@@ -151,7 +153,7 @@ std::string setTimeout(const std::string& text, Arguments* arguments) {
 std::vector<Option> drawOptions(Arguments* arguments) {
   DrawRequest* request = arguments == nullptr ? nullptr : &arguments->request;
   using Values = std::vector<std::string>;
-  return {
+  std::vector<Option> options = {
       {"--plan", "prim|kruskal",
        "突出显示该算法选中的光纤布线链路，标题给出MST总延迟",
        [=](const Values& values) -> std::string {
@@ -226,6 +228,11 @@ std::vector<Option> drawOptions(Arguments* arguments) {
       {"-h, --help", "", "显示本帮助", nullptr},
       {"--version", "", "显示版本号", nullptr},
   };
+  // Before -h and --version, which stay last.
+  const std::vector<Option> latency =
+      latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
+  options.insert(options.end() - 2, latency.begin(), latency.end());
+  return options;
 }
 // clang-format on
 
@@ -358,7 +365,7 @@ int run(int argc, char** argv) {
   if (line.help || line.version) {
     std::cout << std::flush;
     if (std::cout) return 0;
-    std::cerr << kStdoutFailed;
+    stdoutFailed(std::cerr);
     return kRefused;
   }
   arguments.topologyFile = line.operand;
@@ -370,7 +377,7 @@ int run(int argc, char** argv) {
     return kRefused;
   }
   const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str());
+      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   std::cerr << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kRefused;
   arguments.request.positions = pointsOf(input);
@@ -388,7 +395,7 @@ int run(int argc, char** argv) {
   }
   std::cout << graph.str() << std::flush;
   if (!std::cout) {
-    std::cerr << kStdoutFailed;
+    stdoutFailed(std::cerr);
     return kRefused;
   }
   return 0;

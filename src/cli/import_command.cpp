@@ -1,11 +1,11 @@
 #include "import_command.h"
 
-#include <charconv>
 #include <vector>
 
 #include "command_line.h"
 #include "command_text.h"
 #include "network_input.h"
+#include "program.h"
 #include "text.h"
 #include "topology_file.h"
 #include "version.h"
@@ -42,33 +42,14 @@ constexpr char kHelpEnd[] =
 // Where the descriptions of --help start.
 constexpr int kHelpColumn = 26;
 
-bool parseMilliseconds(const std::string& word, int* value) {
-  const char* last = word.data() + word.size();
-  const auto result = std::from_chars(word.data(), last, *value);
-  return !word.empty() && result.ec == std::errc() && result.ptr == last &&
-         *value >= 0;
-}
-
 // The options and their lines of --help; `arguments` is what their actions
 // fill (null when only the help is wanted).
 // clang-format off
 std::vector<Option> importOptions(ImportArguments* arguments) {
   using Values = std::vector<std::string>;
-  return {
-      {"--latency-key", "属性名", "边上存放延迟的属性（attr.name 或 key 的 id）",
-       [=](const Values& values) -> std::string {
-         if (values[0].empty()) return "--latency-key 的属性名不能为空";
-         arguments->options.latencyKey = values[0];
-         return "";
-       }},
-      {"--default-latency", "毫秒", "其他规则都不适用时的延迟，默认 1",
-       [=](const Values& values) -> std::string {
-         if (!parseMilliseconds(values[0],
-                                &arguments->options.defaultLatency)) {
-           return "--default-latency 须是不小于0的整数（毫秒）：" + values[0];
-         }
-         return "";
-       }},
+  std::vector<Option> options =
+      latencyOptions(arguments == nullptr ? nullptr : &arguments->options);
+  options.insert(options.end(), {
       {"-o", "拓扑文件", "保存到该文件，与选项9的保存方式相同",
        [=](const Values& values) -> std::string {
          if (values[0].empty()) return "-o 的文件名不能为空";
@@ -78,7 +59,8 @@ std::vector<Option> importOptions(ImportArguments* arguments) {
        nullptr, true},
       {"-h, --help", "", "显示本帮助", nullptr},
       {"--version", "", "显示版本", nullptr},
-  };
+  });
+  return options;
 }
 // clang-format on
 
@@ -86,7 +68,7 @@ int writeOut(std::ostream& out, std::ostream& errors, const std::string& text) {
   out << text;
   out.flush();
   if (!out) {
-    errors << kStdoutFailed;
+    stdoutFailed(errors);
     return kImportRefused;
   }
   return kImportDone;
@@ -104,37 +86,6 @@ std::string parseImportArguments(int argc, const char* const* argv,
   arguments->help = line.help;
   arguments->version = line.version;
   return problem;
-}
-
-std::string importSummary(const GraphmlOutcome& outcome,
-                          const GraphmlOptions& options) {
-  const GraphmlStatistics& statistics = outcome.statistics;
-  std::string text = "✔ 已导入";
-  appendNumber(&text, outcome.network.deviceCount());
-  text += "台设备、";
-  appendNumber(&text, outcome.network.linkCount());
-  text += "条链路；延迟：取自属性 ";
-  text += options.latencyKey.empty() ? "latency"
-                                     : escapeControls(options.latencyKey);
-  text += " ";
-  appendNumber(&text, statistics.latenciesFromKey);
-  text += "条，按经纬度计算";
-  appendNumber(&text, statistics.latenciesFromCoordinates);
-  text += "条，默认值";
-  appendNumber(&text, options.defaultLatency);
-  text += "ms ";
-  appendNumber(&text, statistics.latenciesFromDefault);
-  text += "条；改动代号";
-  appendNumber(&text, statistics.codesChanged);
-  text += "个";
-  if (statistics.directed) text += "；有向边已按无向链路读取";
-  text += "\n";
-  if (statistics.negativeLatencies > 0) {
-    text += "⚠ 其中";
-    appendNumber(&text, statistics.negativeLatencies);
-    text += "条链路的延迟为负：最短路径和 N-1 报告会拒绝该拓扑。\n";
-  }
-  return text;
 }
 
 int runImport(int argc, const char* const* argv, std::ostream& out,

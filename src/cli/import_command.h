@@ -27,11 +27,6 @@ struct ImportArguments {
 std::string parseImportArguments(int argc, const char* const* argv,
                                  ImportArguments* arguments);
 
-// The summary line of an import: the counts, the latencies by rule, the
-// codes changed and whether directed edges were read as undirected.
-std::string importSummary(const GraphmlOutcome& outcome,
-                          const GraphmlOptions& options);
-
 // Runs the command: the topology file goes to `out` (without -o), the
 // summary and refusals to `errors`. Returns the exit status.
 int runImport(int argc, const char* const* argv, std::ostream& out,

@@ -1,10 +1,12 @@
 #include "network_input.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
+#include "device_lookup.h"
 #include "file_replace.h"
 #include "input_text.h"
 #include "text.h"
@@ -59,18 +61,28 @@ std::string refusalOf(LoadStatus status, const std::string& name,
   return describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
 }
 
+bool parseMilliseconds(const std::string& word, int* value) {
+  const char* last = word.data() + word.size();
+  const auto result = std::from_chars(word.data(), last, *value);
+  return !word.empty() && result.ec == std::errc() && result.ptr == last &&
+         *value >= 0;
+}
+
 void readGraphml(int fd, std::string text, const std::string& name,
-                 NetworkInput* input) {
+                 const GraphmlOptions& options, NetworkInput* input) {
   if (!readRemaining(fd, &text)) {
     input->messages += refusalOf(LoadStatus::kReadError, name, errno);
     return;
   }
-  GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
+  GraphmlOutcome read = parseGraphml(text.data(), text.size(), options);
   std::string().swap(text);  // the XML is not needed past here
   if (!read.read()) {
     input->messages += describeGraphmlRefusal(read, name.c_str());
     return;
   }
+  const std::string summary = importSummary(read, options);
+  // Through the topology file's text, with its checks: the network is
+  // then exactly what topoplan-import's output loads as.
   // The parsed network goes as soon as it is written out.
   const std::string refusal = reloadAsTopology(
       std::exchange(read.network, Network{}), name, &input->network);
@@ -78,10 +90,12 @@ void readGraphml(int fd, std::string text, const std::string& name,
     input->messages += refusal;
     return;
   }
+  input->messages += summary;
   input->loaded = true;
   input->fromGraphml = true;
   input->positionKind = read.positionKind;
   input->positions = std::move(read.positions);
+  input->nodeIds = std::move(read.nodeIds);
 }
 
 void readTopology(int fd, std::string head, const std::string& name,
@@ -119,12 +133,106 @@ std::string reloadAsTopology(Network network, const std::string& name,
       name);
 }
 
+// clang-format off
+std::vector<Option> latencyOptions(GraphmlOptions* options) {
+  using Values = std::vector<std::string>;
+  return {
+      {"--latency-key", "属性名", "GraphML 边上存放延迟的属性（attr.name 或 key 的 id）",
+       [=](const Values& values) -> std::string {
+         if (values[0].empty()) return "--latency-key 的属性名不能为空";
+         options->latencyKey = values[0];
+         return "";
+       }},
+      {"--default-latency", "毫秒", "GraphML 中其他规则都不适用时的延迟，默认 1",
+       [=](const Values& values) -> std::string {
+         if (!parseMilliseconds(values[0], &options->defaultLatency)) {
+           return "--default-latency 须是不小于0的整数（毫秒）：" + values[0];
+         }
+         return "";
+       }},
+  };
+}
+// clang-format on
+
+std::string importSummary(const GraphmlOutcome& outcome,
+                          const GraphmlOptions& options) {
+  const GraphmlStatistics& statistics = outcome.statistics;
+  std::string text = "✔ 已导入";
+  appendNumber(&text, outcome.network.deviceCount());
+  text += "台设备、";
+  appendNumber(&text, outcome.network.linkCount());
+  text += "条链路；延迟：取自属性 ";
+  text += options.latencyKey.empty() ? "latency"
+                                     : escapeControls(options.latencyKey);
+  text += " ";
+  appendNumber(&text, statistics.latenciesFromKey);
+  text += "条，按经纬度计算";
+  appendNumber(&text, statistics.latenciesFromCoordinates);
+  text += "条，默认值";
+  appendNumber(&text, options.defaultLatency);
+  text += "ms ";
+  appendNumber(&text, statistics.latenciesFromDefault);
+  text += "条；改动代号";
+  appendNumber(&text, statistics.codesChanged);
+  text += "个";
+  if (statistics.directed) text += "；有向边已按无向链路读取";
+  text += "\n";
+  if (statistics.negativeLatencies > 0) {
+    text += "⚠ 其中";
+    appendNumber(&text, statistics.negativeLatencies);
+    text += "条链路的延迟为负：最短路径和 N-1 报告会拒绝该拓扑。\n";
+  }
+  for (const CodeChange& change : statistics.codeChanges) {
+    text += "  " + escapeControls(change.code) + " ← " +
+            escapeControls(change.label) + "\n";
+  }
+  if (statistics.codesChanged > static_cast<int>(kListedCodeChanges)) {
+    text += "  ……另有";
+    appendNumber(&text, statistics.codesChanged -
+                            static_cast<long long>(kListedCodeChanges));
+    text += "个；全部代号及其标签见导入的拓扑文件（每台设备的代号和描述）\n";
+  }
+  if (!statistics.unusedEdgeNumbers.empty()) {
+    text += "⚠ 边上还有未使用的数值属性：";
+    for (size_t i = 0; i < statistics.unusedEdgeNumbers.size(); ++i) {
+      if (i > 0) text += "、";
+      text += statistics.unusedEdgeNumbers[i];
+    }
+    text += "；要以其中之一为延迟，请给出 --latency-key 属性名\n";
+  }
+  return text;
+}
+
+std::string resolveDeviceNames(const NetworkInput& input,
+                               const std::vector<std::string*>& names) {
+  const Network& network = input.network;
+  for (std::string* name : names) {
+    const DeviceMatch match = lookUpDevice(network, *name, input.nodeIds);
+    if (!match.candidates.empty()) {
+      std::vector<std::string> codes;
+      std::vector<std::string> labels;
+      for (const int device : match.candidates) {
+        codes.push_back(network.devices[device].code);
+        labels.push_back(network.devices[device].description);
+      }
+      return ambiguousDeviceProblem(*name, codes, labels);
+    }
+    if (match.found() &&
+        findDevice(network, network.devices[match.device].code) ==
+            match.device) {
+      *name = network.devices[match.device].code;
+    }
+  }
+  return "";
+}
+
 std::string inputDisplayName(const char* path) {
   return std::strcmp(path, kStandardInputName) == 0 ? kStandardInputTitle
                                                     : path;
 }
 
-NetworkInput loadNetworkForCommand(const char* path) {
+NetworkInput loadNetworkForCommand(const char* path,
+                                   const GraphmlOptions& graphml) {
   NetworkInput input;
   // Every message names the input as a terminal may show it.
   const std::string name = escapeControls(inputDisplayName(path));
@@ -143,7 +251,7 @@ NetworkInput loadNetworkForCommand(const char* path) {
   if (!readHead(opened.fd, &head)) {
     input.messages = refusalOf(LoadStatus::kReadError, name, errno);
   } else if (looksLikeGraphml(head.data(), head.size())) {
-    readGraphml(opened.fd, std::move(head), name, &input);
+    readGraphml(opened.fd, std::move(head), name, graphml, &input);
   } else {
     readTopology(opened.fd, std::move(head), name, &input);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "graphml.h"
 #include "network.h"
 
@@ -18,10 +19,25 @@ struct NetworkInput {
   // topology file, which holds no positions.
   PositionKind positionKind = PositionKind::kNone;
   std::vector<DevicePosition> positions;
+  // The GraphML node id of each device; none for a topology file.
+  std::vector<std::string> nodeIds;
   // For standard error, each line with its line break: the warnings, then
   // the refusal when not loaded.
   std::string messages;
 };
+
+// The option rows that tell the GraphML reader where latencies are
+// (--latency-key, --default-latency), shared by every command that reads
+// GraphML; their actions fill `options` (null when only the help is
+// wanted).
+std::vector<Option> latencyOptions(GraphmlOptions* options);
+
+// The lines a GraphML read prints on standard error, each with its line
+// break: the counts, the latencies by rule, the codes changed and whether
+// directed edges were read as undirected; then the numeric edge data left
+// unused, with the option that would use it.
+std::string importSummary(const GraphmlOutcome& outcome,
+                          const GraphmlOptions& options);
 
 // Loads what `path` names ("-": standard input, read to its end or to the
 // first text after the last record). A topology file is read as option 10
@@ -29,10 +45,19 @@ struct NetworkInput {
 // not UTF-8; a refusal names the line. A UTF-8 byte order mark is skipped
 // with a warning, and text after the last record gets a warning naming the
 // line it follows. A GraphML file (its first byte after white space is
-// "<") is read with topoplan-import's defaults and gives the very network
-// that loading the imported file gives. Memory stays within what the same
+// "<") is read with `graphml` as topoplan-import reads it, gives the very
+// network that loading the imported file gives and adds the importer's
+// summary to the messages. Memory stays within what the same
 // file read from a path costs.
-NetworkInput loadNetworkForCommand(const char* path);
+NetworkInput loadNetworkForCommand(const char* path,
+                                   const GraphmlOptions& graphml = {});
+
+// Rewrites each of `names` that names a device by its label or GraphML
+// node id (lookUpDevice) as that device's code, when the code names it;
+// others stay as they are, for the caller's own refusal. Returns "" or
+// the refusal of the first name several devices carry, with a line break.
+std::string resolveDeviceNames(const NetworkInput& input,
+                               const std::vector<std::string*>& names);
 
 // Gives `loaded` the network that the topology file of `network` (read
 // from the GraphML input `name`) loads as, through that file's text and

@@ -14,6 +14,13 @@ constexpr int kOutOfMemoryStatus = 1;
 // (SIGXFSZ, `ulimit -f`: the write fails with EFBIG) are ignored.
 void ignoreWriteSignals();
 
+// What a command does when writing its standard output failed: when the
+// output is a pipe or socket whose reader went away (`| head`), it ends
+// quietly as an unignored SIGPIPE would end it (status 141 in the shell):
+// SIGPIPE's default is restored and the signal raised. Otherwise it
+// writes kStdoutFailed on `errors` and returns, for the caller's status 1.
+void stdoutFailed(std::ostream& errors);
+
 // Puts /dev/null on closed standard streams and ignores the write
 // signals, as a non-menu command starts.
 void startCommand();

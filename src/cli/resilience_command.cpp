@@ -9,8 +9,10 @@
 #include "augmentation.h"
 #include "command_line.h"
 #include "command_text.h"
+#include "device_lookup.h"
 #include "failure_text.h"
 #include "network_input.h"
+#include "program.h"
 #include "progress_text.h"
 #include "refusals.h"
 #include "resilience_json.h"
@@ -25,9 +27,10 @@ namespace {
 constexpr char kUsage[] =
     "用法：topoplan-resilience 拓扑文件 [--json] [--all] [--fail-device "
     "代号]... "
-    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N] "
-    "[--add-link 代号 代号 延迟]... [--suggest links|devices [--candidates "
-    "文件] [--write 文件]]\n";
+    "[--fail-link 代号 代号]... [--route 起点 终点] [--jobs N]\n"
+    "       [--add-link 代号 代号 延迟]... [--suggest links|devices "
+    "[--candidates 文件] [--write 文件]]\n"
+    "       [--latency-key 属性名] [--default-latency 毫秒]\n";
 
 // Laid out line by line as the terminal shows it; the options between
 // come from the table below.
@@ -46,7 +49,7 @@ constexpr char kHelpIntro[] =
     "选项：\n";
 constexpr char kHelpEnd[] =
     "\n"
-    "拓扑文件也可以是 GraphML 文件（按内容识别，规则同不带选项的 topoplan-import），\n"
+    "拓扑文件也可以是 GraphML 文件（按内容识别，规则同带相同选项的 topoplan-import），\n"
     "写成 - 时读取标准输入。拓扑文件按选项10的规则读取，另外须是 UTF-8 编码，出错时\n"
     "指明行号，最后一条记录之后还有内容时给出警告。设备代号指代号相同的设备中序号\n"
     "最小的一台。\n"
@@ -56,7 +59,7 @@ constexpr char kHelpEnd[] =
 // clang-format on
 
 // Where the descriptions of --help start.
-constexpr int kHelpColumn = 25;
+constexpr int kHelpColumn = 26;
 
 // A thread count: decimal digits only, 1 or more, within an int.
 bool parseJobs(const std::string& word, int* jobs) {
@@ -119,7 +122,7 @@ class ProgressLine {
 // clang-format off
 std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
   using Values = std::vector<std::string>;
-  return {
+  std::vector<Option> options = {
       {"--fail-device", "代号", "该设备及其所有链路故障；可给出多次",
        [=](const Values& values) {
          arguments->failures.devices.push_back(values[0]);
@@ -199,9 +202,13 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
          return std::string();
        },
        nullptr, true},
-      {"-h, --help", "", "显示本帮助", nullptr},
-      {"--version", "", "显示版本", nullptr},
   };
+  const std::vector<Option> latency =
+      latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
+  options.insert(options.end(), latency.begin(), latency.end());
+  options.insert(options.end(), {{"-h, --help", "", "显示本帮助", nullptr},
+                                 {"--version", "", "显示版本", nullptr}});
+  return options;
 }
 // clang-format on
 
@@ -297,8 +304,22 @@ int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
 }
 
 // Resolves the failures and the route ends, then writes the report.
-int report(const ResilienceArguments& arguments, const Network& network,
-           std::ostream& out, std::ostream& errors, bool progressShown) {
+int report(ResilienceArguments arguments, const NetworkInput& input,
+           const Network& network, std::ostream& out, std::ostream& errors,
+           bool progressShown) {
+  std::vector<std::string*> names = {&arguments.routeFrom, &arguments.routeTo};
+  for (std::string& device : arguments.failures.devices) {
+    names.push_back(&device);
+  }
+  for (auto& ends : arguments.failures.links) {
+    names.push_back(&ends.first);
+    names.push_back(&ends.second);
+  }
+  const std::string ambiguous = resolveDeviceNames(input, names);
+  if (!ambiguous.empty()) {
+    errors << escapeControls(ambiguous, LineBreaks::kKept);
+    return kResilienceBadArguments;
+  }
   const std::vector<Link> links = savedLinks(network);
   if (hasNegativeLink(links)) {
     errors << kNegativeLatency << '\n';
@@ -321,8 +342,8 @@ int report(const ResilienceArguments& arguments, const Network& network,
   };
   if (arguments.route) {
     query.route = true;
-    query.routeFrom = findDevice(network, arguments.routeFrom);
-    query.routeTo = findDevice(network, arguments.routeTo);
+    query.routeFrom = lookUpDevice(network, arguments.routeFrom).device;
+    query.routeTo = lookUpDevice(network, arguments.routeTo).device;
     if (query.routeFrom == -1 || query.routeTo == -1) {
       errors << kDeviceNotFound
              << escapeControls(query.routeFrom == -1 ? arguments.routeFrom
@@ -347,7 +368,7 @@ int report(const ResilienceArguments& arguments, const Network& network,
   }
   out.flush();
   if (!out) {
-    errors << kStdoutFailed;
+    stdoutFailed(errors);
     return kResilienceRefused;
   }
   return kResilienceDone;
@@ -386,14 +407,14 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     }
     out.flush();
     if (!out) {
-      errors << kStdoutFailed;
+      stdoutFailed(errors);
       return kResilienceRefused;
     }
     return kResilienceDone;
   }
 
   const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str());
+      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   errors << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kResilienceRefused;
   // Links tried before they are built: as if the file listed them last.
@@ -415,5 +436,5 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     }
     return suggest(arguments, input, network, out, errors);
   }
-  return report(arguments, network, out, errors, errorsOnTerminal);
+  return report(arguments, input, network, out, errors, errorsOnTerminal);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "graphml.h"
 #include "resilience.h"
 
 // Exit statuses.
@@ -38,6 +39,7 @@ struct ResilienceArguments {
   bool suggestDevices = false;        // devices rather than links
   std::string candidatesFile;         // empty: every pair not linked
   std::string writeFile;              // empty: the network is not saved
+  GraphmlOptions graphml;  // where a GraphML input keeps its latencies
 };
 
 // Fills `arguments` from the words after the program's name. Returns ""

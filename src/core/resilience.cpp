@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device_lookup.h"
 #include "disjoint_sets.h"
 #include "failure_sweep.h"
 #include "pair_tally.h"
@@ -570,7 +571,7 @@ FailureLookup lookUpFailures(const Network& network,
                              const FailureRequest& request) {
   FailureLookup lookup;
   for (const std::string& code : request.devices) {
-    const int device = findDevice(network, code);
+    const int device = lookUpDevice(network, code).device;
     if (device == -1) {
       lookup.outcome = FailureLookup::Outcome::kUnknownDevice;
       lookup.device = code;
@@ -579,8 +580,8 @@ FailureLookup lookUpFailures(const Network& network,
     lookup.failed.devices.push_back(device);
   }
   for (const auto& ends : request.links) {
-    const int a = findDevice(network, ends.first);
-    const int b = findDevice(network, ends.second);
+    const int a = lookUpDevice(network, ends.first).device;
+    const int b = lookUpDevice(network, ends.second).device;
     if (a == -1 || b == -1) {
       lookup.outcome = FailureLookup::Outcome::kUnknownDevice;
       lookup.device = a == -1 ? ends.first : ends.second;

@@ -32,3 +32,14 @@ std::string byteOrderMarkWarning(const std::string& name) {
          " 开头的 UTF-8 字节顺序标记（BOM）已跳过；拓扑文件不需要它，"
          "可用 sed -i '1s/^\\xEF\\xBB\\xBF//' 文件名 去掉。\n";
 }
+
+std::string ambiguousDeviceProblem(const std::string& name,
+                                   const std::vector<std::string>& codes,
+                                   const std::vector<std::string>& labels) {
+  std::string text = "✘ 设备名 " + name + " 不唯一，可能是：";
+  for (size_t i = 0; i < codes.size(); ++i) {
+    if (i > 0) text += "、";
+    text += codes[i] + "（" + labels[i] + "）";
+  }
+  return text + "\n";
+}

@@ -5,6 +5,7 @@
 #define TOPOPLAN_REPORT_INPUT_TEXT_H_
 
 #include <string>
+#include <vector>
 
 // How messages name standard input, read for the input name "-".
 constexpr char kStandardInputTitle[] = "标准输入";
@@ -25,5 +26,11 @@ std::string unreadTextWarning(const std::string& name, long long line);
 
 // The warning for a UTF-8 byte order mark that was skipped.
 std::string byteOrderMarkWarning(const std::string& name);
+
+// "✘ 设备名 NAME 不唯一，可能是：CODE（DESCRIPTION）、…": a label that
+// several devices carry, with their codes and labels; one line.
+std::string ambiguousDeviceProblem(const std::string& name,
+                                   const std::vector<std::string>& codes,
+                                   const std::vector<std::string>& labels);
 
 #endif  // TOPOPLAN_REPORT_INPUT_TEXT_H_

@@ -110,6 +110,70 @@ std::string routeLine(const std::vector<std::string>& codes,
                  " → ", 4);
 }
 
+std::string singlePointHeader(size_t count) {
+  return "单点故障共 " + std::to_string(count) + " 处（影响大的在前）：";
+}
+
+// How many single-homed sites the grouped line names before "等"; fewer
+// such single points than this are listed one by one, as the others.
+constexpr size_t kNamedSingleHomed = 5;
+
+// Whether a single point only cuts off one device that has no other link:
+// a single-homed site's own link, or the device it hangs from.
+bool cutsOffSingleHomed(const ScenarioFigures& point,
+                        const std::vector<int>& degree) {
+  return point.cutOff.size() == 1 && degree[point.cutOff.front()] == 1;
+}
+
+// The single points by impact, those that cut off more first; when more
+// than kNamedSingleHomed of them only cut off a single-homed site, those
+// are summed up in one line after the rest.
+std::vector<std::string> groupedSinglePointLines(
+    const std::vector<std::string>& codes, const std::vector<Link>& links,
+    const std::vector<ScenarioFigures>& points) {
+  std::vector<int> degree(codes.size(), 0);
+  for (const Link& link : links) {
+    if (link.from == link.to) continue;  // a self-link connects nothing
+    ++degree[link.from];
+    ++degree[link.to];
+  }
+  const auto homed = [&degree](const ScenarioFigures& point) {
+    return cutsOffSingleHomed(point, degree);
+  };
+  const auto grouped =
+      static_cast<size_t>(std::count_if(points.begin(), points.end(), homed));
+  if (grouped <= kNamedSingleHomed) {
+    return singlePointLines(codes, links, points);
+  }
+  std::vector<std::string> lines = {singlePointHeader(points.size())};
+  std::vector<std::string> sites;
+  std::vector<bool> named(codes.size(), false);
+  long long lostPairs = 0;
+  for (const size_t point : singlePointsByImpact(points)) {
+    if (!homed(points[point])) {
+      lines.push_back(singlePointSentence(codes, links, points[point]));
+      continue;
+    }
+    const int site = points[point].cutOff.front();
+    lostPairs += points[point].lostPairs;
+    if (!named[site]) sites.push_back(codes[site]);
+    named[site] = true;
+  }
+  const size_t shownCount = std::min(sites.size(), kNamedSingleHomed);
+  std::vector<std::string> shown(sites.begin(),
+                                 sites.begin() + static_cast<long>(shownCount));
+  if (shownCount < sites.size()) {
+    shown.back() += " 等 " + std::to_string(sites.size()) + " 台";
+  }
+  lines.push_back(
+      wrapped("⚠ 另 " + std::to_string(grouped) +
+                  " 处各只切断一台单归属设备（只有一条链路），共断开 " +
+                  std::to_string(lostPairs) + " 对：",
+              shown, "、", 4));
+  lines.back().pop_back();  // wrapped() ends in a line break
+  return lines;
+}
+
 }  // namespace
 
 int displayWidth(const std::string& text) {
@@ -198,8 +262,7 @@ std::vector<std::string> singlePointLines(
     return {
         "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。"};
   }
-  std::vector<std::string> lines = {
-      "单点故障共 " + std::to_string(points.size()) + " 处（影响大的在前）："};
+  std::vector<std::string> lines = {singlePointHeader(points.size())};
   for (const size_t point : singlePointsByImpact(points)) {
     lines.push_back(singlePointSentence(codes, links, points[point]));
   }
@@ -214,8 +277,23 @@ std::string resilienceText(const std::vector<std::string>& codes,
           std::to_string(report.linkCount) + " 条，连通分区 " +
           std::to_string(report.parts) + " 个\n\n";
 
+  if (report.hasRoute) {
+    // What was asked for comes first, after the totals.
+    const RouteReport& route = report.route;
+    text += "========== 路由 " + codes[route.from] + " → " + codes[route.to] +
+            " ==========\n";
+    text += routeLine(codes, "最优路由", route.hasPrimary, route.primary,
+                      "无（不可达）");
+    if (route.hasPrimary && route.from == route.to) {
+      text += "备用路由：无（起点和终点相同）\n";
+    } else {
+      text += routeLine(codes, "备用路由", route.hasBackup, route.backup,
+                        "无（没有不与最优路由共用链路的路由）");
+    }
+    text += "\n";
+  }
   for (const std::string& line :
-       singlePointLines(codes, links, report.pointScenarios)) {
+       groupedSinglePointLines(codes, links, report.pointScenarios)) {
     text += line + "\n";
   }
   const size_t count = report.scenarios.size();
@@ -237,18 +315,5 @@ std::string resilienceText(const std::vector<std::string>& codes,
             " 个场景未列出，加 --all 列出全部\n";
   }
 
-  if (report.hasRoute) {
-    const RouteReport& route = report.route;
-    text += "\n========== 路由 " + codes[route.from] + " → " + codes[route.to] +
-            " ==========\n";
-    text += routeLine(codes, "最优路由", route.hasPrimary, route.primary,
-                      "无（不可达）");
-    if (route.hasPrimary && route.from == route.to) {
-      text += "备用路由：无（起点和终点相同）\n";
-    } else {
-      text += routeLine(codes, "备用路由", route.hasBackup, route.backup,
-                        "无（没有不与最优路由共用链路的路由）");
-    }
-  }
   return text;
 }

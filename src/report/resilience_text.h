@@ -53,11 +53,15 @@ std::vector<std::string> singlePointLines(
 // How many scenarios the text report lists unless asked for all of them.
 constexpr size_t kListedScenarios = 20;
 
-// The whole text report: the summary, the single points of failure by
-// impact with whom they cut off, the scenarios by impact (the first
+// The whole text report: the summary, the routes when asked, the single
+// points of failure by impact with whom they cut off (those that only cut
+// off one device without other links, a single-homed site, summed up in
+// one line after the rest when there are more than five: how many, the
+// pairs, the first five), the
+// scenarios by impact (the first
 // kListedScenarios of them unless `all`), each in one shape within 80
 // columns (the failure, then a line each for its figures, its worst pair
-// and whom it cuts off), and the routes when asked.
+// and whom it cuts off).
 std::string resilienceText(const std::vector<std::string>& codes,
                            const std::vector<Link>& links,
                            const ResilienceReport& report, bool all);

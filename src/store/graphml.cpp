@@ -1,6 +1,7 @@
 #include "graphml.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -390,16 +391,40 @@ std::string nameOf(const DataReader& reader, const pugi::xml_node& node) {
   return boundedText(node.attribute("id").value());
 }
 
+// The longest run of ASCII digits a cut code keeps from its label's end.
+constexpr size_t kLongestKeptNumber = 10;
+
+// The code a name gives before it is made unique: its words joined by "-";
+// one longer than the field keeps its start and, when it ends in a number
+// (a router's), that number after a "~", cut at a UTF-8 boundary.
+std::string plainCode(const std::string& name) {
+  std::string code = joinWords(name, '-');
+  if (code.empty()) return "-";
+  if (code.size() <= CODE_SIZE - 1) return code;
+  size_t digits = 0;
+  while (digits < kLongestKeptNumber && digits < code.size() &&
+         std::isdigit(
+             static_cast<unsigned char>(code[code.size() - 1 - digits])) != 0) {
+    ++digits;
+  }
+  if (digits == 0) {
+    cutToFit(&code, CODE_SIZE - 1);
+    return code;
+  }
+  const std::string number = code.substr(code.size() - digits);
+  cutToFit(&code, CODE_SIZE - 2 - digits);
+  return code + "~" + number;
+}
+
 // Codes from the devices' names: unique, each within the field's limit,
 // the first of equal ones plain. A suffix avoids every plain code, so that
-// a name that is already a unique code is never changed.
+// a name that is already a unique code is never changed. Codes that share
+// the start every suffixed form keeps share one suffix counter, so a
+// repeat goes on from the last number given: O(names) suffixes in all.
 std::vector<std::string> assignCodes(const std::vector<std::string>& names) {
   std::vector<std::string> plain;
   plain.reserve(names.size());
-  for (const std::string& name : names) {
-    std::string code = fieldText(name, '-', CODE_SIZE - 1);
-    plain.push_back(code.empty() ? "-" : code);
-  }
+  for (const std::string& name : names) plain.push_back(plainCode(name));
   std::unordered_set<std::string> taken(plain.begin(), plain.end());
   std::unordered_set<std::string> given;
   std::unordered_map<std::string, long long> nextSuffix;
@@ -410,7 +435,10 @@ std::vector<std::string> assignCodes(const std::vector<std::string>& names) {
       codes.push_back(code);
       continue;
     }
-    long long& suffix = nextSuffix.emplace(code, 2).first->second;
+    // "-" and up to 10 digits: the start that every suffix leaves.
+    std::string start = code;
+    cutToFit(&start, CODE_SIZE - 1 - 1 - kLongestKeptNumber);
+    long long& suffix = nextSuffix.emplace(start, 2).first->second;
     std::string unique;
     do {
       std::string tail = "-";
@@ -560,11 +588,18 @@ bool readDevices(const std::vector<pugi::xml_node>& nodes,
       return false;
     }
     names.push_back(nameOf(reader, nodes[i]));
+    outcome->nodeIds.push_back(id);
   }
   const std::vector<std::string> codes = assignCodes(names);
   std::vector<DevicePosition> drawing;
   for (size_t i = 0; i < nodes.size(); ++i) {
-    if (codes[i] != names[i]) ++outcome->statistics.codesChanged;
+    if (codes[i] != names[i]) {
+      GraphmlStatistics& statistics = outcome->statistics;
+      if (statistics.codeChanges.size() < kListedCodeChanges) {
+        statistics.codeChanges.push_back({joinWords(names[i], ' '), codes[i]});
+      }
+      ++statistics.codesChanged;
+    }
     bool portsGiven = false;
     outcome->network.devices.push_back(
         deviceOf(reader, nodes[i], codes[i], names[i], &portsGiven));
@@ -656,6 +691,36 @@ bool readLatencies(const std::vector<pugi::xml_node>& edges,
   return true;
 }
 
+// The names of the edge keys other than `latencyKey` whose data are all
+// numbers, in id order. O(edges' data).
+std::vector<std::string> unusedEdgeNumbers(
+    const Keys& keys, const std::vector<pugi::xml_node>& edges,
+    const std::string& latencyKey) {
+  std::unordered_map<std::string, bool> numeric;  // by id: all numbers so far
+  for (const pugi::xml_node& edge : edges) {
+    for (const pugi::xml_node& data : edge.children()) {
+      if (!named(data, "data")) continue;
+      const std::string id = data.attribute("key").value();
+      const auto key = keys.find(id);
+      if (id == latencyKey || key == keys.end() || !key->second.forEdges) {
+        continue;
+      }
+      double number = 0;
+      const bool isNumber = parseNumber(data.text().get(), &number);
+      const auto seen = numeric.emplace(id, isNumber).first;
+      seen->second = seen->second && isNumber;
+    }
+  }
+  std::vector<std::string> ids;
+  for (const auto& entry : numeric) {
+    if (entry.second) ids.push_back(entry.first);
+  }
+  std::sort(ids.begin(), ids.end());
+  std::vector<std::string> names;
+  for (const std::string& id : ids) names.push_back(keys.at(id).name);
+  return names;
+}
+
 }  // namespace
 
 GraphmlOutcome parseGraphml(const char* data, size_t size,
@@ -744,6 +809,8 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   if (!readLatencies(edges, edgeData, latencyKey, places, options, &outcome)) {
     return outcome;
   }
+  outcome.statistics.unusedEdgeNumbers =
+      unusedEdgeNumbers(keys, edges, latencyKey);
   std::vector<int> degree(nodes.size(), 0);
   for (const Link& link : outcome.network.links) {
     ++degree[link.from];

@@ -33,13 +33,26 @@ enum class PositionKind {
   kGeographic,  // Latitude and Longitude data, in degrees
 };
 
+// How many changed codes the statistics keep, beside their labels.
+constexpr size_t kListedCodeChanges = 20;
+
+struct CodeChange {
+  std::string label;  // the text the code came from
+  std::string code;
+};
+
 struct GraphmlStatistics {
   int latenciesFromKey = 0;          // the latency key's data
   int latenciesFromCoordinates = 0;  // great-circle distance of the ends
   int latenciesFromDefault = 0;      // GraphmlOptions::defaultLatency
   int negativeLatencies = 0;         // of those from the key
-  int codesChanged = 0;   // codes that differ from the text they came from
-  bool directed = false;  // the file said its edges were directed
+  int codesChanged = 0;  // codes that differ from the text they came from
+  std::vector<CodeChange> codeChanges;  // the first kListedCodeChanges
+  bool directed = false;                // the file said its edges were directed
+  // The edge data other than the latency key's whose every value is a
+  // number, by name, in the order of their keys' ids: what a file may hold
+  // its latencies in under another name.
+  std::vector<std::string> unusedEdgeNumbers;
 };
 
 enum class GraphmlProblem {
@@ -72,6 +85,7 @@ struct GraphmlOutcome {
   Network network;
   PositionKind positionKind = PositionKind::kNone;
   std::vector<DevicePosition> positions;  // one per device
+  std::vector<std::string> nodeIds;       // one per device, unique
   GraphmlStatistics statistics;
 
   // What a refusal names.
@@ -92,7 +106,9 @@ struct GraphmlOutcome {
 // - Devices: code from the node's `label` data, else the text of its
 //   first yEd y:NodeLabel, else its id; white space and control characters
 //   at either end are dropped and each run of them inside becomes "-";
-//   the code is cut to 19 bytes at a UTF-8 character boundary; a code
+//   a longer code keeps its start and, when it ends in digits, the last
+//   ones (up to 10) after a "~", within 19 bytes cut at a UTF-8
+//   character boundary ("Townsville,+Au~4282"); a code
 //   already taken gets "-2", "-3"... (cut to fit) and the first device
 //   keeps the plain one. Description, ports and running time come from
 //   `description`, `ports` and `running_time` data when there (as
