@@ -100,10 +100,11 @@ std::string optionLines(const std::vector<Option>& options, int column) {
     if (*option.values != '\0') label.append(" ").append(option.values);
     const int width = displayWidth(label);
     text += label;
-    // A label too long for its column puts its help on the next line, so
+    // A label that runs past its column puts its help on the next line, so
     // that every help text starts in the same column.
-    if (width < column) {
-      text.append(static_cast<size_t>(column - width), ' ');
+    if (width <= column) {
+      text.append(width < column ? static_cast<size_t>(column - width) : 1,
+                  ' ');
     } else {
       text.append("\n").append(static_cast<size_t>(column), ' ');
     }

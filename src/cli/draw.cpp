@@ -574,6 +574,7 @@ double drawingWidth(int devices) {
                     1000.0);
 }
 
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 DevicePoints drawingPoints(PositionKind kind,
                            const std::vector<DevicePosition>& positions,
                            double width) {

@@ -217,7 +217,7 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 std::string readCandidates(const std::string& path, const Network& network,
                            std::vector<Link>* candidates) {
   std::ifstream in(path);
-  if (!in) return std::string(kCandidatesUnreadable) + path + "\n";
+  if (!in) return kCandidatesUnreadable + escapeControls(path) + "\n";
   std::string line;
   for (long long number = 1; std::getline(in, line); ++number) {
     std::istringstream words(line);
@@ -230,18 +230,18 @@ std::string readCandidates(const std::string& path, const Network& network,
     if (!(words >> to >> latencyWord) || (words >> extra) ||
         !parseLatency(latencyWord, &latency)) {
       return kCandidateLine + std::to_string(number) + kCandidateLineBad +
-             line + "\n";
+             escapeControls(line) + "\n";
     }
     const int a = findDevice(network, from);
     const int b = findDevice(network, to);
     if (a == -1 || b == -1) {
       return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
-             (a == -1 ? from : to) + "\n";
+             escapeControls(a == -1 ? from : to) + "\n";
     }
     candidates->push_back({std::min(a, b), std::max(a, b), latency});
   }
-  if (in.bad()) return std::string(kCandidatesUnreadable) + path + "\n";
-  return std::string();
+  if (in.bad()) return kCandidatesUnreadable + escapeControls(path) + "\n";
+  return {};
 }
 
 // The suggestions of --suggest, written as asked, and the network with them

@@ -107,6 +107,7 @@ std::vector<int> leafSlots(const GroupForest& forest) {
 // first) in a forest of one part, or chains the parts of a forest of
 // several; each pair by the cheapest candidate between the two groups'
 // members not yet taken. False when some pair has no such candidate.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool pairLeaves(const GroupForest& forest,
                 const std::vector<std::vector<int>>& candidatesOf,
                 const std::vector<Link>& candidates,
@@ -257,6 +258,7 @@ std::vector<Link> joinParts(int deviceCount, const std::vector<Link>& links,
 // Covers the bridges of the bridge-block forest of `links` greedily by
 // latency per bridge newly covered, then drops links others make
 // redundant, the dearest first.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
                                const std::vector<Link>& candidates,
                                const std::unordered_map<PairKey, bool>& taken) {
@@ -506,6 +508,7 @@ int joinBranches(int deviceCount, const std::vector<Link>& links, int cut,
 
 // Completes `added` (links already chosen, `taken` their pairs) until no
 // cut device is left, then drops what the rest makes redundant.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 Augmentation repairDevices(int deviceCount, const std::vector<Link>& links,
                            const std::vector<Link>& candidates,
                            std::vector<Link> added,
@@ -597,6 +600,7 @@ Augmentation augmentDevices(int deviceCount, const std::vector<Link>& links,
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 Blocks findBlocks(int deviceCount, const std::vector<Link>& links) {
   const auto count = static_cast<size_t>(deviceCount);
   std::vector<size_t> start(count + 1, 0);

@@ -128,6 +128,7 @@ std::string lowerCase(std::string text) {
 // Whether the decimal number in [first, last), which a double cannot
 // hold, is too small rather than too large: its first significant digit
 // stands below the units once the exponent is applied.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool underflows(const char* first, const char* last) {
   const char* at = first + (*first == '-' ? 1 : 0);
   long long place = 0;  // of the first significant digit, units 0
@@ -723,6 +724,7 @@ std::vector<std::string> unusedEdgeNumbers(
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 GraphmlOutcome parseGraphml(const char* data, size_t size,
                             const GraphmlOptions& options) {
   pugi::xml_document document;
