@@ -403,7 +403,8 @@ std::string plainCode(const std::string& name) {
   if (code.empty()) return "-";
   if (code.size() <= CODE_SIZE - 1) return code;
   size_t digits = 0;
-  while (digits < kLongestKeptNumber && digits < code.size() &&
+  // The code is longer than the field, so longer than any kept number.
+  while (digits < kLongestKeptNumber &&
          std::isdigit(
              static_cast<unsigned char>(code[code.size() - 1 - digits])) != 0) {
     ++digits;
@@ -718,6 +719,7 @@ std::vector<std::string> unusedEdgeNumbers(
   }
   std::sort(ids.begin(), ids.end());
   std::vector<std::string> names;
+  names.reserve(ids.size());
   for (const std::string& id : ids) names.push_back(keys.at(id).name);
   return names;
 }
