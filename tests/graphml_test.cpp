@@ -416,6 +416,40 @@ TEST(GraphmlRefusals, SayWhatIsWrong) {
   }
 }
 
+// A refusal quotes the file's text as a terminal may show it: controls
+// and bytes that are not UTF-8 escaped, every valid character kept.
+TEST(GraphmlRefusals, QuoteTextAsATerminalMayShowIt) {
+  const struct {
+    std::string id;
+    std::string shown;
+  } cases[] = {
+      {"\x1b]0;t\x07", "\\x1B]0;t\\x07"},
+      {"a\tb\x7f", "a\\x09b\\x7F"},
+      {"\xc2\x9b"
+       "2J\xc2\xa0",
+       "\\u009B2J\xc2\xa0"},
+      {"\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80",
+       "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80"},
+      {"\xe0\x80\xaf", "\\xE0\\x80\\xAF"},           // overlong
+      {"\xed\xa0\x80", "\\xED\\xA0\\x80"},           // a surrogate
+      {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // past U+10FFFF
+      {"\xe4\xb8", "\\xE4\\xB8"},                    // cut short
+  };
+  for (const auto& c : cases) {
+    GraphmlOutcome outcome;
+    outcome.problem = GraphmlProblem::kDuplicateNodeId;
+    outcome.name = c.id;
+    EXPECT_EQ(describeGraphmlRefusal(outcome, "in\n.graphml"),
+              "✘ GraphML 数据错误：节点 id " + c.shown + " 重复！\n")
+        << c.shown;
+  }
+  GraphmlOutcome missing;
+  missing.problem = GraphmlProblem::kSpecialFile;
+  EXPECT_EQ(describeGraphmlRefusal(missing, "in\n.graphml")
+                .rfind("✘ 文件 in\\x0A.graphml ", 0),
+            0u);
+}
+
 TEST(GraphmlHostile, DoctypeWithoutDeclarationsIsRead) {
   const std::string text =
       "<?xml version=\"1.0\"?>\n<!DOCTYPE graphml SYSTEM "
