@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the GraphML reader; the first byte picks the
 // latency options. A read network must be one the topology file holds
 // (at least one device, unique codes of 1 to 19 bytes, fields without
-// white space or control bytes, ends in range and ordered, latencies of
-// 0 or more, no more links than n(n-1)/2); up to 40 devices its text must
-// load; and written as GraphML it must read back to the same text. A
-// refusal must have a message.
+// white space or control bytes, ends in range and ordered, each negative
+// latency counted for its warning, no more links than n(n-1)/2); up to 40
+// devices its text must load; and written as GraphML it must read back to the
+// same text. A refusal must have a message.
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
@@ -51,11 +51,14 @@ void checkNetwork(const GraphmlOutcome& outcome) {
                   statistics.latenciesFromDefault ==
               network.linkCount(),
           "latencies not counted once each");
+  int negatives = 0;
   for (const Link& link : network.links) {
     require(link.from >= 0 && link.from <= link.to && link.to < n,
             "link ends out of order or range");
-    require(link.latency >= 0, "a negative latency");
+    if (link.latency < 0) ++negatives;
   }
+  require(negatives == statistics.negativeLatencies,
+          "a negative latency without its warning");
 }
 
 }  // namespace

@@ -86,14 +86,18 @@ std::string joinWords(std::string_view text, char separator,
 }
 
 // Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.
+// Only a valid character that would straddle the cut is dropped whole; stray
+// bytes are cut as bytes, so a name of them keeps its start for the reader
+// of the result to refuse as not UTF-8 rather than coming out empty.
 void cutToFit(std::string* text, size_t limit) {
   if (text->size() <= limit) return;
-  size_t end = limit;
-  while (end > 0 &&
-         (static_cast<unsigned char>((*text)[end]) & 0xC0U) == 0x80U) {
-    --end;
+  size_t start = limit;
+  while (start > 0 && limit - start < 3 &&
+         (static_cast<unsigned char>((*text)[start]) & 0xC0U) == 0x80U) {
+    --start;
   }
-  text->resize(end);
+  const size_t length = utf8CharacterLength(*text, start);
+  text->resize(length > 0 && start + length > limit ? start : limit);
 }
 
 std::string fieldText(const std::string& text, char separator, size_t limit) {
