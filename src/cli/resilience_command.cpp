@@ -12,7 +12,6 @@
 #include "refusals.h"
 #include "resilience_json.h"
 #include "resilience_text.h"
-#include "version.h"
 
 namespace {
 
@@ -231,18 +230,11 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceBadArguments;
   }
   if (arguments.help || arguments.version) {
-    if (arguments.help) {
-      out << kUsage << kHelpIntro
-          << optionLines(resilienceOptions(nullptr), kHelpColumn) << kHelpEnd;
-    } else {
-      out << "topoplan-resilience " << kTopoplanVersion << '\n';
-    }
-    out.flush();
-    if (!out) {
-      errors << kStdoutFailed;
-      return kResilienceRefused;
-    }
-    return kResilienceDone;
+    return answerHelpOrVersion(
+        arguments.help,
+        std::string(kUsage) + kHelpIntro +
+            optionLines(resilienceOptions(nullptr), kHelpColumn) + kHelpEnd,
+        "topoplan-resilience", out, errors);
   }
 
   const NetworkInput input =
