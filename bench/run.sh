@@ -12,7 +12,10 @@
 #     (JSON), beside a naive igraph loop when python3-igraph is there;
 #   - its growth: the report on operator networks of 1,500 and 3,000
 #     devices, and on 5,000 devices made of five networks joined by
-#     peering links, with --jobs 1 and 2 giving the same output.
+#     peering links, with --jobs 1 and 2 giving the same output;
+#   - topoplan-draw's failure pictures (DOT) on the 754- and a 2,000-device
+#     operator network, side by side with topoplan-resilience on the same
+#     failures, and its single points against the whole N-1 report.
 # Then it holds the figures to their budgets and fails (status 1), naming
 # each budget exceeded: start-up at most 1.3 times the C program, the
 # K = 100 session at most 10 times `cat` and 3 million instructions per
@@ -20,7 +23,9 @@
 # the N-1 report at least 100 times faster than NetworkX, under 4 MiB;
 # the operator network's report within 2 s and 64 MiB, and at least 250
 # times faster than the igraph loop where that runs; the 5,000-device
-# report within 10 s and 128 MiB.
+# report within 10 s and 128 MiB; a drawn failure
+# within 1.5 times the report's time and twice its peak memory, and the
+# drawn single points within 0.6 times the whole N-1 report's time.
 #
 #   bash bench/run.sh [RUNS]      (default 21 runs per timing)
 set -euo pipefail
@@ -130,6 +135,33 @@ done
 "$bin/topoplan-resilience" --json --jobs 1 peered5000.txt > jobs1.json
 "$bin/topoplan-resilience" --json --jobs 2 peered5000.txt > jobs2.json
 cmp -s jobs1.json jobs2.json || { echo "  --jobs 1 and 2 differ"; exit 1; }
+echo "== topoplan-draw beside topoplan-resilience, DOT and text ($runs runs, medians)"
+"$bin/bench/operator_generator" 2000 1 > operator2000.txt
+draw_figures=()
+for network in operator.txt operator2000.txt; do
+  # A device in the middle of the list, and the first link.
+  device=$(awk 'NR == 1 { middle = int($1 / 2) + 2 } NR == middle { print $1; exit }' "$network")
+  link=$(awk 'NR == 1 { first = $1 + 2 } NR == first { print $1, $2; exit }' "$network")
+  for failure in "--fail-device $device" "--fail-link $link"; do
+    # shellcheck disable=SC2086  # the failure is two or three words
+    read -r drawn drawn_rss _ < <(timed empty.in "$bin/topoplan-draw" $failure "$network")
+    # shellcheck disable=SC2086
+    read -r reported reported_rss _ < <(timed empty.in "$bin/topoplan-resilience" $failure "$network")
+    time_ratio=$(ratio "$drawn" "$reported")
+    rss_ratio=$(ratio "$drawn_rss" "$reported_rss")
+    printf '  %-16s %-24s draw %.1f ms %d KiB   report %.1f ms %d KiB   ratios %s (budget 1.5), %s (budget 2)\n' \
+      "$network" "$failure" "$(ratio "$drawn" 0.001)" "$drawn_rss" \
+      "$(ratio "$reported" 0.001)" "$reported_rss" "$time_ratio" "$rss_ratio"
+    draw_figures+=("$network $failure time|$time_ratio|1.5"
+                   "$network $failure peak RSS|$rss_ratio|2")
+  done
+  read -r risks _ _ < <(timed empty.in "$bin/topoplan-draw" --risks "$network")
+  read -r whole _ _ < <(timed empty.in "$bin/topoplan-resilience" --json "$network")
+  risks_ratio=$(ratio "$risks" "$whole")
+  printf '  %-16s --risks %.1f ms   whole N-1 report %.1f ms   ratio %s (budget 0.6)\n' \
+    "$network" "$(ratio "$risks" 0.001)" "$(ratio "$whole" 0.001)" "$risks_ratio"
+  draw_figures+=("$network --risks time against the N-1 report|$risks_ratio|0.6")
+done
 
 over=()
 within() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b) }'; }
@@ -146,6 +178,11 @@ within "$peered5000_time" 10 || over+=("5,000-device N-1 report $peered5000_time
 within "$peered5000_rss" 131072 || over+=("5,000-device N-1 report peak RSS $peered5000_rss KiB > 131072")
 [ -z "$igraph_python" ] || within 250 "$igraph_speedup" ||
   over+=("operator N-1 report only $igraph_speedup times faster than the igraph loop < 250")
+for figure in "${draw_figures[@]}"; do
+  IFS='|' read -r what figure_ratio budget <<<"$figure"
+  within "$figure_ratio" "$budget" ||
+    over+=("topoplan-draw $what ratio $figure_ratio > $budget")
+done
 echo
 if [ ${#over[@]} -gt 0 ]; then
   printf 'budget exceeded: %s\n' "${over[@]}"

@@ -26,6 +26,10 @@ printf '0 0\n' >empty.txt
 printf '2 1\nA a 1 x\nB b 1 y\nA Q 3\n' >unknown.txt
 printf '2 1\nA a 1 x\nB b 1 y\nA B -3\n' >negative.txt
 printf '2 0\nA a 1 x\nB b 1 y\n' >apart.txt
+# A-B 3, then a negative twin A-B -3 the matrix never holds: every picture
+# the failure analyses compute refuses it alike; a plan takes it.
+printf '3 3\nA a 1 x\nB b 1 y\nC c 1 z\nA B 3\nA B -3\nB C 1\n' >twin.txt
+printf '3 3\nA a 1 x\nB b 1 y\nC c 1 z\nA B 3\nB C 1\nC A 2\n' >ring.txt
 
 check 2 "缺少拓扑文件"
 check 2 "未知选项：--frob" --frob campus.txt
@@ -40,6 +44,12 @@ check 1 "✘ 文件数据不合法：设备数=0，链路数=0" -o out.svg empty
 check 1 "✘ 文件数据错误：链路 A-Q 中存在未知设备！（unknown.txt 第4行）" -o out.png unknown.txt
 check 2 "✘ 未找到设备：XX" --route CR XX -o out.svg campus.txt
 check 1 "✘ 拓扑中存在负延迟链路" --route A B -o out.svg negative.txt
+for refused in "--route A C" "--route A C --fail-link B C" "--fail-device C" "--risks"; do
+  # shellcheck disable=SC2086  # the options are several words
+  check 1 "✘ 拓扑中存在负延迟链路" $refused twin.txt
+done
+check 0 "MST总延迟：-2ms" --plan kruskal twin.txt
+check 0 "没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。" --risks ring.txt
 DRAW_PATH=/nonexistent check 1 "✘ 无法启动 Graphviz 的 dot 命令" -o out.svg campus.txt
 check 2 "--timeout 后须跟 0 到 86400 之间的整秒数" --timeout x -o out.svg campus.txt
 check 2 "--timeout 只用于 -o 的渲染" --timeout 5 campus.txt
@@ -92,7 +102,7 @@ check 1 "✘ 拓扑中存在负延迟链路" --fail-device A -o out.svg negative
 check 0 'd0 -- d7 [label=<<table border="0" cellpadding="1" bgcolor="white"><tr><td><font color="#e69138">2ms</font></td></tr></table>>, color="#e69138"' --risks campus.txt
 grep -qF '⚠ 设备 CR：故障后切断 FW' out.txt || fail "--risks has no legend"
 # DR-B and CR-FW down: FW is cut off and shaded, the links dashed grey.
-check 0 '断开6对，变慢5对' --fail-device DR-B --fail-link FW CR campus.txt
+check 0 '故障后连通分区 2 个，断开 6 对，变慢 5 对' --fail-device DR-B --fail-link FW CR campus.txt
 grep -qF 'd7 [label="FW\n防火墙，安全策略控制与入侵检测", fillcolor="#fce5cd", fillcolor="#999999"]' out.txt ||
   fail "the cut-off firewall is not shaded"
 grep -qF 'd0 -- d7 [label="2ms", style=dashed, color=gray70' out.txt ||
@@ -272,5 +282,20 @@ DRAW_PATH=$fakes/flood check 1 "✘ Graphviz 的 dot 命令输出超过 256 MiB�
 [ "$(wc -l <err.txt)" -eq 1 ] || fail "a stopped flood said more: $(cat err.txt)"
 [ -e forks.svg ] || [ -e flood.svg ] && fail "a stopped dot left a file"
 rm -f UPPER.PNG Mixed.Svg limited.svg
+
+# Devices by their labels and node ids, with the file's own delays.
+cat >names.graphml <<'XML'
+<graphml><key id="l" for="node" attr.name="label"/>
+<key id="d" for="edge" attr.name="delay"/><graph>
+<node id="n0"><data key="l">Sydney, Australia4208</data></node>
+<node id="n1"><data key="l">Alice Springs</data></node>
+<node id="n2"><data key="l">Alice Springs</data></node>
+<edge source="n0" target="n1"><data key="d">2385</data></edge>
+<edge source="n1" target="n2"><data key="d">7</data></edge>
+</graph></graphml>
+XML
+check 0 "最短延迟：2392ms" --route 'Sydney, Australia4208' n2 --latency-key delay names.graphml
+check 0 "故障场景：设备 Alice-Springs-2" --fail-device n2 names.graphml
+check 2 "✘ 设备名 Alice Springs 不唯一" --route n0 'Alice Springs' names.graphml
 
 finish draw_cli

@@ -7,7 +7,9 @@
 #include <set>
 #include <sstream>
 
+#include "draw_command.h"
 #include "draw_page.h"
+#include "exit_status.h"
 #include "page_text.h"
 #include "support/networks.h"
 #include "test_util.h"
@@ -89,9 +91,19 @@ std::string campusDot(const std::string& title,
   return dot;
 }
 
+// Runs topoplan-draw on `file` with `options` before it, as main() does.
+int drawFile(const std::string& file, std::vector<std::string> options,
+             std::ostream& dot, std::ostream& errors) {
+  options.insert(options.begin(), "topoplan-draw");
+  options.push_back(file);
+  std::vector<const char*> argv;
+  for (const std::string& word : options) argv.push_back(word.c_str());
+  return runDraw(static_cast<int>(argv.size()), argv.data(), dot, errors);
+}
+
 struct DrawCase {
   const char* tag;
-  Highlight highlight;
+  std::vector<std::string> options;
   std::string title;
   std::set<std::string> marked;
 };
@@ -106,13 +118,17 @@ const std::set<std::string> kCampusTree = {"0-1", "0-2", "0-7", "1-3",
 
 TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
   const DrawCase cases[] = {
-      {"plain", Highlight::kNone, "网络拓扑（共8台设备，10条链路）", {}},
-      {"prim", Highlight::kPrimPlan,
-       "光纤骨干网布线方案（Prim算法）\\nMST总延迟：26ms", kCampusTree},
-      {"kruskal", Highlight::kKruskalPlan,
-       "光纤骨干网布线方案（Kruskal算法）\\nMST总延迟：26ms", kCampusTree},
+      {"plain", {}, "网络拓扑（共8台设备，10条链路）", {}},
+      {"prim",
+       {"--plan", "prim"},
+       "光纤骨干网布线方案（Prim算法）\\nMST总延迟：26ms",
+       kCampusTree},
+      {"kruskal",
+       {"--plan", "kruskal"},
+       "光纤骨干网布线方案（Kruskal算法）\\nMST总延迟：26ms",
+       kCampusTree},
       {"route AR-D SV",
-       Highlight::kRoute,
+       {"--route", "AR-D", "SV"},
        "最优路径：AR-D → DR-B → DR-A → AR-T → SV\\n最短延迟：20ms",
        {"1", "2", "3", "5", "6", "1-2", "1-3", "2-5", "3-6"}},
   };
@@ -123,14 +139,9 @@ TEST_F(TopologyTest, DrawsSavedCampusNetworkWithEachHighlight) {
   saveGraphToFile(&graph, file.c_str(), report);
 
   for (const DrawCase& drawCase : cases) {
-    DrawRequest request;
-    request.highlight = drawCase.highlight;
-    request.routeFrom = "AR-D";
-    request.routeTo = "SV";
     std::ostringstream dot;
     std::ostringstream errors;
-    EXPECT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
-              DrawOutcome::kDrawn)
+    EXPECT_EQ(drawFile(file, drawCase.options, dot, errors), kExitDone)
         << drawCase.tag;
     EXPECT_EQ(dot.str(), campusDot(drawCase.title, drawCase.marked))
         << drawCase.tag;
@@ -147,12 +158,9 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
       scratch.write("odd.txt",
                     "3 3\nSV a\"b\\c&d 1 x\nCR core 1 y\nQ q 1 z\nCR SV 7\nSV "
                     "CR 3\nSV SV 1\n");
-  DrawRequest request;
-  request.highlight = Highlight::kPrimPlan;
   std::ostringstream dot;
   std::ostringstream errors;
-  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
-            DrawOutcome::kDrawn);
+  ASSERT_EQ(drawFile(file, {"--plan", "prim"}, dot, errors), kExitDone);
   const std::string expected = std::string(R"dot(graph topology {
   graph [label="光纤骨干网布线方案（Prim算法）\nMST总延迟：7ms\n(图不连通，布线无法覆盖所有设备)", labelloc=t, fontname="WenQuanYi Micro Hei,sans-serif", fontsize=16];
   node [fontname="WenQuanYi Micro Hei,sans-serif", fontsize=10, shape=plaintext];
@@ -171,12 +179,8 @@ TEST_F(TopologyTest, DrawsParallelLinksLoopsAndOddTextAsTheyAre) {
                                "];\n}\n";
   EXPECT_EQ(dot.str(), expected);
 
-  request.highlight = Highlight::kRoute;
-  request.routeFrom = "CR";
-  request.routeTo = "Q";
   dot.str("");
-  ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
-            DrawOutcome::kDrawn);
+  ASSERT_EQ(drawFile(file, {"--route", "CR", "Q"}, dot, errors), kExitDone);
   EXPECT_NE(dot.str().find("label=\"从 CR 到 Q 不可达（无连通路径）！\""),
             std::string::npos);
 }
@@ -439,37 +443,35 @@ TEST_F(TopologyTest, DrawsThePlanOrRouteOfTheSurvivors) {
   saveGraphToFile(&graph, file.c_str(), report);
   struct Case {
     const char* tag;
-    Highlight highlight;
+    std::vector<std::string> options;
     std::string title;
     std::set<std::string> marked;  // edges drawn in the marked look
   } cases[] = {
       // Without DR-B, AR-D keeps only its direct line to SV.
       {"route",
-       Highlight::kRoute,
+       {"--route", "AR-D", "SV"},
        "故障后的剩余网络（故障：设备 DR-B）\\n最优路径：AR-D → SV\\n"
        "最短延迟：25ms\\n备用路由：无（没有不与最优路由共用链路的路由）",
        {"d5 -- d6"}},
       // The plan of the seven survivors, renumbered past DR-B and mapped
       // back: 2 + 5 + 3 + 2 + 3 + 25.
-      {"kruskal", Highlight::kKruskalPlan,
+      {"kruskal",
+       {"--plan", "kruskal"},
        "故障后的剩余网络（故障：设备 DR-B）\\n"
        "光纤骨干网布线方案（Kruskal算法）\\nMST总延迟：40ms",
        kSurvivorTree},
-      {"prim", Highlight::kPrimPlan,
+      {"prim",
+       {"--plan", "prim"},
        "故障后的剩余网络（故障：设备 DR-B）\\n"
        "光纤骨干网布线方案（Prim算法）\\nMST总延迟：40ms",
        kSurvivorTree},
   };
   for (const Case& survivorCase : cases) {
-    DrawRequest request;
-    request.highlight = survivorCase.highlight;
-    request.routeFrom = "AR-D";
-    request.routeTo = "SV";
-    request.failures.devices = {"DR-B"};
+    std::vector<std::string> options = survivorCase.options;
+    options.insert(options.end(), {"--fail-device", "DR-B"});
     std::ostringstream dot;
     std::ostringstream errors;
-    ASSERT_EQ(drawTopologyFile(file.c_str(), request, dot, errors),
-              DrawOutcome::kDrawn)
+    ASSERT_EQ(drawFile(file, options, dot, errors), kExitDone)
         << survivorCase.tag << errors.str();
     const std::string text = dot.str();
     EXPECT_NE(text.find("label=\"" + survivorCase.title + "\""),

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "command_text.h"
+#include "exit_status.h"
+#include "program.h"
 #include "resilience_text.h"
+#include "version.h"
 
 namespace {
 
@@ -120,4 +124,18 @@ std::string optionLines(const std::vector<Option>& options, int column) {
 std::string usageRefusal(const std::string& problem, const char* usage,
                          const char* program) {
   return "✘ " + problem + "\n" + usage + "详见 " + program + " --help\n";
+}
+
+int answerHelpOrVersion(bool help, const std::string& helpText,
+                        const char* program, std::ostream& out,
+                        std::ostream& errors) {
+  if (help) {
+    out << helpText;
+  } else {
+    out << program << ' ' << kTopoplanVersion << '\n';
+  }
+  out.flush();
+  if (out) return kExitDone;
+  stdoutFailed(errors);
+  return kExitRefused;
 }

@@ -6,6 +6,7 @@
 #define TOPOPLAN_CLI_COMMAND_LINE_H_
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -67,5 +68,13 @@ std::string optionLines(const std::vector<Option>& options, int column);
 // find the help.
 std::string usageRefusal(const std::string& problem, const char* usage,
                          const char* program);
+
+// Answers -h/--help (when `help`) with `helpText`, else --version with
+// "PROGRAM VERSION", on `out`, flushed. Returns the exit status
+// (exit_status.h): done, or refused with the message on `errors` when
+// `out` could not take it.
+int answerHelpOrVersion(bool help, const std::string& helpText,
+                        const char* program, std::ostream& out,
+                        std::ostream& errors);
 
 #endif  // TOPOPLAN_CLI_COMMAND_LINE_H_

@@ -1,16 +1,14 @@
 #include "draw.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "device.h"
+#include "drawing_text.h"
 #include "failure_sweep.h"
 #include "failure_text.h"
 #include "graphml_format.h"
 #include "latency_matrix.h"
-#include "network_input.h"
 #include "page_text.h"
 #include "plans.h"
 #include "refusals.h"
@@ -44,25 +42,6 @@ constexpr int kPlacedFontSize = 14;
 // Past this many links per device, latencies would pile up beside the
 // lines; the picture leaves them out.
 constexpr size_t kLabelledLinksPerDevice = 3;
-// How far below a map the devices without a place stand, and how far
-// apart, in points.
-constexpr double kRowBelow = 80;
-constexpr double kRowStep = 100;
-constexpr char kFailureLegend[] =
-    "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
-
-// What the picture shows besides the topology itself.
-struct Highlights {
-  std::string title;
-  std::vector<Link> links;         // in the saved order, the drawing's
-  std::vector<bool> linkMarked;    // by position in `links`
-  std::vector<bool> deviceMarked;  // by device index
-  // Attributes that replace the marked or plain look, or null: a single
-  // point of failure, a failed element, a device cut off.
-  std::vector<const char*> linkStyle;    // by position in `links`
-  std::vector<const char*> deviceStyle;  // by device index
-  std::string legend;                    // a note beside the picture, or ""
-};
 
 // A DOT string. Graphviz reads backslash escapes and character entities
 // in labels, so a code or a description shows as typed only with its
@@ -82,22 +61,52 @@ std::string quoted(const std::string& text) {
   return result + '"';
 }
 
-void markPlan(const CablingPlan& plan, const char* algorithm,
-              Highlights* highlights) {
-  for (const int position : acceptedLinks(plan, highlights->links)) {
-    highlights->linkMarked[position] = true;
-  }
-  highlights->title =
-      planTitleLine(algorithm) + "\n" + planTotalLine(plan.totalLatency);
-  if (!plan.connected) {
-    highlights->title += std::string("\n") + kPlanSplitLine;
+// Refuses what the failure analyses do not define: any negative link,
+// a parallel twin the matrix never holds included, so that a route and
+// a failure of the same network are refused alike.
+DrawOutcome refuseNegative(const Drawing& drawing, std::ostream& errors) {
+  if (!hasNegativeLink(drawing.links)) return DrawOutcome::kDrawn;
+  errors << kNegativeLatency << '\n';
+  return DrawOutcome::kRefused;
+}
+
+// Puts a device or a link on the route or the plan: what a failure made
+// of it stays, a device cut off keeps its shade.
+void markOnPath(Role path, Role* role) {
+  if (*role == Role::kPlain) *role = path;
+  if (*role == Role::kCutOff && path == Role::kRoute) {
+    *role = Role::kCutOffOnRoute;
   }
 }
 
-// Marks the fastest route as option 5 finds it, or refuses as it does.
-DrawOutcome markRoute(const Network& network, const LatencyMatrix& matrix,
-                      const DrawRequest& request, Highlights* highlights,
-                      std::ostream& errors) {
+void markRoute(const Route& route, Drawing* drawing) {
+  for (const int device : route.devices) {
+    markOnPath(Role::kRoute, &drawing->devices[device]);
+  }
+  for (const int link : route.links) {
+    if (link != -1) markOnPath(Role::kRoute, &drawing->linkRoles[link]);
+  }
+}
+
+std::string planTitle(const CablingPlan& plan, const char* algorithm) {
+  std::string title =
+      planTitleLine(algorithm) + "\n" + planTotalLine(plan.totalLatency);
+  if (!plan.connected) title += std::string("\n") + kPlanSplitLine;
+  return title;
+}
+
+void markPlan(const CablingPlan& plan, const char* algorithm,
+              Drawing* drawing) {
+  for (const int position : acceptedLinks(plan, drawing->links)) {
+    markOnPath(Role::kPlan, &drawing->linkRoles[position]);
+  }
+  drawing->title = planTitle(plan, algorithm);
+}
+
+// The fastest route as topoplan-resilience finds it, its ends marked even
+// when no route joins them.
+DrawOutcome markFastest(const Network& network, const DrawRequest& request,
+                        Drawing* drawing, std::ostream& errors) {
   const int from = findDevice(network, request.routeFrom);
   const int to = findDevice(network, request.routeTo);
   if (from == -1 || to == -1) {
@@ -106,73 +115,56 @@ DrawOutcome markRoute(const Network& network, const LatencyMatrix& matrix,
            << '\n';
     return DrawOutcome::kBadRequest;
   }
-  if (hasNegativeLatency(matrix)) {
-    errors << kNegativeLatency << '\n';
-    return DrawOutcome::kRefused;
+  if (const DrawOutcome refused = refuseNegative(*drawing, errors);
+      refused != DrawOutcome::kDrawn) {
+    return refused;
   }
-  const FloydRoutes routes = computeFloydRoutes(matrix);
-  highlights->deviceMarked[from] = true;
-  highlights->deviceMarked[to] = true;
-  const int latency = from == to ? 0 : routes.distance(from, to);
-  if (latency > kLargestLatency) {
-    highlights->title = unreachableLine(request.routeFrom, request.routeTo);
+  drawing->devices[from] = Role::kRoute;
+  drawing->devices[to] = Role::kRoute;
+  const RouteReport report = routeWithBackup(
+      network.deviceCount(), drawing->links, FailureSet{}, from, to);
+  if (!report.hasPrimary) {
+    drawing->title = unreachableLine(request.routeFrom, request.routeTo);
     return DrawOutcome::kDrawn;
   }
-  const std::vector<int> hops =
-      from == to ? std::vector<int>{from} : unfoldRoute(routes, from, to);
-  const std::vector<int> carriers = hopCarriers(highlights->links, {}, hops);
-  for (size_t i = 1; i < hops.size(); ++i) {
-    if (carriers[i - 1] != -1) highlights->linkMarked[carriers[i - 1]] = true;
-    highlights->deviceMarked[hops[i]] = true;
-  }
-  highlights->title = fastestRouteLine(deviceCodes(network), hops) + "\n" +
-                      fastestLatencyLine(latency);
+  markRoute(report.primary, drawing);
+  drawing->title =
+      fastestRouteLine(deviceCodes(network), report.primary.devices) + "\n" +
+      fastestLatencyLine(report.primary.latency);
   return DrawOutcome::kDrawn;
 }
 
-// The id attribute of a device or link for an addressable drawing, or "".
-std::string svgId(bool addressable, const char* kind, size_t index) {
-  if (!addressable) return "";
-  return std::string(", id=\"") + kind + std::to_string(index) + '"';
-}
-
-// Marks the single points of failure, with a legend of whom each cuts off.
-void markRisks(const Network& network, Highlights* highlights) {
-  const ResilienceReport report = analyseResilience(
-      network.deviceCount(), highlights->links, ResilienceQuery{});
-  const SinglePoints& points = report.singlePoints;
-  const std::vector<std::string> codes = deviceCodes(network);
+// The single points of failure, measured alone, with a legend of whom
+// each cuts off.
+DrawOutcome markRisks(const Network& network, Drawing* drawing,
+                      std::ostream& errors) {
+  if (const DrawOutcome refused = refuseNegative(*drawing, errors);
+      refused != DrawOutcome::kDrawn) {
+    return refused;
+  }
+  const SinglePoints points =
+      findSinglePoints(network.deviceCount(), drawing->links);
   for (const int device : points.devices) {
-    highlights->deviceStyle[device] = kRiskDevice;
+    drawing->devices[device] = Role::kRisk;
   }
-  for (const int link : points.links) highlights->linkStyle[link] = kRiskLink;
-  for (const size_t point : singlePointsByImpact(report.pointScenarios)) {
-    highlights->legend += singlePointSentence(codes, highlights->links,
-                                              report.pointScenarios[point]) +
-                          "\n";
-  }
-  if (points.devices.empty() && points.links.empty()) {
-    highlights->title =
-        "没有单点故障：任何一台设备或一条链路单独故障都不会使网络分裂";
-    return;
-  }
-  highlights->title = "单点故障（橙色）：" +
-                      std::to_string(points.devices.size()) + "台设备，" +
-                      std::to_string(points.links.size()) + "条链路";
-  highlights->legend.pop_back();  // the last line break
-  highlights->legend = "图例：橙色为单点故障\n" + highlights->legend;
+  for (const int link : points.links) drawing->linkRoles[link] = Role::kRisk;
+  drawing->title = singlePointsTitle(points);
+  drawing->legend = singlePointsLegend(
+      deviceCodes(network), drawing->links,
+      singlePointScenarios(network.deviceCount(), drawing->links, points, {}));
+  return DrawOutcome::kDrawn;
 }
 
 // Looks up the request's failures and shades them: the failed devices and
 // links dashed grey, the devices they cut off dark. Refuses as
 // topoplan-resilience does.
 DrawOutcome shadeFailures(const Network& network, const DrawRequest& request,
-                          Highlights* highlights, FailureSet* failed,
+                          Drawing* drawing, FailureSet* failed,
                           std::ostream& errors) {
-  const std::vector<Link>& links = highlights->links;
-  if (hasNegativeLink(links)) {
-    errors << kNegativeLatency << '\n';
-    return DrawOutcome::kRefused;
+  const std::vector<Link>& links = drawing->links;
+  if (const DrawOutcome refused = refuseNegative(*drawing, errors);
+      refused != DrawOutcome::kDrawn) {
+    return refused;
   }
   const FailureLookup lookup = lookUpFailures(network, links, request.failures);
   if (lookup.outcome != FailureLookup::Outcome::kFound) {
@@ -180,51 +172,44 @@ DrawOutcome shadeFailures(const Network& network, const DrawRequest& request,
     return DrawOutcome::kBadRequest;
   }
   *failed = lookup.failed;
+  drawing->failures = true;
   for (const int device : failed->devices) {
-    highlights->deviceStyle[device] = kFailedDevice;
+    drawing->devices[device] = Role::kFailed;
   }
   for (size_t i = 0; i < links.size(); ++i) {
     if (!linkSurvives(links, static_cast<int>(i), *failed)) {
-      highlights->linkStyle[i] = kFailedLink;
+      drawing->linkRoles[i] = Role::kFailed;
     }
   }
   for (const int device :
        cutOffDevices(network.deviceCount(), links, *failed)) {
-    highlights->deviceStyle[device] = kCutOffDevice;
+    drawing->devices[device] = Role::kCutOff;
   }
+  drawing->legend = kFailureLegend;
   return DrawOutcome::kDrawn;
 }
 
-// Marks a failure scenario, or refuses as topoplan-resilience does.
+// A failure scenario with its figures, from the engine topoplan-resilience
+// asks for one scenario.
 DrawOutcome markScenario(const Network& network, const DrawRequest& request,
-                         Highlights* highlights, std::ostream& errors) {
+                         Drawing* drawing, std::ostream& errors) {
   FailureSet failed;
   if (const DrawOutcome shaded =
-          shadeFailures(network, request, highlights, &failed, errors);
+          shadeFailures(network, request, drawing, &failed, errors);
       shaded != DrawOutcome::kDrawn) {
     return shaded;
   }
-  const std::vector<Link>& links = highlights->links;
-  const ScenarioFigures figures =
-      sparseScenarioFigures(network.deviceCount(), links, failed);
-  const std::vector<std::string> codes = deviceCodes(network);
-  highlights->title = "故障场景：" + failureLabel(codes, links, failed) +
-                      "\n故障后连通分区" + std::to_string(figures.parts) +
-                      "个，断开" + std::to_string(figures.lostPairs) +
-                      "对，变慢" + std::to_string(figures.slowerPairs) + "对";
-  if (figures.hasWorst) {
-    highlights->title += "\n" + worstSentence(codes, figures);
-  }
-  highlights->legend = kFailureLegend;
+  drawing->title = scenarioTitle(
+      deviceCodes(network), drawing->links,
+      sparseScenarioFigures(network.deviceCount(), drawing->links, failed));
   return DrawOutcome::kDrawn;
 }
 
-// Marks the route or the plan the request asks for in the network that
-// survives its failures, as topoplan-resilience computes the route, with
-// the failures shaded as a scenario shades them.
+// The route or the plan the request asks for in the network that survives
+// its failures, as topoplan-resilience computes the route, with the
+// failures shaded as a scenario shades them.
 DrawOutcome markSurvivors(const Network& network, const DrawRequest& request,
-                          Highlights* highlights, std::ostream& errors) {
-  const std::vector<Link>& links = highlights->links;
+                          Drawing* drawing, std::ostream& errors) {
   const int from = findDevice(network, request.routeFrom);
   const int to = findDevice(network, request.routeTo);
   const bool route = request.highlight == Highlight::kRoute;
@@ -236,63 +221,84 @@ DrawOutcome markSurvivors(const Network& network, const DrawRequest& request,
   }
   FailureSet failed;
   if (const DrawOutcome shaded =
-          shadeFailures(network, request, highlights, &failed, errors);
+          shadeFailures(network, request, drawing, &failed, errors);
       shaded != DrawOutcome::kDrawn) {
     return shaded;
   }
+  const std::vector<Link>& links = drawing->links;
   const std::vector<std::string> codes = deviceCodes(network);
-  std::vector<std::string> lines = {
-      survivorTitleLine(failureLabel(codes, links, failed))};
+  drawing->title = survivorTitleLine(failureLabel(codes, links, failed));
   if (route) {
     const RouteReport report =
         routeWithBackup(network.deviceCount(), links, failed, from, to);
-    for (const int device : report.primary.devices) {
-      highlights->deviceMarked[device] = true;
+    markRoute(report.primary, drawing);
+    for (const std::string& line : routeLines(codes, report)) {
+      drawing->title += "\n" + line;
     }
-    for (const int link : report.primary.links) {
-      if (link != -1) highlights->linkMarked[link] = true;
-    }
-    const std::vector<std::string> routeText = routeLines(codes, report);
-    lines.insert(lines.end(), routeText.begin(), routeText.end());
   } else {
     const bool prim = request.highlight == Highlight::kPrimPlan;
     const SurvivorPlan plan = planSurvivors(network, links, failed, prim);
-    for (const int link : plan.accepted) highlights->linkMarked[link] = true;
-    lines.push_back(planTitleLine(prim ? "Prim" : "Kruskal"));
-    lines.push_back(planTotalLine(plan.plan.totalLatency));
-    if (!plan.plan.connected) lines.emplace_back(kPlanSplitLine);
+    for (const int link : plan.accepted) {
+      markOnPath(Role::kPlan, &drawing->linkRoles[link]);
+    }
+    drawing->title += "\n" + planTitle(plan.plan, prim ? "Prim" : "Kruskal");
   }
-  for (const std::string& line : lines) {
-    highlights->title += (highlights->title.empty() ? "" : "\n") + line;
-  }
-  highlights->legend = kFailureLegend;
   return DrawOutcome::kDrawn;
 }
 
-// The attributes that set a device or a link apart, or "". A device cut
-// off by a failure may still carry a route of the network that survives.
-std::string deviceLook(const Highlights& highlights, int device) {
-  const char* style = highlights.deviceStyle[device];
-  const char* marked = highlights.deviceMarked[device] ? kMarkedDevice : "";
-  if (style == nullptr) return marked;
-  return style == kCutOffDevice ? std::string(style) + marked : style;
+// The id attribute of a device or link for an addressable drawing, or "".
+std::string svgId(bool addressable, const char* kind, size_t index) {
+  if (!addressable) return "";
+  return std::string(", id=\"") + kind + std::to_string(index) + '"';
 }
 
-const char* linkLook(const Highlights& highlights, size_t link) {
-  if (highlights.linkStyle[link] != nullptr) return highlights.linkStyle[link];
-  return highlights.linkMarked[link] ? kMarkedLink : "";
+// The attributes that set a device or a link apart, or "".
+std::string deviceLook(Role role) {
+  switch (role) {
+    case Role::kRoute:
+      return kMarkedDevice;
+    case Role::kRisk:
+      return kRiskDevice;
+    case Role::kFailed:
+      return kFailedDevice;
+    case Role::kCutOff:
+      return kCutOffDevice;
+    case Role::kCutOffOnRoute:
+      return std::string(kCutOffDevice) + kMarkedDevice;
+    case Role::kPlain:
+    case Role::kPlan:
+      break;
+  }
+  return "";
+}
+
+const char* linkLook(Role role) {
+  switch (role) {
+    case Role::kPlan:
+    case Role::kRoute:
+      return kMarkedLink;
+    case Role::kRisk:
+      return kRiskLink;
+    case Role::kFailed:
+      return kFailedLink;
+    case Role::kPlain:
+    case Role::kCutOff:
+    case Role::kCutOffOnRoute:
+      break;
+  }
+  return "";
 }
 
 // A link's latency figure. Graphviz may set an edge's label on the edge
 // itself, so on a link drawn thick in colour the figure, in that colour,
 // stands on a white ground to stay readable over the line.
-std::string linkLabel(const Highlights& highlights, size_t link) {
-  const std::string figure =
-      std::to_string(highlights.links[link].latency) + "ms";
-  const char* style = linkLook(highlights, link);
-  const char* colour = style == kMarkedLink ? kMarkedColour
-                       : style == kRiskLink ? kRiskColour
-                                            : nullptr;
+std::string linkLabel(const Drawing& drawing, size_t link) {
+  const std::string figure = std::to_string(drawing.links[link].latency) + "ms";
+  const Role role = drawing.linkRoles[link];
+  const char* colour = role == Role::kPlan || role == Role::kRoute
+                           ? kMarkedColour
+                       : role == Role::kRisk ? kRiskColour
+                                             : nullptr;
   if (colour == nullptr) return '"' + figure + '"';
   return std::string(R"(<<table border="0" cellpadding="1" bgcolor="white">)") +
          R"(<tr><td><font color=")" + colour + "\">" + figure +
@@ -301,8 +307,8 @@ std::string linkLabel(const Highlights& highlights, size_t link) {
 
 // Whether the links' latencies are drawn: not on a dense network, where
 // they would pile up beside the lines and make dot's routing fail.
-bool latenciesShown(const Network& network, const Highlights& highlights) {
-  return highlights.links.size() <=
+bool latenciesShown(const Network& network, const Drawing& drawing) {
+  return drawing.links.size() <=
          kLabelledLinksPerDevice * network.devices.size();
 }
 
@@ -314,11 +320,11 @@ void writeAttributes(const std::string& attributes, std::ostream& dot) {
 }
 
 // The first lines of every picture: the title and the defaults.
-void writeHeading(const Highlights& highlights, bool highlighting,
+void writeHeading(const Drawing& drawing, bool highlighting,
                   const char* graphAttributes, int deviceFontSize,
                   std::ostream& dot) {
   dot << "graph topology {\n";
-  dot << "  graph [label=" << quoted(highlights.title)
+  dot << "  graph [label=" << quoted(drawing.title)
       << ", labelloc=t, fontname=\"" << kFont << "\", fontsize=16"
       << graphAttributes << "];\n";
   dot << "  node [fontname=\"" << kFont << "\", fontsize=" << deviceFontSize
@@ -327,17 +333,17 @@ void writeHeading(const Highlights& highlights, bool highlighting,
       << (highlighting ? ", style=dashed" : "") << "];\n";
 }
 
-void writeLegend(const Highlights& highlights, const std::string& position,
+void writeLegend(const Drawing& drawing, const std::string& position,
                  std::ostream& dot) {
-  if (!highlights.legend.empty()) {
+  if (!drawing.legend.empty()) {
     dot << "  legend [shape=note, style=filled, fillcolor=white, label="
-        << quoted(highlights.legend) << position << "];\n";
+        << quoted(drawing.legend) << position << "];\n";
   }
 }
 
-void writeRows(const Network& network, const Highlights& highlights,
+void writeRows(const Network& network, const Drawing& drawing,
                bool highlighting, bool addressable, std::ostream& dot) {
-  writeHeading(highlights, highlighting, "", 10, dot);
+  writeHeading(drawing, highlighting, "", 10, dot);
 
   // One row per layer in use, headed by its name; an invisible chain of
   // the heads keeps the rows in layer order whatever the links say.
@@ -370,7 +376,7 @@ void writeRows(const Network& network, const Highlights& highlights,
       dot << " d" << i
           << " [label=" << quoted(device.code + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
-          << deviceLook(highlights, i) << svgId(addressable, "device", i)
+          << deviceLook(drawing.devices[i]) << svgId(addressable, "device", i)
           << "];";
     }
     dot << "}\n";
@@ -378,103 +384,29 @@ void writeRows(const Network& network, const Highlights& highlights,
 
   // Each link runs from its upper row down, so that no edge pulls
   // against the order of the rows.
-  const bool labelled = latenciesShown(network, highlights);
-  for (size_t i = 0; i < highlights.links.size(); ++i) {
-    const Link& link = highlights.links[i];
+  const bool labelled = latenciesShown(network, drawing);
+  for (size_t i = 0; i < drawing.links.size(); ++i) {
+    const Link& link = drawing.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     const std::string attributes =
-        (labelled ? ", label=" + linkLabel(highlights, i) : "") +
-        linkLook(highlights, i) + svgId(addressable, "link", i);
+        (labelled ? ", label=" + linkLabel(drawing, i) : "") +
+        linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to);
     writeAttributes(attributes, dot);
   }
-  writeLegend(highlights, "", dot);
+  writeLegend(drawing, "", dot);
   dot << "}\n";
-}
-
-// A coordinate for Graphviz, in points with two decimals.
-std::string coordinate(double value) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
-}
-
-// The left edge and the bottom of the devices in `points` that `placed`
-// marks (all of them when it is empty), as a point; {0, 0} for none.
-Point lowerLeft(const std::vector<Point>& points,
-                const std::vector<bool>& placed) {
-  Point corner;
-  bool first = true;
-  for (size_t i = 0; i < points.size(); ++i) {
-    if (!placed.empty() && !placed[i]) continue;
-    corner.x = first ? points[i].x : std::min(corner.x, points[i].x);
-    corner.y = first ? points[i].y : std::max(corner.y, points[i].y);
-    first = false;
-  }
-  return corner;
-}
-
-// Places each device that is not yet placed but has placed neighbours at
-// their middle. Returns whether it placed any.
-bool placeBesideNeighbours(const Network& network, std::vector<Point>* points,
-                           std::vector<bool>* placed) {
-  const size_t n = points->size();
-  std::vector<Point> sums(n);
-  std::vector<int> counts(n, 0);
-  for (const Link& link : network.links) {
-    const auto a = static_cast<size_t>(link.from);
-    const auto b = static_cast<size_t>(link.to);
-    if ((*placed)[a] == (*placed)[b]) continue;
-    const size_t lone = (*placed)[a] ? b : a;
-    const Point& known = (*points)[(*placed)[a] ? a : b];
-    sums[lone].x += known.x;
-    sums[lone].y += known.y;
-    ++counts[lone];
-  }
-  bool progress = false;
-  for (size_t i = 0; i < n; ++i) {
-    if (counts[i] == 0) continue;
-    (*points)[i] = {sums[i].x / counts[i], sums[i].y / counts[i]};
-    (*placed)[i] = true;
-    progress = true;
-  }
-  return progress;
-}
-
-// The devices that have no place of their own stand at the middle of
-// their placed neighbours, found outwards from the placed ones, and the
-// rest in a row below everything else. Needs at least one placed device.
-std::vector<Point> completedPoints(const Network& network,
-                                   const DevicePoints& positions) {
-  const size_t n = network.devices.size();
-  std::vector<Point> points(n);
-  std::vector<bool> placed(n, false);
-  for (size_t i = 0; i < n && i < positions.size(); ++i) {
-    if (!positions[i]) continue;
-    points[i] = *positions[i];
-    placed[i] = true;
-  }
-  const Point corner = lowerLeft(points, placed);
-  while (placeBesideNeighbours(network, &points, &placed)) {
-  }
-  double x = corner.x;
-  for (size_t i = 0; i < n; ++i) {
-    if (placed[i]) continue;
-    points[i] = {x, corner.y + kRowBelow};
-    x += kRowStep;
-  }
-  return points;
 }
 
 // Devices named by their codes, either where `points` says or wherever a
 // force-directed layout puts them, and latencies beside their lines. On
 // a dense network the latencies stay out (latenciesShown).
-void writePlaced(const Network& network, const Highlights& highlights,
+void writePlaced(const Network& network, const Drawing& drawing,
                  bool highlighting, bool addressable,
                  const std::vector<Point>& points, std::ostream& dot) {
   const bool geographic = !points.empty();
-  writeHeading(highlights, highlighting,
+  writeHeading(drawing, highlighting,
                geographic ? ", layout=nop, forcelabels=true"
                           : ", layout=sfdp, overlap=false, forcelabels=true",
                kPlacedFontSize, dot);
@@ -485,7 +417,7 @@ void writePlaced(const Network& network, const Highlights& highlights,
     const Device& device = network.devices[i];
     dot << "  d" << i << " [label=" << quoted(device.code) << ", fillcolor=\""
         << kLayerFill[static_cast<int>(layerOf(device.code))] << '"'
-        << deviceLook(highlights, i) << svgId(addressable, "device", i);
+        << deviceLook(drawing.devices[i]) << svgId(addressable, "device", i);
     if (geographic) {
       // Graphviz's y axis points up.
       dot << ", pos=\"" << coordinate(points[i].x) << ','
@@ -493,18 +425,18 @@ void writePlaced(const Network& network, const Highlights& highlights,
     }
     dot << "];\n";
   }
-  const bool labelled = latenciesShown(network, highlights);
-  for (size_t i = 0; i < highlights.links.size(); ++i) {
-    const Link& link = highlights.links[i];
+  const bool labelled = latenciesShown(network, drawing);
+  for (size_t i = 0; i < drawing.links.size(); ++i) {
+    const Link& link = drawing.links[i];
     const std::string attributes =
-        (labelled ? ", xlabel=" + linkLabel(highlights, i) : "") +
-        linkLook(highlights, i) + svgId(addressable, "link", i);
+        (labelled ? ", xlabel=" + linkLabel(drawing, i) : "") +
+        linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
     dot << "  d" << link.from << " -- d" << link.to;
     writeAttributes(attributes, dot);
   }
   // On a map the legend stands below every device.
   const Point corner = lowerLeft(points, {});
-  writeLegend(highlights,
+  writeLegend(drawing,
               geographic ? ", pos=\"" + coordinate(corner.x) + ',' +
                                coordinate(-corner.y - kRowBelow) + '"'
                          : std::string(),
@@ -512,148 +444,58 @@ void writePlaced(const Network& network, const Highlights& highlights,
   dot << "}\n";
 }
 
-// What the request highlights, in `highlights`; when the request cannot be
-// drawn, why, with the refusal on `errors`.
-DrawOutcome markHighlights(const Network& network, const DrawRequest& request,
-                           Highlights* highlights, std::ostream& errors) {
-  highlights->links = savedLinks(network);
-  highlights->linkMarked.assign(highlights->links.size(), false);
-  highlights->deviceMarked.assign(network.devices.size(), false);
-  highlights->linkStyle.assign(highlights->links.size(), nullptr);
-  highlights->deviceStyle.assign(network.devices.size(), nullptr);
+}  // namespace
+
+DrawOutcome computeDrawing(const Network& network, const DrawRequest& request,
+                           Drawing* drawing, std::ostream& errors) {
+  *drawing = Drawing{};
+  drawing->highlight = request.highlight;
+  drawing->links = savedLinks(network);
+  drawing->devices.assign(network.devices.size(), Role::kPlain);
+  drawing->linkRoles.assign(drawing->links.size(), Role::kPlain);
   const bool failing =
       !request.failures.devices.empty() || !request.failures.links.empty();
   switch (request.highlight) {
     case Highlight::kNone:
-      highlights->title = "网络拓扑（共" +
-                          std::to_string(network.deviceCount()) + "台设备，" +
-                          std::to_string(highlights->links.size()) + "条链路）";
+      drawing->title = topologyTitle(network.deviceCount(),
+                                     static_cast<int>(drawing->links.size()));
       return DrawOutcome::kDrawn;
     case Highlight::kPrimPlan:
     case Highlight::kKruskalPlan:
     case Highlight::kRoute:
       break;
     case Highlight::kRisks:
-      markRisks(network, highlights);
-      return DrawOutcome::kDrawn;
+      return markRisks(network, drawing, errors);
     case Highlight::kScenario:
-      return markScenario(network, request, highlights, errors);
+      return markScenario(network, request, drawing, errors);
   }
-  if (failing) return markSurvivors(network, request, highlights, errors);
+  if (failing) return markSurvivors(network, request, drawing, errors);
   if (request.highlight == Highlight::kRoute) {
-    return markRoute(network, latencyMatrixOf(network), request, highlights,
-                     errors);
+    return markFastest(network, request, drawing, errors);
   }
   if (request.highlight == Highlight::kPrimPlan) {
-    markPlan(computePrimPlan(latencyMatrixOf(network)), "Prim", highlights);
+    markPlan(computePrimPlan(latencyMatrixOf(network)), "Prim", drawing);
   } else {
-    markPlan(computeKruskalPlan(network), "Kruskal", highlights);
+    markPlan(computeKruskalPlan(network), "Kruskal", drawing);
   }
   return DrawOutcome::kDrawn;
 }
 
-}  // namespace
-
-Layout chooseLayout(const Network& network, const DevicePoints& positions) {
-  const auto campusStyle = [](const Device& device) {
-    return layerOf(device.code) != Layer::kOther;
-  };
-  const size_t devices = network.devices.size();
-  const auto layered = static_cast<size_t>(std::count_if(
-      network.devices.begin(), network.devices.end(), campusStyle));
-  if (2 * layered > devices) return Layout::kLayers;
-  const auto placed = static_cast<size_t>(std::count_if(
-      positions.begin(), positions.end(),
-      [](const std::optional<Point>& point) { return point.has_value(); }));
-  if (devices > 0 && 2 * placed >= devices) return Layout::kGeographic;
-  return Layout::kForce;
-}
-
-double drawingWidth(int devices) {
-  return std::clamp(130 * std::sqrt(static_cast<double>(devices)), 400.0,
-                    1000.0);
-}
-
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
-DevicePoints drawingPoints(PositionKind kind,
-                           const std::vector<DevicePosition>& positions,
-                           double width) {
-  DevicePoints points(positions.size());
-  if (kind == PositionKind::kNone) return {};
-  double latitudes = 0;
-  int known = 0;
-  for (const DevicePosition& position : positions) {
-    if (!position.known) continue;
-    latitudes += position.y;
-    ++known;
-  }
-  if (known == 0) return {};
-  constexpr double kScreenProportion = 0.75;  // height to width
-  constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
-  const double xScale = kind == PositionKind::kGeographic
-                            ? std::cos(latitudes / known * kRadiansPerDegree)
-                            : 1.0;
-  const double ySign = kind == PositionKind::kGeographic ? -1.0 : 1.0;
-  double minX = 0;
-  double maxX = 0;
-  double minY = 0;
-  double maxY = 0;
-  bool first = true;
-  for (size_t i = 0; i < positions.size(); ++i) {
-    if (!positions[i].known) continue;
-    const Point point{positions[i].x * xScale, positions[i].y * ySign};
-    points[i] = point;
-    minX = first ? point.x : std::min(minX, point.x);
-    maxX = first ? point.x : std::max(maxX, point.x);
-    minY = first ? point.y : std::min(minY, point.y);
-    maxY = first ? point.y : std::max(maxY, point.y);
-    first = false;
-  }
-  // One scale for both axes keeps the proportions, fitting the drawing
-  // into a landscape screen's proportions. Spans in halves where a whole
-  // one overflows (1e308 and -1e308), and each point as its share of the
-  // span, so that no tiny span (4.9e-324) scales to infinity: every
-  // position written is finite.
-  const double part =
-      std::isfinite(maxX - minX) && std::isfinite(maxY - minY) ? 1 : 0.5;
-  const double spanX = maxX * part - minX * part;
-  const double spanY = maxY * part - minY * part;
-  const double height = width * kScreenProportion;
-  const double extentX =
-      spanY > 0 ? std::min(width, height * (spanX / spanY)) : width;
-  const double extentY =
-      spanX > 0 ? std::min(height, width * (spanY / spanX)) : height;
-  const auto share = [part](double value, double low, double span) {
-    return span > 0 ? (value * part - low * part) / span : 0.0;
-  };
-  for (std::optional<Point>& point : points) {
-    if (!point) continue;
-    point = Point{share(point->x, minX, spanX) * extentX,
-                  share(point->y, minY, spanY) * extentY};
-  }
-  return points;
-}
-
-DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
-                             std::ostream& dot, std::ostream& errors) {
-  Highlights highlights;
-  if (const DrawOutcome marked =
-          markHighlights(network, request, &highlights, errors);
-      marked != DrawOutcome::kDrawn) {
-    return marked;
-  }
+DrawOutcome writeDrawingDot(const Network& network, const Drawing& drawing,
+                            const DrawRequest& request, std::ostream& dot,
+                            std::ostream& errors) {
   // Plans and routes dash what they leave out; the failure pictures keep
   // every working link solid.
-  const bool dashRest = request.highlight != Highlight::kNone &&
-                        request.highlight != Highlight::kRisks &&
-                        request.highlight != Highlight::kScenario;
+  const bool dashRest = drawing.highlight != Highlight::kNone &&
+                        drawing.highlight != Highlight::kRisks &&
+                        drawing.highlight != Highlight::kScenario;
   const Layout layout = request.layout == Layout::kAutomatic
                             ? chooseLayout(network, request.positions)
                             : request.layout;
   switch (layout) {
     case Layout::kAutomatic:
     case Layout::kLayers:
-      writeRows(network, highlights, dashRest, request.addressable, dot);
+      writeRows(network, drawing, dashRest, request.addressable, dot);
       break;
     case Layout::kGeographic: {
       const bool placed = std::any_of(
@@ -663,97 +505,69 @@ DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
         errors << kNoPositionsLine << '\n';
         return DrawOutcome::kRefused;
       }
-      writePlaced(network, highlights, dashRest, request.addressable,
+      writePlaced(network, drawing, dashRest, request.addressable,
                   completedPoints(network, request.positions), dot);
       break;
     }
     case Layout::kForce:
-      writePlaced(network, highlights, dashRest, request.addressable, {}, dot);
+      writePlaced(network, drawing, dashRest, request.addressable, {}, dot);
       break;
   }
   return DrawOutcome::kDrawn;
 }
 
-DrawOutcome writeTopologyGraphml(const Network& network,
-                                 const DrawRequest& request,
-                                 std::ostream& graphml, std::ostream& errors) {
-  Highlights highlights;
-  if (const DrawOutcome marked =
-          markHighlights(network, request, &highlights, errors);
-      marked != DrawOutcome::kDrawn) {
-    return marked;
-  }
-  // The marks follow the saved order; GraphML lists the links in the
+std::string drawingGraphml(const Network& network, const Drawing& drawing) {
+  // The roles follow the saved order; GraphML lists the links in the
   // order they were added, so that reading it back adds them so again.
   const std::vector<int> order = savedOrder(network);
-  const size_t devices = network.devices.size();
-  const size_t links = highlights.links.size();
-  GraphmlOverlay overlay;
   const auto marksOf = [&](GraphmlMarks* marks, auto deviceTest,
                            auto linkTest) {
-    marks->devices.assign(devices, false);
-    marks->links.assign(links, false);
-    for (size_t i = 0; i < devices; ++i) marks->devices[i] = deviceTest(i);
-    for (size_t p = 0; p < links; ++p) {
-      marks->links[static_cast<size_t>(order[p])] = linkTest(p);
+    marks->devices.assign(drawing.devices.size(), false);
+    marks->links.assign(drawing.links.size(), false);
+    for (size_t i = 0; i < drawing.devices.size(); ++i) {
+      marks->devices[i] = deviceTest(drawing.devices[i]);
+    }
+    for (size_t p = 0; p < drawing.links.size(); ++p) {
+      marks->links[static_cast<size_t>(order[p])] =
+          linkTest(drawing.linkRoles[p]);
     }
   };
-  const bool failing =
-      !request.failures.devices.empty() || !request.failures.links.empty();
-  switch (request.highlight) {
+  const auto is = [](Role wanted) {
+    return [wanted](Role role) { return role == wanted; };
+  };
+  GraphmlOverlay overlay;
+  switch (drawing.highlight) {
     case Highlight::kNone:
+    case Highlight::kScenario:
       break;
     case Highlight::kPrimPlan:
     case Highlight::kKruskalPlan:
-      marksOf(
-          &overlay.plan, [](size_t) { return false; },
-          [&](size_t p) {
-            return static_cast<bool>(highlights.linkMarked[p]);
-          });
+      marksOf(&overlay.plan, is(Role::kPlan), is(Role::kPlan));
       overlay.plan.devices.clear();  // a plan takes links, never devices
       break;
     case Highlight::kRoute:
       marksOf(
           &overlay.route,
-          [&](size_t i) {
-            return static_cast<bool>(highlights.deviceMarked[i]);
+          [](Role role) {
+            return role == Role::kRoute || role == Role::kCutOffOnRoute;
           },
-          [&](size_t p) {
-            return static_cast<bool>(highlights.linkMarked[p]);
-          });
+          is(Role::kRoute));
       break;
     case Highlight::kRisks:
-      marksOf(
-          &overlay.risk,
-          [&](size_t i) { return highlights.deviceStyle[i] == kRiskDevice; },
-          [&](size_t p) { return highlights.linkStyle[p] == kRiskLink; });
-      break;
-    case Highlight::kScenario:
+      marksOf(&overlay.risk, is(Role::kRisk), is(Role::kRisk));
       break;
   }
-  if (failing) {
-    marksOf(
-        &overlay.failed,
-        [&](size_t i) { return highlights.deviceStyle[i] == kFailedDevice; },
-        [&](size_t p) { return highlights.linkStyle[p] == kFailedLink; });
+  if (drawing.failures) {
+    marksOf(&overlay.failed, is(Role::kFailed), is(Role::kFailed));
   }
-  graphml << formatGraphml(network, overlay);
-  return DrawOutcome::kDrawn;
+  return formatGraphml(network, overlay);
 }
 
-DevicePoints pointsOf(const NetworkInput& input) {
-  return drawingPoints(input.positionKind, input.positions,
-                       drawingWidth(input.network.deviceCount()));
-}
-
-DrawOutcome drawTopologyFile(const char* fileName, const DrawRequest& request,
-                             std::ostream& dot, std::ostream& errors,
-                             bool graphml) {
-  const NetworkInput input = loadNetworkForCommand(fileName);
-  errors << escapeControls(input.messages, LineBreaks::kKept);
-  if (!input.loaded) return DrawOutcome::kRefused;
-  if (graphml) return writeTopologyGraphml(input.network, request, dot, errors);
-  DrawRequest placed = request;
-  placed.positions = pointsOf(input);
-  return writeTopologyDot(input.network, placed, dot, errors);
+DrawOutcome writeTopologyDot(const Network& network, const DrawRequest& request,
+                             std::ostream& dot, std::ostream& errors) {
+  Drawing drawing;
+  const DrawOutcome computed =
+      computeDrawing(network, request, &drawing, errors);
+  if (computed != DrawOutcome::kDrawn) return computed;
+  return writeDrawingDot(network, drawing, request, dot, errors);
 }

@@ -8,7 +8,6 @@
 #include "program.h"
 #include "text.h"
 #include "topology_file.h"
-#include "version.h"
 
 namespace {
 
@@ -97,15 +96,12 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
                              LineBreaks::kKept);
     return kImportBadArguments;
   }
-  if (arguments.help) {
-    const std::string options =
-        optionLines(importOptions(nullptr), kHelpColumn);
-    return writeOut(out, errors,
-                    std::string(kUsage) + kHelpIntro + options + kHelpEnd);
-  }
-  if (arguments.version) {
-    return writeOut(out, errors,
-                    std::string("topoplan-import ") + kTopoplanVersion + "\n");
+  if (arguments.help || arguments.version) {
+    return answerHelpOrVersion(
+        arguments.help,
+        std::string(kUsage) + kHelpIntro +
+            optionLines(importOptions(nullptr), kHelpColumn) + kHelpEnd,
+        "topoplan-import", out, errors);
   }
 
   const GraphmlOutcome outcome =

@@ -6,12 +6,13 @@
 #include <ostream>
 #include <string>
 
+#include "exit_status.h"
 #include "graphml.h"
 
-// Exit statuses.
-constexpr int kImportDone = 0;
-constexpr int kImportRefused = 1;  // a refused file, a failed write
-constexpr int kImportBadArguments = 2;
+// Exit statuses, the same for every non-menu command.
+constexpr int kImportDone = kExitDone;
+constexpr int kImportRefused = kExitRefused;
+constexpr int kImportBadArguments = kExitBadArguments;
 
 struct ImportArguments {
   std::string graphmlFile;

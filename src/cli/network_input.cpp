@@ -226,6 +226,18 @@ std::string resolveDeviceNames(const NetworkInput& input,
   return "";
 }
 
+std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
+                                               std::string* routeTo,
+                                               FailureRequest* failures) {
+  std::vector<std::string*> names = {routeFrom, routeTo};
+  for (std::string& device : failures->devices) names.push_back(&device);
+  for (auto& ends : failures->links) {
+    names.push_back(&ends.first);
+    names.push_back(&ends.second);
+  }
+  return names;
+}
+
 std::string inputDisplayName(const char* path) {
   return std::strcmp(path, kStandardInputName) == 0 ? kStandardInputTitle
                                                     : path;

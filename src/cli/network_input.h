@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "graphml.h"
 #include "network.h"
+#include "resilience.h"
 
 struct NetworkInput {
   bool loaded = false;
@@ -58,6 +59,12 @@ NetworkInput loadNetworkForCommand(const char* path,
 // the refusal of the first name several devices carry, with a line break.
 std::string resolveDeviceNames(const NetworkInput& input,
                                const std::vector<std::string*>& names);
+
+// The names a command takes devices by: the route's ends, then each failed
+// device, then each failed link's ends, for resolveDeviceNames.
+std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
+                                               std::string* routeTo,
+                                               FailureRequest* failures);
 
 // Gives `loaded` the network that the topology file of `network` (read
 // from the GraphML input `name`) loads as, through that file's text and

@@ -20,7 +20,6 @@
 #include "suggestion_report.h"
 #include "text.h"
 #include "topology_file.h"
-#include "version.h"
 
 namespace {
 
@@ -307,15 +306,9 @@ int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
 int report(ResilienceArguments arguments, const NetworkInput& input,
            const Network& network, std::ostream& out, std::ostream& errors,
            bool progressShown) {
-  std::vector<std::string*> names = {&arguments.routeFrom, &arguments.routeTo};
-  for (std::string& device : arguments.failures.devices) {
-    names.push_back(&device);
-  }
-  for (auto& ends : arguments.failures.links) {
-    names.push_back(&ends.first);
-    names.push_back(&ends.second);
-  }
-  const std::string ambiguous = resolveDeviceNames(input, names);
+  const std::string ambiguous = resolveDeviceNames(
+      input, routeAndFailureNames(&arguments.routeFrom, &arguments.routeTo,
+                                  &arguments.failures));
   if (!ambiguous.empty()) {
     errors << escapeControls(ambiguous, LineBreaks::kKept);
     return kResilienceBadArguments;
@@ -399,18 +392,11 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return kResilienceBadArguments;
   }
   if (arguments.help || arguments.version) {
-    if (arguments.help) {
-      out << kUsage << kHelpIntro
-          << optionLines(resilienceOptions(nullptr), kHelpColumn) << kHelpEnd;
-    } else {
-      out << "topoplan-resilience " << kTopoplanVersion << '\n';
-    }
-    out.flush();
-    if (!out) {
-      stdoutFailed(errors);
-      return kResilienceRefused;
-    }
-    return kResilienceDone;
+    return answerHelpOrVersion(
+        arguments.help,
+        std::string(kUsage) + kHelpIntro +
+            optionLines(resilienceOptions(nullptr), kHelpColumn) + kHelpEnd,
+        "topoplan-resilience", out, errors);
   }
 
   const NetworkInput input =

@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "exit_status.h"
 #include "graphml.h"
 #include "resilience.h"
 
-// Exit statuses.
-constexpr int kResilienceDone = 0;
-constexpr int kResilienceRefused = 1;  // a refused file, a failed write
-constexpr int kResilienceBadArguments = 2;
+// Exit statuses, the same for every non-menu command.
+constexpr int kResilienceDone = kExitDone;
+constexpr int kResilienceRefused = kExitRefused;
+constexpr int kResilienceBadArguments = kExitBadArguments;
 
 // A link of --add-link, by its ends' codes.
 struct AddedLink {

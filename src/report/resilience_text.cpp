@@ -94,9 +94,7 @@ std::string scenarioBlock(const std::vector<std::string>& codes,
   const std::string indent(kDetailIndent, ' ');
   return wrapped("  ", failureLabels(codes, links, scenario.failed), "、",
                  kDetailIndent) +
-         indent + "连通分区 " + std::to_string(scenario.parts) + " 个，断开 " +
-         std::to_string(scenario.lostPairs) + " 对，变慢 " +
-         std::to_string(scenario.slowerPairs) + " 对\n" + indent +
+         indent + scenarioCountsLine(scenario) + "\n" + indent +
          worstSentence(codes, scenario) + "\n" + indent +
          cutOffSentence(codes, scenario.cutOff, kDetailIndent) + "\n";
 }
@@ -175,6 +173,15 @@ std::vector<std::string> groupedSinglePointLines(
 }
 
 }  // namespace
+
+const char kNoSinglePoints[] =
+    "没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。";
+
+std::string scenarioCountsLine(const ScenarioFigures& scenario) {
+  return "连通分区 " + std::to_string(scenario.parts) + " 个，断开 " +
+         std::to_string(scenario.lostPairs) + " 对，变慢 " +
+         std::to_string(scenario.slowerPairs) + " 对";
+}
 
 int displayWidth(const std::string& text) {
   int width = 0;
@@ -259,8 +266,7 @@ std::vector<std::string> singlePointLines(
     const std::vector<std::string>& codes, const std::vector<Link>& links,
     const std::vector<ScenarioFigures>& points) {
   if (points.empty()) {
-    return {
-        "✔ 没有单点故障：任何一台设备或一条链路单独故障，都不会使网络分裂。"};
+    return {std::string("✔ ") + kNoSinglePoints};
   }
   std::vector<std::string> lines = {singlePointHeader(points.size())};
   for (const size_t point : singlePointsByImpact(points)) {

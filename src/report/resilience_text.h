@@ -28,6 +28,12 @@ std::string failureLabel(const std::vector<std::string>& codes,
 std::string worstSentence(const std::vector<std::string>& codes,
                           const ScenarioFigures& scenario);
 
+// "连通分区 N 个，断开 N 对，变慢 N 对": a scenario's counts.
+std::string scenarioCountsLine(const ScenarioFigures& scenario);
+
+// The sentence that says a network has no single point of failure.
+extern const char kNoSinglePoints[];
+
 // "切断：A、B、C（3 台）", or "切断：无". Past column 80, counted from
 // `column` where the sentence starts, the names are shortened to the
 // first few and "等 N 台".

@@ -1,0 +1,74 @@
+// Where a drawing places its devices: which layout a network gets, the
+// GraphML reader's positions scaled into a drawing, and a place for every
+// device of a map, those without coordinates included. Pure geometry: no
+// DOT, no I/O.
+#ifndef TOPOPLAN_CLI_DRAW_LAYOUT_H_
+#define TOPOPLAN_CLI_DRAW_LAYOUT_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "graphml.h"
+#include "network.h"
+#include "network_input.h"
+
+// How the devices are placed.
+enum class Layout {
+  kAutomatic,   // chooseLayout decides
+  kLayers,      // a row per layer (layerOf), drawn by dot
+  kGeographic,  // where `positions` say, drawn with those positions fixed
+  kForce,       // force-directed, drawn by sfdp
+};
+
+// A place in the drawing, in points, x to the right and y downwards.
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+using DevicePoints = std::vector<std::optional<Point>>;
+
+// How far below a map the devices without a place stand, in points.
+constexpr double kRowBelow = 80;
+
+// The layout a request for Layout::kAutomatic gets: rows by layer when
+// more than half of the devices have a layer other than 其他; else the
+// devices where they stand when at least half of them have a position;
+// else force-directed.
+Layout chooseLayout(const Network& network, const DevicePoints& positions);
+
+// The GraphML reader's positions as points of a drawing at most `width`
+// points wide and three quarters of that high, in the positions' own
+// proportions: longitude and latitude projected equirectangularly,
+// longitude scaled by the cosine of the mean latitude, north up; drawing
+// units kept in proportion, their y already pointing down. Empty when no
+// device has a position.
+DevicePoints drawingPoints(PositionKind kind,
+                           const std::vector<DevicePosition>& positions,
+                           double width);
+
+// The width drawingPoints is given for a network of `devices` devices:
+// wide enough for their labels to stand apart, narrow enough for them to
+// stay readable when the whole drawing is shown on a screen.
+double drawingWidth(int devices);
+
+// Where the loaded input places its devices, as drawingPoints gives them
+// for a drawing of drawingWidth; empty for a topology file.
+DevicePoints pointsOf(const NetworkInput& input);
+
+// A coordinate for Graphviz, in points with two decimals.
+std::string coordinate(double value);
+
+// The left edge and the bottom of the devices in `points` that `placed`
+// marks (all of them when it is empty), as a point; {0, 0} for none.
+Point lowerLeft(const std::vector<Point>& points,
+                const std::vector<bool>& placed);
+
+// The devices that have no place of their own stand at the middle of
+// their placed neighbours, found outwards from the placed ones, and the
+// rest in a row below everything else, kRowBelow under the lowest.
+// Needs at least one placed device. O(devices * links) at worst.
+std::vector<Point> completedPoints(const Network& network,
+                                   const DevicePoints& positions);
+
+#endif  // TOPOPLAN_CLI_DRAW_LAYOUT_H_

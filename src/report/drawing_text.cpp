@@ -1,0 +1,38 @@
+#include "drawing_text.h"
+
+#include "resilience_text.h"
+
+const char kFailureLegend[] =
+    "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
+
+std::string topologyTitle(int devices, int links) {
+  return "网络拓扑（共" + std::to_string(devices) + "台设备，" +
+         std::to_string(links) + "条链路）";
+}
+
+std::string singlePointsTitle(const SinglePoints& points) {
+  if (points.devices.empty() && points.links.empty()) return kNoSinglePoints;
+  return "单点故障（橙色）：" + std::to_string(points.devices.size()) +
+         "台设备，" + std::to_string(points.links.size()) + "条链路";
+}
+
+std::string singlePointsLegend(const std::vector<std::string>& codes,
+                               const std::vector<Link>& links,
+                               const std::vector<ScenarioFigures>& scenarios) {
+  if (scenarios.empty()) return "";
+  std::string legend = "图例：橙色为单点故障";
+  for (const size_t point : singlePointsByImpact(scenarios)) {
+    legend += "\n" + singlePointSentence(codes, links, scenarios[point]);
+  }
+  return legend;
+}
+
+std::string scenarioTitle(const std::vector<std::string>& codes,
+                          const std::vector<Link>& links,
+                          const ScenarioFigures& figures) {
+  std::string title = "故障场景：" +
+                      failureLabel(codes, links, figures.failed) + "\n故障后" +
+                      scenarioCountsLine(figures);
+  if (figures.hasWorst) title += "\n" + worstSentence(codes, figures);
+  return title;
+}
