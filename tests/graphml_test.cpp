@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphml_format.h"
+#include "input_format.h"
 #include "topology_file.h"
 
 namespace {
@@ -374,7 +375,7 @@ TEST(GraphmlSniff, RecognisesXmlByItsFirstCharacter) {
        false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(looksLikeGraphml(c.head.data(), c.head.size()), c.graphml)
+    EXPECT_EQ(sniffInputFormat(c.head) == InputFormat::kGraphml, c.graphml)
         << c.head;
   }
 }

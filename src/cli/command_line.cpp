@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "resilience_text.h"
+#include "utf8.h"
 
 namespace {
 

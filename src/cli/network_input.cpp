@@ -1,52 +1,15 @@
 #include "network_input.h"
 
-#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
-#include "file_replace.h"
+#include "file_input.h"
+#include "input_format.h"
 #include "input_text.h"
 #include "topology_file.h"
 
 namespace {
-
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr size_t kByteOrderMarkSize = sizeof kByteOrderMark - 1;
-
-// How much of the input's start is held to tell GraphML from a topology
-// file. Input that is white space for longer is taken as a topology file.
-constexpr size_t kHeadLimit = 1 << 16;
-
-bool startsWithByteOrderMark(const std::string& text) {
-  return text.compare(0, kByteOrderMarkSize, kByteOrderMark) == 0;
-}
-
-// Whether `head` reaches a byte that is neither white space nor part of a
-// leading byte order mark: what tells the two formats apart.
-bool decided(const std::string& head) {
-  size_t at = startsWithByteOrderMark(head) ? kByteOrderMarkSize : 0;
-  if (head.size() < kByteOrderMarkSize &&
-      head.compare(0, head.size(), kByteOrderMark, head.size()) == 0) {
-    return false;  // maybe a mark, cut short so far
-  }
-  while (at < head.size() && std::strchr(" \t\r\n\v\f", head[at]) != nullptr) {
-    ++at;
-  }
-  return at < head.size();
-}
-
-// Reads the start of `fd` into `head`, up to the byte that decides, the
-// end of the input or kHeadLimit bytes. False when reading failed.
-bool readHead(int fd, std::string* head) {
-  char block[4096];
-  while (!decided(*head) && head->size() < kHeadLimit) {
-    const ssize_t got = readBlock(fd, block, sizeof block);
-    if (got <= 0) return got == 0;
-    head->append(block, static_cast<size_t>(got));
-  }
-  return true;
-}
 
 // The refusal of an input that could not be opened or read, with the
 // system's reason `error` (errno) where there is one.
@@ -58,10 +21,15 @@ std::string refusalOf(LoadStatus status, const std::string& name,
   return describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
 }
 
-void readGraphml(int fd, std::string text, const std::string& name,
+void readGraphml(int fd, InputHead head, const std::string& name,
                  NetworkInput* input) {
-  if (!readRemaining(fd, &text)) {
-    input->messages += refusalOf(LoadStatus::kReadError, name, errno);
+  // The skipped line breaks go back in, for the lines the XML parser names.
+  std::string text(static_cast<size_t>(head.skippedLines), '\n');
+  text += head.text;
+  std::string().swap(head.text);
+  const SystemStatus reading = readRemaining(fd, &text);
+  if (reading.failed) {
+    input->messages += refusalOf(LoadStatus::kReadError, name, reading.error);
     return;
   }
   GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
@@ -89,14 +57,12 @@ void readGraphml(int fd, std::string text, const std::string& name,
   input->positions = std::move(read.positions);
 }
 
-void readTopology(int fd, std::string head, const std::string& name,
+void readTopology(int fd, InputHead head, const std::string& name,
                   NetworkInput* input) {
-  if (startsWithByteOrderMark(head)) {
-    head.erase(0, kByteOrderMarkSize);
-    input->messages += byteOrderMarkWarning(name);
-  }
+  if (head.byteOrderMark) input->messages += byteOrderMarkWarning(name);
   const LoadOutcome outcome =
-      readTopologyFrom(fd, std::move(head), &input->network, TextChecks::kUtf8);
+      readTopologyFrom(fd, std::move(head.text), &input->network,
+                       TextChecks::kUtf8, head.skippedLines);
   if (!outcome.loaded()) {
     const std::string refusal =
         describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
@@ -121,9 +87,10 @@ NetworkInput loadNetworkForCommand(const char* path) {
   NetworkInput input;
   const std::string name = inputDisplayName(path);
   Descriptor opened;
-  switch (openInput(path, &opened)) {
+  const InputOpening opening = openInput(path, &opened);
+  switch (opening.status) {
     case OpenOutcome::kCannotOpen:
-      input.messages = refusalOf(LoadStatus::kCannotOpen, name, errno);
+      input.messages = refusalOf(LoadStatus::kCannotOpen, name, opening.error);
       return input;
     case OpenOutcome::kSpecialFile:
       input.messages = refusalOf(LoadStatus::kSpecialFile, name);
@@ -131,10 +98,10 @@ NetworkInput loadNetworkForCommand(const char* path) {
     case OpenOutcome::kOpened:
       break;
   }
-  std::string head;
-  if (!readHead(opened.fd, &head)) {
-    input.messages = refusalOf(LoadStatus::kReadError, name, errno);
-  } else if (looksLikeGraphml(head.data(), head.size())) {
+  InputHead head = readInputHead(opened.fd);
+  if (head.read.failed) {
+    input.messages = refusalOf(LoadStatus::kReadError, name, head.read.error);
+  } else if (head.format == InputFormat::kGraphml) {
     readGraphml(opened.fd, std::move(head), name, &input);
   } else {
     readTopology(opened.fd, std::move(head), name, &input);

@@ -2,21 +2,12 @@
 
 #include <algorithm>
 
+#include "utf8.h"
+
 namespace {
 
 constexpr int kColumns = 80;
 constexpr int kDetailIndent = 6;  // a scenario's lines below its failure
-
-bool isWide(unsigned codePoint) {
-  return (codePoint >= 0x1100 && codePoint <= 0x115F) ||
-         (codePoint >= 0x2E80 && codePoint <= 0xA4CF && codePoint != 0x303F) ||
-         (codePoint >= 0xAC00 && codePoint <= 0xD7A3) ||
-         (codePoint >= 0xF900 && codePoint <= 0xFAFF) ||
-         (codePoint >= 0xFE30 && codePoint <= 0xFE4F) ||
-         (codePoint >= 0xFF00 && codePoint <= 0xFF60) ||
-         (codePoint >= 0xFFE0 && codePoint <= 0xFFE6) ||
-         (codePoint >= 0x20000 && codePoint <= 0x3FFFD);
-}
 
 // Joins `items` with `separator` after `lead`, starting a new line indented
 // by `indent` spaces wherever the next item would pass column 80.
@@ -111,34 +102,6 @@ std::string routeLine(const std::vector<std::string>& codes,
 }
 
 }  // namespace
-
-int displayWidth(const std::string& text) {
-  int width = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80             ? 1
-                       : (lead & 0xE0) == 0xC0 ? 2
-                       : (lead & 0xF0) == 0xE0 ? 3
-                       : (lead & 0xF8) == 0xF0 ? 4
-                                               : 0;
-    bool valid = length > 0 && i + static_cast<size_t>(length) <= text.size();
-    unsigned codePoint = length == 1 ? lead : lead & (0x7FU >> length);
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      codePoint = codePoint << 6 | (next & 0x3FU);
-    }
-    if (!valid) {
-      ++width;  // a stray byte: the terminal shows one replacement mark
-      ++i;
-      continue;
-    }
-    width += isWide(codePoint) ? 2 : 1;
-    i += static_cast<size_t>(length);
-  }
-  return width;
-}
 
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
                                        const std::vector<Link>& links,

@@ -9,11 +9,6 @@
 
 #include "resilience.h"
 
-// The columns `text` takes on a terminal: two for each CJK or full-width
-// character, one for any other character and for each byte that is not
-// UTF-8.
-int displayWidth(const std::string& text);
-
 // "设备 CODE" or "链路 A ── B（5ms）" for each failure, devices first, or
 // "（无）" for none; and the same joined by "、".
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,

@@ -100,21 +100,6 @@ bool isOwnStream(const struct stat& target) {
   return false;
 }
 
-// Opens `name` again with `flags` and checks that the walk reached the
-// file `expected` describes. O_NONBLOCK keeps a FIFO swapped in meanwhile
-// from blocking the open; it is cleared again.
-int reopenSame(const char* name, int flags, const struct stat& expected) {
-  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !sameFile(info, expected) ||
-      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // Temporary names are "." + the target's name + kTemporaryMark + six
 // random letters; a save holds its temporary locked while it lives.
 constexpr char kTemporaryMark[] = ".new-";
@@ -563,10 +548,6 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   }
 }
 
-Descriptor::~Descriptor() {
-  if (fd >= 0) close(fd);
-}
-
 std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
                            const std::string& backup, int error) {
   const std::string name = fileName;
@@ -602,44 +583,4 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
              " 中，请用它恢复！\n";
   }
   return "";
-}
-
-OpenOutcome openForReading(const char* fileName, Descriptor* file) {
-  Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
-  struct stat info;
-  if (reached.fd < 0 || fstat(reached.fd, &info) != 0) {
-    return OpenOutcome::kCannotOpen;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
-    return OpenOutcome::kCannotOpen;
-  }
-  if (!S_ISREG(info.st_mode)) return OpenOutcome::kSpecialFile;
-  file->fd = reopenSame(fileName, O_RDONLY, info);
-  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
-}
-
-OpenOutcome openInput(const char* name, Descriptor* file) {
-  if (std::strcmp(name, kStandardInputName) != 0) {
-    return openForReading(name, file);
-  }
-  file->fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
-}
-
-ssize_t readBlock(int fd, char* block, size_t size) {
-  ssize_t got;
-  do {
-    got = read(fd, block, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
-bool readRemaining(int fd, std::string* text) {
-  char block[65536];
-  ssize_t got;
-  while ((got = readBlock(fd, block, sizeof block)) > 0) {
-    text->append(block, static_cast<size_t>(got));
-  }
-  return got == 0;
 }

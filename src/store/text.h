@@ -9,14 +9,8 @@
 #include <ostream>
 #include <string>
 
+#include "decimal.h"
 #include "latency_matrix.h"
-
-// Appends `value` in decimal, as "%d" writes it.
-inline void appendNumber(std::string* text, long long value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  text->append(digits, static_cast<size_t>(result.ptr - digits));
-}
 
 // Writes one row of a latency table: `code`, a tab, each of the `count`
 // values in decimal followed by a tab, and a line break. With `noRoute`,
