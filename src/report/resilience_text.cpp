@@ -207,7 +207,7 @@ std::string resilienceText(const std::vector<std::string>& codes,
     text += routeLine(codes, "最优路由", route.hasPrimary, route.primary,
                       "无（不可达）");
     if (route.hasPrimary && route.from == route.to) {
-      text += "备用路由：无（起点和终点相同）\n";
+      text.append(kNoBackupSameEnds).append("\n");
     } else {
       text += routeLine(codes, "备用路由", route.hasBackup, route.backup,
                         "无（没有不与最优路由共用链路的路由）");

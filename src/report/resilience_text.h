@@ -9,6 +9,10 @@
 
 #include "resilience.h"
 
+// The backup route of a route from a device to itself, in the report and
+// on the page alike; no line break.
+constexpr char kNoBackupSameEnds[] = "备用路由：无（起点和终点相同）";
+
 // "设备 CODE" or "链路 A ── B（5ms）" for each failure, devices first, or
 // "（无）" for none; and the same joined by "、".
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
