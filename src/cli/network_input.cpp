@@ -30,12 +30,15 @@ void readGraphml(int fd, InputHead head, const std::string& name,
   const SystemStatus reading = readRemaining(fd, &text);
   if (reading.failed) {
     input->messages += refusalOf(LoadStatus::kReadError, name, reading.error);
+    input->problem = InputProblem::kUnreadable;
+    input->error = reading.error;
     return;
   }
   GraphmlOutcome read = parseGraphml(text.data(), text.size(), {});
   std::string().swap(text);  // the XML is not needed past here
   if (!read.read()) {
     input->messages += describeGraphmlRefusal(read, name.c_str());
+    input->problem = InputProblem::kBadGraphml;
     return;
   }
   // Through the topology file's text, with its checks: the network is
@@ -49,6 +52,7 @@ void readGraphml(int fd, InputHead head, const std::string& name,
     input->messages += refusalInGraphml(
         describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason),
         name);
+    input->problem = InputProblem::kBadGraphml;
     return;
   }
   input->loaded = true;
@@ -68,6 +72,10 @@ void readTopology(int fd, InputHead head, const std::string& name,
         describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
     input->messages +=
         outcome.line > 0 ? refusalAtLine(refusal, name, outcome.line) : refusal;
+    input->problem = outcome.status == LoadStatus::kReadError
+                         ? InputProblem::kUnreadable
+                         : InputProblem::kBadTopology;
+    input->error = outcome.error;
     return;
   }
   if (outcome.unreadAfterLine > 0) {
@@ -91,9 +99,12 @@ NetworkInput loadNetworkForCommand(const char* path) {
   switch (opening.status) {
     case OpenOutcome::kCannotOpen:
       input.messages = refusalOf(LoadStatus::kCannotOpen, name, opening.error);
+      input.problem = InputProblem::kUnreadable;
+      input.error = opening.error;
       return input;
     case OpenOutcome::kSpecialFile:
       input.messages = refusalOf(LoadStatus::kSpecialFile, name);
+      input.problem = InputProblem::kUnreadable;
       return input;
     case OpenOutcome::kOpened:
       break;
@@ -101,6 +112,8 @@ NetworkInput loadNetworkForCommand(const char* path) {
   InputHead head = readInputHead(opened.fd);
   if (head.read.failed) {
     input.messages = refusalOf(LoadStatus::kReadError, name, head.read.error);
+    input.problem = InputProblem::kUnreadable;
+    input.error = head.read.error;
   } else if (head.format == InputFormat::kGraphml) {
     readGraphml(opened.fd, std::move(head), name, &input);
   } else {
