@@ -15,6 +15,7 @@
 #include "fuzz_support.h"
 #include "resilience_command.h"
 #include "resilience_text.h"
+#include "utf8.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "plans.h"
 #include "routes.h"
 #include "support/networks.h"
+#include "utf8.h"
 #include "visit_order.h"
 
 namespace {
@@ -286,3 +287,43 @@ TEST(Device, LayerFromTheCode) {
 }
 
 }  // namespace
+
+// Each sequence, with what decodeUtf8 makes of its first character and
+// whether the whole is UTF-8 by the strict rule.
+TEST(Utf8, StrictRuleOneBadCharacterAtATime) {
+  const struct {
+    std::string text;
+    char32_t point;  // U+FFFD for a bad character
+    size_t length;
+    bool whole;
+  } cases[] = {
+      {"A", 'A', 1, true},
+      {"\xC2\x80", 0x80, 2, true},
+      {"\xE4\xB8\xAD", 0x4E2D, 3, true},        // 中
+      {"\xEF\xBF\xBE", 0xFFFE, 3, true},        // a noncharacter is UTF-8
+      {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4, true},  // the last code point
+      {"\xF0\x90\x80\x80", 0x10000, 4, true},
+      {"\xC0\xAF", 0xFFFD, 1, false},  // overlong "/"
+      {"\xC1\xBF", 0xFFFD, 1, false},
+      {"\xE0\x80\xA0", 0xFFFD, 1, false},      // overlong space
+      {"\xF0\x8F\xBF\xBF", 0xFFFD, 1, false},  // overlong U+FFFF
+      {"\xED\xA0\x80", 0xFFFD, 1, false},      // a surrogate
+      {"\xF4\x90\x80\x80", 0xFFFD, 1, false},  // past U+10FFFF
+      {"\xF5\x80\x80\x80", 0xFFFD, 1, false},
+      {"\x80", 0xFFFD, 1, false},  // stray continuation
+      {"\xFF", 0xFFFD, 1, false},
+      {"\xE4\xB8", 0xFFFD, 2, false},  // cut short at the end
+      {"\xE4\xB8"
+       "A",
+       0xFFFD, 2, false},  // cut short by a letter
+      {"\xF0\x9F\x98", 0xFFFD, 3, false},
+      {"A\xE4", 'A', 1, false},
+  };
+  for (const auto& c : cases) {
+    const Utf8Character first = decodeUtf8(c.text, 0);
+    EXPECT_EQ(first.point, c.point) << c.text;
+    EXPECT_EQ(first.length, c.length) << c.text;
+    EXPECT_EQ(first.valid, c.point != 0xFFFD) << c.text;
+    EXPECT_EQ(isUtf8(c.text), c.whole) << c.text;
+  }
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphml_format.h"
+#include "input_format.h"
 #include "topology_file.h"
 
 namespace {
@@ -501,9 +502,12 @@ TEST(GraphmlSniff, RecognisesXmlByItsFirstCharacter) {
       {"\xef\xbb\xbf"
        "8 10",
        false},
+      {"\v\f<graphml", true},
+      {"\xef\xbb", false},  // a mark cut short decides nothing yet
+      {std::string(70000, ' ') + "<", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(looksLikeGraphml(c.head.data(), c.head.size()), c.graphml)
+    EXPECT_EQ(sniffInputFormat(c.head) == InputFormat::kGraphml, c.graphml)
         << c.head;
   }
 }
@@ -572,17 +576,31 @@ TEST(GraphmlRoundTrip, GivesTheSameTopologyFile) {
   }
 }
 
+// One U+FFFD per character XML cannot hold, so that the code read back is
+// as long as the code written.
 TEST(GraphmlFormat, WritesWhatXmlCanHold) {
-  Network network;
-  network.devices = {
+  const std::string kMark = "\xef\xbf\xbd";
+  const struct {
+    std::string code;
+    std::string written;
+  } cases[] = {
       {"A\x01"
        "B",
-       "\xff", 1, "x"}};
-  const std::string xml = formatGraphml(network, {});
-  EXPECT_NE(xml.find("A\xef\xbf\xbd"
-                     "B"),
-            std::string::npos);
-  EXPECT_TRUE(parse(xml).read());
+       "A" + kMark + "B"},
+      {"a\xef\xbf\xbe", "a" + kMark},                  // U+FFFE
+      {"a\xef\xbf\xbf", "a" + kMark},                  // U+FFFF
+      {"a\xe4\xb8", "a" + kMark},                      // cut short
+      {"a\xe0\x80\xaf", "a" + kMark + kMark + kMark},  // overlong: 3 bad
+      {"a\xed\xa0\x80", "a" + kMark + kMark + kMark},  // a surrogate
+      {"\xe4\xb8\xad", "\xe4\xb8\xad"},
+  };
+  for (const auto& c : cases) {
+    Network network;
+    network.devices = {{c.code, "\xff", 1, "x"}};
+    const GraphmlOutcome read = parse(formatGraphml(network, {}));
+    ASSERT_TRUE(read.read()) << c.code;
+    EXPECT_EQ(read.network.devices[0].code, c.written) << c.code;
+  }
 }
 
 }  // namespace

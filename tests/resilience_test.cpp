@@ -3,15 +3,21 @@
 #include "resilience.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "network.h"
+#include "network_input.h"
 #include "resilience_text.h"
+#include "utf8.h"
 
 namespace {
 
@@ -371,7 +377,7 @@ TEST(Resilience, DisplayWidth) {
       {"\xff"
        "A",
        2},
-      {"\xe6\xa0", 2},
+      {"\xe6\xa0", 1},  // a character cut short: one replacement mark
       {"Ａ", 2},
   };
   for (const auto& c : cases) {
@@ -518,4 +524,62 @@ TEST(ResilienceText, LayoutAtScale) {
   EXPECT_NE(text.find("（影响大的在前）：\n⚠ 设备 核心路由器甲1：故障后切断 "
                       "接入交换机102 等 59 台（断开 1770 对）\n"),
             std::string::npos);
+}
+
+namespace {
+
+// Loads `content` from a file as the commands do.
+NetworkInput loadText(const std::string& content) {
+  char path[] = "/tmp/topoplan-input-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return {};
+  close(fd);
+  std::ofstream(path, std::ios::binary) << content;
+  NetworkInput input = loadNetworkForCommand(path);
+  std::remove(path);
+  return input;
+}
+
+}  // namespace
+
+// The format is the first byte that is not white space (\v and \f are
+// white space in a topology file), however far in; lines named after a
+// long run of white space still count it.
+TEST(NetworkInput, FormatByTheFirstByteThatIsNotWhiteSpace) {
+  const std::string graphml =
+      "<graphml><graph><node id=\"A\"/><node id=\"B\"/>"
+      "<edge source=\"A\" target=\"B\"/></graph></graphml>";
+  const std::string topology = "2 1\nA a 1 x\nB b 1 y\nA B 5\n";
+  const std::string spaces(70000, ' ');
+  const std::string lines(70000, '\n');
+  const struct {
+    std::string text;
+    bool loaded;
+    bool graphml;
+    const char* message;  // part of the messages, or ""
+  } cases[] = {
+      {graphml, true, true, ""},
+      {"\v\f" + graphml, true, true, ""},
+      {spaces + graphml, true, true, ""},
+      {lines + "\t" + graphml, true, true, ""},
+      {"\xEF\xBB\xBF" + spaces + graphml, true, true, ""},
+      {"\v" + topology, true, false, ""},
+      {lines + topology, true, false, ""},
+      {"\xEF\xBB\xBF" + lines + topology, true, false, "字节顺序标记"},
+      {lines + "x", false, false, "第70001行"},
+      {lines + "<graphml>", false, true, "第70001行"},
+      {spaces + lines + spaces + "2 1\nA a 1 x\n", false, false, "第70002行"},
+      {lines, false, false, "第70000行"},
+  };
+  for (const auto& c : cases) {
+    const NetworkInput input = loadText(c.text);
+    const std::string shown = c.text.substr(0, 40);
+    EXPECT_EQ(input.loaded, c.loaded) << shown << input.messages;
+    if (c.loaded) {
+      EXPECT_EQ(input.fromGraphml, c.graphml) << shown;
+    }
+    EXPECT_NE(input.messages.find(c.message), std::string::npos)
+        << shown << "\n"
+        << input.messages;
+  }
 }

@@ -119,6 +119,13 @@ std::string routeRefusal() {
   return "";
 }
 
+// The refusal of a question about the scenario `failedText` names, or ""
+// with its failures in `failed`: the prologue of every scenario entry.
+std::string scenarioRefusal(const char* failedText, FailureSet* failed) {
+  const std::string refusal = routeRefusal();
+  return refusal.empty() ? lookUp(failedText, failed) : refusal;
+}
+
 ResilienceJson planJson(const Network& network, const CablingPlan& plan) {
   ResilienceJson links = ResilienceJson::array();
   for (const PlanLink& link : plan.links) {
@@ -266,11 +273,9 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_route(const char* from,
 // One scenario's figures against the intact network, searched again only
 // below the failures in the trees kept at load: no all-pairs table.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
-  const std::string refusal = routeRefusal();
-  if (!refusal.empty()) return refuse(refusal);
   FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
+  const std::string refusal = scenarioRefusal(failedText, &failed);
+  if (!refusal.empty()) return refuse(refusal);
   return reply(
       scenarioJson(loaded.codes, loaded.links, loaded.meter->measure(failed)));
 }
@@ -278,11 +283,9 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
 // The devices a scenario cuts off from the largest piece of their part,
 // as [CODE...] in index order.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_cut_off(const char* failedText) {
-  const std::string refusal = routeRefusal();
-  if (!refusal.empty()) return refuse(refusal);
   FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
+  const std::string refusal = scenarioRefusal(failedText, &failed);
+  if (!refusal.empty()) return refuse(refusal);
   ResilienceJson codes = ResilienceJson::array();
   for (const int device :
        cutOffDevices(loaded.network.deviceCount(), loaded.links, failed)) {
@@ -338,11 +341,9 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_risks() {
 // {"lines", "cut"}.
 EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
     const char* failedText) {
-  const std::string refusal = routeRefusal();
-  if (!refusal.empty()) return refuse(refusal);
   FailureSet failed;
-  const std::string problem = lookUp(failedText, &failed);
-  if (!problem.empty()) return refuse(problem);
+  const std::string refusal = scenarioRefusal(failedText, &failed);
+  if (!refusal.empty()) return refuse(refusal);
   const ScenarioFigures scenario = loaded.meter->measure(failed);
   return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
                 {"cut", positionsJson(scenario.cutOff)}});

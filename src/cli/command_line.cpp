@@ -5,7 +5,7 @@
 #include "command_text.h"
 #include "exit_status.h"
 #include "program.h"
-#include "resilience_text.h"
+#include "utf8.h"
 #include "version.h"
 
 namespace {

@@ -1,55 +1,18 @@
 #include "network_input.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <sstream>
 #include <utility>
 
 #include "device_lookup.h"
-#include "file_replace.h"
+#include "file_input.h"
+#include "input_format.h"
 #include "input_text.h"
 #include "text.h"
 #include "topology_file.h"
 
 namespace {
-
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr size_t kByteOrderMarkSize = sizeof kByteOrderMark - 1;
-
-// How much of the input's start is held to tell GraphML from a topology
-// file. Input that is white space for longer is taken as a topology file.
-constexpr size_t kHeadLimit = 1 << 16;
-
-bool startsWithByteOrderMark(const std::string& text) {
-  return text.compare(0, kByteOrderMarkSize, kByteOrderMark) == 0;
-}
-
-// Whether `head` reaches a byte that is neither white space nor part of a
-// leading byte order mark: what tells the two formats apart.
-bool decided(const std::string& head) {
-  size_t at = startsWithByteOrderMark(head) ? kByteOrderMarkSize : 0;
-  if (head.size() < kByteOrderMarkSize &&
-      head.compare(0, head.size(), kByteOrderMark, head.size()) == 0) {
-    return false;  // maybe a mark, cut short so far
-  }
-  while (at < head.size() && std::strchr(" \t\r\n\v\f", head[at]) != nullptr) {
-    ++at;
-  }
-  return at < head.size();
-}
-
-// Reads the start of `fd` into `head`, up to the byte that decides, the
-// end of the input or kHeadLimit bytes. False when reading failed.
-bool readHead(int fd, std::string* head) {
-  char block[4096];
-  while (!decided(*head) && head->size() < kHeadLimit) {
-    const ssize_t got = readBlock(fd, block, sizeof block);
-    if (got <= 0) return got == 0;
-    head->append(block, static_cast<size_t>(got));
-  }
-  return true;
-}
 
 // The refusal of an input that could not be opened or read, with the
 // system's reason `error` (errno) where there is one.
@@ -68,16 +31,24 @@ bool parseMilliseconds(const std::string& word, int* value) {
          *value >= 0;
 }
 
-void readGraphml(int fd, std::string text, const std::string& name,
+void readGraphml(int fd, InputHead head, const std::string& name,
                  const GraphmlOptions& options, NetworkInput* input) {
-  if (!readRemaining(fd, &text)) {
-    input->messages += refusalOf(LoadStatus::kReadError, name, errno);
+  // The skipped line breaks go back in, for the lines the XML parser names.
+  std::string text(static_cast<size_t>(head.skippedLines), '\n');
+  text += head.text;
+  std::string().swap(head.text);
+  const SystemStatus reading = readRemaining(fd, &text);
+  if (reading.failed) {
+    input->messages += refusalOf(LoadStatus::kReadError, name, reading.error);
+    input->problem = InputProblem::kUnreadable;
+    input->error = reading.error;
     return;
   }
   GraphmlOutcome read = parseGraphml(text.data(), text.size(), options);
   std::string().swap(text);  // the XML is not needed past here
   if (!read.read()) {
     input->messages += describeGraphmlRefusal(read, name.c_str());
+    input->problem = InputProblem::kBadGraphml;
     return;
   }
   const std::string summary = importSummary(read, options);
@@ -88,6 +59,7 @@ void readGraphml(int fd, std::string text, const std::string& name,
       std::exchange(read.network, Network{}), name, &input->network);
   if (!refusal.empty()) {
     input->messages += refusal;
+    input->problem = InputProblem::kBadGraphml;
     return;
   }
   input->messages += summary;
@@ -98,19 +70,21 @@ void readGraphml(int fd, std::string text, const std::string& name,
   input->nodeIds = std::move(read.nodeIds);
 }
 
-void readTopology(int fd, std::string head, const std::string& name,
+void readTopology(int fd, InputHead head, const std::string& name,
                   NetworkInput* input) {
-  if (startsWithByteOrderMark(head)) {
-    head.erase(0, kByteOrderMarkSize);
-    input->messages += byteOrderMarkWarning(name);
-  }
+  if (head.byteOrderMark) input->messages += byteOrderMarkWarning(name);
   const LoadOutcome outcome =
-      readTopologyFrom(fd, std::move(head), &input->network, TextChecks::kUtf8);
+      readTopologyFrom(fd, std::move(head.text), &input->network,
+                       TextChecks::kUtf8, head.skippedLines);
   if (!outcome.loaded()) {
     const std::string refusal =
         describeLoadRefusal(outcome, name.c_str(), ErrorDetail::kWithReason);
     input->messages +=
         outcome.line > 0 ? refusalAtLine(refusal, name, outcome.line) : refusal;
+    input->problem = outcome.status == LoadStatus::kReadError
+                         ? InputProblem::kUnreadable
+                         : InputProblem::kBadTopology;
+    input->error = outcome.error;
     return;
   }
   if (outcome.unreadAfterLine > 0) {
@@ -249,20 +223,26 @@ NetworkInput loadNetworkForCommand(const char* path,
   // Every message names the input as a terminal may show it.
   const std::string name = escapeControls(inputDisplayName(path));
   Descriptor opened;
-  switch (openInput(path, &opened)) {
+  const InputOpening opening = openInput(path, &opened);
+  switch (opening.status) {
     case OpenOutcome::kCannotOpen:
-      input.messages = refusalOf(LoadStatus::kCannotOpen, name, errno);
+      input.messages = refusalOf(LoadStatus::kCannotOpen, name, opening.error);
+      input.problem = InputProblem::kUnreadable;
+      input.error = opening.error;
       return input;
     case OpenOutcome::kSpecialFile:
       input.messages = refusalOf(LoadStatus::kSpecialFile, name);
+      input.problem = InputProblem::kUnreadable;
       return input;
     case OpenOutcome::kOpened:
       break;
   }
-  std::string head;
-  if (!readHead(opened.fd, &head)) {
-    input.messages = refusalOf(LoadStatus::kReadError, name, errno);
-  } else if (looksLikeGraphml(head.data(), head.size())) {
+  InputHead head = readInputHead(opened.fd);
+  if (head.read.failed) {
+    input.messages = refusalOf(LoadStatus::kReadError, name, head.read.error);
+    input.problem = InputProblem::kUnreadable;
+    input.error = head.read.error;
+  } else if (head.format == InputFormat::kGraphml) {
     readGraphml(opened.fd, std::move(head), name, graphml, &input);
   } else {
     readTopology(opened.fd, std::move(head), name, &input);

@@ -12,8 +12,20 @@
 #include "network.h"
 #include "resilience.h"
 
+// Why an input was not loaded.
+enum class InputProblem {
+  kNone,         // loaded
+  kUnreadable,   // not opened, not a regular file, or reading failed:
+                 // `error` holds the system's reason where it gave one
+  kBadTopology,  // a topology file, refused by its checks
+  kBadGraphml,   // a GraphML file the reader refused, or whose network
+                 // the topology file's checks refuse
+};
+
 struct NetworkInput {
-  bool loaded = false;
+  bool loaded = false;  // problem == InputProblem::kNone
+  InputProblem problem = InputProblem::kNone;
+  int error = 0;    // under kUnreadable: the errno of the call that failed
   Network network;  // when loaded: devices and links in the input's order
   bool fromGraphml = false;
   // Where the GraphML placed each device, one per device; none for a

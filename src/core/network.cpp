@@ -13,6 +13,13 @@ int findDevice(const Network& network, const std::string& code) {
   return -1;
 }
 
+std::vector<std::string> deviceCodes(const Network& network) {
+  std::vector<std::string> codes;
+  codes.reserve(network.devices.size());
+  for (const Device& device : network.devices) codes.push_back(device.code);
+  return codes;
+}
+
 std::vector<int> savedOrder(const Network& network) {
   // A counting sort by the lower end, walking the links newest first so
   // that each device's group comes out newest first.

@@ -55,6 +55,10 @@ void addLink(Network* network, int a, int b, int latency);
 // codes therefore always name the lowest-index device. O(devices).
 int findDevice(const Network& network, const std::string& code);
 
+// The device codes by index, as the reports and drawings take them.
+// O(devices).
+std::vector<std::string> deviceCodes(const Network& network);
+
 // The links in the saved order (see above). O(devices + links).
 std::vector<Link> savedLinks(const Network& network);
 

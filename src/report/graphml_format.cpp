@@ -1,63 +1,30 @@
 #include "graphml_format.h"
 
-#include <charconv>
-
+#include "decimal.h"
 #include "device.h"
+#include "utf8.h"
 
 namespace {
 
-constexpr char kReplacement[] = "\xef\xbf\xbd";  // U+FFFD
-
-// The length of the UTF-8 sequence `lead` starts and the range its second
-// byte must fall in (no overlong forms, no surrogates, nothing past
-// U+10FFFF); 0 for a byte that starts none.
-size_t sequenceOf(unsigned lead, unsigned* low, unsigned* high) {
-  *low = 0x80;
-  *high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (lead == 0xE0) *low = 0xA0;
-    if (lead == 0xED) *high = 0x9F;
-    return 3;
+// The length of the character at text[at] when XML can hold it, else 0:
+// ill-formed UTF-8, control characters other than tab and line breaks,
+// and U+FFFE and U+FFFF are none.
+size_t xmlCharacterLength(const Utf8Character& character) {
+  if (!character.valid) return 0;
+  const char32_t point = character.point;
+  if (point < 0x20 && point != '\t' && point != '\n' && point != '\r') {
+    return 0;
   }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (lead == 0xF0) *low = 0x90;
-    if (lead == 0xF4) *high = 0x8F;
-    return 4;
-  }
-  return 0;
-}
-
-// The length of the well-formed UTF-8 sequence of an XML character at
-// text[at], or 0.
-size_t characterLength(const std::string& text, size_t at) {
-  const auto byte = [&](size_t i) {
-    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U;
-  };
-  const unsigned lead = byte(at);
-  if (lead < 0x80) {
-    const bool allowed =
-        lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r';
-    return allowed ? 1 : 0;
-  }
-  unsigned low = 0;
-  unsigned high = 0;
-  const size_t length = sequenceOf(lead, &low, &high);
-  if (length == 0 || byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if ((byte(at + i) & 0xC0U) != 0x80U) return 0;
-  }
-  // U+FFFE and U+FFFF are no XML characters either.
-  if (lead == 0xEF && byte(at + 1) == 0xBF && byte(at + 2) >= 0xBE) return 0;
-  return length;
+  return point == 0xFFFE || point == 0xFFFF ? 0 : character.length;
 }
 
 void appendEscaped(std::string* xml, const std::string& text) {
   for (size_t at = 0; at < text.size();) {
-    const size_t length = characterLength(text, at);
+    const Utf8Character character = decodeUtf8(text, at);
+    const size_t length = xmlCharacterLength(character);
     if (length == 0) {
-      xml->append(kReplacement);
-      ++at;
+      xml->append(kReplacementCharacter);  // one per bad character
+      at += character.length;
       continue;
     }
     switch (text[at]) {
@@ -78,12 +45,6 @@ void appendEscaped(std::string* xml, const std::string& text) {
     }
     at += length;
   }
-}
-
-void appendNumber(std::string* xml, long long value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  xml->append(digits, static_cast<size_t>(result.ptr - digits));
 }
 
 void appendData(std::string* xml, const char* key, const std::string& value) {

@@ -62,7 +62,7 @@ std::vector<std::string> routeLines(const std::vector<std::string>& codes,
     lines.push_back("备用路由（" + std::to_string(route.backup.latency) +
                     "ms）：" + joined(codes, route.backup.devices, " → "));
   } else if (sameDevice) {
-    lines.emplace_back("备用路由：无（起点和终点相同）");
+    lines.emplace_back(kNoBackupSameEnds);
   } else if (route.hasPrimary) {
     lines.emplace_back("备用路由：无（没有不与最优路由共用链路的路由）");
   }

@@ -11,13 +11,6 @@ ResilienceJson routeDevicesJson(const std::vector<std::string>& codes,
 
 }  // namespace
 
-std::vector<std::string> deviceCodes(const Network& network) {
-  std::vector<std::string> codes;
-  codes.reserve(network.devices.size());
-  for (const Device& device : network.devices) codes.push_back(device.code);
-  return codes;
-}
-
 ResilienceJson devicesJson(const std::vector<std::string>& codes,
                            const std::vector<int>& devices) {
   ResilienceJson named = ResilienceJson::array();

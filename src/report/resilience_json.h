@@ -15,10 +15,6 @@
 
 using ResilienceJson = nlohmann::ordered_json;
 
-// The device codes of `network` by index, as the functions below take
-// them.
-std::vector<std::string> deviceCodes(const Network& network);
-
 // ["CODE", ...] for devices by index, in the order given.
 ResilienceJson devicesJson(const std::vector<std::string>& codes,
                            const std::vector<int>& devices);

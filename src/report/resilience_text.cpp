@@ -2,21 +2,12 @@
 
 #include <algorithm>
 
+#include "utf8.h"
+
 namespace {
 
 constexpr int kColumns = 80;
 constexpr int kDetailIndent = 6;  // a scenario's lines below its failure
-
-bool isWide(unsigned codePoint) {
-  return (codePoint >= 0x1100 && codePoint <= 0x115F) ||
-         (codePoint >= 0x2E80 && codePoint <= 0xA4CF && codePoint != 0x303F) ||
-         (codePoint >= 0xAC00 && codePoint <= 0xD7A3) ||
-         (codePoint >= 0xF900 && codePoint <= 0xFAFF) ||
-         (codePoint >= 0xFE30 && codePoint <= 0xFE4F) ||
-         (codePoint >= 0xFF00 && codePoint <= 0xFF60) ||
-         (codePoint >= 0xFFE0 && codePoint <= 0xFFE6) ||
-         (codePoint >= 0x20000 && codePoint <= 0x3FFFD);
-}
 
 // Joins `items` with `separator` after `lead`, starting a new line indented
 // by `indent` spaces wherever the next item would pass column 80.
@@ -183,34 +174,6 @@ std::string scenarioCountsLine(const ScenarioFigures& scenario) {
          std::to_string(scenario.slowerPairs) + " 对";
 }
 
-int displayWidth(const std::string& text) {
-  int width = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80             ? 1
-                       : (lead & 0xE0) == 0xC0 ? 2
-                       : (lead & 0xF0) == 0xE0 ? 3
-                       : (lead & 0xF8) == 0xF0 ? 4
-                                               : 0;
-    bool valid = length > 0 && i + static_cast<size_t>(length) <= text.size();
-    unsigned codePoint = length == 1 ? lead : lead & (0x7FU >> length);
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      codePoint = codePoint << 6 | (next & 0x3FU);
-    }
-    if (!valid) {
-      ++width;  // a stray byte: the terminal shows one replacement mark
-      ++i;
-      continue;
-    }
-    width += isWide(codePoint) ? 2 : 1;
-    i += static_cast<size_t>(length);
-  }
-  return width;
-}
-
 std::vector<std::string> failureLabels(const std::vector<std::string>& codes,
                                        const std::vector<Link>& links,
                                        const FailureSet& failed) {
@@ -291,7 +254,7 @@ std::string resilienceText(const std::vector<std::string>& codes,
     text += routeLine(codes, "最优路由", route.hasPrimary, route.primary,
                       "无（不可达）");
     if (route.hasPrimary && route.from == route.to) {
-      text += "备用路由：无（起点和终点相同）\n";
+      text.append(kNoBackupSameEnds).append("\n");
     } else {
       text += routeLine(codes, "备用路由", route.hasBackup, route.backup,
                         "无（没有不与最优路由共用链路的路由）");

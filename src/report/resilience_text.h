@@ -9,10 +9,9 @@
 
 #include "resilience.h"
 
-// The columns `text` takes on a terminal: two for each CJK or full-width
-// character, one for any other character and for each byte that is not
-// UTF-8.
-int displayWidth(const std::string& text);
+// The backup route of a route from a device to itself, in the report and
+// on the page alike; no line break.
+constexpr char kNoBackupSameEnds[] = "备用路由：无（起点和终点相同）";
 
 // "设备 CODE" or "链路 A ── B（5ms）" for each failure, devices first, or
 // "（无）" for none; and the same joined by "、".

@@ -100,21 +100,6 @@ bool isOwnStream(const struct stat& target) {
   return false;
 }
 
-// Opens `name` again with `flags` and checks that the walk reached the
-// file `expected` describes. O_NONBLOCK keeps a FIFO swapped in meanwhile
-// from blocking the open; it is cleared again.
-int reopenSame(const char* name, int flags, const struct stat& expected) {
-  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !sameFile(info, expected) ||
-      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // Temporary names are "." + the target's name + kTemporaryMark + six
 // random letters; a save holds its temporary locked while it lives.
 constexpr char kTemporaryMark[] = ".new-";
@@ -332,17 +317,30 @@ bool copyIdentity(int old, int fresh, const struct stat& info) {
   return copied;
 }
 
+// How a save ended, with the errno of the call that failed for the
+// outcomes the system refused (0 for the others).
+struct Settled {
+  // cppcheck-suppress unusedStructMember ; read through std::optional
+  ReplaceOutcome outcome;
+  int error = 0;
+};
+
+// Reads errno inside the return statement of the failing call: before
+// the destructors of the caller's locals (closing, removing the temporary
+// file) can change it.
+Settled failure(ReplaceOutcome outcome) { return {outcome, errno}; }
+
 // Rewrites `file` in place. Its old content is first copied into a
 // hidden backup beside the name and made durable; only then is the file
 // overwritten. A failure copies the old content back, and a process killed
 // on the way leaves the backup for the operator to restore from.
-ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
-                              int folder, const std::string& base,
-                              const std::string& content,
-                              std::string* backupName) {
-  if (info.st_size > 0 && !readable) return ReplaceOutcome::kCannotOpen;
+Settled rewriteInPlace(int file, bool readable, const struct stat& info,
+                       int folder, const std::string& base,
+                       const std::string& content, std::string* backupName) {
+  if (info.st_size > 0 && !readable)
+    return failure(ReplaceOutcome::kCannotOpen);
   BesideFile backup(folder, base, 0600);
-  if (backup.fd < 0) return ReplaceOutcome::kCannotOpen;
+  if (backup.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
   // The file's owner is the one told to restore from it. Only root can
   // give it away; another user's backup of a shared file stays theirs.
   if (info.st_uid != geteuid() &&
@@ -350,14 +348,14 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
     // Not the owner's: a later save will not count it as the file's.
   }
   if (!copyContent(file, backup.fd, info.st_size)) {
-    return ReplaceOutcome::kWriteFailed;
+    return failure(ReplaceOutcome::kWriteFailed);
   }
   *backupName = backupNameFor(base, info);
   if (!backup.linkAs(*backupName)) {
     // The caller found no backup of this file: whatever holds the name is
     // someone else's.
-    return errno == EEXIST ? ReplaceOutcome::kBackupNameTaken
-                           : ReplaceOutcome::kCannotOpen;
+    return errno == EEXIST ? Settled{ReplaceOutcome::kBackupNameTaken}
+                           : failure(ReplaceOutcome::kCannotOpen);
   }
   fsync(folder);
 
@@ -368,18 +366,19 @@ ReplaceOutcome rewriteInPlace(int file, bool readable, const struct stat& info,
   // Restoring writes the old bytes over blocks the file already had, so a
   // full disk does not stop it.
   if (!written && !copyContent(backup.fd, file, info.st_size)) {
-    return ReplaceOutcome::kBackupKept;
+    return failure(ReplaceOutcome::kBackupKept);
   }
   unlinkat(folder, backupName->c_str(), 0);
   fsync(folder);
-  errno = writeError;  // the reason the save failed, not the restore's
-  return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
+  // The reason the save failed, not the restore's.
+  return written ? Settled{ReplaceOutcome::kWritten}
+                 : Settled{ReplaceOutcome::kWriteFailed, writeError};
 }
 
 // What one try at a save came to; nothing when the name was found to reach
 // another file than the one opened (another save renamed a new file over
 // it meanwhile, or created it), so that the save starts over.
-using Attempt = std::optional<ReplaceOutcome>;
+using Attempt = std::optional<Settled>;
 
 using Clock = std::chrono::steady_clock;
 
@@ -406,23 +405,23 @@ bool waitForLock(int fd, Clock::time_point deadline) {
 // Writes a new file beside its place and links it in only when complete.
 Attempt createFile(const PathParts& parts, const std::string& content) {
   if (parts.base.empty()) {
-    errno = EISDIR;  // a name ending in "/" can only be a folder
-    return ReplaceOutcome::kCannotOpen;
+    // A name ending in "/" can only be a folder.
+    return Settled{ReplaceOutcome::kCannotOpen, EISDIR};
   }
   Descriptor folder(openFolder(parts.folder));
-  if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+  if (folder.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
   tidyFolder(folder.fd, parts.base, nullptr);
   BesideFile fresh(folder.fd, parts.base, 0666);
-  if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
+  if (fresh.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
   if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0) {
-    return ReplaceOutcome::kWriteFailed;
+    return failure(ReplaceOutcome::kWriteFailed);
   }
   if (!fresh.linkAs(parts.base)) {
     if (errno == EEXIST) return std::nullopt;  // replace what was created
-    return ReplaceOutcome::kWriteFailed;
+    return failure(ReplaceOutcome::kWriteFailed);
   }
   fsync(folder.fd);
-  return ReplaceOutcome::kWritten;
+  return Settled{ReplaceOutcome::kWritten};
 }
 
 // Saves over the regular file `reached`, which `fileName` reached, holding
@@ -444,13 +443,13 @@ Attempt replaceRegularFile(const char* fileName, const PathParts& parts,
   }
   struct stat info;
   if (file.fd < 0 || fstat(file.fd, &info) != 0) {
-    return ReplaceOutcome::kCannotOpen;
+    return failure(ReplaceOutcome::kCannotOpen);
   }
   if (!sameFile(info, reached)) return std::nullopt;
   if (fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    return ReplaceOutcome::kCannotOpen;
+    return failure(ReplaceOutcome::kCannotOpen);
   }
-  if (!waitForLock(file.fd, deadline)) return ReplaceOutcome::kBusy;
+  if (!waitForLock(file.fd, deadline)) return Settled{ReplaceOutcome::kBusy};
   // The save that held the lock may have renamed a new file over the name.
   struct stat named;
   if (stat(fileName, &named) != 0 || !sameFile(named, info) ||
@@ -458,9 +457,9 @@ Attempt replaceRegularFile(const char* fileName, const PathParts& parts,
     return std::nullopt;
   }
   Descriptor folder(openFolder(parts.folder));
-  if (folder.fd < 0) return ReplaceOutcome::kCannotOpen;
+  if (folder.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
   *backupName = tidyFolder(folder.fd, parts.base, &info);
-  if (!backupName->empty()) return ReplaceOutcome::kBackupInTheWay;
+  if (!backupName->empty()) return Settled{ReplaceOutcome::kBackupInTheWay};
 
   // The rename replaces the folder entry, so it must be the file the open
   // reached and hold its only name.
@@ -470,15 +469,15 @@ Attempt replaceRegularFile(const char* fileName, const PathParts& parts,
                          sameFile(entry, info) && info.st_nlink == 1;
   if (soleEntry) {
     BesideFile fresh(folder.fd, parts.base, 0600);
-    if (fresh.fd < 0) return ReplaceOutcome::kCannotOpen;
+    if (fresh.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
     if (copyIdentity(file.fd, fresh.fd, info)) {
       if (!writeAll(fresh.fd, content) || fsync(fresh.fd) != 0 ||
           !fresh.putInPlaceOf(parts.base)) {
-        return ReplaceOutcome::kWriteFailed;
+        return failure(ReplaceOutcome::kWriteFailed);
       }
       // The new name survives a power cut only once the folder is synced.
       fsync(folder.fd);
-      return ReplaceOutcome::kWritten;
+      return Settled{ReplaceOutcome::kWritten};
     }
   }
   return rewriteInPlace(file.fd, readable, info, folder.fd, parts.base, content,
@@ -492,7 +491,7 @@ Attempt attemptReplace(const char* fileName, const PathParts& parts,
   // own rules, without opening what it reaches: a FIFO would block.
   Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
   if (reached.fd < 0) {
-    if (errno != ENOENT) return ReplaceOutcome::kCannotOpen;
+    if (errno != ENOENT) return failure(ReplaceOutcome::kCannotOpen);
     struct stat link;
     if (lstat(fileName, &link) != 0) return createFile(parts, content);
     // A link to nothing yet: opening through it creates its target, in
@@ -500,16 +499,16 @@ Attempt attemptReplace(const char* fileName, const PathParts& parts,
     Descriptor created(
         open(fileName, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
              0666));
-    if (created.fd < 0) return ReplaceOutcome::kCannotOpen;
+    if (created.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
     reached.fd = open(fileName, O_PATH | O_CLOEXEC);
-    if (reached.fd < 0) return ReplaceOutcome::kCannotOpen;
+    if (reached.fd < 0) return failure(ReplaceOutcome::kCannotOpen);
   }
   struct stat info;
-  if (fstat(reached.fd, &info) != 0) return ReplaceOutcome::kCannotOpen;
-  if (isOwnStream(info)) return ReplaceOutcome::kOwnStream;
+  if (fstat(reached.fd, &info) != 0)
+    return failure(ReplaceOutcome::kCannotOpen);
+  if (isOwnStream(info)) return Settled{ReplaceOutcome::kOwnStream};
   if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
-    return ReplaceOutcome::kCannotOpen;
+    return Settled{ReplaceOutcome::kCannotOpen, EISDIR};
   }
   if (S_ISREG(info.st_mode)) {
     return replaceRegularFile(fileName, parts, info, content, deadline,
@@ -517,12 +516,13 @@ Attempt attemptReplace(const char* fileName, const PathParts& parts,
   }
   // Of the devices only /dev/null takes a save: a terminal, the kernel's
   // log or a disk is no place for one.
-  if (!isNullDevice(info)) return ReplaceOutcome::kSpecialFile;
+  if (!isNullDevice(info)) return Settled{ReplaceOutcome::kSpecialFile};
   const int device = reopenSame(fileName, O_WRONLY, info);
-  if (device < 0) return ReplaceOutcome::kCannotOpen;
+  if (device < 0) return failure(ReplaceOutcome::kCannotOpen);
   bool written = writeAll(device, content);
   if (close(device) != 0) written = false;
-  return written ? ReplaceOutcome::kWritten : ReplaceOutcome::kWriteFailed;
+  return written ? Settled{ReplaceOutcome::kWritten}
+                 : failure(ReplaceOutcome::kWriteFailed);
 }
 
 }  // namespace
@@ -547,30 +547,22 @@ ReplaceOutcome replaceFileContent(const char* fileName,
   const Clock::time_point deadline = Clock::now() + kLockWait;
   for (;;) {
     std::string backupName;
-    errno = 0;  // a refusal that is not the system's names no reason
-    const Attempt outcome =
+    errno = 0;  // a failure the system gave no reason for names none
+    const Attempt settled =
         attemptReplace(fileName, parts, content, deadline, &backupName);
-    if (outcome) {
-      // What failed set errno last: the clean-up on the way out (closing,
-      // removing the temporary file) succeeded or left it alone.
-      const bool fromSystem = *outcome == ReplaceOutcome::kCannotOpen ||
-                              *outcome == ReplaceOutcome::kWriteFailed ||
-                              *outcome == ReplaceOutcome::kBackupKept;
-      if (error != nullptr) *error = fromSystem ? errno : 0;
-      if (backup != nullptr && (*outcome == ReplaceOutcome::kBackupInTheWay ||
-                                *outcome == ReplaceOutcome::kBackupKept ||
-                                *outcome == ReplaceOutcome::kBackupNameTaken)) {
+    if (settled) {
+      const ReplaceOutcome outcome = settled->outcome;
+      if (error != nullptr) *error = settled->error;
+      if (backup != nullptr && (outcome == ReplaceOutcome::kBackupInTheWay ||
+                                outcome == ReplaceOutcome::kBackupKept ||
+                                outcome == ReplaceOutcome::kBackupNameTaken)) {
         const std::string path = fileName;
         *backup = path.substr(0, path.size() - parts.base.size()) + backupName;
       }
-      return *outcome;
+      return outcome;
     }
     if (Clock::now() >= deadline) return ReplaceOutcome::kBusy;
   }
-}
-
-Descriptor::~Descriptor() {
-  if (fd >= 0) close(fd);
 }
 
 std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
@@ -608,44 +600,4 @@ std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
              " 中，请用它恢复！\n";
   }
   return "";
-}
-
-OpenOutcome openForReading(const char* fileName, Descriptor* file) {
-  Descriptor reached(open(fileName, O_PATH | O_CLOEXEC));
-  struct stat info;
-  if (reached.fd < 0 || fstat(reached.fd, &info) != 0) {
-    return OpenOutcome::kCannotOpen;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
-    return OpenOutcome::kCannotOpen;
-  }
-  if (!S_ISREG(info.st_mode)) return OpenOutcome::kSpecialFile;
-  file->fd = reopenSame(fileName, O_RDONLY, info);
-  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
-}
-
-OpenOutcome openInput(const char* name, Descriptor* file) {
-  if (std::strcmp(name, kStandardInputName) != 0) {
-    return openForReading(name, file);
-  }
-  file->fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-  return file->fd < 0 ? OpenOutcome::kCannotOpen : OpenOutcome::kOpened;
-}
-
-ssize_t readBlock(int fd, char* block, size_t size) {
-  ssize_t got;
-  do {
-    got = read(fd, block, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
-bool readRemaining(int fd, std::string* text) {
-  char block[65536];
-  ssize_t got;
-  while ((got = readBlock(fd, block, sizeof block)) > 0) {
-    text->append(block, static_cast<size_t>(got));
-  }
-  return got == 0;
 }

@@ -1,21 +1,11 @@
-// Opening and saving files as the shell's redirections would reach them,
-// without ever leaving a half-written file behind.
-#ifndef TOPOPLAN_FILE_REPLACE_H_
-#define TOPOPLAN_FILE_REPLACE_H_
-
-#include <sys/types.h>
+// Saving files as the shell's redirection would reach them, without ever
+// leaving a half-written file behind.
+#ifndef TOPOPLAN_STORE_FILE_REPLACE_H_
+#define TOPOPLAN_STORE_FILE_REPLACE_H_
 
 #include <string>
 
-// A descriptor closed when it goes out of scope. Only files whose close
-// cannot lose data are closed this way: what is written is fsynced first.
-struct Descriptor {
-  explicit Descriptor(int value = -1) : fd(value) {}
-  ~Descriptor();
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int fd;
-};
+#include "file_input.h"
 
 enum class ReplaceOutcome {
   kWritten,          // the file holds exactly `content`
@@ -74,34 +64,4 @@ ReplaceOutcome replaceFileContent(const char* fileName,
 std::string replaceRefusal(ReplaceOutcome outcome, const char* fileName,
                            const std::string& backup, int error = 0);
 
-enum class OpenOutcome { kOpened, kCannotOpen, kSpecialFile };
-
-// Opens `fileName` for reading as an ordinary open would reach it. Only a
-// regular file is opened: anything else is refused without being opened,
-// since opening or reading a FIFO, socket or device could wait forever;
-// so is a directory. On kCannotOpen, errno holds the reason (EISDIR for
-// a directory).
-OpenOutcome openForReading(const char* fileName, Descriptor* file);
-
-// The name that stands for standard input where a command reads its input.
-constexpr char kStandardInputName[] = "-";
-
-// Opens a command's input: kStandardInputName is standard input, whatever
-// it is (a file, a pipe, a terminal: the user chose it by that name), on
-// a descriptor of its own; any other name as openForReading opens it.
-OpenOutcome openInput(const char* name, Descriptor* file);
-
-// Reads what `fd` has, up to `size` bytes, into `block`, again when a
-// signal interrupts: the bytes read, 0 at the end of the input, or -1.
-ssize_t readBlock(int fd, char* block, size_t size);
-
-// Appends everything left to read on `fd` to `text`, up to the end of the
-// input; false when reading failed.
-bool readRemaining(int fd, std::string* text);
-
-// Follows "✘ 文件 NAME" when a load was refused by kSpecialFile. Here
-// rather than in the .cpp, so that the loader's messages need no file code.
-constexpr char kSpecialFileRefusal[] =
-    " 不是普通文件（如设备、管道、套接字），未读取任何内容！";
-
-#endif  // TOPOPLAN_FILE_REPLACE_H_
+#endif  // TOPOPLAN_STORE_FILE_REPLACE_H_

@@ -13,10 +13,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "file_replace.h"
+#include "file_input.h"
+#include "record_limits.h"
 #include "system_error.h"
 #include "text.h"
-#include "topology.h"
+#include "utf8.h"
 
 namespace {
 
@@ -27,34 +28,6 @@ constexpr double kFibreKmPerMs = 200;  // light in glass: two thirds of c
 constexpr double kPi = 3.14159265358979323846;
 
 // --- Text ---------------------------------------------------------------
-
-// The length of the UTF-8 sequence a byte starts; 1 for a byte that
-// starts none.
-size_t sequenceLength(unsigned lead) {
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  return 1;
-}
-
-// The code point starting at text[at] and its length in bytes; a byte
-// that starts no valid sequence stands for itself, one byte long.
-char32_t decodeAt(std::string_view text, size_t at, size_t* length) {
-  const auto byte = [&](size_t i) {
-    return static_cast<unsigned char>(text[i]);
-  };
-  const unsigned lead = byte(at);
-  const size_t size = sequenceLength(lead);
-  *length = 1;
-  if (size == 1 || at + size > text.size()) return lead;
-  char32_t point = lead & (0x7FU >> size);
-  for (size_t i = 1; i < size; ++i) {
-    if ((byte(at + i) & 0xC0U) != 0x80U) return lead;
-    point = (point << 6) | (byte(at + i) & 0x3FU);
-  }
-  *length = size;
-  return point;
-}
 
 // What the topology file splits its words on (ASCII white space) and the
 // control characters it refuses (C0, DEL, C1). Other spaces, U+00A0 or
@@ -71,9 +44,11 @@ std::string joinWords(std::string_view text, char separator,
   std::string joined;
   bool pending = false;
   for (size_t at = 0; at < text.size() && joined.size() <= limit;) {
-    size_t length = 1;
-    const char32_t point = decodeAt(text, at, &length);
-    if (isBlank(point)) {
+    // A bad character is kept as it is: the topology file's checks
+    // refuse it, and it is no white space to split on.
+    const Utf8Character character = decodeUtf8(text, at);
+    const size_t length = character.length;
+    if (character.valid && isBlank(character.point)) {
       pending = !joined.empty();
     } else {
       if (pending) joined += separator;
@@ -96,8 +71,9 @@ void cutToFit(std::string* text, size_t limit) {
          (static_cast<unsigned char>((*text)[start]) & 0xC0U) == 0x80U) {
     --start;
   }
-  const size_t length = utf8CharacterLength(*text, start);
-  text->resize(length > 0 && start + length > limit ? start : limit);
+  const Utf8Character character = decodeUtf8(*text, start);
+  text->resize(character.valid && start + character.length > limit ? start
+                                                                   : limit);
 }
 
 std::string fieldText(const std::string& text, char separator, size_t limit) {
@@ -846,30 +822,19 @@ GraphmlOutcome refuseBySystem(int error) {
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options) {
   Descriptor opened;
-  switch (openInput(fileName, &opened)) {
+  const InputOpening opening = openInput(fileName, &opened);
+  switch (opening.status) {
     case OpenOutcome::kCannotOpen:
-      return refuseBySystem(errno);
+      return refuseBySystem(opening.error);
     case OpenOutcome::kSpecialFile:
       return refuse(GraphmlProblem::kSpecialFile);
     case OpenOutcome::kOpened:
       break;
   }
   std::string text;
-  if (!readRemaining(opened.fd, &text)) return refuseBySystem(errno);
+  const SystemStatus read = readRemaining(opened.fd, &text);
+  if (read.failed) return refuseBySystem(read.error);
   return parseGraphml(text.data(), text.size(), options);
-}
-
-bool looksLikeGraphml(const char* head, size_t size) {
-  const auto byte = [&](size_t i) {
-    return i < size ? static_cast<unsigned char>(head[i]) : 0U;
-  };
-  if ((byte(0) == 0xff && byte(1) == 0xfe) ||
-      (byte(0) == 0xfe && byte(1) == 0xff)) {
-    return true;
-  }
-  size_t at = byte(0) == 0xef && byte(1) == 0xbb && byte(2) == 0xbf ? 3 : 0;
-  while (at < size && std::strchr(" \t\r\n", head[at]) != nullptr) ++at;
-  return at < size && head[at] == '<';
 }
 
 std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,

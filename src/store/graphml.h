@@ -135,13 +135,6 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
 GraphmlOutcome readGraphmlFile(const char* fileName,
                                const GraphmlOptions& options);
 
-// Whether a file that starts with `head` is XML (and so for the GraphML
-// reader) rather than a topology file, which starts with a number: its
-// first byte other than a UTF-8 byte order mark and white space is "<", or
-// it starts with a UTF-16 byte order mark. Reads at most the first few
-// bytes; a refusal of the GraphML reader then says what else is wrong.
-bool looksLikeGraphml(const char* head, size_t size);
-
 // The message line of a refusal, "✘ " first, a line break last; empty
 // when the file was read.
 std::string describeGraphmlRefusal(const GraphmlOutcome& outcome,

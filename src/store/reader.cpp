@@ -4,13 +4,6 @@
 
 namespace {
 
-// White space as C's isspace sees it in the "C" locale. UTF-8 bytes above
-// 0x7F are never white space, so Chinese text stays inside its word.
-bool isSpace(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r';
-}
-
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -38,7 +31,7 @@ void TokenReader::advance() {
 }
 
 void TokenReader::skipSpace() {
-  while (isSpace(peek())) advance();
+  while (isWhiteSpace(peek())) advance();
 }
 
 bool TokenReader::textFollows() {
@@ -89,7 +82,7 @@ bool TokenReader::readWord(std::string* word, size_t limit, Rest rest) {
     ended_ = true;
     return false;
   }
-  while (c != EOF && !isSpace(c)) {
+  while (c != EOF && !isWhiteSpace(c)) {
     if (word->size() > limit) {
       if (rest == Rest::kLeave) break;
     } else {

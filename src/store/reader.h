@@ -8,6 +8,14 @@
 #include <ostream>
 #include <string>
 
+// White space as C's isspace sees it in the "C" locale: what separates
+// the words of a topology file and of typed input. UTF-8 bytes above 0x7F
+// are never white space, so Chinese text stays inside its word.
+inline bool isWhiteSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
 class TokenReader {
  public:
   enum class Number { kRead, kOutOfRange, kNotNumber, kEndOfInput };

@@ -41,6 +41,8 @@ const char* commonReason(int error) {
 
 }  // namespace
 
+SystemStatus SystemStatus::failure() { return {true, errno}; }
+
 std::string systemReason(int error) {
   if (error == 0) return "";
   const char* common = commonReason(error);

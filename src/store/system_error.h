@@ -11,6 +11,16 @@ enum class ErrorDetail {
   kWithReason,  // the reason in brackets, where one is known
 };
 
+// What a call to the operating system came to: success, or a failure
+// with the errno the failing call left, taken inside that call (before any
+// clean-up or destructor could change it); 0 where the system named none.
+struct SystemStatus {
+  bool failed = false;
+  int error = 0;
+  // Reads errno: call it right where the failing call returned.
+  static SystemStatus failure();
+};
+
 // "（权限不够）" for EACCES and the other common errno values, "（系统错误
 // 号 N）" for the rest, and "" for 0 (no reason known).
 std::string systemReason(int error);

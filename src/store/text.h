@@ -10,14 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "decimal.h"
 #include "latency_matrix.h"
-
-// Appends `value` in decimal, as "%d" writes it.
-inline void appendNumber(std::string* text, long long value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  text->append(digits, static_cast<size_t>(result.ptr - digits));
-}
+#include "utf8.h"
 
 // Writes one row of a latency table: `code`, a tab, each of the `count`
 // values in decimal followed by a tab, and a line break. With `noRoute`,
@@ -50,38 +45,6 @@ inline void writeTableRow(std::ostream& out, const char* code,
   out.write(buffer, cursor - buffer);
 }
 
-// The length of the valid UTF-8 character that starts at text[at], or 0
-// when none does (a stray, overlong, surrogate or cut-short sequence).
-inline size_t utf8CharacterLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) {
-    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0U;
-  };
-  const unsigned lead = byte(0);
-  if (lead < 0x80) return 1;
-  // The allowed range of the second byte narrows after some leads.
-  unsigned low = 0x80;
-  unsigned high = 0xBF;
-  size_t length = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (byte(1) < low || byte(1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if ((byte(i) & 0xC0U) != 0x80U) return 0;
-  }
-  return length;
-}
-
 enum class LineBreaks { kEscaped, kKept };
 
 // `text` made safe to show on a terminal: each control character (C0 with
@@ -98,7 +61,8 @@ inline std::string escapeControls(std::string_view text,
   shown.reserve(text.size());
   for (size_t at = 0; at < text.size();) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = utf8CharacterLength(text, at);
+    const Utf8Character character = decodeUtf8(text, at);
+    const size_t length = character.valid ? character.length : 0;
     const bool c1 = lead == 0xC2 && length == 2 &&
                     static_cast<unsigned char>(text[at + 1]) < 0xA0;
     const bool control = length == 1 && (lead < 0x20 || lead == 0x7F) &&

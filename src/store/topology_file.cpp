@@ -6,6 +6,7 @@
 
 #include "reader.h"
 #include "text.h"
+#include "utf8.h"
 
 namespace {
 
@@ -26,54 +27,6 @@ bool hasControlByte(const std::string& word) {
     }
   }
   return false;
-}
-
-// The length of the UTF-8 sequence that `lead` starts and the bounds of
-// its second byte, which rule out overlong forms, surrogates and code
-// points past U+10FFFF; false for a byte that starts no sequence.
-bool sequenceOf(unsigned lead, size_t* length, unsigned* low, unsigned* high) {
-  *low = 0x80;
-  *high = 0xbf;
-  if (lead < 0x80) {
-    *length = 1;
-  } else if (lead >= 0xc2 && lead <= 0xdf) {
-    *length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    *length = 3;
-    *low = lead == 0xe0 ? 0xa0 : 0x80;
-    *high = lead == 0xed ? 0x9f : 0xbf;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    *length = 4;
-    *low = lead == 0xf0 ? 0x90 : 0x80;
-    *high = lead == 0xf4 ? 0x8f : 0xbf;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-// Whether `word` is well-formed UTF-8: no stray continuation byte, no
-// sequence cut short, no overlong form, no surrogate, nothing past
-// U+10FFFF.
-bool isUtf8(const std::string& word) {
-  for (size_t i = 0; i < word.size();) {
-    size_t length = 0;
-    unsigned low = 0;
-    unsigned high = 0;
-    if (!sequenceOf(static_cast<unsigned char>(word[i]), &length, &low,
-                    &high) ||
-        i + length > word.size()) {
-      return false;
-    }
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(word[i + k]);
-      if (next < low || next > high) return false;
-      low = 0x80;  // the later bytes are any continuation byte
-      high = 0xbf;
-    }
-    i += length;
-  }
-  return true;
 }
 
 // Reads one text field of a record into `word`, refusing one that is

@@ -103,9 +103,10 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
 
 // Parses `alreadyRead` followed by what is left on the open descriptor
 // `fd` (left open), with any size and `checks`; a failed read is
-// kReadError.
+// kReadError. `linesBefore` line breaks came before `alreadyRead` and are
+// counted in the lines the outcome names.
 LoadOutcome readTopologyFrom(int fd, std::string alreadyRead, Network* parsed,
-                             TextChecks checks);
+                             TextChecks checks, long long linesBefore = 0);
 
 // The message lines a refusal prints, each ending in a line break; empty
 // for kLoaded. With kWithReason a refusal from the system names its reason.

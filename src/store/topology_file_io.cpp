@@ -2,7 +2,6 @@
 // saving through safe file replacement. Apart from the parsing and the
 // formatting, which do no I/O, so that those also build for the browser
 // engine.
-#include <cerrno>
 #include <utility>
 
 #include "fd_stream.h"
@@ -38,9 +37,10 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
                              const HeaderAccepted& onHeaderAccepted) {
   Descriptor opened;
   LoadOutcome refused;
-  switch (openForReading(fileName, &opened)) {
+  const InputOpening opening = openForReading(fileName, &opened);
+  switch (opening.status) {
     case OpenOutcome::kCannotOpen:
-      refused.error = errno;
+      refused.error = opening.error;
       return refused;
     case OpenOutcome::kSpecialFile:
       refused.status = LoadStatus::kSpecialFile;
@@ -53,9 +53,12 @@ LoadOutcome readTopologyFile(const char* fileName, Network* parsed,
 }
 
 LoadOutcome readTopologyFrom(int fd, std::string alreadyRead, Network* parsed,
-                             TextChecks checks) {
-  return parseFrom(fd, std::move(alreadyRead), parsed, CountLimits::kAnySize,
-                   {}, checks);
+                             TextChecks checks, long long linesBefore) {
+  LoadOutcome outcome = parseFrom(fd, std::move(alreadyRead), parsed,
+                                  CountLimits::kAnySize, {}, checks);
+  if (outcome.line > 0) outcome.line += linesBefore;
+  if (outcome.unreadAfterLine > 0) outcome.unreadAfterLine += linesBefore;
+  return outcome;
 }
 
 SaveOutcome writeTopologyFile(const Network& network, const char* fileName,
