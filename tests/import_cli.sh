@@ -134,6 +134,14 @@ printf '<graphml><key id="l" for="edge" attr.name="latency"/><graph><node id="a"
 grep -qF "⚠ 其中1条链路的延迟为负" err.txt || fail "no warning of a negative latency: $(cat err.txt)"
 run_and_check 1 "负延迟" "$resilience" negative.txt
 
+# A link of INF (32767 ms) or more carries no route: named on import, and
+# the chain it would close stays two parts.
+printf '<graphml><key id="l" for="edge" attr.name="latency"/><graph><node id="a"/><node id="b"/><node id="c"/><edge source="a" target="b"><data key="l">40000</data></edge><edge source="b" target="c"><data key="l">32766</data></edge></graph></graphml>' >long.graphml
+"$import" -o long.txt long.graphml 2>err.txt || fail "a long link was refused: $(cat err.txt)"
+grep -qF "⚠ 链路 a ── b 的延迟为 40000ms（32767ms 及以上）" err.txt || fail "no warning of a long link: $(cat err.txt)"
+[ "$(grep -c "⚠ 链路" err.txt)" -eq 1 ] || fail "a link under INF was named: $(cat err.txt)"
+run_and_check 0 "连通分区 2 个" "$resilience" long.txt
+
 # Terminal control from a file or a name reaches standard error escaped,
 # from both readers: ESC as \x1B, C1 (here U+009B) as \u009B.
 esc=$'\e'

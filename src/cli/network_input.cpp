@@ -9,6 +9,7 @@
 #include "file_input.h"
 #include "input_format.h"
 #include "input_text.h"
+#include "latency_matrix.h"
 #include "text.h"
 #include "topology_file.h"
 
@@ -128,6 +129,33 @@ std::vector<Option> latencyOptions(GraphmlOptions* options) {
 }
 // clang-format on
 
+namespace {
+
+// The links too long to carry a route, the first kListedCodeChanges by
+// name: as in the menu's matrix, a latency of INF or more is no link.
+void appendUnusableLinks(const Network& network, std::string* text) {
+  size_t count = 0;
+  for (const Link& link : network.links) {
+    if (link.latency <= kLargestLatency) continue;
+    if (count++ < kListedCodeChanges) {
+      *text += "⚠ 链路 " + escapeControls(network.devices[link.from].code) +
+               " ── " + escapeControls(network.devices[link.to].code) +
+               " 的延迟为 ";
+      appendNumber(text, link.latency);
+      *text += "ms（";
+      appendNumber(text, INF);
+      *text += "ms 及以上）：它不承载任何路由，也不把两端连成一个分区\n";
+    }
+  }
+  if (count > kListedCodeChanges) {
+    *text += "  ……另有";
+    appendNumber(text, static_cast<long long>(count - kListedCodeChanges));
+    *text += "条这样的链路\n";
+  }
+}
+
+}  // namespace
+
 std::string importSummary(const GraphmlOutcome& outcome,
                           const GraphmlOptions& options) {
   const GraphmlStatistics& statistics = outcome.statistics;
@@ -156,6 +184,7 @@ std::string importSummary(const GraphmlOutcome& outcome,
     appendNumber(&text, statistics.negativeLatencies);
     text += "条链路的延迟为负：最短路径和 N-1 报告会拒绝该拓扑。\n";
   }
+  appendUnusableLinks(outcome.network, &text);
   for (const CodeChange& change : statistics.codeChanges) {
     text += "  " + escapeControls(change.code) + " ← " +
             escapeControls(change.label) + "\n";

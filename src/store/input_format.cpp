@@ -1,6 +1,7 @@
 #include "input_format.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "file_input.h"
 #include "reader.h"
@@ -66,8 +67,9 @@ InputHead readInputHead(int fd) {
       ++mark;  // the kept line break; what follows it holds none
       cut = head.text.size();
     }
-    head.skippedLines +=
-        std::count(head.text.begin() + mark, head.text.begin() + cut, '\n');
+    const auto from = head.text.begin() + static_cast<std::ptrdiff_t>(mark);
+    const auto to = head.text.begin() + static_cast<std::ptrdiff_t>(cut);
+    head.skippedLines += std::count(from, to, '\n');
     head.text.erase(mark, cut - mark);
   }
   if (head.format == InputFormat::kGraphml &&
