@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <pugixml.hpp>
 #include <string_view>
 #include <unordered_map>
@@ -105,15 +106,15 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-// Whether the decimal number in [first, last), which a double cannot
-// hold, is too small rather than too large: its first significant digit
-// stands below the units once the exponent is applied.
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
-bool underflows(const char* first, const char* last) {
-  const char* at = first + (*first == '-' ? 1 : 0);
-  long long place = 0;  // of the first significant digit, units 0
+// The place of the first significant digit of the mantissa in
+// [first, last), the units being 0 and tenths -1; *end is left where the
+// mantissa ends (at 'e', 'E' or last).
+long long firstDigitPlace(const char* first, const char* last,
+                          const char** end) {
+  long long place = 0;
   bool seen = false;
   bool fraction = false;
+  const char* at = first;
   for (; at < last && *at != 'e' && *at != 'E'; ++at) {
     if (*at == '.') {
       fraction = true;
@@ -126,16 +127,31 @@ bool underflows(const char* first, const char* last) {
       ++place;
     }
   }
+  *end = at;
+  return place;
+}
+
+// The exponent in [first, last) after its 'e', capped near 100000: a
+// larger one decides the same.
+long long exponentValue(const char* first, const char* last) {
+  const bool negative = first < last && *first == '-';
+  if (first < last && (*first == '-' || *first == '+')) ++first;
   long long exponent = 0;
-  if (at < last) {
-    ++at;
-    const bool negative = at < last && *at == '-';
-    if (at < last && (*at == '-' || *at == '+')) ++at;
-    for (; at < last && exponent < 100000; ++at) {
-      exponent = exponent * 10 + (*at - '0');
-    }
-    if (negative) exponent = -exponent;
+  for (; first < last && exponent < 100000; ++first) {
+    exponent = exponent * 10 + (*first - '0');
   }
+  return negative ? -exponent : exponent;
+}
+
+// Whether the decimal number in [first, last), which a double cannot
+// hold, is too small rather than too large: its first significant digit
+// stands below the units once the exponent is applied.
+bool underflows(const char* first, const char* last) {
+  const char* mantissaEnd = last;
+  const long long place =
+      firstDigitPlace(first + (*first == '-' ? 1 : 0), last, &mantissaEnd);
+  const long long exponent =
+      mantissaEnd < last ? exponentValue(mantissaEnd + 1, last) : 0;
   return place + exponent < 0;
 }
 
@@ -704,16 +720,12 @@ std::vector<std::string> unusedEdgeNumbers(
   return names;
 }
 
-}  // namespace
-
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
-GraphmlOutcome parseGraphml(const char* data, size_t size,
-                            const GraphmlOptions& options) {
-  pugi::xml_document document;
-  const pugi::xml_parse_result parsed = document.load_buffer(
-      data, size,
-      pugi::parse_default | pugi::parse_doctype | pugi::parse_declaration);
-  if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
+// The refusal of a document that is not a GraphML file this reader
+// takes: not XML, its own entities, an encoding it does not read, or
+// another root element; nothing for one it goes on with.
+std::optional<GraphmlOutcome> documentRefusal(
+    const pugi::xml_document& document, const pugi::xml_parse_result& parsed,
+    const char* data, size_t size) {
   // Entities are never expanded, but a file that declares its own has no
   // business being a graph: refuse it whatever else it holds.
   for (const pugi::xml_node& child : document.children()) {
@@ -748,6 +760,39 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
     outcome.name = root.name();
     return outcome;
   }
+  return std::nullopt;
+}
+
+// One port per link end, at least one, for the devices whose file gave
+// no port count.
+void countPortsFromLinks(const std::vector<bool>& countPorts,
+                         GraphmlOutcome* outcome) {
+  std::vector<int> degree(countPorts.size(), 0);
+  for (const Link& link : outcome->network.links) {
+    ++degree[link.from];
+    ++degree[link.to];
+  }
+  for (size_t i = 0; i < countPorts.size(); ++i) {
+    if (countPorts[i]) {
+      outcome->network.devices[i].ports = std::max(1, degree[i]);
+    }
+  }
+}
+
+}  // namespace
+
+GraphmlOutcome parseGraphml(const char* data, size_t size,
+                            const GraphmlOptions& options) {
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed = document.load_buffer(
+      data, size,
+      pugi::parse_default | pugi::parse_doctype | pugi::parse_declaration);
+  if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
+  if (std::optional<GraphmlOutcome> refused =
+          documentRefusal(document, parsed, data, size)) {
+    return *refused;
+  }
+  const pugi::xml_node root = document.document_element();
   pugi::xml_node graph;
   for (const pugi::xml_node& child : root.children()) {
     if (named(child, "graph")) {
@@ -795,17 +840,7 @@ GraphmlOutcome parseGraphml(const char* data, size_t size,
   }
   outcome.statistics.unusedEdgeNumbers =
       unusedEdgeNumbers(keys, edges, latencyKey);
-  std::vector<int> degree(nodes.size(), 0);
-  for (const Link& link : outcome.network.links) {
-    ++degree[link.from];
-    ++degree[link.to];
-  }
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    // One port per link end, at least one.
-    if (countPorts[i]) {
-      outcome.network.devices[i].ports = std::max(1, degree[i]);
-    }
-  }
+  countPortsFromLinks(countPorts, &outcome);
   return outcome;
 }
 
