@@ -106,6 +106,14 @@ TEST(Augmentation, LargeGeneratedNetworks) {
       for (size_t i = 0; i < network.links.size(); ++i) {
         if (!cut || i % 10 != 5) links.push_back(network.links[i]);
       }
+      // The worst lost pairs come from the parts alone: the same count
+      // as the measured scenarios, for every single point.
+      const SinglePoints points = findSinglePoints(devices, links);
+      for (const ScenarioFigures& scenario :
+           singlePointScenarios(devices, links, points, {})) {
+        EXPECT_EQ(disconnectedPairs(devices, links, scenario.failed),
+                  scenario.lostPairs);
+      }
       const std::vector<Link> unit =
           unlinkedPairs(devices, links, [](int, int) { return 1; });
       const Augmentation fewest =

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cmath>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "augmentation.h"
@@ -211,31 +210,43 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 }
 // clang-format on
 
+// The words of a line, split at white space as a stream would split
+// them; a candidate file may hold every pair of a large network, so no
+// stream is made per line.
+std::vector<std::string> splitWords(const std::string& line) {
+  static constexpr const char* kWhiteSpace = " \t\n\v\f\r";
+  std::vector<std::string> words;
+  size_t begin = line.find_first_not_of(kWhiteSpace);
+  while (begin != std::string::npos) {
+    const size_t end = line.find_first_of(kWhiteSpace, begin);
+    words.push_back(line.substr(begin, end - begin));
+    begin = end == std::string::npos ? end
+                                     : line.find_first_not_of(kWhiteSpace, end);
+  }
+  return words;
+}
+
 // The candidates of --candidates: a line "A B MS" each, blank lines
 // skipped. Returns "" or the refusal.
 std::string readCandidates(const std::string& path, const Network& network,
                            std::vector<Link>* candidates) {
   std::ifstream in(path);
   if (!in) return kCandidatesUnreadable + escapeControls(path) + "\n";
+  const CodeIndex codes(network);  // a candidate file may list every pair
   std::string line;
   for (long long number = 1; std::getline(in, line); ++number) {
-    std::istringstream words(line);
-    std::string from;
-    std::string to;
-    std::string latencyWord;
-    std::string extra;
-    if (!(words >> from)) continue;
+    const std::vector<std::string> words = splitWords(line);
+    if (words.empty()) continue;
     int latency = 0;
-    if (!(words >> to >> latencyWord) || (words >> extra) ||
-        !parseLatency(latencyWord, &latency)) {
+    if (words.size() != 3 || !parseLatency(words[2], &latency)) {
       return kCandidateLine + std::to_string(number) + kCandidateLineBad +
              escapeControls(line) + "\n";
     }
-    const int a = findDevice(network, from);
-    const int b = findDevice(network, to);
+    const int a = codes.find(words[0]);
+    const int b = codes.find(words[1]);
     if (a == -1 || b == -1) {
       return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
-             escapeControls(a == -1 ? from : to) + "\n";
+             escapeControls(a == -1 ? words[0] : words[1]) + "\n";
     }
     candidates->push_back({std::min(a, b), std::max(a, b), latency});
   }

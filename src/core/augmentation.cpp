@@ -724,12 +724,19 @@ AugmentationFigures augmentationFigures(int deviceCount,
                                         const std::vector<Link>& added) {
   AugmentationFigures figures;
   figures.before = findSinglePoints(deviceCount, links);
+  // Only single points disconnect pairs; their routes are not needed.
   auto worstLost = [deviceCount](const std::vector<Link>& all,
                                  const SinglePoints& points) {
     int worst = 0;
-    for (const ScenarioFigures& scenario :
-         singlePointScenarios(deviceCount, all, points, {})) {
-      worst = std::max(worst, scenario.lostPairs);
+    FailureSet failed;
+    for (const int device : points.devices) {
+      failed.devices = {device};
+      worst = std::max(worst, disconnectedPairs(deviceCount, all, failed));
+    }
+    failed.devices.clear();
+    for (const int position : points.links) {
+      failed.links = {position};
+      worst = std::max(worst, disconnectedPairs(deviceCount, all, failed));
     }
     return worst;
   };

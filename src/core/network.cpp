@@ -13,6 +13,18 @@ int findDevice(const Network& network, const std::string& code) {
   return -1;
 }
 
+CodeIndex::CodeIndex(const Network& network) {
+  firstWithCode_.reserve(network.devices.size());
+  for (int i = 0; i < network.deviceCount(); ++i) {
+    firstWithCode_.emplace(network.devices[static_cast<size_t>(i)].code, i);
+  }
+}
+
+int CodeIndex::find(const std::string& code) const {
+  const auto found = firstWithCode_.find(code);
+  return found == firstWithCode_.end() ? -1 : found->second;
+}
+
 std::vector<std::string> deviceCodes(const Network& network) {
   std::vector<std::string> codes;
   codes.reserve(network.devices.size());

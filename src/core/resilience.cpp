@@ -336,6 +336,23 @@ std::vector<int> cutOffDevices(int deviceCount, const std::vector<Link>& links,
   return cutOff;
 }
 
+int disconnectedPairs(int deviceCount, const std::vector<Link>& links,
+                      const FailureSet& failed) {
+  DisjointSets before = scenarioParts(deviceCount, links, FailureSet{});
+  DisjointSets after = scenarioParts(deviceCount, links, failed);
+  // The pairs of survivors within one part before, less those still
+  // within one piece after: the pieces divide the parts.
+  std::vector<long long> partSize(static_cast<size_t>(deviceCount), 0);
+  std::vector<long long> pieceSize(static_cast<size_t>(deviceCount), 0);
+  long long lost = 0;
+  for (int v = 0; v < deviceCount; ++v) {
+    if (inList(failed.devices, v)) continue;
+    lost += partSize[before.find(v)]++;
+    lost -= pieceSize[after.find(v)]++;
+  }
+  return static_cast<int>(lost);
+}
+
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links) {
   const LowLinkSearch search(deviceCount, links);
   SinglePoints points;

@@ -66,6 +66,12 @@ int countParts(int deviceCount, const std::vector<Link>& links,
 std::vector<int> cutOffDevices(int deviceCount, const std::vector<Link>& links,
                                const FailureSet& failed);
 
+// The lostPairs of the scenario `failed` (below), from the parts alone:
+// the pairs of devices that did not fail, joined before and not after.
+// O(devices + links) time and memory, no route measured.
+int disconnectedPairs(int deviceCount, const std::vector<Link>& links,
+                      const FailureSet& failed);
+
 // The single points of failure.
 struct SinglePoints {
   std::vector<int> devices;  // articulation points, ascending

@@ -1,7 +1,6 @@
 #include "topology_file.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <utility>
 
 #include "reader.h"
@@ -78,24 +77,6 @@ bool readDeviceRecord(TokenReader* reader, TextChecks checks, Device* device,
                        &outcome->problem);
 }
 
-// Each code's device, the lowest index where codes repeat, as locateIn
-// finds it; a link file of 780 lines looks up 1560 codes.
-using CodeIndex = std::unordered_map<std::string, int>;
-
-CodeIndex indexCodes(const Network& network) {
-  CodeIndex index;
-  index.reserve(network.devices.size());
-  for (int i = 0; i < network.deviceCount(); ++i) {
-    index.emplace(network.devices[static_cast<size_t>(i)].code, i);
-  }
-  return index;
-}
-
-int lookUp(const CodeIndex& index, const std::string& code) {
-  const auto found = index.find(code);
-  return found == index.end() ? -1 : found->second;
-}
-
 // Reads the next link record and adds it to the network; on a refusal
 // `outcome` holds the status, the field's problem and the codes read.
 bool readLinkRecord(TokenReader* reader, TextChecks checks,
@@ -114,8 +95,8 @@ bool readLinkRecord(TokenReader* reader, TextChecks checks,
     outcome->status = LoadStatus::kBadLink;
     return false;
   }
-  const int a = lookUp(codes, outcome->from);
-  const int b = lookUp(codes, outcome->to);
+  const int a = codes.find(outcome->from);
+  const int b = codes.find(outcome->to);
   if (a == -1 || b == -1) {
     outcome->status = LoadStatus::kUnknownDevice;
     return false;
@@ -247,7 +228,7 @@ LoadOutcome parseTopology(std::istream& in, Network* parsed, CountLimits limits,
     }
     network.devices.push_back(std::move(device));
   }
-  const CodeIndex codes = indexCodes(network);
+  const CodeIndex codes(network);
   for (int j = 0; j < m; ++j) {
     outcome.position = j + 1;
     if (!readLinkRecord(&reader, checks, codes, &network, &outcome)) {
