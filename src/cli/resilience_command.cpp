@@ -1,8 +1,12 @@
 #include "resilience_command.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "augmentation.h"
@@ -210,20 +214,26 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 }
 // clang-format on
 
-// The words of a line, split at white space as a stream would split
-// them; a candidate file may hold every pair of a large network, so no
-// stream is made per line.
-std::vector<std::string> splitWords(const std::string& line) {
-  static constexpr const char* kWhiteSpace = " \t\n\v\f\r";
-  std::vector<std::string> words;
+// The first words of a line, split at white space as a stream would
+// split them: up to four, enough to tell a line of three words. A
+// candidate file may hold every pair of a large network, so nothing is
+// allocated per line.
+struct FirstWords {
+  std::array<std::string_view, 4> words;
+  size_t count = 0;
+};
+
+FirstWords firstWords(std::string_view line) {
+  static constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+  FirstWords first;
   size_t begin = line.find_first_not_of(kWhiteSpace);
-  while (begin != std::string::npos) {
-    const size_t end = line.find_first_of(kWhiteSpace, begin);
-    words.push_back(line.substr(begin, end - begin));
-    begin = end == std::string::npos ? end
-                                     : line.find_first_not_of(kWhiteSpace, end);
+  while (begin != std::string_view::npos && first.count < first.words.size()) {
+    const size_t end =
+        std::min(line.find_first_of(kWhiteSpace, begin), line.size());
+    first.words[first.count++] = line.substr(begin, end - begin);
+    begin = line.find_first_not_of(kWhiteSpace, end);
   }
-  return words;
+  return first;
 }
 
 // The candidates of --candidates: a line "A B MS" each, blank lines
@@ -235,18 +245,21 @@ std::string readCandidates(const std::string& path, const Network& network,
   const CodeIndex codes(network);  // a candidate file may list every pair
   std::string line;
   for (long long number = 1; std::getline(in, line); ++number) {
-    const std::vector<std::string> words = splitWords(line);
-    if (words.empty()) continue;
+    const FirstWords first = firstWords(line);
+    if (first.count == 0) continue;
     int latency = 0;
-    if (words.size() != 3 || !parseLatency(words[2], &latency)) {
+    if (first.count != 3 ||
+        !parseLatency(std::string(first.words[2]), &latency)) {
       return kCandidateLine + std::to_string(number) + kCandidateLineBad +
              escapeControls(line) + "\n";
     }
-    const int a = codes.find(words[0]);
-    const int b = codes.find(words[1]);
+    const std::string from(first.words[0]);
+    const std::string to(first.words[1]);
+    const int a = codes.find(from);
+    const int b = codes.find(to);
     if (a == -1 || b == -1) {
       return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
-             escapeControls(a == -1 ? words[0] : words[1]) + "\n";
+             escapeControls(a == -1 ? from : to) + "\n";
     }
     candidates->push_back({std::min(a, b), std::max(a, b), latency});
   }
