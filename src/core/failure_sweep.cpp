@@ -216,6 +216,10 @@ struct SweepPlan {
   std::vector<int> block;
   // The scenarios measured, by position; empty for every one.
   std::vector<bool> measured;
+  // Each device's: exactly two pairs carry its routes, both in one block
+  // (a link of a chain), so that whatever fails beyond it leaves it a dead
+  // end.
+  std::vector<bool> chained;
 
   bool measures(int scenario) const {
     return measured.empty() || measured[static_cast<size_t>(scenario)];
@@ -299,6 +303,8 @@ class SourceSweep {
     atPlace_.resize(n);
     after_.resize(n);
     nextFree_.resize(n);
+    runOf_.assign(n, -1);
+    farEndOf_.assign(n, -1);
   }
 
   const std::vector<PairTally>& tallies() const { return tallies_; }
@@ -311,17 +317,18 @@ class SourceSweep {
     for (size_t i = 1; i < tree_.settled.size(); ++i) {
       const int v = tree_.settled[i];
       if (highest_[v] <= source) continue;  // no pair counted below v
+      if (runOf_[v] == source) continue;    // counted with its chain
+      if (plan_.chained[v]) {
+        sweepChain(source, v);
+        continue;
+      }
       // The device failing: everything below it.
       if (size_[v] > 1 && plan_.measures(v)) {
-        measure(source, v, place_[v] + 1, place_[v] + size_[v], v, -1, INF);
+        measure(source, &tallies_[v], place_[v] + 1, place_[v] + size_[v], v,
+                -1, INF);
       }
       // The link it was reached over failing: v and everything below.
-      const int pair = tree_.viaPair[v];
-      const int scenario = plan_.raisingScenario[pair];
-      if (scenario != -1 && plan_.measures(scenario)) {
-        measure(source, scenario, place_[v], place_[v] + size_[v], -1, pair,
-                plan_.raisedLatency[pair]);
-      }
+      if (farEndOf_[v] != source) measureLink(source, v);
     }
   }
 
@@ -370,6 +377,85 @@ class SourceSweep {
     for (const int v : settled) atPlace_[place_[v]] = v;
   }
 
+  // The link that `v` was reached over failing: v and everything below.
+  void measureLink(int source, int v) {
+    const int pair = tree_.viaPair[v];
+    const int scenario = plan_.raisingScenario[pair];
+    if (scenario != -1 && plan_.measures(scenario)) {
+      measure(source, &tallies_[static_cast<size_t>(scenario)], place_[v],
+              place_[v] + size_[v], -1, pair, plan_.raisedLatency[pair]);
+    }
+  }
+
+  // The tree runs down a chain from `head`: each device's child is the next.
+  // Whatever of the chain fails, every device below the chain is searched
+  // again alike (the chain below the failure is a dead end that only its
+  // far end reaches), so that search is done once, from the far end's link;
+  // the chain devices below the failure are then reached from the far end.
+  void sweepChain(int source, int head) {
+    chain_.clear();
+    int farEnd = -1;
+    int farPair = -1;
+    for (int v = head;;) {
+      chain_.push_back(v);
+      runOf_[v] = source;
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
+           arc != graph_.arcsEnd(v); ++arc) {
+        if (arc->pair != tree_.viaPair[v] &&
+            carried(plan_.latency[arc->pair])) {
+          farEnd = arc->to;
+          farPair = arc->pair;
+        }
+      }
+      if (!plan_.chained[farEnd] || tree_.viaPair[farEnd] != farPair) break;
+      v = farEnd;
+    }
+    PairTally below;  // the devices below the chain
+    int64_t farAfter = tree_.total[farEnd];
+    if (tree_.viaPair[farEnd] == farPair) {
+      measure(source, &below, place_[farEnd], place_[farEnd] + size_[farEnd],
+              -1, farPair, INF);
+      farAfter = after_[farEnd];
+      farEndOf_[farEnd] = source;
+      const int scenario = plan_.raisingScenario[farPair];
+      if (scenario != -1 && plan_.measures(scenario)) {
+        if (plan_.raisedLatency[farPair] == INF) {
+          tallies_[static_cast<size_t>(scenario)].add(below);
+        } else {
+          measureLink(source, farEnd);
+        }
+      }
+    }
+    // chainBelow_[m]: the chain devices from place m on, reached from the
+    // far end.
+    const size_t length = chain_.size();
+    chainBelow_.assign(length + 1, PairTally{});
+    int64_t reached =
+        farAfter == kNoRoute ? kNoRoute : farAfter + plan_.latency[farPair];
+    for (size_t m = length; m-- > 0;) {
+      const int t = chain_[m];
+      chainBelow_[m] = chainBelow_[m + 1];
+      if (t > source) chainBelow_[m].count(source, t, tree_.total[t], reached);
+      if (reached != kNoRoute) reached += plan_.latency[tree_.viaPair[t]];
+    }
+    for (size_t m = 0; m < length; ++m) {
+      const int t = chain_[m];
+      if (plan_.measures(t)) {
+        tallies_[static_cast<size_t>(t)].add(below);
+        tallies_[static_cast<size_t>(t)].add(chainBelow_[m + 1]);
+      }
+      const int pair = tree_.viaPair[t];
+      const int scenario = plan_.raisingScenario[pair];
+      if (scenario == -1 || !plan_.measures(scenario)) continue;
+      if (plan_.raisedLatency[pair] == INF) {
+        tallies_[static_cast<size_t>(scenario)].add(below);
+        tallies_[static_cast<size_t>(scenario)].add(chainBelow_[m]);
+      } else {
+        measureLink(source, t);
+      }
+    }
+  }
+
   int parentOf(int v) const {
     const auto [a, b] = graph_.ends(tree_.viaPair[v]);
     return a == v ? b : a;
@@ -379,8 +465,8 @@ class SourceSweep {
   // (-1 for none) fails, or `changedPair` takes `changedLatency`; the rest
   // keep theirs, as their tree routes avoid the failure. Counted into
   // `scenario` for the devices above the source.
-  void measure(int source, int scenario, int begin, int end, int failedDevice,
-               int changedPair, int changedLatency) {
+  void measure(int source, PairTally* tally, int begin, int end,
+               int failedDevice, int changedPair, int changedLatency) {
     auto inRun = [this, begin, end](int v) {
       return place_[v] >= begin && place_[v] < end;
     };
@@ -418,12 +504,10 @@ class SourceSweep {
       if (best != kNoRoute) heap_.push(best, w);
     }
     spread(inRun, skipped);
-    PairTally& tally = tallies_[static_cast<size_t>(scenario)];
     for (const int t : searched_) {
-      if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
+      if (t > source) tally->count(source, t, tree_.total[t], after_[t]);
     }
-    for (const int gate : gates_)
-      countBelow(source, gate, failedDevice, &tally);
+    for (const int gate : gates_) countBelow(source, gate, failedDevice, tally);
   }
 
   // Dijkstra's search from the seeded heap over the devices of the run
@@ -484,6 +568,12 @@ class SourceSweep {
   std::vector<int> atPlace_;      // the device at each place
   std::vector<int64_t> after_;    // totals once a failure is in
   std::vector<int> nextFree_;     // layOut()'s next free place per device
+  // The source whose sweep counted each device with a chain above it, and
+  // the one that counted its link as a chain's far end; -1 for none yet.
+  std::vector<int> runOf_;
+  std::vector<int> farEndOf_;
+  std::vector<int> chain_;             // the chain sweepChain() follows
+  std::vector<PairTally> chainBelow_;  // its tallies, place by place
 };
 
 SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
@@ -492,6 +582,19 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
   plan.deviceCount = deviceCount;
   plan.latency = pairLatencies(graph, links, [](int) { return true; });
   plan.block = pairBlocks(graph, plan.latency, deviceCount);
+  plan.chained.assign(static_cast<size_t>(deviceCount), false);
+  for (int v = 0; v < deviceCount; ++v) {
+    int carriers = 0;
+    int firstBlock = -1;
+    bool oneBlock = true;
+    for (const PairGraph::Arc* arc = graph.arcsBegin(v);
+         arc != graph.arcsEnd(v); ++arc) {
+      if (!carried(plan.latency[arc->pair])) continue;
+      if (carriers++ == 0) firstBlock = plan.block[arc->pair];
+      oneBlock = oneBlock && plan.block[arc->pair] == firstBlock;
+    }
+    plan.chained[v] = carriers == 2 && oneBlock;
+  }
   // The scenario of each link that the N-1 report lists.
   std::vector<int> scenarioOf(links.size(), -1);
   int next = deviceCount;
