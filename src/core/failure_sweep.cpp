@@ -98,28 +98,14 @@ std::vector<int> pairLatencies(const PairGraph& graph,
   return latency;
 }
 
-// (total, device), least on top
-using Heap = std::vector<std::pair<int64_t, int>>;
-
-void pushHeap(Heap* heap, int64_t total, int device) {
-  heap->emplace_back(total, device);
-  std::push_heap(heap->begin(), heap->end(), std::greater<>());
-}
-
-std::pair<int64_t, int> popHeap(Heap* heap) {
-  std::pop_heap(heap->begin(), heap->end(), std::greater<>());
-  const std::pair<int64_t, int> top = heap->back();
-  heap->pop_back();
-  return top;
-}
-
 // A monotone priority queue of (total, device): every total pushed is at
 // least the last one popped, as in Dijkstra's search. Entries sit in
 // buckets by the highest bit in which they differ from the last total
 // popped, so that a pop moves an entry at most 64 times in all instead
 // of sifting it through a binary heap: the seeded searches below a
 // failure spend most of their time here. Equal totals come out in no
-// particular order; only totals are read from these searches.
+// set order (last in, first out), so a tree may take any of a device's
+// fastest routes: the figures read totals only.
 class RadixHeap {
  public:
   bool empty() const { return size_ == 0; }
@@ -177,16 +163,16 @@ struct Tree {
 };
 
 void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
-                int source, Tree* tree, Heap* heap) {
+                int source, Tree* tree, RadixHeap* heap) {
   const size_t n = tree->total.size();
   tree->total.assign(n, kNoRoute);
   tree->viaPair.assign(n, -1);
   tree->settled.clear();
   heap->clear();
   tree->total[source] = 0;
-  pushHeap(heap, 0, source);
+  heap->push(0, source);
   while (!heap->empty()) {
-    const auto [total, u] = popHeap(heap);
+    const auto [total, u] = heap->pop();
     if (total != tree->total[u]) continue;  // a stale entry
     tree->settled.push_back(u);
     for (const PairGraph::Arc* arc = graph.arcsBegin(u);
@@ -196,7 +182,7 @@ void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
       if (through < tree->total[arc->to]) {
         tree->total[arc->to] = through;
         tree->viaPair[arc->to] = arc->pair;
-        pushHeap(heap, through, arc->to);
+        heap->push(through, arc->to);
       }
     }
   }
@@ -322,13 +308,16 @@ class SourceSweep {
         sweepChain(source, v);
         continue;
       }
-      // The device failing: everything below it.
-      if (size_[v] > 1 && plan_.measures(v)) {
-        measure(source, &tallies_[v], place_[v] + 1, place_[v] + size_[v], v,
-                -1, INF);
+      if (farEndOf_[v] == source) continue;  // counted as a chain's far end
+      const int pair = tree_.viaPair[v];
+      const int scenario = plan_.raisingScenario[pair];
+      if (scenario != -1 && plan_.measures(scenario) &&
+          plan_.raisedLatency[pair] == INF) {
+        measureDevice(source, v, &tallies_[static_cast<size_t>(scenario)]);
+      } else {
+        measureDevice(source, v, nullptr);
+        measureLink(source, v);
       }
-      // The link it was reached over failing: v and everything below.
-      if (farEndOf_[v] != source) measureLink(source, v);
     }
   }
 
@@ -387,44 +376,59 @@ class SourceSweep {
     }
   }
 
+  // The device `v` failing: everything below it, counted into its
+  // scenario. Then, unless `cut` is null, the link it was reached over cut
+  // instead, counted into `cut`: putting v back, reached from the totals
+  // its failure left, only shortens routes, so only the routes it shortens
+  // are searched.
+  void measureDevice(int source, int v, PairTally* cut) {
+    const int begin = place_[v];
+    const int end = begin + size_[v];
+    PairTally unmeasured;
+    measure(source, plan_.measures(v) ? &tallies_[v] : &unmeasured, begin + 1,
+            end, v, -1, INF);
+    if (cut == nullptr) return;
+    // A neighbour across another block than v's own link hangs from v.
+    const int via = tree_.viaPair[v];
+    int64_t best = kNoRoute;
+    for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
+         arc != graph_.arcsEnd(v); ++arc) {
+      const int u = arc->to;
+      const int latency = plan_.latency[arc->pair];
+      if (arc->pair == via || !carried(latency) ||
+          plan_.block[arc->pair] != plan_.block[via]) {
+        continue;
+      }
+      const bool inRun = place_[u] > begin && place_[u] < end;
+      const int64_t reached = inRun ? after_[u] : tree_.total[u];
+      if (reached != kNoRoute) best = std::min(best, reached + latency);
+    }
+    after_[v] = best;
+    if (best != kNoRoute) heap_.push(best, v);
+    spread([this, begin,
+            end](int x) { return place_[x] >= begin && place_[x] < end; },
+           [this, begin](int p) { return gate_[atPlace_[p]] && p != begin; });
+    for (const int t : searched_) {
+      if (t > source) cut->count(source, t, tree_.total[t], after_[t]);
+    }
+    if (v > source) cut->count(source, v, tree_.total[v], after_[v]);
+    for (const int gate : gates_) countBelow(source, gate, -1, cut);
+  }
+
   // The tree runs down a chain from `head`: each device's child is the next.
   // Whatever of the chain fails, every device below the chain is searched
   // again alike (the chain below the failure is a dead end that only its
   // far end reaches), so that search is done once, from the far end's link;
   // the chain devices below the failure are then reached from the far end.
   void sweepChain(int source, int head) {
-    chain_.clear();
-    int farEnd = -1;
-    int farPair = -1;
-    for (int v = head;;) {
-      chain_.push_back(v);
-      runOf_[v] = source;
-      for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
-           arc != graph_.arcsEnd(v); ++arc) {
-        if (arc->pair != tree_.viaPair[v] &&
-            carried(plan_.latency[arc->pair])) {
-          farEnd = arc->to;
-          farPair = arc->pair;
-        }
-      }
-      if (!plan_.chained[farEnd] || tree_.viaPair[farEnd] != farPair) break;
-      v = farEnd;
-    }
+    const auto [farEnd, farPair] = followChain(source, head);
     PairTally below;  // the devices below the chain
     int64_t farAfter = tree_.total[farEnd];
     if (tree_.viaPair[farEnd] == farPair) {
-      measure(source, &below, place_[farEnd], place_[farEnd] + size_[farEnd],
-              -1, farPair, INF);
+      measureDevice(source, farEnd, &below);
       farAfter = after_[farEnd];
       farEndOf_[farEnd] = source;
-      const int scenario = plan_.raisingScenario[farPair];
-      if (scenario != -1 && plan_.measures(scenario)) {
-        if (plan_.raisedLatency[farPair] == INF) {
-          tallies_[static_cast<size_t>(scenario)].add(below);
-        } else {
-          measureLink(source, farEnd);
-        }
-      }
+      countCut(source, farEnd, below, PairTally{});
     }
     // chainBelow_[m]: the chain devices from place m on, reached from the
     // far end.
@@ -444,15 +448,45 @@ class SourceSweep {
         tallies_[static_cast<size_t>(t)].add(below);
         tallies_[static_cast<size_t>(t)].add(chainBelow_[m + 1]);
       }
-      const int pair = tree_.viaPair[t];
-      const int scenario = plan_.raisingScenario[pair];
-      if (scenario == -1 || !plan_.measures(scenario)) continue;
-      if (plan_.raisedLatency[pair] == INF) {
-        tallies_[static_cast<size_t>(scenario)].add(below);
-        tallies_[static_cast<size_t>(scenario)].add(chainBelow_[m]);
-      } else {
-        measureLink(source, t);
+      countCut(source, t, below, chainBelow_[m]);
+    }
+  }
+
+  // Lists in chain_ the chain the tree runs down from `head`, and returns
+  // the device past its end and the pair to it.
+  std::pair<int, int> followChain(int source, int head) {
+    chain_.clear();
+    int farEnd = -1;
+    int farPair = -1;
+    for (int v = head;; v = farEnd) {
+      chain_.push_back(v);
+      runOf_[v] = source;
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
+           arc != graph_.arcsEnd(v); ++arc) {
+        if (arc->pair != tree_.viaPair[v] &&
+            carried(plan_.latency[arc->pair])) {
+          farEnd = arc->to;
+          farPair = arc->pair;
+        }
       }
+      if (!plan_.chained[farEnd] || tree_.viaPair[farEnd] != farPair) break;
+    }
+    return {farEnd, farPair};
+  }
+
+  // Counts the link that `v` was reached over failing: when that cuts the
+  // link, as the two tallies of what it cuts off say; when a twin then
+  // carries the pair, by a search of its own.
+  void countCut(int source, int v, const PairTally& below,
+                const PairTally& chainPart) {
+    const int pair = tree_.viaPair[v];
+    const int scenario = plan_.raisingScenario[pair];
+    if (scenario == -1 || !plan_.measures(scenario)) return;
+    if (plan_.raisedLatency[pair] == INF) {
+      tallies_[static_cast<size_t>(scenario)].add(below);
+      tallies_[static_cast<size_t>(scenario)].add(chainPart);
+    } else {
+      measureLink(source, v);
     }
   }
 
@@ -555,7 +589,7 @@ class SourceSweep {
   const SweepPlan& plan_;
   std::vector<PairTally> tallies_;
   Tree tree_;
-  Heap treeHeap_;
+  RadixHeap treeHeap_;
   RadixHeap heap_;
   std::vector<int> place_;        // depth-first place in the tree, -1 outside
   std::vector<int> size_;         // devices in the subtree
@@ -787,7 +821,7 @@ ScenarioFigures sparseScenarioFigures(int deviceCount,
   Tree scenario;
   intact.total.resize(static_cast<size_t>(deviceCount));
   scenario.total.resize(static_cast<size_t>(deviceCount));
-  Heap heap;
+  RadixHeap heap;
   PairTally tally;
   for (int s = 0; s < deviceCount; ++s) {
     if (down[s]) continue;
@@ -826,7 +860,7 @@ struct Rescan {
   std::vector<int> brokenFor;
   std::vector<int64_t> renewed;
   std::vector<int> broken;
-  Heap heap;
+  RadixHeap heap;
 };
 
 // Each source's intact tree: the devices in the order they were settled
@@ -842,7 +876,7 @@ struct ScenarioMeter::Trees {
         viaPair(settled.size()) {
     Tree tree;
     tree.total.resize(static_cast<size_t>(deviceCount));
-    Heap heap;
+    RadixHeap heap;
     for (int s = 0; s < deviceCount; ++s) {
       searchFrom(graph, latency, s, &tree, &heap);
       settledCount[s] = static_cast<int>(tree.settled.size());
@@ -899,10 +933,10 @@ struct ScenarioMeter::Trees {
         }
       }
       scan->renewed[w] = best;
-      if (best != kNoRoute) pushHeap(&scan->heap, best, w);
+      if (best != kNoRoute) scan->heap.push(best, w);
     }
     while (!scan->heap.empty()) {
-      const auto [reached, w] = popHeap(&scan->heap);
+      const auto [reached, w] = scan->heap.pop();
       if (reached != scan->renewed[w]) continue;  // a stale entry
       for (const PairGraph::Arc* arc = graph.arcsBegin(w);
            arc != graph.arcsEnd(w); ++arc) {
@@ -910,7 +944,7 @@ struct ScenarioMeter::Trees {
         const int64_t through = reached + scan->after[arc->pair];
         if (through < scan->renewed[arc->to]) {
           scan->renewed[arc->to] = through;
-          pushHeap(&scan->heap, through, arc->to);
+          scan->heap.push(through, arc->to);
         }
       }
     }

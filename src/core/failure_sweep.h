@@ -34,7 +34,7 @@ struct SweepOptions {
 // The figures of every scenario of singleFailures(deviceCount, links), in
 // that order, each with its parts and the devices it cuts off.
 //
-// How: from each source, one Dijkstra search (binary heap) gives its
+// How: from each source, one Dijkstra search (radix heap) gives its
 // shortest-path tree. A failure changes the totals from that source only
 // below the failed device or link in the tree, so only that subtree is
 // searched again, seeded from its edge; a subtree with no way in is lost
