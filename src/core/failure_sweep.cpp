@@ -562,9 +562,37 @@ class SourceSweep {
         const int64_t through = total + plan_.latency[arc->pair];
         if (through < after_[x]) {
           after_[x] = through;
-          heap_.push(through, x);
+          if (plan_.chained[x]) {
+            followFaster(x, arc->pair, inRun, skipped);
+          } else {
+            heap_.push(through, x);
+          }
         }
       }
+    }
+  }
+
+  // Carries the total just found for the chain device `v`, reached over
+  // `pair`, on down its chain for as long as it is faster, with no heap:
+  // a chain device is only a way through. The first device past the chain
+  // goes on the heap.
+  template <typename InRun, typename Skipped>
+  void followFaster(int v, int pair, const InRun& inRun,
+                    const Skipped& skipped) {
+    for (;;) {
+      const PairGraph::Arc* next = graph_.arcsBegin(v);
+      while (next->pair == pair || !carried(plan_.latency[next->pair])) ++next;
+      const int x = next->to;
+      if (!inRun(x) || skipped(place_[x])) return;
+      const int64_t through = after_[v] + plan_.latency[next->pair];
+      if (through >= after_[x]) return;
+      after_[x] = through;
+      if (!plan_.chained[x]) {
+        heap_.push(through, x);
+        return;
+      }
+      v = x;
+      pair = next->pair;
     }
   }
 
