@@ -456,22 +456,22 @@ class SourceSweep {
   // the device past its end and the pair to it.
   std::pair<int, int> followChain(int source, int head) {
     chain_.clear();
-    int farEnd = -1;
-    int farPair = -1;
-    for (int v = head;; v = farEnd) {
+    for (int v = head;;) {
       chain_.push_back(v);
       runOf_[v] = source;
-      for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
-           arc != graph_.arcsEnd(v); ++arc) {
-        if (arc->pair != tree_.viaPair[v] &&
-            carried(plan_.latency[arc->pair])) {
-          farEnd = arc->to;
-          farPair = arc->pair;
-        }
+      const PairGraph::Arc& next = onward(v, tree_.viaPair[v]);
+      if (!plan_.chained[next.to] || tree_.viaPair[next.to] != next.pair) {
+        return {next.to, next.pair};
       }
-      if (!plan_.chained[farEnd] || tree_.viaPair[farEnd] != farPair) break;
+      v = next.to;
     }
-    return {farEnd, farPair};
+  }
+
+  // The other link of the chain device `v` than `pair`.
+  const PairGraph::Arc& onward(int v, int pair) const {
+    const PairGraph::Arc* next = graph_.arcsBegin(v);
+    while (next->pair == pair || !carried(plan_.latency[next->pair])) ++next;
+    return *next;
   }
 
   // Counts the link that `v` was reached over failing: when that cuts the
@@ -580,11 +580,10 @@ class SourceSweep {
   void followFaster(int v, int pair, const InRun& inRun,
                     const Skipped& skipped) {
     for (;;) {
-      const PairGraph::Arc* next = graph_.arcsBegin(v);
-      while (next->pair == pair || !carried(plan_.latency[next->pair])) ++next;
-      const int x = next->to;
+      const PairGraph::Arc& next = onward(v, pair);
+      const int x = next.to;
       if (!inRun(x) || skipped(place_[x])) return;
-      const int64_t through = after_[v] + plan_.latency[next->pair];
+      const int64_t through = after_[v] + plan_.latency[next.pair];
       if (through >= after_[x]) return;
       after_[x] = through;
       if (!plan_.chained[x]) {
@@ -592,7 +591,7 @@ class SourceSweep {
         return;
       }
       v = x;
-      pair = next->pair;
+      pair = next.pair;
     }
   }
 
