@@ -14,6 +14,7 @@
 
 #include "network.h"
 #include "resilience.h"
+#include "support/dense_routes.h"
 #include "support/networks.h"
 #include "support/operator_network.h"
 
@@ -271,6 +272,44 @@ TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
       }
     }
     EXPECT_TRUE(compared > 10 || c.kind == 2);  // a mesh has none
+  }
+}
+
+// Every route and backup between every pair, intact and with a device and
+// a link down, as the Floyd pass unfolds them: hand-made networks of equal
+// routes and 0 ms links, a mesh of equal routes and operator networks with
+// twins, self-links and links that carry nothing.
+TEST(FailureSweep, RoutesMatchTheFloydPass) {
+  std::vector<Network> cases;
+  for (const auto& [codes, records] : kHandMade) {
+    cases.push_back(networks::build(codes, records));
+  }
+  cases.push_back(denseMesh(30, 6, 21));
+  cases.push_back(withParts(40, 22));
+  for (const Network& network : cases) {
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    for (const FailureSet& failed : {FailureSet{}, FailureSet{{n / 2}, {0}}}) {
+      for (int from = 0; from < n; ++from) {
+        for (int to = 0; to < n; ++to) {
+          if (from == to) continue;
+          const RouteReport report =
+              routeWithBackup(n, links, failed, from, to);
+          std::vector<Route> found;
+          if (report.hasPrimary) found.push_back(report.primary);
+          if (report.hasBackup) found.push_back(report.backup);
+          const std::vector<Route> expected =
+              dense::routeWithBackup(n, links, failed, from, to);
+          ASSERT_EQ(found.size(), expected.size()) << from << '-' << to;
+          for (size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].latency, expected[i].latency);
+            EXPECT_EQ(found[i].devices, expected[i].devices)
+                << from << '-' << to;
+            EXPECT_EQ(found[i].links, expected[i].links);
+          }
+        }
+      }
+    }
   }
 }
 

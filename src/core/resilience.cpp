@@ -1,10 +1,15 @@
 #include "resilience.h"
 
 #include <algorithm>
+#include <climits>
+#include <functional>
+#include <map>
+#include <queue>
 
 #include "device_lookup.h"
 #include "disjoint_sets.h"
 #include "failure_sweep.h"
+#include "pair_graph.h"
 #include "pair_tally.h"
 
 namespace {
@@ -76,53 +81,78 @@ void fastestTotals(const LatencyMatrix& matrix, int source,
   }
 }
 
-// Fastest routes by a Floyd pass in 64 bits with no cap on a total; the
-// menu's tie rules (intermediates in index order, an equally fast route
-// never displaces the one found first), so that routes within
-// kLargestLatency are the menu's. O(n^3) time, O(n^2) memory.
-class LongRoutes {
+// The fastest route from `from` to `to` over the pairs' `latency`, as a
+// Floyd pass with the menu's tie rules (intermediates in index order, an
+// equally fast route never displaces the one found first) unfolds it,
+// without its n x n tables. That pass keeps for a pair the route through
+// the lowest k such that some fastest route has no intermediate above k;
+// its two halves are unfolded the same way. So each split is one search
+// over the links on fastest routes between its ends, keyed by the highest
+// intermediate so far (a minimax Dijkstra), after one fastest-total search
+// from each end. Cost: O(route length * links * log devices); memory
+// linear in the network per device on the route.
+class FloydRoute {
  public:
-  explicit LongRoutes(const LatencyMatrix& matrix)
-      : n_(matrix.size()),
-        distance_(static_cast<size_t>(n_) * static_cast<size_t>(n_)),
-        via_(distance_.size()) {
-    for (int i = 0; i < n_; ++i) {
-      for (int j = 0; j < n_; ++j) {
-        const int latency = matrix.at(i, j);
-        distance_[at(i, j)] = latency <= kLargestLatency ? latency : kNoRoute;
-        via_[at(i, j)] = latency <= kLargestLatency || i == j ? i : -1;
-      }
-    }
-    for (int k = 0; k < n_; ++k) {
-      for (int i = 0; i < n_; ++i) {
-        const int64_t toVia = distance_[at(i, k)];
-        if (i == k || toVia == kNoRoute) continue;
-        for (int j = 0; j < n_; ++j) {
-          const int64_t fromVia = distance_[at(k, j)];
-          if (fromVia != kNoRoute && toVia + fromVia < distance_[at(i, j)]) {
-            distance_[at(i, j)] = toVia + fromVia;
-            via_[at(i, j)] = k;
-          }
-        }
-      }
-    }
-  }
+  FloydRoute(const PairGraph& graph, const std::vector<int>& latency,
+             int deviceCount)
+      : graph_(graph), latency_(latency), deviceCount_(deviceCount) {}
 
-  int64_t distance(int i, int j) const { return distance_[at(i, j)]; }
-  std::vector<int> unfold(int from, int to) const {
-    return unfoldRouteBy([this](int i, int j) { return via_[at(i, j)]; }, from,
-                         to);
+  int64_t total(int from, int to) { return totalsFrom(from)[to]; }
+
+  // The route's devices, both ends included; `to` reachable from `from`.
+  std::vector<int> devices(int from, int to) {
+    return unfoldRouteBy([this](int a, int b) { return via(a, b); }, from, to);
   }
 
  private:
-  size_t at(int i, int j) const {
-    return static_cast<size_t>(i) * static_cast<size_t>(n_) +
-           static_cast<size_t>(j);
+  const std::vector<int64_t>& totalsFrom(int source) {
+    auto found = totals_.find(source);
+    if (found != totals_.end()) return found->second;
+    Tree tree;
+    tree.total.resize(static_cast<size_t>(deviceCount_));
+    searchFrom(graph_, latency_, source, &tree, &heap_);
+    return totals_.emplace(source, std::move(tree.total)).first->second;
   }
 
-  int n_;
-  std::vector<int64_t> distance_;
-  std::vector<int> via_;
+  // The device the pass splits the route from a to b at; a for a link.
+  int via(int a, int b) {
+    const std::vector<int64_t>& fromA = totalsFrom(a);
+    const std::vector<int64_t>& fromB = totalsFrom(b);
+    const int64_t whole = fromA[b];
+    // highest[v]: the least highest intermediate on a fastest route from a
+    // to v that goes on fastest to b; a itself counts as none.
+    std::vector<int> highest(static_cast<size_t>(deviceCount_), INT_MAX);
+    std::priority_queue<std::pair<int, int>, std::vector<std::pair<int, int>>,
+                        std::greater<>>
+        queue;
+    highest[a] = -1;
+    queue.emplace(-1, a);
+    while (!queue.empty()) {
+      const auto [key, u] = queue.top();
+      queue.pop();
+      if (key != highest[u]) continue;
+      if (u == b) return key == -1 ? a : key;
+      const int through = std::max(key, u == a ? -1 : u);
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(u);
+           arc != graph_.arcsEnd(u); ++arc) {
+        const int v = arc->to;
+        if (!carried(latency_[arc->pair]) || fromB[v] == kNoRoute ||
+            fromA[u] + latency_[arc->pair] != fromA[v] ||
+            fromA[v] + fromB[v] != whole || through >= highest[v]) {
+          continue;
+        }
+        highest[v] = through;
+        queue.emplace(through, v);
+      }
+    }
+    return -1;
+  }
+
+  const PairGraph& graph_;
+  const std::vector<int>& latency_;
+  int deviceCount_;
+  std::map<int, std::vector<int64_t>> totals_;
+  RadixHeap heap_;
 };
 
 // A scenario's matrix, with what the failure did to the intact one.
@@ -516,13 +546,15 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
 
   // One Floyd pass over a scenario's matrix, totals without a cap: the route,
   // and the links its hops run over added to `spent`.
+  const PairGraph graph(deviceCount, links);
   auto fastest = [&](const FailureSet& scenario, Route* route,
                      FailureSet* spent) {
-    const LongRoutes routes(
-        scenarioLatencyMatrix(deviceCount, links, scenario));
-    if (routes.distance(from, to) == kNoRoute) return false;
-    route->latency = routes.distance(from, to);
-    route->devices = routes.unfold(from, to);
+    const std::vector<int> latency = pairLatencies(
+        graph, links, [&](int i) { return linkSurvives(links, i, scenario); });
+    FloydRoute routes(graph, latency, deviceCount);
+    if (routes.total(from, to) == kNoRoute) return false;
+    route->latency = routes.total(from, to);
+    route->devices = routes.devices(from, to);
     route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
     for (const int carrier : route->links) {
