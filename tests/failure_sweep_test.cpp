@@ -15,6 +15,7 @@
 #include "network.h"
 #include "resilience.h"
 #include "support/dense_routes.h"
+#include "support/dense_scenarios.h"
 #include "support/networks.h"
 #include "support/operator_network.h"
 
@@ -95,14 +96,14 @@ TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
     const Network network = networks::build(codes, records);
     const int n = network.deviceCount();
     const std::vector<Link> links = savedLinks(network);
-    const IntactNetwork intact = analyseIntact(n, links);
+    const dense::IntactNetwork intact = dense::analyseIntact(n, links);
     const std::vector<ScenarioFigures> swept = sweep(links, n, 1);
     const std::vector<FailureSet> failures = singleFailures(n, links);
     const ScenarioMeter meter(n, links);
     ASSERT_EQ(swept.size(), failures.size()) << records;
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
-          describe(scenarioFigures(intact, failures[i]));
+          describe(dense::scenarioFigures(intact, failures[i]));
       EXPECT_EQ(describe(swept[i]), expected) << records;
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
@@ -152,7 +153,8 @@ TEST(FailureSweep, TotalsBeyondTheMenusCapAreRoutes) {
     EXPECT_EQ(describe(sweep(links, n, 1)[c.scenario]), c.figures);
     EXPECT_EQ(describe(sparseScenarioFigures(n, links, failed)), c.figures);
     EXPECT_EQ(describe(ScenarioMeter(n, links).measure(failed)), c.figures);
-    EXPECT_EQ(describe(scenarioFigures(analyseIntact(n, links), failed)),
+    EXPECT_EQ(describe(dense::scenarioFigures(dense::analyseIntact(n, links),
+                                              failed)),
               c.figures);
     const RouteReport route = routeWithBackup(n, links, {}, 0, n - 1);
     EXPECT_EQ(route.hasPrimary ? route.primary.latency : -1, c.route);
@@ -165,7 +167,7 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
     const Network network = withParts(40 + 10 * static_cast<int>(seed), seed);
     const int n = network.deviceCount();
     const std::vector<Link> links = savedLinks(network);
-    const IntactNetwork intact = analyseIntact(n, links);
+    const dense::IntactNetwork intact = dense::analyseIntact(n, links);
     std::vector<FailureSet> failures = singleFailures(n, links);
     std::mt19937 random(seed);
     for (int extra = 0; extra < 6; ++extra) {
@@ -182,7 +184,7 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
     const ScenarioMeter meter(n, links);
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
-          describe(scenarioFigures(intact, failures[i]));
+          describe(dense::scenarioFigures(intact, failures[i]));
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
           << "seed " << seed;

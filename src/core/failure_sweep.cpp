@@ -34,7 +34,7 @@ struct SweepPlan {
   // Each device's: exactly two pairs carry its routes, both in one block
   // (a link of a chain), so that whatever fails beyond it leaves it a dead
   // end.
-  std::vector<bool> chained;
+  std::vector<char> chained;
 
   bool measures(int scenario) const {
     return measured.empty() || measured[static_cast<size_t>(scenario)];
@@ -133,7 +133,7 @@ class SourceSweep {
       const int v = tree_.settled[i];
       if (highest_[v] <= source) continue;  // no pair counted below v
       if (runOf_[v] == source) continue;    // counted with its chain
-      if (plan_.chained[v]) {
+      if (plan_.chained[v] != 0) {
         sweepChain(source, v);
         continue;
       }
@@ -173,12 +173,13 @@ class SourceSweep {
     }
     // A gate leaves its parent's block: everything below it is reached
     // through its parent only, whatever fails above the parent.
-    gate_[source] = false;
+    gate_[source] = 0;
     for (size_t i = 1; i < settled.size(); ++i) {
       const int v = settled[i];
       const int parent = parentOf(v);
-      gate_[v] = parent != source && plan_.block[tree_.viaPair[v]] !=
-                                         plan_.block[tree_.viaPair[parent]];
+      gate_[v] = static_cast<char>(parent != source &&
+                                   plan_.block[tree_.viaPair[v]] !=
+                                       plan_.block[tree_.viaPair[parent]]);
     }
     // A parent is settled before its children: each child takes the next
     // free run inside its parent's.
@@ -234,9 +235,11 @@ class SourceSweep {
     }
     after_[v] = best;
     if (best != kNoRoute) heap_.push(best, v);
-    spread([this, begin,
-            end](int x) { return place_[x] >= begin && place_[x] < end; },
-           [this, begin](int p) { return gate_[atPlace_[p]] && p != begin; });
+    spread(
+        [this, begin, end](int x) {
+          return place_[x] >= begin && place_[x] < end;
+        },
+        [this, begin](int p) { return gate_[atPlace_[p]] != 0 && p != begin; });
     for (const int t : searched_) {
       if (t > source) cut->count(source, t, tree_.total[t], after_[t]);
     }
@@ -289,7 +292,7 @@ class SourceSweep {
       chain_.push_back(v);
       runOf_[v] = source;
       const PairGraph::Arc& next = onward(v, tree_.viaPair[v]);
-      if (!plan_.chained[next.to] || tree_.viaPair[next.to] != next.pair) {
+      if (plan_.chained[next.to] == 0 || tree_.viaPair[next.to] != next.pair) {
         return {next.to, next.pair};
       }
       v = next.to;
@@ -339,7 +342,7 @@ class SourceSweep {
     // The gates below the failure and what hangs from them are not
     // searched: they follow their parent's change.
     auto skipped = [&](int p) {
-      return gate_[atPlace_[p]] && (changedPair == -1 || p != begin);
+      return gate_[atPlace_[p]] != 0 && (changedPair == -1 || p != begin);
     };
     heap_.clear();
     searched_.clear();
@@ -391,7 +394,7 @@ class SourceSweep {
         const int64_t through = total + plan_.latency[arc->pair];
         if (through < after_[x]) {
           after_[x] = through;
-          if (plan_.chained[x]) {
+          if (plan_.chained[x] != 0) {
             followFaster(x, arc->pair, inRun, skipped);
           } else {
             heap_.push(through, x);
@@ -415,7 +418,7 @@ class SourceSweep {
       const int64_t through = after_[v] + plan_.latency[next.pair];
       if (through >= after_[x]) return;
       after_[x] = through;
-      if (!plan_.chained[x]) {
+      if (plan_.chained[x] == 0) {
         heap_.push(through, x);
         return;
       }
@@ -452,7 +455,7 @@ class SourceSweep {
   std::vector<int> highest_;      // the highest index in the subtree
   std::vector<int> above_;        // devices above the source in the subtree
   std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
-  std::vector<bool> gate_;        // a mark for each gate
+  std::vector<char> gate_;        // a mark for each gate (bytes: read often)
   std::vector<int> searched_;     // the devices measure() searched
   std::vector<int> gates_;        // the gates it did not
   std::vector<int> atPlace_;      // the device at each place
@@ -472,7 +475,7 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
   plan.deviceCount = deviceCount;
   plan.latency = pairLatencies(graph, links, [](int) { return true; });
   plan.block = pairBlocks(graph, plan.latency, deviceCount);
-  plan.chained.assign(static_cast<size_t>(deviceCount), false);
+  plan.chained.assign(static_cast<size_t>(deviceCount), 0);
   for (int v = 0; v < deviceCount; ++v) {
     int carriers = 0;
     int firstBlock = -1;
@@ -483,7 +486,7 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
       if (carriers++ == 0) firstBlock = plan.block[arc->pair];
       oneBlock = oneBlock && plan.block[arc->pair] == firstBlock;
     }
-    plan.chained[v] = carriers == 2 && oneBlock;
+    plan.chained[v] = static_cast<char>(carriers == 2 && oneBlock);
   }
   // The scenario of each link that the N-1 report lists.
   std::vector<int> scenarioOf(links.size(), -1);

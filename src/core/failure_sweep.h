@@ -2,7 +2,7 @@
 // scenario's figures without a matrix, both over adjacency lists.
 //
 // The network is the one resilience.h speaks of (device count, links in
-// the saved order) and the figures are exactly those of scenarioFigures:
+// the saved order) and the figures are exactly those of a full Floyd pass:
 // the same matrix rules (of parallel links the carrier, carrierOf, holds
 // the pair's latency; self-links and links of 32767 ms or more carry
 // nothing; a pair is reachable when its total is at most kLargestLatency),
