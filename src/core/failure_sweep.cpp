@@ -144,7 +144,7 @@ class SourceSweep {
           plan_.raisedLatency[pair] == INF) {
         measureDevice(source, v, &tallies_[static_cast<size_t>(scenario)]);
       } else {
-        measureDevice(source, v, nullptr);
+        if (plan_.measures(v)) measureDevice(source, v, nullptr);
         measureLink(source, v);
       }
     }
@@ -254,9 +254,18 @@ class SourceSweep {
   // the chain devices below the failure are then reached from the far end.
   void sweepChain(int source, int head) {
     const auto [farEnd, farPair] = followChain(source, head);
+    const bool reachesFarEnd = tree_.viaPair[farEnd] == farPair;
+    // With only some scenarios measured, a chain none of them touches is
+    // left alone; its far end is then measured as any other device.
+    if (!plan_.measured.empty() &&
+        std::none_of(chain_.begin(), chain_.end(),
+                     [this](int t) { return touchesMeasured(t); }) &&
+        !(reachesFarEnd && touchesMeasured(farEnd))) {
+      return;
+    }
     PairTally below;  // the devices below the chain
     int64_t farAfter = tree_.total[farEnd];
-    if (tree_.viaPair[farEnd] == farPair) {
+    if (reachesFarEnd) {
       measureDevice(source, farEnd, &below);
       farAfter = after_[farEnd];
       farEndOf_[farEnd] = source;
@@ -282,6 +291,13 @@ class SourceSweep {
       }
       countCut(source, t, below, chainBelow_[m]);
     }
+  }
+
+  // True when the scenario of `v` failing, or of the link it was reached
+  // over failing, is measured.
+  bool touchesMeasured(int v) const {
+    const int scenario = plan_.raisingScenario[tree_.viaPair[v]];
+    return plan_.measures(v) || (scenario != -1 && plan_.measures(scenario));
   }
 
   // Lists in chain_ the chain the tree runs down from `head`, and returns
