@@ -166,7 +166,10 @@ struct RouteReport {
 // links), and the backup is the fastest route once those links fail too,
 // so a parallel twin may carry it. No route when an end failed or no
 // path joins them (totals are 64-bit, with no cap); from == to is the route of
-// one device and 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
+// one device and 0 ms, with no backup. The routes are those a Floyd pass
+// would unfold, found by searches over the links instead: per route,
+// O(route length * links * log devices) time and O(route length *
+// devices) memory, no n x n table.
 RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
                             const FailureSet& failed, int from, int to);
 
