@@ -6,6 +6,7 @@
 #include <map>
 #include <queue>
 
+#include "augmentation.h"
 #include "device_lookup.h"
 #include "disjoint_sets.h"
 #include "failure_sweep.h"
@@ -121,89 +122,6 @@ std::vector<size_t> byImpact(const std::vector<ScenarioFigures>& scenarios,
   return order;
 }
 
-// Tarjan's low-link search, depth first with a stack of its own so that
-// no network is too large for it.
-class LowLinkSearch {
- public:
-  LowLinkSearch(int deviceCount, const std::vector<Link>& links)
-      : arcs_(static_cast<size_t>(deviceCount)),
-        order_(static_cast<size_t>(deviceCount), -1),
-        low_(static_cast<size_t>(deviceCount), 0),
-        cutDevice_(static_cast<size_t>(deviceCount), false),
-        bridge_(links.size(), false) {
-    for (size_t i = 0; i < links.size(); ++i) {
-      const Link& link = links[i];
-      if (!carriesRoutes(link)) continue;
-      arcs_[link.from].push_back({link.to, static_cast<int>(i)});
-      arcs_[link.to].push_back({link.from, static_cast<int>(i)});
-    }
-    for (int v = 0; v < deviceCount; ++v) {
-      if (order_[v] == -1) searchFrom(v);
-    }
-  }
-
-  bool cutDevice(int device) const { return cutDevice_[device]; }
-  bool bridge(int position) const { return bridge_[position]; }
-
- private:
-  struct Arc {
-    int target;
-    int link;  // position in the link list
-  };
-  // A device being searched: the link it was reached by (-1 for the
-  // root), its next arc, and how many devices it reached first.
-  struct Frame {
-    int device;
-    int viaLink;
-    size_t nextArc;
-    int children;
-  };
-
-  void searchFrom(int root) {
-    std::vector<Frame> stack;
-    discover(root, -1, &stack);
-    while (!stack.empty()) {
-      Frame& frame = stack.back();
-      const int v = frame.device;
-      if (frame.nextArc < arcs_[v].size()) {
-        const Arc arc = arcs_[v][frame.nextArc++];
-        if (arc.link == frame.viaLink)
-          continue;  // a parallel twin is another link
-        if (order_[arc.target] == -1) {
-          ++frame.children;
-          discover(arc.target, arc.link, &stack);
-        } else {
-          low_[v] = std::min(low_[v], order_[arc.target]);
-        }
-        continue;
-      }
-      const Frame done = frame;
-      stack.pop_back();
-      if (done.viaLink == -1) {
-        if (done.children > 1) cutDevice_[v] = true;
-        continue;
-      }
-      const Frame& parent = stack.back();
-      const int u = parent.device;
-      low_[u] = std::min(low_[u], low_[v]);
-      if (low_[v] > order_[u]) bridge_[done.viaLink] = true;
-      if (parent.viaLink != -1 && low_[v] >= order_[u]) cutDevice_[u] = true;
-    }
-  }
-
-  void discover(int v, int viaLink, std::vector<Frame>* stack) {
-    order_[v] = low_[v] = clock_++;
-    stack->push_back({v, viaLink, 0, 0});
-  }
-
-  std::vector<std::vector<Arc>> arcs_;
-  std::vector<int> order_;  // discovery time, -1 while unvisited
-  std::vector<int> low_;
-  std::vector<bool> cutDevice_;
-  std::vector<bool> bridge_;  // by link position
-  int clock_ = 0;
-};
-
 }  // namespace
 
 bool hasNegativeLink(const std::vector<Link>& links) {
@@ -261,13 +179,28 @@ std::vector<int> cutOffDevices(int deviceCount, const std::vector<Link>& links,
 }
 
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links) {
-  const LowLinkSearch search(deviceCount, links);
+  // One block search gives both: a block of two devices that one link
+  // alone joins is that link, a bridge; twins make a block of two that no
+  // single failure splits.
+  const Blocks blocks = findBlocks(deviceCount, links);
+  std::map<std::pair<int, int>, int> joining;  // links per two-device block
+  for (const std::vector<int>& block : blocks.devices) {
+    if (block.size() == 2) joining[{block[0], block[1]}] = 0;
+  }
+  for (const Link& link : links) {
+    if (!carriesRoutes(link)) continue;
+    auto found = joining.find(std::minmax(link.from, link.to));
+    if (found != joining.end()) ++found->second;
+  }
   SinglePoints points;
   for (int v = 0; v < deviceCount; ++v) {
-    if (search.cutDevice(v)) points.devices.push_back(v);
+    if (blocks.cut[v]) points.devices.push_back(v);
   }
   for (size_t i = 0; i < links.size(); ++i) {
-    if (search.bridge(static_cast<int>(i))) {
+    const Link& link = links[i];
+    if (!carriesRoutes(link)) continue;
+    const auto found = joining.find(std::minmax(link.from, link.to));
+    if (found != joining.end() && found->second == 1) {
       points.links.push_back(static_cast<int>(i));
     }
   }

@@ -75,8 +75,8 @@ struct SinglePoints {
 // The devices whose failure alone raises the number of parts among the
 // other devices, and the links carrying routes whose failure alone raises
 // it. A link with a parallel twin that carries routes is never a bridge;
-// self-links and links of 32767 ms or more never are either. Tarjan's
-// low-link search, one depth-first pass: O(devices + links).
+// self-links and links of 32767 ms or more never are either. One block
+// search (findBlocks): O(devices + links) plus O(links log devices).
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links);
 
 // The one-element failure sets of the N-1 report: each device in index
