@@ -14,6 +14,8 @@
 
 #include "network.h"
 #include "resilience.h"
+#include "support/dense_routes.h"
+#include "support/dense_scenarios.h"
 #include "support/networks.h"
 #include "support/operator_network.h"
 
@@ -75,6 +77,18 @@ const char* const kHandMade[][2] = {
     // of reach when the route to the cut device grows.
     {"A B C D E", "A B 1  B C 1  C A 1  C D 1  D E 1  E C 1"},
     {"A B C D E", "A B 1  B C 16000  C A 1  C D 16000  D E 16000"},
+    // Chains of devices with two links: a ring of nothing else; one whose
+    // middle link has a slower twin; three chains between two devices; a
+    // chain of 0 ms links; equal routes everywhere; a chain that ends in a
+    // spur and one that the tree enters from both ends.
+    {"A B C D E F", "A B 1  B C 2  C D 3  D E 4  E F 5  F A 6"},
+    {"A B C D", "A B 1  B C 2  C B 7  C D 3  D A 4  A C 9"},
+    {"A B C D E F", "A C 1  C B 1  A D 2  D E 2  E B 2  A F 5  F B 1"},
+    {"A B C D E", "A B 0  B C 0  C D 5  D A 0  A C 3  C E 1  E A 1"},
+    {"A B C D", "A B 1  B C 1  C D 1  D A 1  A C 2  B D 2"},
+    {"A B C D E F G", "A B 2  B C 2  C D 2  D A 9  A C 5  D E 1  E F 1  F G 1"},
+    {"A B C D E F G H",
+     "A B 3  B C 1  C D 1  D E 1  E F 1  F G 1  G H 3  H A 1  A E 2"},
 };
 
 TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
@@ -82,14 +96,14 @@ TEST(FailureSweep, HandMadeNetworksMatchTheMatrix) {
     const Network network = networks::build(codes, records);
     const int n = network.deviceCount();
     const std::vector<Link> links = savedLinks(network);
-    const IntactNetwork intact = analyseIntact(n, links);
+    const dense::IntactNetwork intact = dense::analyseIntact(n, links);
     const std::vector<ScenarioFigures> swept = sweep(links, n, 1);
     const std::vector<FailureSet> failures = singleFailures(n, links);
     const ScenarioMeter meter(n, links);
     ASSERT_EQ(swept.size(), failures.size()) << records;
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
-          describe(scenarioFigures(intact, failures[i]));
+          describe(dense::scenarioFigures(intact, failures[i]));
       EXPECT_EQ(describe(swept[i]), expected) << records;
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
@@ -139,7 +153,8 @@ TEST(FailureSweep, TotalsBeyondTheMenusCapAreRoutes) {
     EXPECT_EQ(describe(sweep(links, n, 1)[c.scenario]), c.figures);
     EXPECT_EQ(describe(sparseScenarioFigures(n, links, failed)), c.figures);
     EXPECT_EQ(describe(ScenarioMeter(n, links).measure(failed)), c.figures);
-    EXPECT_EQ(describe(scenarioFigures(analyseIntact(n, links), failed)),
+    EXPECT_EQ(describe(dense::scenarioFigures(dense::analyseIntact(n, links),
+                                              failed)),
               c.figures);
     const RouteReport route = routeWithBackup(n, links, {}, 0, n - 1);
     EXPECT_EQ(route.hasPrimary ? route.primary.latency : -1, c.route);
@@ -152,7 +167,7 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
     const Network network = withParts(40 + 10 * static_cast<int>(seed), seed);
     const int n = network.deviceCount();
     const std::vector<Link> links = savedLinks(network);
-    const IntactNetwork intact = analyseIntact(n, links);
+    const dense::IntactNetwork intact = dense::analyseIntact(n, links);
     std::vector<FailureSet> failures = singleFailures(n, links);
     std::mt19937 random(seed);
     for (int extra = 0; extra < 6; ++extra) {
@@ -169,7 +184,7 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
     const ScenarioMeter meter(n, links);
     for (size_t i = 0; i < failures.size(); ++i) {
       const std::string expected =
-          describe(scenarioFigures(intact, failures[i]));
+          describe(dense::scenarioFigures(intact, failures[i]));
       EXPECT_EQ(describe(sparseScenarioFigures(n, links, failures[i])),
                 expected)
           << "seed " << seed;
@@ -182,22 +197,48 @@ TEST(FailureSweep, SingleScenarioMatchesTheMatrix) {
   }
 }
 
+// A mesh of `devices` devices with about `degree` links each, latencies 1
+// to 3 ms, so that many pairs have several fastest routes.
+Network denseMesh(int devices, int degree, unsigned seed) {
+  std::mt19937 random(seed);
+  Network network;
+  for (int d = 0; d < devices; ++d) {
+    network.devices.push_back({"M" + std::to_string(d), "设备", 4, "24h运行"});
+  }
+  for (int d = 1; d < devices; ++d) {
+    addLink(&network, d, static_cast<int>(random() % d),
+            static_cast<int>(1 + random() % 3));
+  }
+  for (int i = devices; i < devices * degree / 2; ++i) {
+    addLink(&network, static_cast<int>(random() % devices),
+            static_cast<int>(random() % devices),
+            static_cast<int>(1 + random() % 3));
+  }
+  return network;
+}
+
 // Larger networks against the plain scenario, on a sample of about 30
 // scenarios each, swept and measured from kept trees; 1, 2 and 3 threads
-// alike on all of them.
+// alike on all of them: operator networks with several parts, operators
+// joined by peering, a mesh, and a larger peered network.
 TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
   const struct {
     int devices;
     unsigned seed;
-  } cases[] = {{120, 11}, {250, 12}, {400, 13}};
+    int kind;  // 0 with parts, 1 peered, 2 a mesh
+  } cases[] = {{120, 11, 0}, {250, 12, 0}, {400, 13, 0},
+               {600, 14, 1}, {150, 15, 2}, {700, 16, 1}};
   for (const auto& c : cases) {
-    const Network network = withParts(c.devices, c.seed);
+    const Network network = c.kind == 0 ? withParts(c.devices, c.seed)
+                            : c.kind == 1
+                                ? networks::peeredNetworks(c.devices, c.seed, 3)
+                                : denseMesh(c.devices, 6, c.seed);
     const int n = network.deviceCount();
     const std::vector<Link> links = savedLinks(network);
     const std::vector<ScenarioFigures> one = sweep(links, n, 1);
     const std::vector<FailureSet> failures = singleFailures(n, links);
     ASSERT_EQ(one.size(), failures.size());
-    const size_t stride = failures.size() / 30;
+    const size_t stride = failures.size() / (c.devices >= 600 ? 10 : 30);
     const ScenarioMeter meter(n, links);
     for (size_t i = c.seed % stride; i < failures.size(); i += stride) {
       const std::string plain =
@@ -213,7 +254,7 @@ TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
       }
     }
     // Measuring the single points of failure alone leaves their figures
-    // as they are.
+    // as they are, and counts no pair into the other scenarios.
     SweepOptions pointsOnly;
     pointsOnly.workers = 2;
     pointsOnly.singlePointsOnly = true;
@@ -230,9 +271,51 @@ TEST(FailureSweep, LargerNetworksMatchThePlainScenario) {
                                  : listed(single.devices, failed.devices[0])) {
         EXPECT_EQ(describe(points[i]), describe(one[i])) << c.devices;
         ++compared;
+      } else {
+        EXPECT_FALSE(points[i].lostPairs > 0 || points[i].slowerPairs > 0 ||
+                     points[i].hasWorst)
+            << c.devices << " devices, scenario " << i;
       }
     }
-    EXPECT_GT(compared, 10);
+    EXPECT_TRUE(compared > 10 || c.kind == 2);  // a mesh has none
+  }
+}
+
+// Every route and backup between every pair, intact and with a device and
+// a link down, as the Floyd pass unfolds them: hand-made networks of equal
+// routes and 0 ms links, a mesh of equal routes and operator networks with
+// twins, self-links and links that carry nothing.
+TEST(FailureSweep, RoutesMatchTheFloydPass) {
+  std::vector<Network> cases;
+  for (const auto& [codes, records] : kHandMade) {
+    cases.push_back(networks::build(codes, records));
+  }
+  cases.push_back(denseMesh(30, 6, 21));
+  cases.push_back(withParts(40, 22));
+  for (const Network& network : cases) {
+    const int n = network.deviceCount();
+    const std::vector<Link> links = savedLinks(network);
+    for (const FailureSet& failed : {FailureSet{}, FailureSet{{n / 2}, {0}}}) {
+      for (int from = 0; from < n; ++from) {
+        for (int to = 0; to < n; ++to) {
+          if (from == to) continue;
+          const RouteReport report =
+              routeWithBackup(n, links, failed, from, to);
+          std::vector<Route> found;
+          if (report.hasPrimary) found.push_back(report.primary);
+          if (report.hasBackup) found.push_back(report.backup);
+          const std::vector<Route> expected =
+              dense::routeWithBackup(n, links, failed, from, to);
+          ASSERT_EQ(found.size(), expected.size()) << from << '-' << to;
+          for (size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].latency, expected[i].latency);
+            EXPECT_EQ(found[i].devices, expected[i].devices)
+                << from << '-' << to;
+            EXPECT_EQ(found[i].links, expected[i].links);
+          }
+        }
+      }
+    }
   }
 }
 

@@ -189,10 +189,13 @@ grep -qxF "✘ 无法写出标准输出！" err.txt || fail "past the file-size 
 
 # Out of memory at any point: the one message and status 1, or a report.
 if [ -n "$failing" ]; then
+  "$resilience" --fail-device DR-A "$campus" >whole.txt
   for n in $(seq 1 23 2000); do
     TOPOPLAN_FAIL_ALLOCATION=$n "$failing" --fail-device DR-A "$campus" >out.txt 2>err.txt
     status=$?
     grep -qx "allocation $n refused" err.txt || break
+    # A refused spare buffer (a stable sort's) only costs time.
+    if [ "$status" -eq 0 ] && cmp -s out.txt whole.txt; then continue; fi
     [ "$status" -eq 1 ] && [ "$(tail -n 1 err.txt)" = "✘ 内存不足，程序已终止。" ] ||
       fail "allocation $n refused: exited $status: $(cat err.txt)"
   done

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "pair_graph.h"
 #include "pair_tally.h"
 
 namespace {
@@ -15,192 +16,6 @@ namespace {
 // Each thread keeps a tally per scenario: beyond this many, more threads
 // would only cost memory.
 constexpr int kMostWorkers = 64;
-
-// The device pairs that some link joins (self-links aside), each with its
-// links in the saved order, and adjacency lists over them. An arc names
-// its pair; each search reads a pair's latency from a table of its own,
-// so that one set of lists serves the intact network and any scenario.
-class PairGraph {
- public:
-  PairGraph(int deviceCount, const std::vector<Link>& links) {
-    for (size_t i = 0; i < links.size(); ++i) {
-      if (links[i].from != links[i].to) {
-        byPair_.push_back(static_cast<int>(i));
-      }
-    }
-    std::stable_sort(byPair_.begin(), byPair_.end(), [&links](int x, int y) {
-      return std::make_pair(links[x].from, links[x].to) <
-             std::make_pair(links[y].from, links[y].to);
-    });
-    std::vector<int> degree(static_cast<size_t>(deviceCount) + 1, 0);
-    for (size_t i = 0; i < byPair_.size(); ++i) {
-      const Link& link = links[byPair_[i]];
-      if (i > 0 && links[byPair_[i - 1]].from == link.from &&
-          links[byPair_[i - 1]].to == link.to) {
-        continue;
-      }
-      pairStart_.push_back(static_cast<int>(i));
-      ends_.emplace_back(link.from, link.to);
-      ++degree[link.from];
-      ++degree[link.to];
-    }
-    pairStart_.push_back(static_cast<int>(byPair_.size()));
-    first_.assign(static_cast<size_t>(deviceCount) + 1, 0);
-    for (int v = 0; v < deviceCount; ++v) first_[v + 1] = first_[v] + degree[v];
-    arcs_.resize(static_cast<size_t>(first_[deviceCount]));
-    std::vector<int> next(first_.begin(), first_.end() - 1);
-    for (int pair = 0; pair < pairCount(); ++pair) {
-      const auto [a, b] = ends_[pair];
-      arcs_[next[a]++] = {b, pair};
-      arcs_[next[b]++] = {a, pair};
-    }
-  }
-
-  struct Arc {
-    int to;
-    int pair;
-  };
-
-  int pairCount() const { return static_cast<int>(ends_.size()); }
-  std::pair<int, int> ends(int pair) const { return ends_[pair]; }
-  const Arc* arcsBegin(int v) const { return arcs_.data() + first_[v]; }
-  const Arc* arcsEnd(int v) const { return arcs_.data() + first_[v + 1]; }
-
-  // The position of the pair's carrier among the links `usable` accepts:
-  // the last listed. -1 when none is.
-  template <typename Usable>
-  int carrier(int pair, Usable usable) const {
-    for (int i = pairStart_[pair + 1]; i-- > pairStart_[pair];) {
-      if (usable(byPair_[i])) return byPair_[i];
-    }
-    return -1;
-  }
-
- private:
-  std::vector<int> byPair_;     // link positions, grouped by pair
-  std::vector<int> pairStart_;  // each pair's first place in byPair_
-  std::vector<std::pair<int, int>> ends_;
-  std::vector<int> first_;  // each device's first arc
-  std::vector<Arc> arcs_;
-};
-
-// The pair latencies the matrix would hold with the links `usable`
-// accepts: the carrier's, INF for none or one above kLargestLatency.
-template <typename Usable>
-std::vector<int> pairLatencies(const PairGraph& graph,
-                               const std::vector<Link>& links, Usable usable) {
-  std::vector<int> latency(static_cast<size_t>(graph.pairCount()), INF);
-  for (int pair = 0; pair < graph.pairCount(); ++pair) {
-    const int carrier = graph.carrier(pair, usable);
-    if (carrier != -1)
-      latency[pair] = normalisedLatency(links[carrier].latency);
-  }
-  return latency;
-}
-
-// (total, device), least on top
-using Heap = std::vector<std::pair<int64_t, int>>;
-
-void pushHeap(Heap* heap, int64_t total, int device) {
-  heap->emplace_back(total, device);
-  std::push_heap(heap->begin(), heap->end(), std::greater<>());
-}
-
-std::pair<int64_t, int> popHeap(Heap* heap) {
-  std::pop_heap(heap->begin(), heap->end(), std::greater<>());
-  const std::pair<int64_t, int> top = heap->back();
-  heap->pop_back();
-  return top;
-}
-
-// A monotone priority queue of (total, device): every total pushed is at
-// least the last one popped, as in Dijkstra's search. Entries sit in
-// buckets by the highest bit in which they differ from the last total
-// popped, so that a pop moves an entry at most 64 times in all instead
-// of sifting it through a binary heap: the seeded searches below a
-// failure spend most of their time here. Equal totals come out in no
-// particular order; only totals are read from these searches.
-class RadixHeap {
- public:
-  bool empty() const { return size_ == 0; }
-
-  void clear() {
-    for (auto& bucket : buckets_) bucket.clear();
-    last_ = 0;
-    size_ = 0;
-  }
-
-  void push(int64_t total, int device) {
-    buckets_[bucketOf(total)].emplace_back(total, device);
-    ++size_;
-  }
-
-  std::pair<int64_t, int> pop() {
-    if (buckets_[0].empty()) {
-      size_t i = 1;
-      while (buckets_[i].empty()) ++i;
-      std::vector<std::pair<int64_t, int>>& from = buckets_[i];
-      last_ = std::min_element(from.begin(), from.end())->first;
-      for (const auto& entry : from) {
-        buckets_[bucketOf(entry.first)].push_back(entry);
-      }
-      from.clear();
-    }
-    const std::pair<int64_t, int> top = buckets_[0].back();
-    buckets_[0].pop_back();
-    --size_;
-    return top;
-  }
-
- private:
-  size_t bucketOf(int64_t total) const {
-    const auto differ = static_cast<uint64_t>(total ^ last_);
-    return differ == 0 ? 0 : static_cast<size_t>(64 - __builtin_clzll(differ));
-  }
-
-  std::vector<std::pair<int64_t, int>> buckets_[65];
-  int64_t last_ = 0;
-  size_t size_ = 0;
-};
-
-// True for a pair that some link carries routes over.
-bool carried(int latency) { return latency <= kLargestLatency; }
-
-// A shortest-path tree from one source: totals (kNoRoute out of
-// reach), the pair each device was reached over (-1 for the
-// source and for devices out of reach) and the devices in the order they
-// were settled.
-struct Tree {
-  std::vector<int64_t> total;
-  std::vector<int> viaPair;
-  std::vector<int> settled;
-};
-
-void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
-                int source, Tree* tree, Heap* heap) {
-  const size_t n = tree->total.size();
-  tree->total.assign(n, kNoRoute);
-  tree->viaPair.assign(n, -1);
-  tree->settled.clear();
-  heap->clear();
-  tree->total[source] = 0;
-  pushHeap(heap, 0, source);
-  while (!heap->empty()) {
-    const auto [total, u] = popHeap(heap);
-    if (total != tree->total[u]) continue;  // a stale entry
-    tree->settled.push_back(u);
-    for (const PairGraph::Arc* arc = graph.arcsBegin(u);
-         arc != graph.arcsEnd(u); ++arc) {
-      if (!carried(latency[arc->pair])) continue;
-      const int64_t through = total + latency[arc->pair];
-      if (through < tree->total[arc->to]) {
-        tree->total[arc->to] = through;
-        tree->viaPair[arc->to] = arc->pair;
-        pushHeap(heap, through, arc->to);
-      }
-    }
-  }
-}
 
 // What one element of a shortest-path tree stands for in the N-1 report.
 struct SweepPlan {
@@ -216,6 +31,10 @@ struct SweepPlan {
   std::vector<int> block;
   // The scenarios measured, by position; empty for every one.
   std::vector<bool> measured;
+  // Each device's: exactly two pairs carry its routes, both in one block
+  // (a link of a chain), so that whatever fails beyond it leaves it a dead
+  // end.
+  std::vector<char> chained;
 
   bool measures(int scenario) const {
     return measured.empty() || measured[static_cast<size_t>(scenario)];
@@ -299,6 +118,8 @@ class SourceSweep {
     atPlace_.resize(n);
     after_.resize(n);
     nextFree_.resize(n);
+    runOf_.assign(n, -1);
+    farEndOf_.assign(n, -1);
   }
 
   const std::vector<PairTally>& tallies() const { return tallies_; }
@@ -311,16 +132,20 @@ class SourceSweep {
     for (size_t i = 1; i < tree_.settled.size(); ++i) {
       const int v = tree_.settled[i];
       if (highest_[v] <= source) continue;  // no pair counted below v
-      // The device failing: everything below it.
-      if (size_[v] > 1 && plan_.measures(v)) {
-        measure(source, v, place_[v] + 1, place_[v] + size_[v], v, -1, INF);
+      if (runOf_[v] == source) continue;    // counted with its chain
+      if (plan_.chained[v] != 0) {
+        sweepChain(source, v);
+        continue;
       }
-      // The link it was reached over failing: v and everything below.
+      if (farEndOf_[v] == source) continue;  // counted as a chain's far end
       const int pair = tree_.viaPair[v];
       const int scenario = plan_.raisingScenario[pair];
-      if (scenario != -1 && plan_.measures(scenario)) {
-        measure(source, scenario, place_[v], place_[v] + size_[v], -1, pair,
-                plan_.raisedLatency[pair]);
+      if (scenario != -1 && plan_.measures(scenario) &&
+          plan_.raisedLatency[pair] == INF) {
+        measureDevice(source, v, &tallies_[static_cast<size_t>(scenario)]);
+      } else {
+        if (plan_.measures(v)) measureDevice(source, v, nullptr);
+        measureLink(source, v);
       }
     }
   }
@@ -348,12 +173,13 @@ class SourceSweep {
     }
     // A gate leaves its parent's block: everything below it is reached
     // through its parent only, whatever fails above the parent.
-    gate_[source] = false;
+    gate_[source] = 0;
     for (size_t i = 1; i < settled.size(); ++i) {
       const int v = settled[i];
       const int parent = parentOf(v);
-      gate_[v] = parent != source && plan_.block[tree_.viaPair[v]] !=
-                                         plan_.block[tree_.viaPair[parent]];
+      gate_[v] = static_cast<char>(parent != source &&
+                                   plan_.block[tree_.viaPair[v]] !=
+                                       plan_.block[tree_.viaPair[parent]]);
     }
     // A parent is settled before its children: each child takes the next
     // free run inside its parent's.
@@ -370,6 +196,148 @@ class SourceSweep {
     for (const int v : settled) atPlace_[place_[v]] = v;
   }
 
+  // The link that `v` was reached over failing: v and everything below.
+  void measureLink(int source, int v) {
+    const int pair = tree_.viaPair[v];
+    const int scenario = plan_.raisingScenario[pair];
+    if (scenario != -1 && plan_.measures(scenario)) {
+      measure(source, &tallies_[static_cast<size_t>(scenario)], place_[v],
+              place_[v] + size_[v], -1, pair, plan_.raisedLatency[pair]);
+    }
+  }
+
+  // The device `v` failing: everything below it, counted into its
+  // scenario. Then, unless `cut` is null, the link it was reached over cut
+  // instead, counted into `cut`: putting v back, reached from the totals
+  // its failure left, only shortens routes, so only the routes it shortens
+  // are searched.
+  void measureDevice(int source, int v, PairTally* cut) {
+    const int begin = place_[v];
+    const int end = begin + size_[v];
+    PairTally unmeasured;
+    measure(source, plan_.measures(v) ? &tallies_[v] : &unmeasured, begin + 1,
+            end, v, -1, INF);
+    if (cut == nullptr) return;
+    // A neighbour across another block than v's own link hangs from v.
+    const int via = tree_.viaPair[v];
+    int64_t best = kNoRoute;
+    for (const PairGraph::Arc* arc = graph_.arcsBegin(v);
+         arc != graph_.arcsEnd(v); ++arc) {
+      const int u = arc->to;
+      const int latency = plan_.latency[arc->pair];
+      if (arc->pair == via || !carried(latency) ||
+          plan_.block[arc->pair] != plan_.block[via]) {
+        continue;
+      }
+      const bool inRun = place_[u] > begin && place_[u] < end;
+      const int64_t reached = inRun ? after_[u] : tree_.total[u];
+      if (reached != kNoRoute) best = std::min(best, reached + latency);
+    }
+    after_[v] = best;
+    if (best != kNoRoute) heap_.push(best, v);
+    spread(
+        [this, begin, end](int x) {
+          return place_[x] >= begin && place_[x] < end;
+        },
+        [this, begin](int p) { return gate_[atPlace_[p]] != 0 && p != begin; });
+    for (const int t : searched_) {
+      if (t > source) cut->count(source, t, tree_.total[t], after_[t]);
+    }
+    if (v > source) cut->count(source, v, tree_.total[v], after_[v]);
+    for (const int gate : gates_) countBelow(source, gate, -1, cut);
+  }
+
+  // The tree runs down a chain from `head`: each device's child is the next.
+  // Whatever of the chain fails, every device below the chain is searched
+  // again alike (the chain below the failure is a dead end that only its
+  // far end reaches), so that search is done once, from the far end's link;
+  // the chain devices below the failure are then reached from the far end.
+  void sweepChain(int source, int head) {
+    const auto [farEnd, farPair] = followChain(source, head);
+    const bool reachesFarEnd = tree_.viaPair[farEnd] == farPair;
+    // With only some scenarios measured, a chain none of them touches is
+    // left alone; its far end is then measured as any other device.
+    if (!plan_.measured.empty() &&
+        std::none_of(chain_.begin(), chain_.end(),
+                     [this](int t) { return touchesMeasured(t); }) &&
+        !(reachesFarEnd && touchesMeasured(farEnd))) {
+      return;
+    }
+    PairTally below;  // the devices below the chain
+    int64_t farAfter = tree_.total[farEnd];
+    if (reachesFarEnd) {
+      measureDevice(source, farEnd, &below);
+      farAfter = after_[farEnd];
+      farEndOf_[farEnd] = source;
+      countCut(source, farEnd, below, PairTally{});
+    }
+    // chainBelow_[m]: the chain devices from place m on, reached from the
+    // far end.
+    const size_t length = chain_.size();
+    chainBelow_.assign(length + 1, PairTally{});
+    int64_t reached =
+        farAfter == kNoRoute ? kNoRoute : farAfter + plan_.latency[farPair];
+    for (size_t m = length; m-- > 0;) {
+      const int t = chain_[m];
+      chainBelow_[m] = chainBelow_[m + 1];
+      if (t > source) chainBelow_[m].count(source, t, tree_.total[t], reached);
+      if (reached != kNoRoute) reached += plan_.latency[tree_.viaPair[t]];
+    }
+    for (size_t m = 0; m < length; ++m) {
+      const int t = chain_[m];
+      if (plan_.measures(t)) {
+        tallies_[static_cast<size_t>(t)].add(below);
+        tallies_[static_cast<size_t>(t)].add(chainBelow_[m + 1]);
+      }
+      countCut(source, t, below, chainBelow_[m]);
+    }
+  }
+
+  // True when the scenario of `v` failing, or of the link it was reached
+  // over failing, is measured.
+  bool touchesMeasured(int v) const {
+    const int scenario = plan_.raisingScenario[tree_.viaPair[v]];
+    return plan_.measures(v) || (scenario != -1 && plan_.measures(scenario));
+  }
+
+  // Lists in chain_ the chain the tree runs down from `head`, and returns
+  // the device past its end and the pair to it.
+  std::pair<int, int> followChain(int source, int head) {
+    chain_.clear();
+    for (int v = head;;) {
+      chain_.push_back(v);
+      runOf_[v] = source;
+      const PairGraph::Arc& next = onward(v, tree_.viaPair[v]);
+      if (plan_.chained[next.to] == 0 || tree_.viaPair[next.to] != next.pair) {
+        return {next.to, next.pair};
+      }
+      v = next.to;
+    }
+  }
+
+  // The other link of the chain device `v` than `pair`.
+  const PairGraph::Arc& onward(int v, int pair) const {
+    const PairGraph::Arc* next = graph_.arcsBegin(v);
+    while (next->pair == pair || !carried(plan_.latency[next->pair])) ++next;
+    return *next;
+  }
+
+  // Counts the link that `v` was reached over failing: when that cuts the
+  // link, as the two tallies of what it cuts off say; when a twin then
+  // carries the pair, by a search of its own.
+  void countCut(int source, int v, const PairTally& below,
+                const PairTally& chainPart) {
+    const int pair = tree_.viaPair[v];
+    const int scenario = plan_.raisingScenario[pair];
+    if (scenario == -1 || !plan_.measures(scenario)) return;
+    if (plan_.raisedLatency[pair] == INF) {
+      tallies_[static_cast<size_t>(scenario)].add(below);
+      tallies_[static_cast<size_t>(scenario)].add(chainPart);
+    } else {
+      measureLink(source, v);
+    }
+  }
+
   int parentOf(int v) const {
     const auto [a, b] = graph_.ends(tree_.viaPair[v]);
     return a == v ? b : a;
@@ -379,8 +347,8 @@ class SourceSweep {
   // (-1 for none) fails, or `changedPair` takes `changedLatency`; the rest
   // keep theirs, as their tree routes avoid the failure. Counted into
   // `scenario` for the devices above the source.
-  void measure(int source, int scenario, int begin, int end, int failedDevice,
-               int changedPair, int changedLatency) {
+  void measure(int source, PairTally* tally, int begin, int end,
+               int failedDevice, int changedPair, int changedLatency) {
     auto inRun = [this, begin, end](int v) {
       return place_[v] >= begin && place_[v] < end;
     };
@@ -390,7 +358,7 @@ class SourceSweep {
     // The gates below the failure and what hangs from them are not
     // searched: they follow their parent's change.
     auto skipped = [&](int p) {
-      return gate_[atPlace_[p]] && (changedPair == -1 || p != begin);
+      return gate_[atPlace_[p]] != 0 && (changedPair == -1 || p != begin);
     };
     heap_.clear();
     searched_.clear();
@@ -418,12 +386,10 @@ class SourceSweep {
       if (best != kNoRoute) heap_.push(best, w);
     }
     spread(inRun, skipped);
-    PairTally& tally = tallies_[static_cast<size_t>(scenario)];
     for (const int t : searched_) {
-      if (t > source) tally.count(source, t, tree_.total[t], after_[t]);
+      if (t > source) tally->count(source, t, tree_.total[t], after_[t]);
     }
-    for (const int gate : gates_)
-      countBelow(source, gate, failedDevice, &tally);
+    for (const int gate : gates_) countBelow(source, gate, failedDevice, tally);
   }
 
   // Dijkstra's search from the seeded heap over the devices of the run
@@ -444,9 +410,36 @@ class SourceSweep {
         const int64_t through = total + plan_.latency[arc->pair];
         if (through < after_[x]) {
           after_[x] = through;
-          heap_.push(through, x);
+          if (plan_.chained[x] != 0) {
+            followFaster(x, arc->pair, inRun, skipped);
+          } else {
+            heap_.push(through, x);
+          }
         }
       }
+    }
+  }
+
+  // Carries the total just found for the chain device `v`, reached over
+  // `pair`, on down its chain for as long as it is faster, with no heap:
+  // a chain device is only a way through. The first device past the chain
+  // goes on the heap.
+  template <typename InRun, typename Skipped>
+  void followFaster(int v, int pair, const InRun& inRun,
+                    const Skipped& skipped) {
+    for (;;) {
+      const PairGraph::Arc& next = onward(v, pair);
+      const int x = next.to;
+      if (!inRun(x) || skipped(place_[x])) return;
+      const int64_t through = after_[v] + plan_.latency[next.pair];
+      if (through >= after_[x]) return;
+      after_[x] = through;
+      if (plan_.chained[x] == 0) {
+        heap_.push(through, x);
+        return;
+      }
+      v = x;
+      pair = next.pair;
     }
   }
 
@@ -471,19 +464,25 @@ class SourceSweep {
   const SweepPlan& plan_;
   std::vector<PairTally> tallies_;
   Tree tree_;
-  Heap treeHeap_;
+  RadixHeap treeHeap_;
   RadixHeap heap_;
   std::vector<int> place_;        // depth-first place in the tree, -1 outside
   std::vector<int> size_;         // devices in the subtree
   std::vector<int> highest_;      // the highest index in the subtree
   std::vector<int> above_;        // devices above the source in the subtree
   std::vector<int> lowestAbove_;  // the lowest of them, INT_MAX for none
-  std::vector<bool> gate_;        // a mark for each gate
+  std::vector<char> gate_;        // a mark for each gate (bytes: read often)
   std::vector<int> searched_;     // the devices measure() searched
   std::vector<int> gates_;        // the gates it did not
   std::vector<int> atPlace_;      // the device at each place
   std::vector<int64_t> after_;    // totals once a failure is in
   std::vector<int> nextFree_;     // layOut()'s next free place per device
+  // The source whose sweep counted each device with a chain above it, and
+  // the one that counted its link as a chain's far end; -1 for none yet.
+  std::vector<int> runOf_;
+  std::vector<int> farEndOf_;
+  std::vector<int> chain_;             // the chain sweepChain() follows
+  std::vector<PairTally> chainBelow_;  // its tallies, place by place
 };
 
 SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
@@ -492,6 +491,19 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
   plan.deviceCount = deviceCount;
   plan.latency = pairLatencies(graph, links, [](int) { return true; });
   plan.block = pairBlocks(graph, plan.latency, deviceCount);
+  plan.chained.assign(static_cast<size_t>(deviceCount), 0);
+  for (int v = 0; v < deviceCount; ++v) {
+    int carriers = 0;
+    int firstBlock = -1;
+    bool oneBlock = true;
+    for (const PairGraph::Arc* arc = graph.arcsBegin(v);
+         arc != graph.arcsEnd(v); ++arc) {
+      if (!carried(plan.latency[arc->pair])) continue;
+      if (carriers++ == 0) firstBlock = plan.block[arc->pair];
+      oneBlock = oneBlock && plan.block[arc->pair] == firstBlock;
+    }
+    plan.chained[v] = static_cast<char>(carriers == 2 && oneBlock);
+  }
   // The scenario of each link that the N-1 report lists.
   std::vector<int> scenarioOf(links.size(), -1);
   int next = deviceCount;
@@ -684,7 +696,7 @@ ScenarioFigures sparseScenarioFigures(int deviceCount,
   Tree scenario;
   intact.total.resize(static_cast<size_t>(deviceCount));
   scenario.total.resize(static_cast<size_t>(deviceCount));
-  Heap heap;
+  RadixHeap heap;
   PairTally tally;
   for (int s = 0; s < deviceCount; ++s) {
     if (down[s]) continue;
@@ -723,7 +735,7 @@ struct Rescan {
   std::vector<int> brokenFor;
   std::vector<int64_t> renewed;
   std::vector<int> broken;
-  Heap heap;
+  RadixHeap heap;
 };
 
 // Each source's intact tree: the devices in the order they were settled
@@ -739,7 +751,7 @@ struct ScenarioMeter::Trees {
         viaPair(settled.size()) {
     Tree tree;
     tree.total.resize(static_cast<size_t>(deviceCount));
-    Heap heap;
+    RadixHeap heap;
     for (int s = 0; s < deviceCount; ++s) {
       searchFrom(graph, latency, s, &tree, &heap);
       settledCount[s] = static_cast<int>(tree.settled.size());
@@ -796,10 +808,10 @@ struct ScenarioMeter::Trees {
         }
       }
       scan->renewed[w] = best;
-      if (best != kNoRoute) pushHeap(&scan->heap, best, w);
+      if (best != kNoRoute) scan->heap.push(best, w);
     }
     while (!scan->heap.empty()) {
-      const auto [reached, w] = popHeap(&scan->heap);
+      const auto [reached, w] = scan->heap.pop();
       if (reached != scan->renewed[w]) continue;  // a stale entry
       for (const PairGraph::Arc* arc = graph.arcsBegin(w);
            arc != graph.arcsEnd(w); ++arc) {
@@ -807,7 +819,7 @@ struct ScenarioMeter::Trees {
         const int64_t through = reached + scan->after[arc->pair];
         if (through < scan->renewed[arc->to]) {
           scan->renewed[arc->to] = through;
-          pushHeap(&scan->heap, through, arc->to);
+          scan->heap.push(through, arc->to);
         }
       }
     }

@@ -2,7 +2,7 @@
 // scenario's figures without a matrix, both over adjacency lists.
 //
 // The network is the one resilience.h speaks of (device count, links in
-// the saved order) and the figures are exactly those of scenarioFigures:
+// the saved order) and the figures are exactly those of a full Floyd pass:
 // the same matrix rules (of parallel links the carrier, carrierOf, holds
 // the pair's latency; self-links and links of 32767 ms or more carry
 // nothing; a pair is reachable when its total is at most kLargestLatency),
@@ -34,7 +34,7 @@ struct SweepOptions {
 // The figures of every scenario of singleFailures(deviceCount, links), in
 // that order, each with its parts and the devices it cuts off.
 //
-// How: from each source, one Dijkstra search (binary heap) gives its
+// How: from each source, one Dijkstra search (radix heap) gives its
 // shortest-path tree. A failure changes the totals from that source only
 // below the failed device or link in the tree, so only that subtree is
 // searched again, seeded from its edge; a subtree with no way in is lost

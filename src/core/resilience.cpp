@@ -1,19 +1,19 @@
 #include "resilience.h"
 
 #include <algorithm>
+#include <climits>
+#include <functional>
+#include <map>
+#include <queue>
 
+#include "augmentation.h"
 #include "device_lookup.h"
 #include "disjoint_sets.h"
 #include "failure_sweep.h"
+#include "pair_graph.h"
 #include "pair_tally.h"
 
 namespace {
-
-// Entry {a, b} of an n x n matrix, the same for {b, a}.
-size_t entryIndex(int n, int a, int b) {
-  return static_cast<size_t>(std::min(a, b)) * static_cast<size_t>(n) +
-         static_cast<size_t>(std::max(a, b));
-}
 
 bool inList(const std::vector<int>& sorted, int value) {
   return std::binary_search(sorted.begin(), sorted.end(), value);
@@ -32,154 +32,79 @@ DisjointSets scenarioParts(int deviceCount, const std::vector<Link>& links,
   return parts;
 }
 
-// The scenario's latency matrix by the matrix's rules: the links that
-// survive, in the saved order, so that of parallel ones the last listed
-// (the carrier) is written last and stays.
-LatencyMatrix scenarioLatencyMatrix(int deviceCount,
-                                    const std::vector<Link>& links,
-                                    const FailureSet& failed) {
-  LatencyMatrix matrix(deviceCount);
-  for (size_t i = 0; i < links.size(); ++i) {
-    if (!linkSurvives(links, static_cast<int>(i), failed)) continue;
-    matrix.set(links[i].from, links[i].to, links[i].latency);
-    matrix.set(links[i].to, links[i].from, links[i].latency);
-  }
-  return matrix;
-}
-
-// Fastest totals from `source` over a dense matrix (Dijkstra, O(n^2)),
-// 64-bit and without a cap; kNoRoute out of reach. Entries above
-// kLargestLatency are no link.
-void fastestTotals(const LatencyMatrix& matrix, int source,
-                   std::vector<int64_t>* totals) {
-  const int n = matrix.size();
-  std::vector<int64_t>& total = *totals;
-  std::vector<bool> settled(static_cast<size_t>(n), false);
-  total.assign(static_cast<size_t>(n), kNoRoute);
-  total[source] = 0;
-  for (;;) {
-    int u = -1;
-    for (int v = 0; v < n; ++v) {
-      if (!settled[v] && total[v] != kNoRoute &&
-          (u == -1 || total[v] < total[u])) {
-        u = v;
-      }
-    }
-    if (u == -1) return;
-    settled[u] = true;
-    const int* row = matrix.row(u);
-    for (int v = 0; v < n; ++v) {
-      const int latency = row[v];
-      if (settled[v] || latency > kLargestLatency) continue;
-      total[v] = std::min(total[v], total[u] + latency);
-    }
-  }
-}
-
-// Fastest routes by a Floyd pass in 64 bits with no cap on a total; the
-// menu's tie rules (intermediates in index order, an equally fast route
-// never displaces the one found first), so that routes within
-// kLargestLatency are the menu's. O(n^3) time, O(n^2) memory.
-class LongRoutes {
+// The fastest route from `from` to `to` over the pairs' `latency`, as a
+// Floyd pass with the menu's tie rules (intermediates in index order, an
+// equally fast route never displaces the one found first) unfolds it,
+// without its n x n tables. That pass keeps for a pair the route through
+// the lowest k such that some fastest route has no intermediate above k;
+// its two halves are unfolded the same way. So each split is one search
+// over the links on fastest routes between its ends, keyed by the highest
+// intermediate so far (a minimax Dijkstra), after one fastest-total search
+// from each end. Cost: O(route length * links * log devices); memory
+// linear in the network per device on the route.
+class FloydRoute {
  public:
-  explicit LongRoutes(const LatencyMatrix& matrix)
-      : n_(matrix.size()),
-        distance_(static_cast<size_t>(n_) * static_cast<size_t>(n_)),
-        via_(distance_.size()) {
-    for (int i = 0; i < n_; ++i) {
-      for (int j = 0; j < n_; ++j) {
-        const int latency = matrix.at(i, j);
-        distance_[at(i, j)] = latency <= kLargestLatency ? latency : kNoRoute;
-        via_[at(i, j)] = latency <= kLargestLatency || i == j ? i : -1;
-      }
-    }
-    for (int k = 0; k < n_; ++k) {
-      for (int i = 0; i < n_; ++i) {
-        const int64_t toVia = distance_[at(i, k)];
-        if (i == k || toVia == kNoRoute) continue;
-        for (int j = 0; j < n_; ++j) {
-          const int64_t fromVia = distance_[at(k, j)];
-          if (fromVia != kNoRoute && toVia + fromVia < distance_[at(i, j)]) {
-            distance_[at(i, j)] = toVia + fromVia;
-            via_[at(i, j)] = k;
-          }
-        }
-      }
-    }
-  }
+  FloydRoute(const PairGraph& graph, const std::vector<int>& latency,
+             int deviceCount)
+      : graph_(graph), latency_(latency), deviceCount_(deviceCount) {}
 
-  int64_t distance(int i, int j) const { return distance_[at(i, j)]; }
-  std::vector<int> unfold(int from, int to) const {
-    return unfoldRouteBy([this](int i, int j) { return via_[at(i, j)]; }, from,
-                         to);
+  int64_t total(int from, int to) { return totalsFrom(from)[to]; }
+
+  // The route's devices, both ends included; `to` reachable from `from`.
+  std::vector<int> devices(int from, int to) {
+    return unfoldRouteBy([this](int a, int b) { return via(a, b); }, from, to);
   }
 
  private:
-  size_t at(int i, int j) const {
-    return static_cast<size_t>(i) * static_cast<size_t>(n_) +
-           static_cast<size_t>(j);
+  const std::vector<int64_t>& totalsFrom(int source) {
+    auto found = totals_.find(source);
+    if (found != totals_.end()) return found->second;
+    Tree tree;
+    tree.total.resize(static_cast<size_t>(deviceCount_));
+    searchFrom(graph_, latency_, source, &tree, &heap_);
+    return totals_.emplace(source, std::move(tree.total)).first->second;
   }
 
-  int n_;
-  std::vector<int64_t> distance_;
-  std::vector<int> via_;
-};
-
-// A scenario's matrix, with what the failure did to the intact one.
-struct ScenarioMatrix {
-  LatencyMatrix latency{0};
-  std::vector<bool> failedDevices;  // a mark per index
-  std::vector<size_t> raised;       // entries that went up
-  bool lowered = false;             // some entry went down
-};
-
-ScenarioMatrix scenarioMatrixOf(const IntactNetwork& intact,
-                                const FailureSet& failed) {
-  const int n = intact.deviceCount;
-  ScenarioMatrix scenario;
-  scenario.latency = intact.latency;
-  LatencyMatrix& matrix = scenario.latency;
-  scenario.failedDevices.assign(static_cast<size_t>(n), false);
-  for (const int d : failed.devices) {
-    scenario.failedDevices[d] = true;
-    for (int j = 0; j < n; ++j) {
-      matrix.set(d, j, INF);
-      matrix.set(j, d, INF);
+  // The device the pass splits the route from a to b at; a for a link.
+  int via(int a, int b) {
+    const std::vector<int64_t>& fromA = totalsFrom(a);
+    const std::vector<int64_t>& fromB = totalsFrom(b);
+    const int64_t whole = fromA[b];
+    // highest[v]: the least highest intermediate on a fastest route from a
+    // to v that goes on fastest to b; a itself counts as none.
+    std::vector<int> highest(static_cast<size_t>(deviceCount_), INT_MAX);
+    std::priority_queue<std::pair<int, int>, std::vector<std::pair<int, int>>,
+                        std::greater<>>
+        queue;
+    highest[a] = -1;
+    queue.emplace(-1, a);
+    while (!queue.empty()) {
+      const auto [key, u] = queue.top();
+      queue.pop();
+      if (key != highest[u]) continue;
+      if (u == b) return key == -1 ? a : key;
+      const int through = std::max(key, u == a ? -1 : u);
+      for (const PairGraph::Arc* arc = graph_.arcsBegin(u);
+           arc != graph_.arcsEnd(u); ++arc) {
+        const int v = arc->to;
+        if (!carried(latency_[arc->pair]) || fromB[v] == kNoRoute ||
+            fromA[u] + latency_[arc->pair] != fromA[v] ||
+            fromA[v] + fromB[v] != whole || through >= highest[v]) {
+          continue;
+        }
+        highest[v] = through;
+        queue.emplace(through, v);
+      }
     }
+    return -1;
   }
-  for (const int position : failed.links) {
-    const Link& link = intact.links[position];
-    const int a = link.from;
-    const int b = link.to;
-    if (a == b || scenario.failedDevices[a] || scenario.failedDevices[b]) {
-      continue;
-    }
-    const int carrier = carrierOf(intact.links, a, b, [&](int i) {
-      return linkSurvives(intact.links, i, failed);
-    });
-    const int before = normalisedLatency(matrix.at(a, b));
-    const int after =
-        carrier == -1 ? INF : normalisedLatency(intact.links[carrier].latency);
-    matrix.set(a, b, after);
-    matrix.set(b, a, after);
-    if (after > before) scenario.raised.push_back(entryIndex(n, a, b));
-    if (after < before) scenario.lowered = true;
-  }
-  return scenario;
-}
 
-// True when a device of `failed` (ascending) is marked in `marks`, or an
-// entry of `raised` is in `entries` (ascending).
-bool meetsFailure(const std::vector<bool>& marks,
-                  const std::vector<int>& failedDevices,
-                  const std::vector<size_t>& entries,
-                  const std::vector<size_t>& raised) {
-  return std::any_of(failedDevices.begin(), failedDevices.end(),
-                     [&marks](int device) { return marks[device]; }) ||
-         std::any_of(raised.begin(), raised.end(), [&entries](size_t entry) {
-           return std::binary_search(entries.begin(), entries.end(), entry);
-         });
-}
+  const PairGraph& graph_;
+  const std::vector<int>& latency_;
+  int deviceCount_;
+  std::map<int, std::vector<int64_t>> totals_;
+  RadixHeap heap_;
+};
 
 // The positions of `scenarios`, more lost pairs first and then as
 // `before` ranks two of equal lost pairs; the list's order breaks ties.
@@ -196,89 +121,6 @@ std::vector<size_t> byImpact(const std::vector<ScenarioFigures>& scenarios,
   });
   return order;
 }
-
-// Tarjan's low-link search, depth first with a stack of its own so that
-// no network is too large for it.
-class LowLinkSearch {
- public:
-  LowLinkSearch(int deviceCount, const std::vector<Link>& links)
-      : arcs_(static_cast<size_t>(deviceCount)),
-        order_(static_cast<size_t>(deviceCount), -1),
-        low_(static_cast<size_t>(deviceCount), 0),
-        cutDevice_(static_cast<size_t>(deviceCount), false),
-        bridge_(links.size(), false) {
-    for (size_t i = 0; i < links.size(); ++i) {
-      const Link& link = links[i];
-      if (!carriesRoutes(link)) continue;
-      arcs_[link.from].push_back({link.to, static_cast<int>(i)});
-      arcs_[link.to].push_back({link.from, static_cast<int>(i)});
-    }
-    for (int v = 0; v < deviceCount; ++v) {
-      if (order_[v] == -1) searchFrom(v);
-    }
-  }
-
-  bool cutDevice(int device) const { return cutDevice_[device]; }
-  bool bridge(int position) const { return bridge_[position]; }
-
- private:
-  struct Arc {
-    int target;
-    int link;  // position in the link list
-  };
-  // A device being searched: the link it was reached by (-1 for the
-  // root), its next arc, and how many devices it reached first.
-  struct Frame {
-    int device;
-    int viaLink;
-    size_t nextArc;
-    int children;
-  };
-
-  void searchFrom(int root) {
-    std::vector<Frame> stack;
-    discover(root, -1, &stack);
-    while (!stack.empty()) {
-      Frame& frame = stack.back();
-      const int v = frame.device;
-      if (frame.nextArc < arcs_[v].size()) {
-        const Arc arc = arcs_[v][frame.nextArc++];
-        if (arc.link == frame.viaLink)
-          continue;  // a parallel twin is another link
-        if (order_[arc.target] == -1) {
-          ++frame.children;
-          discover(arc.target, arc.link, &stack);
-        } else {
-          low_[v] = std::min(low_[v], order_[arc.target]);
-        }
-        continue;
-      }
-      const Frame done = frame;
-      stack.pop_back();
-      if (done.viaLink == -1) {
-        if (done.children > 1) cutDevice_[v] = true;
-        continue;
-      }
-      const Frame& parent = stack.back();
-      const int u = parent.device;
-      low_[u] = std::min(low_[u], low_[v]);
-      if (low_[v] > order_[u]) bridge_[done.viaLink] = true;
-      if (parent.viaLink != -1 && low_[v] >= order_[u]) cutDevice_[u] = true;
-    }
-  }
-
-  void discover(int v, int viaLink, std::vector<Frame>* stack) {
-    order_[v] = low_[v] = clock_++;
-    stack->push_back({v, viaLink, 0, 0});
-  }
-
-  std::vector<std::vector<Arc>> arcs_;
-  std::vector<int> order_;  // discovery time, -1 while unvisited
-  std::vector<int> low_;
-  std::vector<bool> cutDevice_;
-  std::vector<bool> bridge_;  // by link position
-  int clock_ = 0;
-};
 
 }  // namespace
 
@@ -354,13 +196,28 @@ int disconnectedPairs(int deviceCount, const std::vector<Link>& links,
 }
 
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links) {
-  const LowLinkSearch search(deviceCount, links);
+  // One block search gives both: a block of two devices that one link
+  // alone joins is that link, a bridge; twins make a block of two that no
+  // single failure splits.
+  const Blocks blocks = findBlocks(deviceCount, links);
+  std::map<std::pair<int, int>, int> joining;  // links per two-device block
+  for (const std::vector<int>& block : blocks.devices) {
+    if (block.size() == 2) joining[{block[0], block[1]}] = 0;
+  }
+  for (const Link& link : links) {
+    if (!carriesRoutes(link)) continue;
+    auto found = joining.find(std::minmax(link.from, link.to));
+    if (found != joining.end()) ++found->second;
+  }
   SinglePoints points;
   for (int v = 0; v < deviceCount; ++v) {
-    if (search.cutDevice(v)) points.devices.push_back(v);
+    if (blocks.cut[v]) points.devices.push_back(v);
   }
   for (size_t i = 0; i < links.size(); ++i) {
-    if (search.bridge(static_cast<int>(i))) {
+    const Link& link = links[i];
+    if (!carriesRoutes(link)) continue;
+    const auto found = joining.find(std::minmax(link.from, link.to));
+    if (found != joining.end() && found->second == 1) {
       points.links.push_back(static_cast<int>(i));
     }
   }
@@ -381,66 +238,12 @@ std::vector<FailureSet> singleFailures(int deviceCount,
 }
 
 IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links) {
-  const auto count = static_cast<size_t>(deviceCount);
-  IntactNetwork intact;
-  intact.deviceCount = deviceCount;
-  intact.links = links;
-  intact.latency = scenarioLatencyMatrix(deviceCount, links, FailureSet{});
-  intact.routes = computeFloydRoutes(intact.latency);
-  intact.routeEntries.assign(count, {});
-  intact.routeDevices.assign(count, std::vector<bool>(count, false));
-  for (int s = 0; s < deviceCount; ++s) {
-    std::vector<size_t>& entries = intact.routeEntries[s];
-    for (int t = s + 1; t < deviceCount; ++t) {
-      if (intact.routes.distance(s, t) > kLargestLatency) continue;
-      const std::vector<int> hops = unfoldRoute(intact.routes, s, t);
-      for (size_t h = 1; h < hops.size(); ++h) {
-        entries.push_back(entryIndex(deviceCount, hops[h - 1], hops[h]));
-        if (h + 1 < hops.size()) intact.routeDevices[s][hops[h]] = true;
-      }
-    }
-    std::sort(entries.begin(), entries.end());
-    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
-  }
-  return intact;
+  return {deviceCount, links};
 }
 
 ScenarioFigures scenarioFigures(const IntactNetwork& intact,
                                 const FailureSet& failed) {
-  const int n = intact.deviceCount;
-  ScenarioFigures figures;
-  figures.failed = failed;
-  figures.parts = countParts(n, intact.links, failed);
-  figures.cutOff = cutOffDevices(n, intact.links, failed);
-  const ScenarioMatrix scenario = scenarioMatrixOf(intact, failed);
-
-  // The Floyd routes name what a failure can touch only among totals
-  // within kLargestLatency: a longer one is searched again always.
-  std::vector<int64_t> before;
-  std::vector<int64_t> total;
-  PairTally tally;
-  for (int s = 0; s < n; ++s) {
-    if (scenario.failedDevices[s]) continue;
-    fastestTotals(intact.latency, s, &before);
-    const auto isLong = [](int64_t t) {
-      return t != kNoRoute && t > kLargestLatency;
-    };
-    // fastestTotals fills `before`, which cppcheck does not follow.
-    // cppcheck-suppress knownEmptyContainer
-    const bool longTotal = std::any_of(before.begin(), before.end(), isLong);
-    const bool searchAgain =
-        scenario.lowered || longTotal ||
-        meetsFailure(intact.routeDevices[s], failed.devices,
-                     intact.routeEntries[s], scenario.raised);
-    if (!searchAgain) continue;  // every route from s is as it was
-    fastestTotals(scenario.latency, s, &total);
-    for (int t = s + 1; t < n; ++t) {
-      if (scenario.failedDevices[t]) continue;
-      tally.count(s, t, before[t], total[t]);
-    }
-  }
-  tally.copyTo(&figures);
-  return figures;
+  return sparseScenarioFigures(intact.deviceCount, intact.links, failed);
 }
 
 std::vector<size_t> scenariosByImpact(
@@ -533,13 +336,15 @@ RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
 
   // One Floyd pass over a scenario's matrix, totals without a cap: the route,
   // and the links its hops run over added to `spent`.
+  const PairGraph graph(deviceCount, links);
   auto fastest = [&](const FailureSet& scenario, Route* route,
                      FailureSet* spent) {
-    const LongRoutes routes(
-        scenarioLatencyMatrix(deviceCount, links, scenario));
-    if (routes.distance(from, to) == kNoRoute) return false;
-    route->latency = routes.distance(from, to);
-    route->devices = routes.unfold(from, to);
+    const std::vector<int> latency = pairLatencies(
+        graph, links, [&](int i) { return linkSurvives(links, i, scenario); });
+    FloydRoute routes(graph, latency, deviceCount);
+    if (routes.total(from, to) == kNoRoute) return false;
+    route->latency = routes.total(from, to);
+    route->devices = routes.devices(from, to);
     route->links = hopCarriers(links, scenario, route->devices);
     if (spent == nullptr) return true;
     for (const int carrier : route->links) {

@@ -81,8 +81,8 @@ struct SinglePoints {
 // The devices whose failure alone raises the number of parts among the
 // other devices, and the links carrying routes whose failure alone raises
 // it. A link with a parallel twin that carries routes is never a bridge;
-// self-links and links of 32767 ms or more never are either. Tarjan's
-// low-link search, one depth-first pass: O(devices + links).
+// self-links and links of 32767 ms or more never are either. One block
+// search (findBlocks): O(devices + links) plus O(links log devices).
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links);
 
 // The one-element failure sets of the N-1 report: each device in index
@@ -123,34 +123,19 @@ std::vector<size_t> scenariosByImpact(
 std::vector<size_t> singlePointsByImpact(
     const std::vector<ScenarioFigures>& scenarios);
 
-// The intact network, analysed once; every scenario is measured against
-// it. routeEntries[s] holds, ascending, the matrix entries (entry {a, b}
-// as min * deviceCount + max) that the fastest routes from s to every
-// higher index run over, routeDevices[s] a mark for each device those
-// routes pass through between their ends. A pair whose route avoids every
-// entry a failure raises keeps its total, so only sources whose routes
-// meet the failure are searched again.
+// The network a scenario is measured against, under the name callers
+// know; the figures come from the failure engine (failure_sweep.h).
 struct IntactNetwork {
   int deviceCount = 0;
   std::vector<Link> links;
-  LatencyMatrix latency{0};
-  FloydRoutes routes;
-  std::vector<std::vector<size_t>> routeEntries;
-  std::vector<std::vector<bool>> routeDevices;
 };
 
-// Builds the matrix by the matrix's rules and the routes with
-// computeFloydRoutes, then unfolds every route once: O(devices^3).
-// Needs at least one device and no negative link.
+// Keeps the network: O(links).
 IntactNetwork analyseIntact(int deviceCount, const std::vector<Link>& links);
 
-// The figures of one scenario, cut-off devices included. A failure that only
-// raises matrix entries searches again (Dijkstra over the scenario's matrix,
-// O(devices^2) each) from the sources whose routes meet it; one that lowers an
-// entry (a younger parallel link of lower latency taking over) searches from
-// every source. The figures equal those of a full Floyd pass over the
-// scenario's matrix: totals are tie-free, and the worst pair is chosen by
-// index.
+// The figures of one scenario, cut-off devices included, as
+// sparseScenarioFigures gives them: two searches from each source,
+// O(devices * links * log devices), linear memory. Needs no negative link.
 ScenarioFigures scenarioFigures(const IntactNetwork& intact,
                                 const FailureSet& failed);
 
@@ -187,7 +172,10 @@ struct RouteReport {
 // links), and the backup is the fastest route once those links fail too,
 // so a parallel twin may carry it. No route when an end failed or no
 // path joins them (totals are 64-bit, with no cap); from == to is the route of
-// one device and 0 ms, with no backup. Two Floyd passes: O(devices^3 + links).
+// one device and 0 ms, with no backup. The routes are those a Floyd pass
+// would unfold, found by searches over the links instead: per route,
+// O(route length * links * log devices) time and O(route length *
+// devices) memory, no n x n table.
 RouteReport routeWithBackup(int deviceCount, const std::vector<Link>& links,
                             const FailureSet& failed, int from, int to);
 
