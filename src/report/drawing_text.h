@@ -27,6 +27,13 @@ std::string scenarioTitle(const std::vector<std::string>& codes,
                           const std::vector<Link>& links,
                           const ScenarioFigures& figures);
 
+// The line a picture with suggestions adds to its title: how many links,
+// their total latency, and whether the candidates fell short.
+std::string suggestionTitle(size_t links, long long latency, bool fallsShort);
+
+// The legend line of the suggested links.
+extern const char kSuggestionLegend[];
+
 // The legend of every picture that shows failures.
 extern const char kFailureLegend[];
 

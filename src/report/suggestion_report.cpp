@@ -57,7 +57,7 @@ std::string suggestionText(const std::vector<std::string>& codes,
           std::to_string(figures.worstLostBefore) + " 对 → " +
           std::to_string(figures.worstLostAfter) + " 对\n";
   if (!augmentation.complete) {
-    text += "⚠ 候选链路不足以消除全部单点故障，仍剩：" +
+    text += std::string(kCandidatesShort) + "，仍剩：" +
             failureLabel(codes, withSuggestions(links, augmentation),
                          asFailure(figures.after)) +
             "\n";

@@ -21,6 +21,8 @@ constexpr char kCandidatesUnreadable[] = "✘ 无法读取候选链路文件："
 constexpr char kCandidateLine[] = "✘ 候选链路文件第 ";
 constexpr char kCandidateLineBad[] = " 行不是“代号 代号 延迟”：";
 constexpr char kCandidateLineUnknown[] = " 行的设备不存在：";
+// When the candidates cannot end every single point.
+constexpr char kCandidatesShort[] = "⚠ 候选链路不足以消除全部单点故障";
 constexpr char kBadAddedLatency[] = "--add-link 的延迟须是不小于 0 的整数";
 
 // Each suggestion with its latency and the single points it ends, then the
