@@ -43,6 +43,9 @@ struct DrawRequest {
   bool suggesting = false;
   size_t suggestedLinks = 0;
   bool suggestionsShort = false;  // the candidates left single points
+  // The ids a GraphML input gave its nodes, by device index (empty for a
+  // topology file): the page finds devices by them too.
+  std::vector<std::string> nodeIds;
   // Gives every device and link an SVG id ("device3" by device index,
   // "link5" by position in the saved file's link order) for the page.
   bool addressable = false;

@@ -289,6 +289,10 @@ bool renderPage(const Arguments& arguments, const Network& network,
   plain.addressable = true;
   plain.layout = arguments.request.layout;
   plain.positions = arguments.request.positions;
+  // The suggestions stay dashed green on the page.
+  plain.suggesting = arguments.request.suggesting;
+  plain.suggestedLinks = arguments.request.suggestedLinks;
+  plain.suggestionsShort = arguments.request.suggestionsShort;
   std::ostringstream graph;
   std::string svg;
   if (writeTopologyDot(network, plain, graph, errors) != DrawOutcome::kDrawn ||
@@ -414,6 +418,7 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
     return kExitBadArguments;
   }
   request.positions = pointsOf(input);
+  request.nodeIds = input.nodeIds;
   // One drawing, computed once, then written in the format asked for.
   Drawing drawing;
   DrawOutcome drawn =
