@@ -206,6 +206,10 @@ TEST(SuggestCommand, CandidateFilesAndWhatIf) {
   EXPECT_EQ(run({path, "--suggest", "devices", "--write", written}).status, 0);
   EXPECT_NE(run({written, "--suggest", "devices"}).out.find("无需新增链路"),
             std::string::npos);
+  // Without --suggest there is nothing to write: refused, not ignored.
+  const CommandRun unsaved = run({path, "--write", written});
+  EXPECT_EQ(unsaved.status, 2);
+  EXPECT_EQ(unsaved.errors.find("✘ --write 只用于 --suggest"), 0U);
 }
 
 }  // namespace

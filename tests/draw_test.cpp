@@ -526,9 +526,30 @@ TEST(DrawTrial, AddedLinksAndSuggestionsAreTheFileWithThemAdded) {
     EXPECT_EQ(draw(path, tried, &status), built);
     EXPECT_EQ(status, kExitDone);
   }
-  EXPECT_EQ(draw(path, {"--add-link", "C", "Q", "2"}, &status),
-            "✘ 未找到设备：Q\n");
-  EXPECT_EQ(status, kExitBadArguments);
+  // Refusals, all before anything is drawn. A and B share the label "same".
+  const std::string twins =
+      scratch.write("twins.txt", "3 0\nA same 1 x\nB same 1 x\nC c 1 x\n");
+  const std::string twinCandidate = scratch.write("twin.txt", "same C 1\n");
+  const struct {
+    std::vector<std::string> options;
+    const char* refusal;  // the first line of the errors
+  } refusals[] = {
+      {{"--add-link", "C", "Q", "2"}, "✘ 未找到设备：Q"},
+      {{"--add-link", "C", "same", "2"},
+       "✘ 设备名 same 不唯一，可能是：A（same）、B（same）"},
+      {{"--add-link", "A", "C", "-1"},
+       "✘ --add-link 的延迟须是不小于 0 的整数"},
+      {{"--suggest", "links", "--candidates", twinCandidate},
+       "✘ 设备名 same 不唯一，可能是：A（same）、B（same）"},
+      {{"--candidates", twinCandidate}, "✘ --candidates 只用于 --suggest"},
+      {{"--suggest", "bridges"}, "✘ --suggest 后须跟 links 或 devices"},
+  };
+  for (const auto& refused : refusals) {
+    SCOPED_TRACE(refused.refusal);
+    const std::string errors = draw(twins, refused.options, &status);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')), refused.refusal);
+    EXPECT_EQ(status, kExitBadArguments);
+  }
 
   // C-D and D-A close a ring through D, at 1 ms a pair without positions.
   const std::string suggested = draw(path, {"--suggest", "links"}, &status);

@@ -360,6 +360,9 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
       arguments.outputFile.empty() && !line.help && !line.version) {
     problem = "--timeout 只用于 -o 的渲染";
   }
+  if (problem.empty() && !line.help && !line.version) {
+    problem = linkTrialProblem(arguments.trial);
+  }
   if (!problem.empty()) {
     errors << escapeControls(usageRefusal(problem, kUsage, "topoplan-draw"),
                              LineBreaks::kKept);

@@ -224,6 +224,13 @@ bool parseLatency(const std::string& word, int* latency) {
   return true;
 }
 
+std::string linkTrialProblem(const LinkTrial& trial) {
+  if (!trial.candidatesFile.empty() && !trial.suggest) {
+    return "--candidates 只用于 --suggest";
+  }
+  return "";
+}
+
 // clang-format off
 std::vector<Option> linkTrialOptions(LinkTrial* trial) {
   using Values = std::vector<std::string>;

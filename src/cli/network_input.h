@@ -108,6 +108,10 @@ struct LinkTrial {
 // fill `trial` (null when only the help is wanted).
 std::vector<Option> linkTrialOptions(LinkTrial* trial);
 
+// What is wrong with the options as given together, or "": --candidates
+// without --suggest would be ignored, so it is refused.
+std::string linkTrialProblem(const LinkTrial& trial);
+
 // A latency as typed: decimal digits only, within an int.
 bool parseLatency(const std::string& word, int* latency);
 

@@ -284,6 +284,12 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
   CommandLine line{"拓扑文件"};
   std::string problem =
       readCommandLine(argc, argv, resilienceOptions(arguments), &line);
+  // Without --suggest there is nothing to save: refused, not ignored.
+  if (problem.empty() && !line.help && !line.version) {
+    problem = !arguments->writeFile.empty() && !arguments->trial.suggest
+                  ? "--write 只用于 --suggest"
+                  : linkTrialProblem(arguments->trial);
+  }
   arguments->topologyFile = line.operand;
   arguments->hasTopologyFile = line.hasOperand;
   arguments->help = line.help;
