@@ -642,9 +642,17 @@
   let fileLinkLines = [];
   const tried = [];           // {from, to, latency, element, line}, in order
 
-  function centreOf(index) {
-    const box = deviceElements[index].getBBox();
-    return [box.x + box.width / 2, box.y + box.height / 2];
+  // Where the line from device `index` towards device `other` leaves the
+  // device's box, as dot's own lines end at the box.
+  function endOf(index, other) {
+    const boxOf = (i) => (deviceElements[i].querySelector('.shape') || deviceElements[i]).getBBox();
+    const box = boxOf(index);
+    const far = boxOf(other);
+    const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+    const [dx, dy] = [far.x + far.width / 2 - x, far.y + far.height / 2 - y];
+    const t = Math.min(dx === 0 ? Infinity : box.width / 2 / Math.abs(dx),
+      dy === 0 ? Infinity : box.height / 2 / Math.abs(dy), 1);
+    return [x + dx * t, y + dy * t];
   }
 
   function drawTriedLink(link) {
@@ -652,7 +660,7 @@
     const group = document.createElementNS(svgNs, 'g');
     group.setAttribute('class', 'edge tried');
     group.append(document.createElementNS(svgNs, 'title'));
-    const [[x1, y1], [x2, y2]] = [centreOf(link.from), centreOf(link.to)];
+    const [[x1, y1], [x2, y2]] = [endOf(link.from, link.to), endOf(link.to, link.from)];
     const line = document.createElementNS(svgNs, 'path');
     line.setAttribute('d', `M${x1},${y1}L${x2},${y2}`);
     line.setAttribute('class', 'line');
