@@ -364,6 +364,20 @@ async function trial() {
     assert.deepEqual(await classed(page, 'picked'), ['device5']);
   });
   await page.close();
+
+  // Drawn from GraphML, the same device is found by its node's id.
+  execFileSync(draw, ['-o', 'campus.graphml', 'campus.txt'], { cwd: scratch });
+  const graphml = fs.readFileSync(path.join(scratch, 'campus.graphml'), 'utf8');
+  fs.writeFileSync(path.join(scratch, 'nodes.graphml'), graphml.replaceAll('"n5"', '"dorm-7"'));
+  execFileSync(draw, ['-o', 'nodes.html', 'nodes.graphml'], { cwd: scratch });
+  const nodes = await open(path.join(scratch, 'nodes.html'));
+  await check('a device drawn from GraphML found by its node id', async () => {
+    await nodes.type('#device-search', 'DORM-7');
+    const options = await nodes.$$eval('#device-list option', (list) => list.map((o) => o.value));
+    assert.deepEqual(options, ['5']);
+    assert.deepEqual(nodes.errors, []);
+  });
+  await nodes.close();
 }
 
 // Where a drawn element's point lies on the screen: the midpoint of a
