@@ -170,6 +170,8 @@ TEST(SuggestCommand, CandidateFilesAndWhatIf) {
       {"A D 5\n\nA Q 1\n", 2, "第 3 行的设备不存在：Q", false},
       {"A D five\n", 2, "第 1 行不是", false},
       {"C D 2\n", 0, "仍剩", false},
+      // A link already there helps nothing: not "nothing needed".
+      {"A B 5\n", 0, "建议新增链路 0 条（至少需要 2 条）", false},
       {"A D 9\nC D 2\nA C 1\nD B 3\n", 0, "\"complete\":true", true},
   };
   for (const Case& test : cases) {

@@ -586,6 +586,24 @@ TEST(DrawTrial, AddedLinksAndSuggestionsAreTheFileWithThemAdded) {
   EXPECT_EQ(xml.find("<data key=\"suggested_edge\">true</data>"),
             xml.find("<data key=\"suggested_edge\">true</data>", last));
 
+  // The title's line when nothing is needed, or nothing can be done; no
+  // legend then.
+  const std::string ring = scratch.write(
+      "ring.txt", "3 3\nA a 1 x\nB b 1 x\nC c 1 x\nA B 1\nB C 1\nC A 1\n");
+  for (const char* goal : {"links", "devices"}) {
+    const std::string drawn = draw(ring, {"--suggest", goal}, &status);
+    EXPECT_NE(
+        drawn.find(R"(label="网络拓扑（共3台设备，3条链路）\n无需新增链路。")"),
+        std::string::npos)
+        << drawn;
+    EXPECT_EQ(drawn.find("legend"), std::string::npos) << drawn;
+  }
+  const std::string two =
+      scratch.write("two.txt", "2 1\nA a 1 x\nB b 1 x\nA B 1\n");
+  EXPECT_NE(draw(two, {"--suggest", "devices"}, &status)
+                .find("\\n设备不超过两台：无论增加哪条链路"),
+            std::string::npos);
+
   // Candidates that leave a single point, and a file that is not there.
   const std::string few = scratch.write("few.txt", "C D 2\n");
   EXPECT_NE(draw(path, {"--suggest", "links", "--candidates", few}, &status)

@@ -462,20 +462,19 @@ void writePlaced(const Network& network, const Drawing& drawing,
 void markSuggestions(const Network& network, const DrawRequest& request,
                      Drawing* drawing) {
   const std::vector<int> order = savedOrder(network);
-  const size_t first = network.links.size() -
-                       std::min(request.suggestedLinks, network.links.size());
-  long long latency = 0;
+  const size_t suggested =
+      std::min(request.suggestion.added.size(), network.links.size());
+  const size_t first = network.links.size() - suggested;
   drawing->suggested.assign(order.size(), false);
   for (size_t p = 0; p < order.size(); ++p) {
     if (static_cast<size_t>(order[p]) < first) continue;
     drawing->suggested[p] = true;
-    latency += drawing->links[p].latency;
     if (drawing->linkRoles[p] == Role::kPlain) {
       drawing->linkRoles[p] = Role::kSuggested;
     }
   }
-  drawing->title += "\n" + suggestionTitle(network.links.size() - first,
-                                           latency, request.suggestionsShort);
+  drawing->title += "\n" + suggestionTitle(request.suggestion);
+  if (suggested == 0) return;
   drawing->legend += drawing->legend.empty() ? "图例：" : "\n";
   drawing->legend += kSuggestionLegend;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "augmentation.h"
 #include "draw_layout.h"
 #include "network.h"
 #include "resilience.h"
@@ -36,13 +37,12 @@ struct DrawRequest {
   Layout layout = Layout::kAutomatic;
   // Where each device stands, by index (empty, or holes, where unknown).
   DevicePoints positions;
-  // --suggest: the title says what is suggested, and the last
-  // `suggestedLinks` links of the network in the order added (the
-  // suggestions added after its own) are drawn dashed in their own colour,
-  // with their latencies, where no other role claims them.
+  // --suggest: the title says what is suggested, and the last links of
+  // the network in the order added, one for each of `suggestion.added`
+  // (added after its own), are drawn dashed in their own colour, with
+  // their latencies, where no other role claims them.
   bool suggesting = false;
-  size_t suggestedLinks = 0;
-  bool suggestionsShort = false;  // the candidates left single points
+  Augmentation suggestion;
   // The ids a GraphML input gave its nodes, by device index (empty for a
   // topology file): the page finds devices by them too.
   std::vector<std::string> nodeIds;

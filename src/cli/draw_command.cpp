@@ -291,8 +291,7 @@ bool renderPage(const Arguments& arguments, const Network& network,
   plain.positions = arguments.request.positions;
   // The suggestions stay dashed green on the page.
   plain.suggesting = arguments.request.suggesting;
-  plain.suggestedLinks = arguments.request.suggestedLinks;
-  plain.suggestionsShort = arguments.request.suggestionsShort;
+  plain.suggestion = arguments.request.suggestion;
   std::ostringstream graph;
   std::string svg;
   if (writeTopologyDot(network, plain, graph, errors) != DrawOutcome::kDrawn ||
@@ -410,8 +409,7 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
     }
     network = withSuggestions(std::move(network), augmentation);
     request.suggesting = true;
-    request.suggestedLinks = augmentation.added.size();
-    request.suggestionsShort = !augmentation.complete;
+    request.suggestion = std::move(augmentation);
   }
   const std::string ambiguous = resolveDeviceNames(
       input, routeAndFailureNames(&request.routeFrom, &request.routeTo,

@@ -8,10 +8,17 @@ const char kFailureLegend[] =
 
 const char kSuggestionLegend[] = "绿色虚线为建议新增的链路";
 
-std::string suggestionTitle(size_t links, long long latency, bool fallsShort) {
-  std::string title = "建议新增链路（绿色虚线）：" + std::to_string(links) +
-                      "条，共" + std::to_string(latency) + "ms";
-  if (fallsShort) title += std::string("\n") + kCandidatesShort;
+std::string suggestionTitle(const Augmentation& suggestion) {
+  if (!suggestion.possible) {
+    std::string reason = kTooFewDevices;
+    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    return reason;
+  }
+  if (suggestion.added.empty() && suggestion.complete) return kNothingToAdd;
+  std::string title = "建议新增链路（绿色虚线）：" +
+                      std::to_string(suggestion.added.size()) + "条，共" +
+                      std::to_string(totalLatency(suggestion.added)) + "ms";
+  if (!suggestion.complete) title += std::string("\n") + kCandidatesShort;
   return title;
 }
 

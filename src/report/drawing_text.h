@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "augmentation.h"
 #include "network.h"
 #include "resilience.h"
 
@@ -27,9 +28,10 @@ std::string scenarioTitle(const std::vector<std::string>& codes,
                           const std::vector<Link>& links,
                           const ScenarioFigures& figures);
 
-// The line a picture with suggestions adds to its title: how many links,
-// their total latency, and whether the candidates fell short.
-std::string suggestionTitle(size_t links, long long latency, bool fallsShort);
+// The lines a picture with suggestions adds to its title: how many links
+// and their total latency, or that none is needed, and whether the
+// candidates fell short; or why nothing can be suggested.
+std::string suggestionTitle(const Augmentation& suggestion);
 
 // The legend line of the suggested links.
 extern const char kSuggestionLegend[];

@@ -13,6 +13,12 @@
 constexpr char kTooFewDevices[] =
     "设备不超过两台：无论增加哪条链路，任一设备故障都会使其余设备失去连接。\n";
 
+// The links' latencies added up, in 64 bits. O(links).
+long long totalLatency(const std::vector<Link>& links);
+
+// When the network already meets the goal.
+constexpr char kNothingToAdd[] = "无需新增链路。";
+
 // The refusals of --suggest, --candidates and --add-link; each is followed
 // by what it names and a line break.
 constexpr char kBadSuggestGoal[] = "--suggest 后须跟 links 或 devices";
