@@ -40,7 +40,8 @@ struct LoadedTopology {
   std::vector<std::string> codes;  // by device index
   bool negative = false;           // a negative link: no routes, no scenarios
   // Every source's intact tree, kept for the scenarios the page asks about
-  // one after another; null with a negative link.
+  // one after another; built by the first scenario (see meter()), so that
+  // a link tried or taken away costs nothing until one is asked about.
   std::unique_ptr<ScenarioMeter> meter;
 };
 LoadedTopology loaded;
@@ -126,6 +127,16 @@ std::string routeRefusal() {
   return "";
 }
 
+// The scenario meter of the network as it now is; only for a network
+// without a negative link (scenarioRefusal checks).
+ScenarioMeter& meter() {
+  if (loaded.meter == nullptr) {
+    loaded.meter = std::make_unique<ScenarioMeter>(loaded.network.deviceCount(),
+                                                   loaded.links);
+  }
+  return *loaded.meter;
+}
+
 // The refusal of a question about the scenario `failedText` names, or ""
 // with its failures in `failed`: the prologue of every scenario entry.
 std::string scenarioRefusal(const char* failedText, FailureSet* failed) {
@@ -198,10 +209,6 @@ const char* topologyAnswer() {
   loaded.codes = deviceCodes(loaded.network);
   loaded.negative = hasNegativeLink(loaded.links);
   loaded.meter.reset();
-  if (!loaded.negative) {
-    loaded.meter = std::make_unique<ScenarioMeter>(loaded.network.deviceCount(),
-                                                   loaded.links);
-  }
   ResilienceJson links = ResilienceJson::array();
   ResilienceJson deviceNames = ResilienceJson::array();
   ResilienceJson linkNames = ResilienceJson::array();
@@ -359,7 +366,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
   const std::string refusal = scenarioRefusal(failedText, &failed);
   if (!refusal.empty()) return refuse(refusal);
   return reply(
-      scenarioJson(loaded.codes, loaded.links, loaded.meter->measure(failed)));
+      scenarioJson(loaded.codes, loaded.links, meter().measure(failed)));
 }
 
 // The devices a scenario cuts off from the largest piece of their part,
@@ -426,7 +433,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
   FailureSet failed;
   const std::string refusal = scenarioRefusal(failedText, &failed);
   if (!refusal.empty()) return refuse(refusal);
-  const ScenarioFigures scenario = loaded.meter->measure(failed);
+  const ScenarioFigures scenario = meter().measure(failed);
   return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
                 {"cut", positionsJson(scenario.cutOff)}});
 }
