@@ -604,6 +604,32 @@ TEST(DrawTrial, AddedLinksAndSuggestionsAreTheFileWithThemAdded) {
                 .find("\\n设备不超过两台：无论增加哪条链路"),
             std::string::npos);
 
+  // Every device placed by latitude and longitude: a suggestion costs the
+  // latency the importer gives a link between the same two devices.
+  const auto cities = [&](const char* name, const char* extraEdge) {
+    return scratch.write(
+        name,
+        std::string(
+            R"(<graphml><key id="y" for="node" attr.name="Latitude"/>)"
+            R"(<key id="x" for="node" attr.name="Longitude"/><graph>)"
+            R"(<node id="bj"><data key="y">39.9</data><data key="x">116.4</data></node>)"
+            R"(<node id="sh"><data key="y">31.2</data><data key="x">121.5</data></node>)"
+            R"(<node id="gz"><data key="y">23.1</data><data key="x">113.3</data></node>)"
+            R"(<edge source="bj" target="sh"/><edge source="sh" target="gz"/>)") +
+            extraEdge + "</graph></graphml>");
+  };
+  const std::string ring3 =
+      draw(cities("ring.graphml", R"(<edge source="bj" target="gz"/>)"), {},
+           &status);
+  std::smatch built;
+  ASSERT_TRUE(std::regex_search(ring3, built,
+                                std::regex(R"(d0 -- d2 \[x?label="(\d+)ms")")))
+      << ring3;
+  const std::string path3 =
+      draw(cities("path.graphml", ""), {"--suggest", "links"}, &status);
+  EXPECT_NE(path3.find("共" + built[1].str() + "ms"), std::string::npos)
+      << path3;
+
   // Candidates that leave a single point, and a file that is not there.
   const std::string few = scratch.write("few.txt", "C D 2\n");
   EXPECT_NE(draw(path, {"--suggest", "links", "--candidates", few}, &status)
