@@ -215,6 +215,9 @@ std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
   return names;
 }
 
+namespace {
+
+// A latency as typed: decimal digits only, within an int.
 bool parseLatency(const std::string& word, int* latency) {
   if (word.empty() || word.size() > 9 ||
       word.find_first_not_of("0123456789") != std::string::npos) {
@@ -223,6 +226,8 @@ bool parseLatency(const std::string& word, int* latency) {
   *latency = std::stoi(word);
   return true;
 }
+
+}  // namespace
 
 std::string linkTrialProblem(const LinkTrial& trial) {
   if (!trial.candidatesFile.empty() && !trial.suggest) {

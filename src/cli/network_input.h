@@ -112,9 +112,6 @@ std::vector<Option> linkTrialOptions(LinkTrial* trial);
 // without --suggest would be ignored, so it is refused.
 std::string linkTrialProblem(const LinkTrial& trial);
 
-// A latency as typed: decimal digits only, within an int.
-bool parseLatency(const std::string& word, int* latency);
-
 // Adds `trial.added` to `network` (the input's network, or one with the
 // same devices) after its links, as if the file listed them last; each end
 // is looked up as resolveDeviceNames looks names up. Returns "" or the
