@@ -178,6 +178,8 @@ TEST(SuggestCommand, CandidateFilesAndWhatIf) {
       {"A D 5\n\nA Q 1\n", 2, "第 3 行的设备不存在：Q", false},
       {"A D five\n", 2, "第 1 行不是", false},
       {"C D 2\n", 0, "仍剩", false},
+      // A link already there helps nothing: not "nothing needed".
+      {"A B 5\n", 0, "建议新增链路 0 条（至少需要 2 条）", false},
       {"A D 9\nC D 2\nA C 1\nD B 3\n", 0, "\"complete\":true", true},
   };
   for (const Case& test : cases) {
@@ -214,6 +216,10 @@ TEST(SuggestCommand, CandidateFilesAndWhatIf) {
   EXPECT_EQ(run({path, "--suggest", "devices", "--write", written}).status, 0);
   EXPECT_NE(run({written, "--suggest", "devices"}).out.find("无需新增链路"),
             std::string::npos);
+  // Without --suggest there is nothing to write: refused, not ignored.
+  const CommandRun unsaved = run({path, "--write", written});
+  EXPECT_EQ(unsaved.status, 2);
+  EXPECT_EQ(unsaved.errors.find("✘ --write 只用于 --suggest"), 0U);
 }
 
 }  // namespace

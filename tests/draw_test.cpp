@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -492,6 +493,155 @@ TEST_F(TopologyTest, DrawsThePlanOrRouteOfTheSurvivors) {
         std::string::npos)
         << survivorCase.tag;
   }
+}
+
+// A-B-C and D alone: --add-link draws exactly the file with the links
+// added, ends named by code or by label; --suggest draws the file with its
+// suggestions added, dashed green with their latencies, marked in GraphML.
+TEST(DrawTrial, AddedLinksAndSuggestionsAreTheFileWithThemAdded) {
+  ScratchFolder scratch;
+  const std::string path = scratch.write(
+      "path.txt", "4 2\nA a 1 x\nB b_c 1 x\nC c 1 x\nD d 1 x\nA B 3\nB C 4\n");
+  const std::string edited =
+      scratch.write("edited.txt",
+                    "4 4\nA a 1 x\nB b_c 1 x\nC c 1 x\nD d 1 x\nA B 3\nB C 4\n"
+                    "C D 2\nD A 7\n");
+  const auto draw = [](const std::string& file,
+                       const std::vector<std::string>& options, int* status) {
+    std::ostringstream dot;
+    std::ostringstream errors;
+    *status = drawFile(file, options, dot, errors);
+    return dot.str() + errors.str();
+  };
+  int status = 0;
+  for (const std::vector<std::string>& highlight :
+       std::vector<std::vector<std::string>>{
+           {}, {"--risks"}, {"--route", "A", "D"}, {"--plan", "prim"}}) {
+    std::vector<std::string> tried = highlight;
+    tried.insert(tried.end(),
+                 {"--add-link", "C", "D", "2", "--add-link", "d", "A", "7"});
+    SCOPED_TRACE(highlight.empty() ? "plain" : highlight[0]);
+    const std::string built = draw(edited, highlight, &status);
+    EXPECT_EQ(status, kExitDone);
+    EXPECT_EQ(draw(path, tried, &status), built);
+    EXPECT_EQ(status, kExitDone);
+  }
+  // Refusals, all before anything is drawn. A and B share the label "same".
+  const std::string twins =
+      scratch.write("twins.txt", "3 0\nA same 1 x\nB same 1 x\nC c 1 x\n");
+  const std::string twinCandidate = scratch.write("twin.txt", "same C 1\n");
+  const struct {
+    std::vector<std::string> options;
+    const char* refusal;  // the first line of the errors
+  } refusals[] = {
+      {{"--add-link", "C", "Q", "2"}, "✘ 未找到设备：Q"},
+      {{"--add-link", "C", "same", "2"},
+       "✘ 设备名 same 不唯一，可能是：A（same）、B（same）"},
+      {{"--add-link", "A", "C", "-1"},
+       "✘ --add-link 的延迟须是不小于 0 的整数"},
+      {{"--suggest", "links", "--candidates", twinCandidate},
+       "✘ 设备名 same 不唯一，可能是：A（same）、B（same）"},
+      {{"--candidates", twinCandidate}, "✘ --candidates 只用于 --suggest"},
+      {{"--suggest", "bridges"}, "✘ --suggest 后须跟 links 或 devices"},
+  };
+  for (const auto& refused : refusals) {
+    SCOPED_TRACE(refused.refusal);
+    const std::string errors = draw(twins, refused.options, &status);
+    EXPECT_EQ(errors.substr(0, errors.find('\n')), refused.refusal);
+    EXPECT_EQ(status, kExitBadArguments);
+  }
+
+  // C-D and D-A close a ring through D, at 1 ms a pair without positions.
+  const std::string suggested = draw(path, {"--suggest", "links"}, &status);
+  EXPECT_EQ(status, kExitDone);
+  EXPECT_NE(suggested.find("建议新增链路（绿色虚线）：2条，共2ms"),
+            std::string::npos)
+      << suggested;
+  EXPECT_NE(suggested.find("图例：绿色虚线为建议新增的链路"),
+            std::string::npos);
+  std::smatch dashed;
+  ASSERT_TRUE(std::regex_search(
+      suggested, dashed,
+      std::regex(R"(d\d -- d\d \[x?label=<[^\n]*#38761d">1ms<[^\n]*)"
+                 R"(style=dashed, color="#38761d", penwidth=2\];)")))
+      << suggested;
+  // The plan takes the suggestion; the GraphML still marks it.
+  const std::string graphml = scratch.file("suggested.graphml");
+  EXPECT_EQ(
+      draw(path, {"--suggest", "links", "--plan", "kruskal", "-o", graphml},
+           &status),
+      "");
+  std::ifstream in(graphml);
+  const std::string xml((std::istreambuf_iterator<char>(in)),
+                        std::istreambuf_iterator<char>());
+  EXPECT_NE(
+      xml.find(
+          R"(<key id="suggested_edge" for="edge" attr.name="suggested" attr.type="boolean"/>)"),
+      std::string::npos);
+  EXPECT_EQ(xml.find("suggested_node"), std::string::npos);
+  const size_t last = xml.find("<edge id=\"e2\"");
+  ASSERT_NE(last, std::string::npos);
+  EXPECT_NE(xml.find("<data key=\"suggested_edge\">true</data>", last),
+            std::string::npos);
+  EXPECT_EQ(xml.find("<data key=\"suggested_edge\">true</data>"),
+            xml.find("<data key=\"suggested_edge\">true</data>", last));
+
+  // The title's line when nothing is needed, or nothing can be done; no
+  // legend then.
+  const std::string ring = scratch.write(
+      "ring.txt", "3 3\nA a 1 x\nB b 1 x\nC c 1 x\nA B 1\nB C 1\nC A 1\n");
+  for (const char* goal : {"links", "devices"}) {
+    const std::string drawn = draw(ring, {"--suggest", goal}, &status);
+    EXPECT_NE(
+        drawn.find(R"(label="网络拓扑（共3台设备，3条链路）\n无需新增链路。")"),
+        std::string::npos)
+        << drawn;
+    EXPECT_EQ(drawn.find("legend"), std::string::npos) << drawn;
+  }
+  const std::string two =
+      scratch.write("two.txt", "2 1\nA a 1 x\nB b 1 x\nA B 1\n");
+  EXPECT_NE(draw(two, {"--suggest", "devices"}, &status)
+                .find("\\n设备不超过两台：无论增加哪条链路"),
+            std::string::npos);
+
+  // Every device placed by latitude and longitude: a suggestion costs the
+  // latency the importer gives a link between the same two devices.
+  const auto cities = [&](const char* name, const char* extraEdge) {
+    return scratch.write(
+        name,
+        std::string(
+            R"(<graphml><key id="y" for="node" attr.name="Latitude"/>)"
+            R"(<key id="x" for="node" attr.name="Longitude"/><graph>)"
+            R"(<node id="bj"><data key="y">39.9</data><data key="x">116.4</data></node>)"
+            R"(<node id="sh"><data key="y">31.2</data><data key="x">121.5</data></node>)"
+            R"(<node id="gz"><data key="y">23.1</data><data key="x">113.3</data></node>)"
+            R"(<edge source="bj" target="sh"/><edge source="sh" target="gz"/>)") +
+            extraEdge + "</graph></graphml>");
+  };
+  const std::string ring3 =
+      draw(cities("ring.graphml", R"(<edge source="bj" target="gz"/>)"), {},
+           &status);
+  std::smatch built;
+  ASSERT_TRUE(std::regex_search(ring3, built,
+                                std::regex(R"(d0 -- d2 \[x?label="(\d+)ms")")))
+      << ring3;
+  const std::string path3 =
+      draw(cities("path.graphml", ""), {"--suggest", "links"}, &status);
+  EXPECT_NE(path3.find("共" + built[1].str() + "ms"), std::string::npos)
+      << path3;
+
+  // Candidates that leave a single point, and a file that is not there.
+  const std::string few = scratch.write("few.txt", "C D 2\n");
+  EXPECT_NE(draw(path, {"--suggest", "links", "--candidates", few}, &status)
+                .find("⚠ 候选链路不足以消除全部单点故障"),
+            std::string::npos);
+  EXPECT_EQ(
+      draw(path,
+           {"--suggest", "links", "--candidates", scratch.file("none.txt")},
+           &status)
+          .find("✘ 无法读取候选链路文件"),
+      0U);
+  EXPECT_EQ(status, kExitBadArguments);
 }
 
 }  // namespace

@@ -58,6 +58,15 @@ for program in "${programs[@]}"; do
   check_manual_page "$scratch/prefix/share/man/man1/$program.1.gz" \
     "$scratch/prefix/share/doc/topoplan"
 done
+# Every option a command's --help lists has its entry in the manual page,
+# where groff spells each hyphen "\-".
+for program in topoplan-draw topoplan-resilience topoplan-import; do
+  help=$("$scratch/prefix/bin/$program" --help) || fail "$program --help failed"
+  for option in $(grep -oE '^  -[^ ]+(, -[^ ]+)?' <<<"$help" | tr ', ' '\n\n' | sort -u); do
+    zgrep -qF -- "${option//-/\\-}" "$scratch/prefix/share/man/man1/$program.1.gz" ||
+      fail "the manual page of $program does not describe $option"
+  done
+done
 grep -qF '](docs/campus-prim.svg)' "$scratch/prefix/share/doc/topoplan/README.md" ||
   fail "the README no longer shows docs/campus-prim.svg"
 

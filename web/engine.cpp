@@ -7,6 +7,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -28,15 +29,19 @@
 
 namespace {
 
-// The page's one topology, loaded once from the bytes the page embeds, and
-// what every question about it starts from. Written by topoplan_load only.
+// The page's one topology, loaded once from the bytes the page embeds,
+// with the links the page tries before they are built after the file's,
+// and what every question about it starts from. Written by topoplan_load
+// and topoplan_try_links only.
 struct LoadedTopology {
+  int fileLinks = 0;  // network.links[0, fileLinks) are the file's
   Network network;
   std::vector<Link> links;         // in the saved order (savedLinks)
   std::vector<std::string> codes;  // by device index
   bool negative = false;           // a negative link: no routes, no scenarios
   // Every source's intact tree, kept for the scenarios the page asks about
-  // one after another; null with a negative link.
+  // one after another; built by the first scenario (see meter()), so that
+  // a link tried or taken away costs nothing until one is asked about.
   std::unique_ptr<ScenarioMeter> meter;
 };
 LoadedTopology loaded;
@@ -46,6 +51,9 @@ std::string answer;
 
 constexpr char kEmbeddedFile[] = "（页面内嵌的拓扑文件）";
 constexpr char kNotLoaded[] = "✘ 拓扑尚未加载！";
+constexpr char kBadTrial[] =
+    "✘ 试加链路参数格式错误：应为 [[设备序号, 设备序号, 延迟]...]，延迟不小于 "
+    "0";
 constexpr char kBadFailure[] =
     "✘ 故障参数格式错误：应为 {\"devices\": [代号...], \"links\": [[代号, "
     "代号]...]}";
@@ -119,6 +127,16 @@ std::string routeRefusal() {
   return "";
 }
 
+// The scenario meter of the network as it now is; only for a network
+// without a negative link (scenarioRefusal checks).
+ScenarioMeter& meter() {
+  if (loaded.meter == nullptr) {
+    loaded.meter = std::make_unique<ScenarioMeter>(loaded.network.deviceCount(),
+                                                   loaded.links);
+  }
+  return *loaded.meter;
+}
+
 // The refusal of a question about the scenario `failedText` names, or ""
 // with its failures in `failed`: the prologue of every scenario entry.
 std::string scenarioRefusal(const char* failedText, FailureSet* failed) {
@@ -184,6 +202,77 @@ ResilienceJson positionsJson(const std::vector<int>& positions) {
   return list;
 }
 
+// Everything that follows from the network's links, computed again when
+// the page adds or takes away a link; then the answer topoplan_load gives.
+const char* topologyAnswer() {
+  loaded.links = savedLinks(loaded.network);
+  loaded.codes = deviceCodes(loaded.network);
+  loaded.negative = hasNegativeLink(loaded.links);
+  loaded.meter.reset();
+  ResilienceJson links = ResilienceJson::array();
+  ResilienceJson deviceNames = ResilienceJson::array();
+  ResilienceJson linkNames = ResilienceJson::array();
+  ResilienceJson labels = ResilienceJson::array();
+  ResilienceJson ends = ResilienceJson::array();
+  for (const std::string& code : loaded.codes) {
+    deviceNames.push_back(deviceName(code));
+  }
+  for (const Device& device : loaded.network.devices) {
+    labels.push_back(device.description);
+  }
+  for (const Link& link : loaded.links) {
+    links.push_back(linkJson(loaded.codes, link));
+    linkNames.push_back(linkName(loaded.codes, link));
+    ends.push_back({link.from, link.to});
+  }
+  // Where each link of the saved order comes from: its position in the
+  // file's own saved order, or the file's count plus its place among the
+  // tried links. The saved order interleaves them, so the page cannot
+  // tell this itself.
+  const std::vector<int> order = savedOrder(loaded.network);
+  std::vector<int> filePosition(static_cast<size_t>(loaded.fileLinks));
+  int position = 0;
+  for (const int index : order) {
+    if (index < loaded.fileLinks) filePosition[index] = position++;
+  }
+  ResilienceJson sources = ResilienceJson::array();
+  for (const int index : order) {
+    sources.push_back(index < loaded.fileLinks ? filePosition[index] : index);
+  }
+  return reply({{"devices", loaded.codes},
+                {"links", std::move(links)},
+                {"device_names", std::move(deviceNames)},
+                {"labels", std::move(labels)},
+                {"link_names", std::move(linkNames)},
+                {"sources", std::move(sources)},
+                {"ends", std::move(ends)},
+                {"status", readyLine(loaded.network.deviceCount(),
+                                     static_cast<int>(loaded.links.size()))}});
+}
+
+// Reads [[FROM, TO, MS]...] (device indexes, a latency of 0 or more) into
+// `links`. False when the text has another shape or names no device.
+bool readTrial(const char* text, int devices, std::vector<Link>* links) {
+  const ResilienceJson trial = ResilienceJson::parse(text, nullptr, false);
+  if (!trial.is_array()) return false;
+  for (const ResilienceJson& link : trial) {
+    if (!link.is_array() || link.size() != 3) return false;
+    for (const ResilienceJson& number : link) {
+      if (!number.is_number_integer()) return false;
+    }
+    const long long from = link[0].get<long long>();
+    const long long to = link[1].get<long long>();
+    const long long latency = link[2].get<long long>();
+    if (from < 0 || from >= devices || to < 0 || to >= devices || latency < 0 ||
+        latency > std::numeric_limits<int>::max()) {
+      return false;
+    }
+    links->push_back({static_cast<int>(from), static_cast<int>(to),
+                      static_cast<int>(latency)});
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -192,8 +281,11 @@ extern "C" {
 // Answers {"devices": [CODE...], "links": [[CODE, CODE, LATENCY]...]} in
 // device index order and in the saved file's link order, the order the
 // drawing numbers its devices and links in, with the names the page's
-// controls bear for each ("device_names", "link_names") and the line that
-// says the engine is ready ("status").
+// controls bear for each ("device_names", "link_names"), each device's
+// description ("labels"), each link's ends by device index ("ends"), where
+// each link stands in the file ("sources", see topologyAnswer) and the line
+// that says the engine is ready
+// ("status").
 EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   loaded = LoadedTopology();
   std::istringstream file(std::string(bytes, static_cast<size_t>(size)));
@@ -201,29 +293,26 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_load(const char* bytes, int size) {
   if (!outcome.loaded()) {
     return refuse(describeLoadRefusal(outcome, kEmbeddedFile));
   }
-  loaded.links = savedLinks(loaded.network);
-  loaded.codes = deviceCodes(loaded.network);
-  loaded.negative = hasNegativeLink(loaded.links);
-  if (!loaded.negative) {
-    loaded.meter = std::make_unique<ScenarioMeter>(loaded.network.deviceCount(),
-                                                   loaded.links);
+  loaded.fileLinks = loaded.network.linkCount();
+  return topologyAnswer();
+}
+
+// Tries `linksText`'s links, [[FROM, TO, MS]...] by device index, as if
+// the file listed them after its own, in place of those tried before: an
+// empty list takes every one away. Answers as topoplan_load does, with
+// "sources" (see topologyAnswer); every later answer is about the network
+// with them. A refusal leaves the network as it was.
+EMSCRIPTEN_KEEPALIVE const char* topoplan_try_links(const char* linksText) {
+  if (loaded.network.devices.empty()) return refuse(kNotLoaded);
+  std::vector<Link> tried;
+  if (!readTrial(linksText, loaded.network.deviceCount(), &tried)) {
+    return refuse(kBadTrial);
   }
-  ResilienceJson links = ResilienceJson::array();
-  ResilienceJson deviceNames = ResilienceJson::array();
-  ResilienceJson linkNames = ResilienceJson::array();
-  for (const std::string& code : loaded.codes) {
-    deviceNames.push_back(deviceName(code));
+  loaded.network.links.resize(static_cast<size_t>(loaded.fileLinks));
+  for (const Link& link : tried) {
+    addLink(&loaded.network, link.from, link.to, link.latency);
   }
-  for (const Link& link : loaded.links) {
-    links.push_back(linkJson(loaded.codes, link));
-    linkNames.push_back(linkName(loaded.codes, link));
-  }
-  return reply({{"devices", loaded.codes},
-                {"links", std::move(links)},
-                {"device_names", std::move(deviceNames)},
-                {"link_names", std::move(linkNames)},
-                {"status", readyLine(loaded.network.deviceCount(),
-                                     static_cast<int>(loaded.links.size()))}});
+  return topologyAnswer();
 }
 
 // The device detail of option 8 for the lowest-index device named `code`:
@@ -277,7 +366,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_scenario(const char* failedText) {
   const std::string refusal = scenarioRefusal(failedText, &failed);
   if (!refusal.empty()) return refuse(refusal);
   return reply(
-      scenarioJson(loaded.codes, loaded.links, loaded.meter->measure(failed)));
+      scenarioJson(loaded.codes, loaded.links, meter().measure(failed)));
 }
 
 // The devices a scenario cuts off from the largest piece of their part,
@@ -344,7 +433,7 @@ EMSCRIPTEN_KEEPALIVE const char* topoplan_page_scenario(
   FailureSet failed;
   const std::string refusal = scenarioRefusal(failedText, &failed);
   if (!refusal.empty()) return refuse(refusal);
-  const ScenarioFigures scenario = loaded.meter->measure(failed);
+  const ScenarioFigures scenario = meter().measure(failed);
   return reply({{"lines", scenarioLines(loaded.codes, loaded.links, scenario)},
                 {"cut", positionsJson(scenario.cutOff)}});
 }

@@ -48,6 +48,10 @@
         [failedText(failed)]),
       pageRisks: () => call('topoplan_page_risks', [], []),
       pageDevice: (code) => call('topoplan_page_device', ['string'], [code]),
+      // The links tried before they are built, [[from, to, ms]...] by
+      // device index, in place of those tried before; answers as loading
+      // does, with where each link of the saved order comes from.
+      tryLinks: (links) => call('topoplan_try_links', ['string'], [JSON.stringify(links)]),
     };
   }
 
@@ -512,6 +516,11 @@
         finder.onChange();
       },
       onChange: () => {},
+      // New items (the links, once one is tried or taken away).
+      setItems(next) {
+        items = next;
+        fill();
+      },
     };
     function fill() {
       const wanted = input.value.trim().toLowerCase();
@@ -544,6 +553,9 @@
     return finder;
   }
 
+  let linkFinder = null;  // the links' search list, refilled as links change
+  const nodeIds = data.node_ids || [];  // a GraphML input's, by device index
+
   let picked = null;  // the element last picked from a list
   function pick(element) {
     if (picked !== null) picked.classList.remove('picked');
@@ -552,18 +564,40 @@
     reveal(element);
   }
 
+  // A device as the lists show it: its code, and its description beside
+  // it; found by either, or by its GraphML node id.
+  function shownName(index) {
+    const code = topology.devices[index];
+    const label = topology.labels[index];
+    return label && label !== code ? code + '\u3000' + label : code;
+  }
+
+  function deviceSearch(index) {
+    return [topology.devices[index], topology.labels[index], nodeIds[index] || '']
+      .join('\u0000').toLowerCase();
+  }
+
+  // The links by their ends, found by either end's code, label or node id.
+  function linkItems() {
+    return topology.links.map(([a, b], i) => {
+      const [from, to] = topology.ends[i];
+      return { label: topology.link_names[i],
+               search: (a + '\u0000' + b + '\u0000' + deviceSearch(from) + '\u0000' +
+                        deviceSearch(to)).toLowerCase() };
+    });
+  }
+
   function wireFinders() {
     const devices = makeFinder('device-search', 'device-list',
-      topology.devices.map((code) => ({ label: code, search: code.toLowerCase() })),
+      topology.devices.map((code, i) => ({ label: shownName(i), search: deviceSearch(i) })),
       (i) => deviceFailed(topology.devices[i]),
       (i) => {
         pick(deviceElements[i]);
         showDevice(topology.devices[i]);
       });
-    const links = makeFinder('link-search', 'link-list',
-      topology.links.map(([a, b], i) => ({ label: topology.link_names[i],
-                                            search: (a + '\u0000' + b).toLowerCase() })),
+    const links = makeFinder('link-search', 'link-list', linkItems(),
       linkFailed, (i) => pick(linkElements[i]));
+    linkFinder = links;
     devices.onChange = () => {
       const i = devices.selected();
       const down = i !== null && deviceFailed(topology.devices[i]);
@@ -601,6 +635,139 @@
     $('link-restore').addEventListener('click', onLink(false));
   }
 
+  // ---- Links tried before they are built: drawn straight between their
+  // devices, dashed green, after the file's; the engine answers every
+  // question about the network with them.
+  let fileLinkElements = [];  // the drawing's own links, by position
+  let fileLinkLines = [];
+  const tried = [];           // {from, to, latency, element, line}, in order
+
+  // Where the line from device `index` towards device `other` leaves the
+  // device's box, as dot's own lines end at the box.
+  function endOf(index, other) {
+    const boxOf = (i) => (deviceElements[i].querySelector('.shape') || deviceElements[i]).getBBox();
+    const box = boxOf(index);
+    const far = boxOf(other);
+    const [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+    const [dx, dy] = [far.x + far.width / 2 - x, far.y + far.height / 2 - y];
+    const t = Math.min(dx === 0 ? Infinity : box.width / 2 / Math.abs(dx),
+      dy === 0 ? Infinity : box.height / 2 / Math.abs(dy), 1);
+    return [x + dx * t, y + dy * t];
+  }
+
+  function drawTriedLink(link) {
+    const scene = svg.querySelector('g.graph');
+    const group = document.createElementNS(svgNs, 'g');
+    group.setAttribute('class', 'edge tried');
+    group.append(document.createElementNS(svgNs, 'title'));
+    const [[x1, y1], [x2, y2]] = [endOf(link.from, link.to), endOf(link.to, link.from)];
+    const line = document.createElementNS(svgNs, 'path');
+    line.setAttribute('d', `M${x1},${y1}L${x2},${y2}`);
+    line.setAttribute('class', 'line');
+    const label = document.createElementNS(svgNs, 'text');
+    label.setAttribute('x', (x1 + x2) / 2);
+    label.setAttribute('y', (y1 + y2) / 2 - 3);
+    label.setAttribute('text-anchor', 'middle');
+    label.setAttribute('font-size', '10');
+    label.textContent = link.latency + 'ms';
+    const band = line.cloneNode(false);
+    band.setAttribute('class', 'band');
+    band.setAttribute('aria-hidden', 'true');
+    group.append(line, label, band);
+    // Under the devices, as dot draws links.
+    scene.insertBefore(group, scene.querySelector(':scope > .node'));
+    link.element = group;
+    link.line = line;
+  }
+
+  // Takes the engine's answer for the links now tried: every list by
+  // position follows the new saved order.
+  function applyLinks(answer) {
+    const fileCount = fileLinkElements.length;
+    topology.links = answer.links;
+    topology.link_names = answer.link_names;
+    topology.sources = answer.sources;
+    topology.ends = answer.ends;
+    const from = (source, files, own) => (source < fileCount ? files[source] : own(tried[source - fileCount]));
+    linkElements = answer.sources.map((source) => from(source, fileLinkElements, (t) => t.element));
+    linkLines = answer.sources.map((source) => from(source, fileLinkLines, (t) => t.line));
+    linksByPair.clear();
+    linksByDevice.clear();
+    const index = (map, key, position) => map.set(key, (map.get(key) || []).concat([position]));
+    topology.links.forEach(([a, b], position) => {
+      index(linksByPair, pairKey(a, b), position);
+      for (const code of new Set([a, b])) index(linksByDevice, code, position);
+      makeActive(linkElements[position], position, topology.link_names[position]);
+    });
+    // A failed pair that no longer has a link is no failure any more.
+    state.failedLinks = state.failedLinks.filter(([a, b]) => linksByPair.has(pairKey(a, b)));
+    risks = null;
+    linkFinder.setItems(linkItems());
+    setText('engine-status', [answer.status]);
+    listTried();
+    render();
+  }
+
+  function listTried() {
+    const list = $('try-list');
+    const fileCount = fileLinkElements.length;
+    list.replaceChildren(...tried.map((link, k) => {
+      const item = document.createElement('li');
+      item.textContent = topology.link_names[topology.sources.indexOf(fileCount + k)];
+      const remove = document.createElement('button');
+      remove.type = 'button';
+      remove.textContent = list.dataset.remove;
+      remove.addEventListener('click', () => removeTried(k));
+      item.append(remove);
+      return item;
+    }));
+  }
+
+  const triedLinks = () => tried.map((link) => [link.from, link.to, link.latency]);
+
+  // Adds the link from-to of `latency` ms, by device index; false, with
+  // the reason shown, when the page refuses it.
+  function addTried(from, to, latency) {
+    const result = $('try-result');
+    if (from === to || !Number.isInteger(latency) || latency < 0) {
+      setText('try-result', [from === to ? result.dataset.same : result.dataset.latency], true);
+      return false;
+    }
+    const link = { from, to, latency };
+    let answer = null;
+    try {
+      answer = api.tryLinks(triedLinks().concat([[from, to, latency]]));
+    } catch (error) {
+      setText('try-result', [error.message], true);
+      return false;
+    }
+    drawTriedLink(link);
+    tried.push(link);
+    setText('try-result', [result.dataset.idle]);
+    applyLinks(answer);
+    return true;
+  }
+
+  function removeTried(k) {
+    const [link] = tried.splice(k, 1);
+    link.element.remove();
+    applyLinks(api.tryLinks(triedLinks()));
+  }
+
+  function wireTrial() {
+    for (const id of ['try-from', 'try-to']) {
+      const select = $(id);
+      topology.devices.forEach((code, i) => select.add(new Option(shownName(i), String(i))));
+    }
+    if (topology.devices.length > 1) $('try-to').value = '1';
+    setText('try-result', [$('try-result').dataset.idle]);
+    $('try-add').addEventListener('click', () => {
+      const latency = $('try-latency').value.trim();
+      addTried(Number($('try-from').value), Number($('try-to').value),
+        /^\d{1,9}$/.test(latency) ? Number(latency) : -1);
+    });
+  }
+
   function restoreAll() {
     state.failedDevices = [];
     state.failedLinks = [];
@@ -623,7 +790,7 @@
       element.addEventListener('mouseenter', () => showDevice(code));
       element.addEventListener('focus', () => showDevice(code));
       for (const select of [$('route-from'), $('route-to')]) {
-        if (firstIndex.get(code) === i) select.add(new Option(code, code));
+        if (firstIndex.get(code) === i) select.add(new Option(shownName(i), code));
       }
     });
     topology.links.forEach(([a, b], i) => {
@@ -646,7 +813,10 @@
       element.append(band);
       makeActive(element, i, topology.link_names[i]);
     });
+    fileLinkElements = linkElements.slice();
+    fileLinkLines = linkLines.slice();
     wireFinders();
+    wireTrial();
     $('route-from').addEventListener('change', (event) => { state.from = event.target.value; render(); });
     $('route-to').addEventListener('change', (event) => { state.to = event.target.value; render(); });
     $('route-clear').addEventListener('click', () => {
@@ -683,6 +853,8 @@
       // The failures chosen on the page, as a scenario's "failed" gives them.
       failed: () => api.failed(failed()),
       restoreAll,
+      // The links tried on the page, [[from, to, ms]...] by device index.
+      tried: triedLinks,
     };
     wire();
     const initial = data.initial;

@@ -35,6 +35,10 @@ constexpr char kFailedDevice[] =
 constexpr char kFailedLink[] =
     R"(, style=dashed, color=gray70, fontcolor=gray60)";
 constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
+// Suggested links: dashed, in a colour no other role takes.
+constexpr char kSuggestedColour[] = "#38761d";
+constexpr char kSuggestedLink[] =
+    R"(, style=dashed, color="#38761d", penwidth=2)";
 // Devices named by their codes alone, in pictures that place them freely:
 // large enough to stay readable when a drawing of some 60 devices is
 // shown whole on a laptop's screen.
@@ -261,6 +265,8 @@ std::string deviceLook(Role role) {
       return kRiskDevice;
     case Role::kFailed:
       return kFailedDevice;
+    case Role::kSuggested:
+      break;
     case Role::kCutOff:
       return kCutOffDevice;
     case Role::kCutOffOnRoute:
@@ -281,6 +287,8 @@ const char* linkLook(Role role) {
       return kRiskLink;
     case Role::kFailed:
       return kFailedLink;
+    case Role::kSuggested:
+      return kSuggestedLink;
     case Role::kPlain:
     case Role::kCutOff:
     case Role::kCutOffOnRoute:
@@ -297,8 +305,9 @@ std::string linkLabel(const Drawing& drawing, size_t link) {
   const Role role = drawing.linkRoles[link];
   const char* colour = role == Role::kPlan || role == Role::kRoute
                            ? kMarkedColour
-                       : role == Role::kRisk ? kRiskColour
-                                             : nullptr;
+                       : role == Role::kRisk      ? kRiskColour
+                       : role == Role::kSuggested ? kSuggestedColour
+                                                  : nullptr;
   if (colour == nullptr) return '"' + figure + '"';
   return std::string(R"(<<table border="0" cellpadding="1" bgcolor="white">)") +
          R"(<tr><td><font color=")" + colour + "\">" + figure +
@@ -389,7 +398,9 @@ void writeRows(const Network& network, const Drawing& drawing,
     const Link& link = drawing.links[i];
     const bool upward = layers[link.to] < layers[link.from];
     const std::string attributes =
-        (labelled ? ", label=" + linkLabel(drawing, i) : "") +
+        (labelled || drawing.linkRoles[i] == Role::kSuggested
+             ? ", label=" + linkLabel(drawing, i)
+             : "") +
         linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to);
@@ -429,7 +440,9 @@ void writePlaced(const Network& network, const Drawing& drawing,
   for (size_t i = 0; i < drawing.links.size(); ++i) {
     const Link& link = drawing.links[i];
     const std::string attributes =
-        (labelled ? ", xlabel=" + linkLabel(drawing, i) : "") +
+        (labelled || drawing.linkRoles[i] == Role::kSuggested
+             ? ", xlabel=" + linkLabel(drawing, i)
+             : "") +
         linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
     dot << "  d" << link.from << " -- d" << link.to;
     writeAttributes(attributes, dot);
@@ -444,10 +457,31 @@ void writePlaced(const Network& network, const Drawing& drawing,
   dot << "}\n";
 }
 
-}  // namespace
+// Marks the suggested links that no other role claims, and says what was
+// suggested in the title and the legend.
+void markSuggestions(const Network& network, const DrawRequest& request,
+                     Drawing* drawing) {
+  const std::vector<int> order = savedOrder(network);
+  const size_t suggested =
+      std::min(request.suggestion.added.size(), network.links.size());
+  const size_t first = network.links.size() - suggested;
+  drawing->suggested.assign(order.size(), false);
+  for (size_t p = 0; p < order.size(); ++p) {
+    if (static_cast<size_t>(order[p]) < first) continue;
+    drawing->suggested[p] = true;
+    if (drawing->linkRoles[p] == Role::kPlain) {
+      drawing->linkRoles[p] = Role::kSuggested;
+    }
+  }
+  drawing->title += "\n" + suggestionTitle(request.suggestion);
+  if (suggested == 0) return;
+  drawing->legend += drawing->legend.empty() ? "图例：" : "\n";
+  drawing->legend += kSuggestionLegend;
+}
 
-DrawOutcome computeDrawing(const Network& network, const DrawRequest& request,
-                           Drawing* drawing, std::ostream& errors) {
+// The roles and words of the highlight alone.
+DrawOutcome computeHighlight(const Network& network, const DrawRequest& request,
+                             Drawing* drawing, std::ostream& errors) {
   *drawing = Drawing{};
   drawing->highlight = request.highlight;
   drawing->links = savedLinks(network);
@@ -479,6 +513,18 @@ DrawOutcome computeDrawing(const Network& network, const DrawRequest& request,
     markPlan(computeKruskalPlan(network), "Kruskal", drawing);
   }
   return DrawOutcome::kDrawn;
+}
+
+}  // namespace
+
+DrawOutcome computeDrawing(const Network& network, const DrawRequest& request,
+                           Drawing* drawing, std::ostream& errors) {
+  const DrawOutcome computed =
+      computeHighlight(network, request, drawing, errors);
+  if (computed == DrawOutcome::kDrawn && request.suggesting) {
+    markSuggestions(network, request, drawing);
+  }
+  return computed;
 }
 
 DrawOutcome writeDrawingDot(const Network& network, const Drawing& drawing,
@@ -559,6 +605,13 @@ std::string drawingGraphml(const Network& network, const Drawing& drawing) {
   }
   if (drawing.failures) {
     marksOf(&overlay.failed, is(Role::kFailed), is(Role::kFailed));
+  }
+  if (!drawing.suggested.empty()) {
+    overlay.suggested.links.assign(drawing.links.size(), false);
+    for (size_t p = 0; p < drawing.links.size(); ++p) {
+      overlay.suggested.links[static_cast<size_t>(order[p])] =
+          drawing.suggested[p];
+    }
   }
   return formatGraphml(network, overlay);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "augmentation.h"
 #include "draw_layout.h"
 #include "network.h"
 #include "resilience.h"
@@ -36,6 +37,15 @@ struct DrawRequest {
   Layout layout = Layout::kAutomatic;
   // Where each device stands, by index (empty, or holes, where unknown).
   DevicePoints positions;
+  // --suggest: the title says what is suggested, and the last links of
+  // the network in the order added, one for each of `suggestion.added`
+  // (added after its own), are drawn dashed in their own colour, with
+  // their latencies, where no other role claims them.
+  bool suggesting = false;
+  Augmentation suggestion;
+  // The ids a GraphML input gave its nodes, by device index (empty for a
+  // topology file): the page finds devices by them too.
+  std::vector<std::string> nodeIds;
   // Gives every device and link an SVG id ("device3" by device index,
   // "link5" by position in the saved file's link order) for the page.
   bool addressable = false;
@@ -60,6 +70,7 @@ enum class Role : unsigned char {
   kFailed,
   kCutOff,         // devices only
   kCutOffOnRoute,  // devices only
+  kSuggested,      // links only: a link --suggest would build
 };
 
 // A picture before it is drawn.
@@ -69,8 +80,11 @@ struct Drawing {
   std::vector<Link> links;      // in the saved order
   std::vector<Role> devices;    // by device index
   std::vector<Role> linkRoles;  // by position in `links`
-  std::string title;            // lines joined by "\n"
-  std::string legend;           // a note beside the picture, or ""
+  // By position in `links`: the links --suggest adds, whatever role they
+  // take; empty without --suggest.
+  std::vector<bool> suggested;
+  std::string title;   // lines joined by "\n"
+  std::string legend;  // a note beside the picture, or ""
 };
 
 // Computes what `request` shows of `network`, which needs at least one
@@ -103,7 +117,7 @@ DrawOutcome writeDrawingDot(const Network& network, const Drawing& drawing,
 
 // The topology as GraphML (formatGraphml) with the drawing's roles as
 // boolean marks: a plan's links, a route's devices and links, the single
-// points of failure, the failed devices and links.
+// points of failure, the failed devices and links, the suggested links.
 std::string drawingGraphml(const Network& network, const Drawing& drawing);
 
 // computeDrawing, then writeDrawingDot.

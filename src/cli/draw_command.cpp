@@ -17,6 +17,7 @@
 #include "font_check.h"
 #include "network_input.h"
 #include "program.h"
+#include "refusals.h"
 #include "system_error.h"
 #include "text.h"
 #include "topology_file.h"
@@ -31,6 +32,8 @@ constexpr char kUsage[] =
     "用法：topoplan-draw [--plan prim|kruskal | --route 起点 终点 | --risks]\n"
     "       [--fail-device 代号... --fail-link 代号 代号...]\n"
     "       [--layout layers|geo|force]\n"
+    "       [--add-link 代号 代号 延迟]... [--suggest links|devices "
+    "[--candidates 文件]]\n"
     "       [--latency-key 属性名] [--default-latency 毫秒]\n"
     "       [-o 文件名.svg|.png|.html|.graphml [--timeout 秒数]] 拓扑文件\n";
 
@@ -50,7 +53,9 @@ constexpr char kHelpEnd[] =
     "没有输出任何内容也算出错。输出文件的扩展名不分大小写。\n"
     "\n"
     "拓扑文件也可以是 GraphML 文件，写成 - 时读取标准输入；读取和检查与\n"
-    "topoplan-resilience 相同。\n"
+    "topoplan-resilience 相同。--add-link 和 --suggest 的链路加在文件的链路之后，\n"
+    "其余选项都按加上后的网络计算，与 topoplan-resilience 的同名选项相同；要把加上\n"
+    "建议链路的网络写成拓扑文件，用 topoplan-resilience --suggest --write。\n"
     "\n"
     "退出状态：0 成功；1 文件被拒绝、无法计算、渲染失败、无法写出、缺少网页分析\n"
     "引擎或内存不足；2 命令行参数有误、设备不存在或链路不存在。\n";
@@ -67,6 +72,7 @@ struct Arguments {
   const char* format = nullptr;
   int timeoutSeconds = -1;  // -1 until --timeout; 0 for no limit
   GraphmlOptions graphml;   // where a GraphML input keeps its latencies
+  LinkTrial trial;          // --add-link, --suggest, --candidates
 };
 
 // Whether `name` ends in `suffix`, ignoring the case of ASCII letters, after
@@ -225,6 +231,9 @@ std::vector<Option> drawOptions(Arguments* arguments) {
       {"--version", "", "显示版本号", nullptr},
   };
   // Before -h and --version, which stay last.
+  const std::vector<Option> trial =
+      linkTrialOptions(arguments == nullptr ? nullptr : &arguments->trial);
+  options.insert(options.end() - 2, trial.begin(), trial.end());
   const std::vector<Option> latency =
       latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
   options.insert(options.end() - 2, latency.begin(), latency.end());
@@ -280,6 +289,9 @@ bool renderPage(const Arguments& arguments, const Network& network,
   plain.addressable = true;
   plain.layout = arguments.request.layout;
   plain.positions = arguments.request.positions;
+  // The suggestions stay dashed green on the page.
+  plain.suggesting = arguments.request.suggesting;
+  plain.suggestion = arguments.request.suggestion;
   std::ostringstream graph;
   std::string svg;
   if (writeTopologyDot(network, plain, graph, errors) != DrawOutcome::kDrawn ||
@@ -347,6 +359,9 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
       arguments.outputFile.empty() && !line.help && !line.version) {
     problem = "--timeout 只用于 -o 的渲染";
   }
+  if (problem.empty() && !line.help && !line.version) {
+    problem = linkTrialProblem(arguments.trial);
+  }
   if (!problem.empty()) {
     errors << escapeControls(usageRefusal(problem, kUsage, "topoplan-draw"),
                              LineBreaks::kKept);
@@ -371,7 +386,31 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
       loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
   errors << escapeControls(input.messages, LineBreaks::kKept);
   if (!input.loaded) return kExitRefused;
+  // Links tried before they are built, then the suggestions, as if the
+  // file listed them last.
+  Network network = input.network;
+  const std::string unknown = addTrialLinks(input, arguments.trial, &network);
+  if (!unknown.empty()) {
+    errors << escapeControls(unknown, LineBreaks::kKept);
+    return kExitBadArguments;
+  }
   DrawRequest& request = arguments.request;
+  if (arguments.trial.suggest) {
+    if (hasNegativeLink(network.links)) {
+      errors << kNegativeLatency << '\n';
+      return kExitRefused;
+    }
+    Augmentation augmentation;
+    const std::string refused =
+        suggestLinks(input, network, arguments.trial, &augmentation);
+    if (!refused.empty()) {
+      errors << refused;
+      return kExitBadArguments;
+    }
+    network = withSuggestions(std::move(network), augmentation);
+    request.suggesting = true;
+    request.suggestion = std::move(augmentation);
+  }
   const std::string ambiguous = resolveDeviceNames(
       input, routeAndFailureNames(&request.routeFrom, &request.routeTo,
                                   &request.failures));
@@ -380,21 +419,21 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
     return kExitBadArguments;
   }
   request.positions = pointsOf(input);
+  request.nodeIds = input.nodeIds;
   // One drawing, computed once, then written in the format asked for.
   Drawing drawing;
   DrawOutcome drawn =
-      computeDrawing(input.network, arguments.request, &drawing, errors);
+      computeDrawing(network, arguments.request, &drawing, errors);
   std::ostringstream graph;
   if (drawn == DrawOutcome::kDrawn && arguments.format != nullptr &&
       std::strcmp(arguments.format, "graphml") == 0) {
-    graph << drawingGraphml(input.network, drawing);
+    graph << drawingGraphml(network, drawing);
   } else if (drawn == DrawOutcome::kDrawn) {
-    drawn = writeDrawingDot(input.network, drawing, arguments.request, graph,
-                            errors);
+    drawn = writeDrawingDot(network, drawing, arguments.request, graph, errors);
   }
   if (drawn != DrawOutcome::kDrawn) return refusalStatus(drawn);
   if (!arguments.outputFile.empty()) {
-    return renderToFile(graph.str(), arguments, input.network, errors);
+    return renderToFile(graph.str(), arguments, network, errors);
   }
   out << graph.str() << std::flush;
   if (!out) {

@@ -204,7 +204,8 @@ bool writeTopologyPage(std::string_view svg, std::string_view topologyText,
   const std::string drawing = withDataAttributes(
       svgElement(svg), deviceCodes(network), savedLinks(network));
   const nlohmann::json data = {{"topology", base64(topologyText)},
-                               {"initial", initialState(initial)}};
+                               {"initial", initialState(initial)},
+                               {"node_ids", initial.nodeIds}};
   // The places stand in the template in this order.
   std::string page(assets.pageTemplate);
   size_t from = 0;

@@ -44,7 +44,8 @@ std::string withDataAttributes(std::string_view svg,
 // Puts the page together: `svg` is dot's rendering of the plain drawing
 // with addressable devices and links, `topologyText` the bytes of the
 // topology file it was drawn from, `title` the page's title, and
-// `initial` the plan or route the page opens with. Returns false, with the
+// `initial` the plan or route the page opens with (and the GraphML node
+// ids the page's search finds devices by). Returns false, with the
 // refusal on `errors` and `html` untouched, when the engine is missing.
 bool writeTopologyPage(std::string_view svg, std::string_view topologyText,
                        const std::string& title, const DrawRequest& initial,

@@ -1,8 +1,13 @@
 #include "network_input.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
+#include <fstream>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "device_lookup.h"
@@ -10,6 +15,8 @@
 #include "input_format.h"
 #include "input_text.h"
 #include "latency_matrix.h"
+#include "refusals.h"
+#include "suggestion_report.h"
 #include "text.h"
 #include "topology_file.h"
 
@@ -239,6 +246,202 @@ std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
     names.push_back(&ends.second);
   }
   return names;
+}
+
+namespace {
+
+// A latency as typed: decimal digits only, within an int.
+bool parseLatency(const std::string& word, int* latency) {
+  if (word.empty() || word.size() > 9 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *latency = std::stoi(word);
+  return true;
+}
+
+}  // namespace
+
+std::string linkTrialProblem(const LinkTrial& trial) {
+  if (!trial.candidatesFile.empty() && !trial.suggest) {
+    return "--candidates 只用于 --suggest";
+  }
+  return "";
+}
+
+// clang-format off
+std::vector<Option> linkTrialOptions(LinkTrial* trial) {
+  using Values = std::vector<std::string>;
+  return {
+      {"--add-link", "代号 代号 延迟",
+       "先加上这条链路再分析，如同它已写在文件末尾；可给出多次",
+       [=](const Values& values) {
+         int latency = 0;
+         if (!parseLatency(values[2], &latency)) return std::string(kBadAddedLatency);
+         trial->added.push_back({values[0], values[1], latency});
+         return std::string();
+       },
+       "--add-link 后须跟两个设备代号和延迟"},
+      {"--suggest", "links|devices",
+       "给出总延迟尽量小的新增链路，使任一链路（links）或任一设备\n"
+       "（devices）单独故障都不会使网络分裂",
+       [=](const Values& values) {
+         if (values[0] != "links" && values[0] != "devices") {
+           return std::string(kBadSuggestGoal);
+         }
+         trial->suggest = true;
+         trial->goal = values[0] == "devices" ? SurvivalGoal::kDevices
+                                              : SurvivalGoal::kLinks;
+         return std::string();
+       },
+       nullptr, true},
+      {"--candidates", "文件",
+       "候选链路：每行“代号 代号 延迟”；默认为所有尚未相连的设备对，\n"
+       "设备都有经纬度时按大圆距离计延迟，否则每条计 1",
+       [=](const Values& values) {
+         trial->candidatesFile = values[0];
+         return std::string();
+       },
+       nullptr, true},
+  };
+}
+// clang-format on
+
+namespace {
+
+// The device a name names, looked up as resolveDeviceNames does: -1 when
+// none, or when several, with that refusal (not yet escaped).
+struct TrialEnd {
+  int device = -1;
+  std::string ambiguity;
+};
+
+TrialEnd trialDevice(const NetworkInput& input, const Network& network,
+                     std::string name) {
+  TrialEnd end;
+  end.ambiguity = resolveDeviceNames(input, {&name});
+  if (end.ambiguity.empty()) end.device = findDevice(network, name);
+  return end;
+}
+
+// The first words of a line, split at white space as a stream would
+// split them: up to four, enough to tell a line of three words. A
+// candidate file may hold every pair of a large network, so nothing is
+// allocated per line.
+struct FirstWords {
+  std::array<std::string_view, 4> words;
+  size_t count = 0;
+};
+
+FirstWords firstWords(std::string_view line) {
+  static constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+  FirstWords first;
+  size_t begin = line.find_first_not_of(kWhiteSpace);
+  while (begin != std::string_view::npos && first.count < first.words.size()) {
+    const size_t end =
+        std::min(line.find_first_of(kWhiteSpace, begin), line.size());
+    first.words[first.count++] = line.substr(begin, end - begin);
+    begin = line.find_first_not_of(kWhiteSpace, end);
+  }
+  return first;
+}
+
+// The candidates of --candidates. Returns "" or the refusal. A code is
+// looked up in an index first (codes win over labels and node ids
+// anyway), so that a file of every pair costs no search per line.
+std::string readCandidates(const NetworkInput& input, const Network& network,
+                           const std::string& path,
+                           std::vector<Link>* candidates) {
+  std::ifstream in(path);
+  if (!in) return kCandidatesUnreadable + escapeControls(path) + "\n";
+  const CodeIndex codes(network);
+  auto end = [&](const std::string& name) {
+    const int device = codes.find(name);
+    return device != -1 ? TrialEnd{device, {}}
+                        : trialDevice(input, network, name);
+  };
+  std::string line;
+  for (long long number = 1; std::getline(in, line); ++number) {
+    const FirstWords first = firstWords(line);
+    if (first.count == 0) continue;
+    int latency = 0;
+    if (first.count != 3 ||
+        !parseLatency(std::string(first.words[2]), &latency)) {
+      return kCandidateLine + std::to_string(number) + kCandidateLineBad +
+             escapeControls(line) + "\n";
+    }
+    const std::string from(first.words[0]);
+    const std::string to(first.words[1]);
+    const TrialEnd a = end(from);
+    const TrialEnd b = end(to);
+    for (const TrialEnd* each : {&a, &b}) {
+      if (!each->ambiguity.empty()) {
+        return escapeControls(each->ambiguity, LineBreaks::kKept);
+      }
+      if (each->device == -1) {
+        return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
+               escapeControls(each == &a ? from : to) + "\n";
+      }
+    }
+    candidates->push_back(
+        {std::min(a.device, b.device), std::max(a.device, b.device), latency});
+  }
+  if (in.bad()) return kCandidatesUnreadable + escapeControls(path) + "\n";
+  return {};
+}
+
+}  // namespace
+
+std::string addTrialLinks(const NetworkInput& input, const LinkTrial& trial,
+                          Network* network) {
+  Network tried = *network;
+  for (const AddedLink& added : trial.added) {
+    const TrialEnd a = trialDevice(input, tried, added.from);
+    const TrialEnd b = trialDevice(input, tried, added.to);
+    for (const TrialEnd* end : {&a, &b}) {
+      if (!end->ambiguity.empty()) return end->ambiguity;
+      if (end->device == -1) {
+        return kDeviceNotFound + (end == &a ? added.from : added.to) + "\n";
+      }
+    }
+    addLink(&tried, a.device, b.device, added.latency);
+  }
+  *network = std::move(tried);
+  return "";
+}
+
+std::string suggestLinks(const NetworkInput& input, const Network& network,
+                         const LinkTrial& trial, Augmentation* augmentation) {
+  const std::vector<Link> links = savedLinks(network);
+  std::vector<Link> candidates;
+  if (!trial.candidatesFile.empty()) {
+    std::string problem =
+        readCandidates(input, network, trial.candidatesFile, &candidates);
+    if (!problem.empty()) return problem;
+  } else {
+    bool placed = input.positionKind == PositionKind::kGeographic &&
+                  input.positions.size() == network.devices.size();
+    for (const DevicePosition& position : input.positions) {
+      placed = placed && position.known;
+    }
+    const auto& positions = input.positions;
+    candidates = unlinkedPairs(network.deviceCount(), links, [&](int a, int b) {
+      if (!placed) return 1;
+      const DevicePosition& from = positions[static_cast<size_t>(a)];
+      const DevicePosition& to = positions[static_cast<size_t>(b)];
+      return greatCircleLatency(from.y, from.x, to.y, to.x);
+    });
+  }
+  *augmentation =
+      augmentNetwork(network.deviceCount(), links, candidates, trial.goal);
+  return "";
+}
+
+Network withSuggestions(Network network, const Augmentation& augmentation) {
+  for (const Link& link : augmentation.added) {
+    addLink(&network, link.from, link.to, link.latency);
+  }
+  return network;
 }
 
 std::string inputDisplayName(const char* path) {

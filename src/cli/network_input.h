@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "augmentation.h"
 #include "command_line.h"
 #include "graphml.h"
 #include "network.h"
@@ -85,6 +86,53 @@ std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
 // networks at once.
 std::string reloadAsTopology(Network network, const std::string& name,
                              Network* loaded);
+
+// A link of --add-link, its ends named as a device is anywhere (a code,
+// a label or a GraphML node id).
+struct AddedLink {
+  std::string from;
+  std::string to;
+  int latency = 0;
+};
+
+// Links tried before they are built, as the commands that draw or report
+// a network take them: --add-link, --suggest and --candidates.
+struct LinkTrial {
+  std::vector<AddedLink> added;  // after the file's links, in this order
+  bool suggest = false;          // --suggest: the links to build
+  SurvivalGoal goal = SurvivalGoal::kLinks;
+  std::string candidatesFile;  // empty: every pair not linked
+};
+
+// The option rows --add-link, --suggest and --candidates; their actions
+// fill `trial` (null when only the help is wanted).
+std::vector<Option> linkTrialOptions(LinkTrial* trial);
+
+// What is wrong with the options as given together, or "": --candidates
+// without --suggest would be ignored, so it is refused.
+std::string linkTrialProblem(const LinkTrial& trial);
+
+// Adds `trial.added` to `network` (the input's network, or one with the
+// same devices) after its links, as if the file listed them last; each end
+// is looked up as resolveDeviceNames looks names up. Returns "" or the
+// refusal of the first end that names no device or several, with a line
+// break, not yet escaped; `network` is then unchanged.
+std::string addTrialLinks(const NetworkInput& input, const LinkTrial& trial,
+                          Network* network);
+
+// What --suggest suggests for `network` (the input's devices, with any
+// added links): the links of augmentNetwork among the candidates of
+// --candidates (a line "A B MS" each, blank lines skipped, ends named as
+// anywhere), or else every pair not linked, at the great-circle latency
+// when GraphML placed every device by latitude and longitude, else 1.
+// Returns "" or the refusal of an unreadable file or a bad line, with a
+// line break. O(devices^2) memory without a file.
+std::string suggestLinks(const NetworkInput& input, const Network& network,
+                         const LinkTrial& trial, Augmentation* augmentation);
+
+// `network` with the suggested links after its own, in the order
+// augmentNetwork lists them.
+Network withSuggestions(Network network, const Augmentation& augmentation);
 
 // How messages name an input: its path, or 标准输入 for "-".
 std::string inputDisplayName(const char* path);

@@ -1,12 +1,8 @@
 #include "resilience_command.h"
 
-#include <algorithm>
-#include <array>
 #include <chrono>
 #include <cmath>
-#include <fstream>
-#include <string>
-#include <string_view>
+#include <sstream>
 #include <vector>
 
 #include "augmentation.h"
@@ -71,16 +67,6 @@ bool parseJobs(const std::string& word, int* jobs) {
   }
   *jobs = std::stoi(word);
   return *jobs >= 1;
-}
-
-// A latency as typed: decimal digits only, within an int.
-bool parseLatency(const std::string& word, int* latency) {
-  if (word.empty() || word.size() > 9 ||
-      word.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  *latency = std::stoi(word);
-  return true;
 }
 
 // One line of progress on a terminal, rewritten in place, shown once a run
@@ -168,35 +154,6 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
                     : std::string("--jobs 后须跟一个不小于 1 的整数");
        },
        "--jobs 后须跟一个不小于 1 的整数", true},
-      {"--add-link", "代号 代号 延迟",
-       "先加上这条链路再分析，如同它已写在文件末尾；可给出多次",
-       [=](const Values& values) {
-         int latency = 0;
-         if (!parseLatency(values[2], &latency)) return std::string(kBadAddedLatency);
-         arguments->addedLinks.push_back({values[0], values[1], latency});
-         return std::string();
-       },
-       "--add-link 后须跟两个设备代号和延迟"},
-      {"--suggest", "links|devices",
-       "给出总延迟尽量小的新增链路，使任一链路（links）或任一设备\n"
-       "（devices）单独故障都不会使网络分裂",
-       [=](const Values& values) {
-         if (values[0] != "links" && values[0] != "devices") {
-           return std::string(kBadSuggestGoal);
-         }
-         arguments->suggest = true;
-         arguments->suggestDevices = values[0] == "devices";
-         return std::string();
-       },
-       nullptr, true},
-      {"--candidates", "文件",
-       "候选链路：每行“代号 代号 延迟”；默认为所有尚未相连的设备对，\n"
-       "设备都有经纬度时按大圆距离计延迟，否则每条计 1",
-       [=](const Values& values) {
-         arguments->candidatesFile = values[0];
-         return std::string();
-       },
-       nullptr, true},
       {"--write", "文件",
        "把加上建议链路的网络写成拓扑文件（同选项9的保存）",
        [=](const Values& values) {
@@ -205,6 +162,10 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
        },
        nullptr, true},
   };
+  const std::vector<Option> trial =
+      linkTrialOptions(arguments == nullptr ? nullptr : &arguments->trial);
+  // Before --write, which saves what --suggest finds.
+  options.insert(options.end() - 1, trial.begin(), trial.end());
   const std::vector<Option> latency =
       latencyOptions(arguments == nullptr ? nullptr : &arguments->graphml);
   options.insert(options.end(), latency.begin(), latency.end());
@@ -214,89 +175,18 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 }
 // clang-format on
 
-// The first words of a line, split at white space as a stream would
-// split them: up to four, enough to tell a line of three words. A
-// candidate file may hold every pair of a large network, so nothing is
-// allocated per line.
-struct FirstWords {
-  std::array<std::string_view, 4> words;
-  size_t count = 0;
-};
-
-FirstWords firstWords(std::string_view line) {
-  static constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-  FirstWords first;
-  size_t begin = line.find_first_not_of(kWhiteSpace);
-  while (begin != std::string_view::npos && first.count < first.words.size()) {
-    const size_t end =
-        std::min(line.find_first_of(kWhiteSpace, begin), line.size());
-    first.words[first.count++] = line.substr(begin, end - begin);
-    begin = line.find_first_not_of(kWhiteSpace, end);
-  }
-  return first;
-}
-
-// The candidates of --candidates: a line "A B MS" each, blank lines
-// skipped. Returns "" or the refusal.
-std::string readCandidates(const std::string& path, const Network& network,
-                           std::vector<Link>* candidates) {
-  std::ifstream in(path);
-  if (!in) return kCandidatesUnreadable + escapeControls(path) + "\n";
-  const CodeIndex codes(network);  // a candidate file may list every pair
-  std::string line;
-  for (long long number = 1; std::getline(in, line); ++number) {
-    const FirstWords first = firstWords(line);
-    if (first.count == 0) continue;
-    int latency = 0;
-    if (first.count != 3 ||
-        !parseLatency(std::string(first.words[2]), &latency)) {
-      return kCandidateLine + std::to_string(number) + kCandidateLineBad +
-             escapeControls(line) + "\n";
-    }
-    const std::string from(first.words[0]);
-    const std::string to(first.words[1]);
-    const int a = codes.find(from);
-    const int b = codes.find(to);
-    if (a == -1 || b == -1) {
-      return kCandidateLine + std::to_string(number) + kCandidateLineUnknown +
-             escapeControls(a == -1 ? from : to) + "\n";
-    }
-    candidates->push_back({std::min(a, b), std::max(a, b), latency});
-  }
-  if (in.bad()) return kCandidatesUnreadable + escapeControls(path) + "\n";
-  return {};
-}
-
 // The suggestions of --suggest, written as asked, and the network with them
 // saved when --write names a file.
 int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
             const Network& network, std::ostream& out, std::ostream& errors) {
-  const std::vector<Link> links = savedLinks(network);
-  std::vector<Link> candidates;
-  if (!arguments.candidatesFile.empty()) {
-    const std::string problem =
-        readCandidates(arguments.candidatesFile, network, &candidates);
-    if (!problem.empty()) {
-      errors << problem;
-      return kResilienceBadArguments;
-    }
-  } else {
-    bool placed = input.positionKind == PositionKind::kGeographic &&
-                  input.positions.size() == network.devices.size();
-    for (const DevicePosition& position : input.positions) {
-      placed = placed && position.known;
-    }
-    const auto& positions = input.positions;
-    candidates = unlinkedPairs(network.deviceCount(), links, [&](int a, int b) {
-      if (!placed) return 1;
-      const DevicePosition& from = positions[static_cast<size_t>(a)];
-      const DevicePosition& to = positions[static_cast<size_t>(b)];
-      return greatCircleLatency(from.y, from.x, to.y, to.x);
-    });
+  Augmentation augmentation;
+  const std::string problem =
+      suggestLinks(input, network, arguments.trial, &augmentation);
+  if (!problem.empty()) {
+    errors << problem;
+    return kResilienceBadArguments;
   }
-  const Augmentation augmentation = augmentNetwork(
-      network.deviceCount(), links, candidates,
-      arguments.suggestDevices ? SurvivalGoal::kDevices : SurvivalGoal::kLinks);
+  const std::vector<Link> links = savedLinks(network);
   const AugmentationFigures figures =
       augmentationFigures(network.deviceCount(), links, augmentation.added);
   const std::vector<std::string> codes = deviceCodes(network);
@@ -313,12 +203,8 @@ int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
     return kResilienceRefused;
   }
   if (!arguments.writeFile.empty()) {
-    Network augmented = network;
-    for (const Link& link : augmentation.added) {
-      addLink(&augmented, link.from, link.to, link.latency);
-    }
-    const SaveOutcome saved =
-        writeTopologyFile(augmented, arguments.writeFile.c_str());
+    const SaveOutcome saved = writeTopologyFile(
+        withSuggestions(network, augmentation), arguments.writeFile.c_str());
     errors << describeSaveOutcome(saved, arguments.writeFile.c_str(),
                                   ErrorDetail::kWithReason);
     if (saved.status != SaveStatus::kSaved) return kResilienceRefused;
@@ -398,6 +284,12 @@ std::string parseResilienceArguments(int argc, const char* const* argv,
   CommandLine line{"拓扑文件"};
   std::string problem =
       readCommandLine(argc, argv, resilienceOptions(arguments), &line);
+  // Without --suggest there is nothing to save: refused, not ignored.
+  if (problem.empty() && !line.help && !line.version) {
+    problem = !arguments->writeFile.empty() && !arguments->trial.suggest
+                  ? "--write 只用于 --suggest"
+                  : linkTrialProblem(arguments->trial);
+  }
   arguments->topologyFile = line.operand;
   arguments->hasTopologyFile = line.hasOperand;
   arguments->help = line.help;
@@ -429,17 +321,12 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
   if (!input.loaded) return kResilienceRefused;
   // Links tried before they are built: as if the file listed them last.
   Network network = input.network;
-  for (const AddedLink& added : arguments.addedLinks) {
-    const int a = findDevice(network, added.from);
-    const int b = findDevice(network, added.to);
-    if (a == -1 || b == -1) {
-      errors << kDeviceNotFound
-             << escapeControls(a == -1 ? added.from : added.to) << '\n';
-      return kResilienceBadArguments;
-    }
-    addLink(&network, a, b, added.latency);
+  const std::string unknown = addTrialLinks(input, arguments.trial, &network);
+  if (!unknown.empty()) {
+    errors << escapeControls(unknown, LineBreaks::kKept);
+    return kResilienceBadArguments;
   }
-  if (arguments.suggest) {
+  if (arguments.trial.suggest) {
     if (hasNegativeLink(network.links)) {
       errors << kNegativeLatency << '\n';
       return kResilienceRefused;

@@ -9,19 +9,13 @@
 
 #include "exit_status.h"
 #include "graphml.h"
+#include "network_input.h"
 #include "resilience.h"
 
 // Exit statuses, the same for every non-menu command.
 constexpr int kResilienceDone = kExitDone;
 constexpr int kResilienceRefused = kExitRefused;
 constexpr int kResilienceBadArguments = kExitBadArguments;
-
-// A link of --add-link, by its ends' codes.
-struct AddedLink {
-  std::string from;
-  std::string to;
-  int latency = 0;
-};
 
 struct ResilienceArguments {
   std::string topologyFile;
@@ -34,12 +28,9 @@ struct ResilienceArguments {
   bool route = false;
   std::string routeFrom;
   std::string routeTo;
-  int jobs = 0;  // threads for the N-1 report; 0: one per core
-  std::vector<AddedLink> addedLinks;  // added after the file's links
-  bool suggest = false;               // --suggest: links to build
-  bool suggestDevices = false;        // devices rather than links
-  std::string candidatesFile;         // empty: every pair not linked
-  std::string writeFile;              // empty: the network is not saved
+  int jobs = 0;            // threads for the N-1 report; 0: one per core
+  LinkTrial trial;         // --add-link, --suggest, --candidates
+  std::string writeFile;   // empty: the network is not saved
   GraphmlOptions graphml;  // where a GraphML input keeps its latencies
 };
 

@@ -1,9 +1,26 @@
 #include "drawing_text.h"
 
 #include "resilience_text.h"
+#include "suggestion_report.h"
 
 const char kFailureLegend[] =
     "图例：灰色虚线为故障的设备和链路，\n深色底为被切断的设备";
+
+const char kSuggestionLegend[] = "绿色虚线为建议新增的链路";
+
+std::string suggestionTitle(const Augmentation& suggestion) {
+  if (!suggestion.possible) {
+    std::string reason = kTooFewDevices;
+    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    return reason;
+  }
+  if (suggestion.added.empty() && suggestion.complete) return kNothingToAdd;
+  std::string title = "建议新增链路（绿色虚线）：" +
+                      std::to_string(suggestion.added.size()) + "条，共" +
+                      std::to_string(totalLatency(suggestion.added)) + "ms";
+  if (!suggestion.complete) title += std::string("\n") + kCandidatesShort;
+  return title;
+}
 
 std::string topologyTitle(int devices, int links) {
   return "网络拓扑（共" + std::to_string(devices) + "台设备，" +

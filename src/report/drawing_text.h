@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "augmentation.h"
 #include "network.h"
 #include "resilience.h"
 
@@ -26,6 +27,14 @@ std::string singlePointsLegend(const std::vector<std::string>& codes,
 std::string scenarioTitle(const std::vector<std::string>& codes,
                           const std::vector<Link>& links,
                           const ScenarioFigures& figures);
+
+// The lines a picture with suggestions adds to its title: how many links
+// and their total latency, or that none is needed, and whether the
+// candidates fell short; or why nothing can be suggested.
+std::string suggestionTitle(const Augmentation& suggestion);
+
+// The legend line of the suggested links.
+extern const char kSuggestionLegend[];
 
 // The legend of every picture that shows failures.
 extern const char kFailureLegend[];

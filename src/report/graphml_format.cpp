@@ -53,6 +53,8 @@ void appendData(std::string* xml, const char* key, const std::string& value) {
   xml->append("</data>\n");
 }
 
+constexpr size_t kMarkKinds = 5;
+
 struct MarkKind {
   const char* name;
   const GraphmlMarks* marks;
@@ -65,8 +67,8 @@ void appendKey(std::string* xml, const char* id, const char* domain,
   xml->append(type).append("\"/>\n");
 }
 
-void appendMarks(std::string* xml, const MarkKind (&kinds)[4], bool devices,
-                 size_t index) {
+void appendMarks(std::string* xml, const MarkKind (&kinds)[kMarkKinds],
+                 bool devices, size_t index) {
   for (const MarkKind& kind : kinds) {
     const std::vector<bool>& marks =
         devices ? kind.marks->devices : kind.marks->links;
@@ -82,10 +84,11 @@ void appendMarks(std::string* xml, const MarkKind (&kinds)[4], bool devices,
 
 std::string formatGraphml(const Network& network,
                           const GraphmlOverlay& overlay) {
-  const MarkKind kinds[4] = {{"plan", &overlay.plan},
-                             {"route", &overlay.route},
-                             {"risk", &overlay.risk},
-                             {"failed", &overlay.failed}};
+  const MarkKind kinds[kMarkKinds] = {{"plan", &overlay.plan},
+                                      {"route", &overlay.route},
+                                      {"risk", &overlay.risk},
+                                      {"failed", &overlay.failed},
+                                      {"suggested", &overlay.suggested}};
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<graphml xmlns=\"http://graphml.graphdrawing.org/xmlns\"\n"

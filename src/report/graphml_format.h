@@ -17,12 +17,13 @@ struct GraphmlMarks {
 };
 
 // What a picture shows beside the topology, written as boolean data named
-// "plan", "route", "risk" and "failed".
+// "plan", "route", "risk", "failed" and "suggested".
 struct GraphmlOverlay {
-  GraphmlMarks plan;    // the links a cabling plan accepts
-  GraphmlMarks route;   // the devices and links of a route
-  GraphmlMarks risk;    // single points of failure
-  GraphmlMarks failed;  // the failed devices and links of a scenario
+  GraphmlMarks plan;       // the links a cabling plan accepts
+  GraphmlMarks route;      // the devices and links of a route
+  GraphmlMarks risk;       // single points of failure
+  GraphmlMarks failed;     // the failed devices and links of a scenario
+  GraphmlMarks suggested;  // the links --suggest would build
 };
 
 // The network as one undirected GraphML graph: node "nI" for device I with

@@ -2,13 +2,13 @@
 
 #include "resilience_text.h"
 
-namespace {
-
 long long totalLatency(const std::vector<Link>& links) {
   long long total = 0;
   for (const Link& link : links) total += link.latency;
   return total;
 }
+
+namespace {
 
 int pointCount(const SinglePoints& points) {
   return static_cast<int>(points.devices.size() + points.links.size());
@@ -33,8 +33,10 @@ std::string suggestionText(const std::vector<std::string>& codes,
                            const AugmentationFigures& figures) {
   if (!augmentation.possible) return kTooFewDevices;
   std::string text;
-  if (augmentation.added.empty()) {
-    text += "无需新增链路。\n";
+  // Candidates that cannot help at all suggest nothing either; that is
+  // not a network that needs nothing.
+  if (augmentation.added.empty() && augmentation.complete) {
+    text += std::string(kNothingToAdd) + "\n";
   } else {
     text += "建议新增链路 " + std::to_string(augmentation.added.size()) +
             " 条（至少需要 " + std::to_string(augmentation.lowerBound) +
@@ -57,7 +59,7 @@ std::string suggestionText(const std::vector<std::string>& codes,
           std::to_string(figures.worstLostBefore) + " 对 → " +
           std::to_string(figures.worstLostAfter) + " 对\n";
   if (!augmentation.complete) {
-    text += "⚠ 候选链路不足以消除全部单点故障，仍剩：" +
+    text += std::string(kCandidatesShort) + "，仍剩：" +
             failureLabel(codes, withSuggestions(links, augmentation),
                          asFailure(figures.after)) +
             "\n";

@@ -13,6 +13,12 @@
 constexpr char kTooFewDevices[] =
     "设备不超过两台：无论增加哪条链路，任一设备故障都会使其余设备失去连接。\n";
 
+// The links' latencies added up, in 64 bits. O(links).
+long long totalLatency(const std::vector<Link>& links);
+
+// When the network already meets the goal.
+constexpr char kNothingToAdd[] = "无需新增链路。";
+
 // The refusals of --suggest, --candidates and --add-link; each is followed
 // by what it names and a line break.
 constexpr char kBadSuggestGoal[] = "--suggest 后须跟 links 或 devices";
@@ -21,6 +27,8 @@ constexpr char kCandidatesUnreadable[] = "✘ 无法读取候选链路文件："
 constexpr char kCandidateLine[] = "✘ 候选链路文件第 ";
 constexpr char kCandidateLineBad[] = " 行不是“代号 代号 延迟”：";
 constexpr char kCandidateLineUnknown[] = " 行的设备不存在：";
+// When the candidates cannot end every single point.
+constexpr char kCandidatesShort[] = "⚠ 候选链路不足以消除全部单点故障";
 constexpr char kBadAddedLatency[] = "--add-link 的延迟须是不小于 0 的整数";
 
 // Each suggestion with its latency and the single points it ends, then the

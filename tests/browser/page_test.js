@@ -313,6 +313,73 @@ async function campus() {
   await page.close();
 }
 
+// A link tried on the campus page, FW to SV: every answer is the one
+// topoplan-resilience --add-link gives, until the link is taken away.
+// Devices are found by their descriptions too.
+async function trial() {
+  const file = makePage('campus.txt');
+  const page = await open(file);
+  const answers = (...args) => report('campus.txt', ...args, '--route', 'FW', 'SV');
+  const shown = async () => {
+    await page.select('#route-from', 'FW');
+    await page.select('#route-to', 'SV');
+    return { route: await api(page, 'route', 'FW', 'SV'), risks: await api(page, 'risks'),
+             scenario: await api(page, 'scenario', { links: [['CR', 'FW']] }) };
+  };
+  const expected = (...args) => {
+    const all = answers(...args);
+    return { route: all.route, risks: { cut_devices: all.cut_devices, cut_links: all.cut_links },
+             scenario: report('campus.txt', ...args, '--fail-link', 'CR', 'FW').scenarios[0] };
+  };
+  await check('a link tried on the page: the answers of --add-link, then of the file again', async () => {
+    await page.click('#show-risks');
+    await page.select('#try-from', '7');
+    await page.select('#try-to', '6');
+    await page.$eval('#try-latency', (input) => { input.value = '1'; });
+    await page.click('#try-add');
+    assert.deepEqual(await api(page, 'tried'), [[7, 6, 1]]);
+    assert.equal((await page.$$('.edge.tried')).length, 1);
+    assert.match(await text(page, 'engine-status'), /共8台设备，11条链路/);
+    assert.match(await text(page, 'try-list'), /链路 SV─FW 1ms/);
+    assert.deepEqual(await shown(), expected('--add-link', 'FW', 'SV', '1'));
+    // FW hangs on SV too: neither CR nor CR-FW is a single point any more.
+    // The tried link is drawn as a link: the route runs over it.
+    assert.deepEqual(await classed(page, 'risk'), []);
+    assert.equal((await page.$$('.edge.tried.route')).length, 1);
+    await page.click('#try-list button');
+    assert.equal((await page.$$('.edge.tried')).length, 0);
+    assert.deepEqual(await shown(), expected());
+    assert.match(await text(page, 'engine-status'), /共8台设备，10条链路/);
+    // The same device at both ends is refused on the page.
+    await page.select('#try-to', '7');
+    await page.click('#try-add');
+    assert.match(await text(page, 'try-result'), /两端须是不同的设备/);
+    assert.deepEqual(page.errors, []);
+  });
+  await check('a device found by its description, shown beside its code', async () => {
+    await page.type('#device-search', '宿舍区接入');
+    const options = await page.$$eval('#device-list option', (list) => list.map((o) => o.textContent));
+    assert.deepEqual(options, ['AR-D\u3000宿舍区接入路由器，连接各宿舍网络']);
+    await page.keyboard.press('Enter');
+    assert.deepEqual(await classed(page, 'picked'), ['device5']);
+  });
+  await page.close();
+
+  // Drawn from GraphML, the same device is found by its node's id.
+  execFileSync(draw, ['-o', 'campus.graphml', 'campus.txt'], { cwd: scratch });
+  const graphml = fs.readFileSync(path.join(scratch, 'campus.graphml'), 'utf8');
+  fs.writeFileSync(path.join(scratch, 'nodes.graphml'), graphml.replaceAll('"n5"', '"dorm-7"'));
+  execFileSync(draw, ['-o', 'nodes.html', 'nodes.graphml'], { cwd: scratch });
+  const nodes = await open(path.join(scratch, 'nodes.html'));
+  await check('a device drawn from GraphML found by its node id', async () => {
+    await nodes.type('#device-search', 'DORM-7');
+    const options = await nodes.$$eval('#device-list option', (list) => list.map((o) => o.value));
+    assert.deepEqual(options, ['5']);
+    assert.deepEqual(nodes.errors, []);
+  });
+  await nodes.close();
+}
+
 // Where a drawn element's point lies on the screen: the midpoint of a
 // link's line, or the centre of a device's box.
 function linkMidpoints(page) {
@@ -743,6 +810,7 @@ async function mesh() {
   console.log('browser: ' + await browser.version());
   try {
     await campus();
+    await trial();
     await unusual();
     await generated();
     await phone();
