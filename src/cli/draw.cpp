@@ -506,7 +506,7 @@ DrawOutcome writeDrawingDot(const Network& network, const Drawing& drawing,
         return DrawOutcome::kRefused;
       }
       writePlaced(network, drawing, dashRest, request.addressable,
-                  completedPoints(network, request.positions), dot);
+                  readablePoints(network, request.positions), dot);
       break;
     }
     case Layout::kForce:

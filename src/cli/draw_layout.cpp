@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "device.h"
 
@@ -10,6 +11,19 @@ namespace {
 
 // How far apart the devices without a place stand in their row, in points.
 constexpr double kRowStep = 100;
+// How far below its neighbours' middle a device without a place stands:
+// a label's height, so that it never hides a neighbour it joins.
+constexpr double kBesideBelow = 24;
+// A map's font size and a label's margins, as the map's DOT sets them,
+// and the gap kept between two labels, in points.
+constexpr double kMapFontSize = 14;
+constexpr double kLabelMarginX = 2 * 0.08 * 72;
+constexpr double kLabelMarginY = 2 * 0.03 * 72;
+constexpr double kLabelGap = 4;
+// How much room a map gives each label: this many times its box.
+constexpr double kRoomPerLabel = 5;
+// The most a picture may be longer than it is wide, or the other way.
+constexpr double kMostElongated = 3;
 
 // Places each device that is not yet placed but has placed neighbours at
 // their middle. Returns whether it placed any.
@@ -31,14 +45,262 @@ bool placeBesideNeighbours(const Network& network, std::vector<Point>* points,
   bool progress = false;
   for (size_t i = 0; i < n; ++i) {
     if (counts[i] == 0) continue;
-    (*points)[i] = {sums[i].x / counts[i], sums[i].y / counts[i]};
+    (*points)[i] = {sums[i].x / counts[i],
+                    sums[i].y / counts[i] + kBesideBelow};
     (*placed)[i] = true;
     progress = true;
   }
   return progress;
 }
 
+// The devices in order along one axis: by their own place, then by
+// where a spread moved them, then in device order.
+std::vector<size_t> orderAlong(const std::vector<double>& own,
+                               const std::vector<double>& spread) {
+  std::vector<size_t> order(own.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return own[a] != own[b] ? own[a] < own[b] : spread[a] < spread[b];
+  });
+  return order;
+}
+
+// Each device's rank in `order`.
+std::vector<double> ranksOf(const std::vector<size_t>& order) {
+  std::vector<double> ranks(order.size());
+  for (size_t r = 0; r < order.size(); ++r) {
+    ranks[order[r]] = static_cast<double>(r);
+  }
+  return ranks;
+}
+
+// Moves each value, in `order`, to at least the one before it, so that
+// the values rise along the order.
+void keepRising(const std::vector<size_t>& order, std::vector<double>* values) {
+  for (size_t r = 1; r < order.size(); ++r) {
+    (*values)[order[r]] =
+        std::max((*values)[order[r]], (*values)[order[r - 1]]);
+  }
+}
+
+// Spreads devices that share one point on a grid of label boxes centred
+// on it, in device order, row by row.
+void spreadShared(const std::vector<LabelBox>& boxes,
+                  std::vector<Point>* points) {
+  std::vector<size_t> order(points->size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto before = [&](size_t a, size_t b) {
+    const Point& p = (*points)[a];
+    const Point& q = (*points)[b];
+    return p.x != q.x ? p.x < q.x : p.y < q.y;
+  };
+  std::stable_sort(order.begin(), order.end(), before);
+  for (size_t first = 0; first < order.size();) {
+    size_t last = first + 1;
+    while (last < order.size() && !before(order[first], order[last])) ++last;
+    const size_t count = last - first;
+    if (count > 1) {
+      const auto columns =
+          static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(count))));
+      const size_t rows = (count + columns - 1) / columns;
+      const Point centre = (*points)[order[first]];
+      for (size_t k = 0; k < count; ++k) {
+        const size_t device = order[first + k];
+        const LabelBox& box = boxes[device];
+        const size_t row = k / columns;
+        const size_t column = k % columns;
+        (*points)[device] = {centre.x + (static_cast<double>(column) -
+                                         static_cast<double>(columns - 1) / 2) *
+                                            (box.width + kLabelGap),
+                             centre.y + (static_cast<double>(row) -
+                                         static_cast<double>(rows - 1) / 2) *
+                                            (box.height + kLabelGap)};
+      }
+    }
+    first = last;
+  }
+}
+
+// One axis as a blend: `geography` of the coordinate scaled to `extent`,
+// the rest of the device's rank spread over the same extent.
+std::vector<double> blended(const std::vector<double>& values,
+                            const std::vector<double>& ranks, double scale,
+                            double extent, double geography) {
+  const double low = *std::min_element(values.begin(), values.end());
+  const double rankStep =
+      values.size() > 1 ? extent / static_cast<double>(values.size() - 1) : 0;
+  std::vector<double> result(values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    result[i] = geography * (values[i] - low) * scale +
+                (1 - geography) * ranks[i] * rankStep;
+  }
+  return result;
+}
+
+// Pushes each label, in `order` west to east, east of every earlier
+// label whose rows it shares, and never west of the one before it.
+void sweepApart(const std::vector<LabelBox>& boxes,
+                const std::vector<size_t>& order, std::vector<Point>* points) {
+  double widest = 0;
+  for (const LabelBox& box : boxes) widest = std::max(widest, box.width);
+  for (size_t r = 1; r < order.size(); ++r) {
+    Point& point = (*points)[order[r]];
+    const LabelBox& box = boxes[order[r]];
+    point.x = std::max(point.x, (*points)[order[r - 1]].x);
+    // Earlier labels stand at or west of this one; those further west
+    // than the widest label reach cannot touch it.
+    for (size_t s = r; s-- > 0;) {
+      const Point& other = (*points)[order[s]];
+      const LabelBox& otherBox = boxes[order[s]];
+      if (point.x - other.x >= widest + kLabelGap) break;
+      if (std::abs(point.y - other.y) >=
+          (box.height + otherBox.height) / 2 + kLabelGap) {
+        continue;
+      }
+      point.x = std::max(
+          point.x, other.x + (box.width + otherBox.width) / 2 + kLabelGap);
+    }
+  }
+}
+
+// The width and height the points span.
+Point extentOf(const std::vector<Point>& points) {
+  Point low = points.front();
+  Point high = points.front();
+  for (const Point& point : points) {
+    low = {std::min(low.x, point.x), std::min(low.y, point.y)};
+    high = {std::max(high.x, point.x), std::max(high.y, point.y)};
+  }
+  return {high.x - low.x, high.y - low.y};
+}
+
+// Stretches one axis of `points` so that the picture, the labels'
+// boxes at its edges counted, lies between 1:3 and 3:1. Stretching moves
+// labels only further apart. Devices all in one row or column cannot be
+// stretched.
+void boundProportions(const std::vector<LabelBox>& boxes,
+                      std::vector<Point>* points) {
+  LabelBox largest;
+  for (const LabelBox& box : boxes) {
+    largest = {std::max(largest.width, box.width),
+               std::max(largest.height, box.height)};
+  }
+  const Point extent = extentOf(*points);
+  const double pictureWidth = extent.x + largest.width;
+  const double pictureHeight = extent.y + largest.height;
+  if (pictureWidth > kMostElongated * pictureHeight && extent.y > 0) {
+    const double stretch =
+        (pictureWidth / kMostElongated - largest.height) / extent.y;
+    for (Point& point : *points) point.y *= stretch;
+  } else if (pictureHeight > kMostElongated * pictureWidth && extent.x > 0) {
+    const double stretch =
+        (pictureHeight / kMostElongated - largest.width) / extent.x;
+    for (Point& point : *points) point.x *= stretch;
+  }
+}
+
+// The longitude at and west of which a map's devices are drawn a turn
+// further east: the west side of the widest gap between two devices'
+// longitudes when that gap is wider than the one across the date line,
+// else the lowest double (nothing moves).
+double dateLineShift(const std::vector<DevicePosition>& positions) {
+  std::vector<double> longitudes;
+  for (const DevicePosition& position : positions) {
+    if (position.known && std::isfinite(position.x)) {
+      longitudes.push_back(position.x);
+    }
+  }
+  double cut = std::numeric_limits<double>::lowest();
+  if (longitudes.size() < 2) return cut;
+  std::sort(longitudes.begin(), longitudes.end());
+  if (longitudes.front() < -180 || longitudes.back() > 180) return cut;
+  double widest = longitudes.front() + 360 - longitudes.back();
+  for (size_t i = 1; i < longitudes.size(); ++i) {
+    if (longitudes[i] - longitudes[i - 1] > widest) {
+      widest = longitudes[i] - longitudes[i - 1];
+      cut = longitudes[i - 1];
+    }
+  }
+  return cut;
+}
+
 }  // namespace
+
+LabelBox labelBox(const std::string& code) {
+  double characters = 0;
+  for (const char c : code) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      characters += 1;
+    } else if (byte >= 0xc0) {
+      characters += 2;  // the lead byte of a wide character
+    }
+  }
+  // A Latin letter is about 0.6 of the font size wide.
+  return {characters * 0.6 * kMapFontSize + kLabelMarginX,
+          1.2 * kMapFontSize + kLabelMarginY};
+}
+
+std::vector<Point> readablePoints(const Network& network,
+                                  const DevicePoints& positions) {
+  std::vector<Point> points = completedPoints(network, positions);
+  const size_t n = points.size();
+  if (n == 0) return points;
+  std::vector<LabelBox> boxes(n);
+  double room = 0;
+  for (size_t i = 0; i < n; ++i) {
+    boxes[i] = labelBox(network.devices[i].code);
+    room += kRoomPerLabel * (boxes[i].width + kLabelGap) *
+            (boxes[i].height + kLabelGap);
+  }
+  std::vector<double> ownX(n);
+  std::vector<double> ownY(n);
+  for (size_t i = 0; i < n; ++i) {
+    ownX[i] = points[i].x;
+    ownY[i] = points[i].y;
+  }
+  spreadShared(boxes, &points);
+  std::vector<double> xs(n);
+  std::vector<double> ys(n);
+  for (size_t i = 0; i < n; ++i) {
+    xs[i] = points[i].x;
+    ys[i] = points[i].y;
+  }
+  // Devices that shared a point keep their spread's order among
+  // themselves, and every other device its own order.
+  const std::vector<size_t> orderX = orderAlong(ownX, xs);
+  const std::vector<size_t> orderY = orderAlong(ownY, ys);
+  const std::vector<double> rankX = ranksOf(orderX);
+  const std::vector<double> rankY = ranksOf(orderY);
+  // The map's area: room for every label, at least the width a drawing
+  // of this many devices gets, in a screen's proportions.
+  constexpr double kScreenProportion = 0.75;
+  const double width = std::max(drawingWidth(static_cast<int>(n)),
+                                std::sqrt(room / kScreenProportion));
+  const double height = width * kScreenProportion;
+  const Point span = extentOf(points);
+  const double scale = span.x > 0 && span.y > 0
+                           ? std::min(width / span.x, height / span.y)
+                       : span.x > 0 ? width / span.x
+                       : span.y > 0 ? height / span.y
+                                    : 0;
+  // The most geographic blend whose labels, swept apart, still fit the
+  // map's area with some slack.
+  std::vector<Point> chosen;
+  for (const double geography : {1.0, 0.75, 0.5, 0.25, 0.0}) {
+    const std::vector<double> bx = blended(xs, rankX, scale, width, geography);
+    std::vector<double> by = blended(ys, rankY, scale, height, geography);
+    keepRising(orderY, &by);
+    std::vector<Point> candidate(n);
+    for (size_t i = 0; i < n; ++i) candidate[i] = {bx[i], by[i]};
+    sweepApart(boxes, orderX, &candidate);
+    chosen = candidate;
+    const Point extent = extentOf(candidate);
+    if (extent.x <= 1.5 * width && extent.y <= 1.5 * height) break;
+  }
+  boundProportions(boxes, &chosen);
+  return chosen;
+}
 
 std::string coordinate(double value) {
   char text[32];
@@ -115,6 +377,9 @@ DevicePoints drawingPoints(PositionKind kind,
     ++known;
   }
   if (known == 0) return {};
+  const double eastward = kind == PositionKind::kGeographic
+                              ? dateLineShift(positions)
+                              : std::numeric_limits<double>::lowest();
   constexpr double kScreenProportion = 0.75;  // height to width
   constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
   const double xScale = kind == PositionKind::kGeographic
@@ -128,7 +393,9 @@ DevicePoints drawingPoints(PositionKind kind,
   bool first = true;
   for (size_t i = 0; i < positions.size(); ++i) {
     if (!positions[i].known) continue;
-    const Point point{positions[i].x * xScale, positions[i].y * ySign};
+    const double longitude =
+        positions[i].x <= eastward ? positions[i].x + 360 : positions[i].x;
+    const Point point{longitude * xScale, positions[i].y * ySign};
     points[i] = point;
     minX = first ? point.x : std::min(minX, point.x);
     maxX = first ? point.x : std::max(maxX, point.x);
