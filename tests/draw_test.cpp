@@ -463,8 +463,11 @@ TEST(DrawLayout, KeepsMapsInOrderWithLabelsApart) {
     const size_t n = points.size();
     ASSERT_EQ(n, map.positions.size()) << map.tag;
     std::vector<LabelBox> boxes;
+    LabelBox largest;
     for (const Device& device : map.network.devices) {
       boxes.push_back(labelBox(device.code));
+      largest = {std::max(largest.width, boxes.back().width),
+                 std::max(largest.height, boxes.back().height)};
     }
     Point low = points[0];
     Point high = points[0];
@@ -483,8 +486,8 @@ TEST(DrawLayout, KeepsMapsInOrderWithLabelsApart) {
         }
       }
     }
-    const double width = high.x - low.x + boxes[0].width;
-    const double height = high.y - low.y + boxes[0].height;
+    const double width = high.x - low.x + largest.width;
+    const double height = high.y - low.y + largest.height;
     EXPECT_LE(width, 3 * height) << map.tag;
     EXPECT_LE(height, 3 * width) << map.tag;
   }

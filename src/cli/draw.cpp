@@ -407,8 +407,8 @@ void writePlaced(const Network& network, const Drawing& drawing,
                  const std::vector<Point>& points, std::ostream& dot) {
   const bool geographic = !points.empty();
   writeHeading(drawing, highlighting,
-               geographic ? ", layout=nop, forcelabels=true"
-                          : ", layout=sfdp, overlap=false, forcelabels=true",
+               geographic ? ", layout=nop, forcelabels=false"
+                          : ", layout=sfdp, overlap=false, forcelabels=false",
                kPlacedFontSize, dot);
   dot << "  node [shape=box, style=\"rounded,filled\", margin=\"0.08,0.03\","
          " width=0, height=0];\n";

@@ -74,12 +74,13 @@ std::vector<double> ranksOf(const std::vector<size_t>& order) {
   return ranks;
 }
 
-// Moves each value, in `order`, to at least the one before it, so that
-// the values rise along the order.
-void keepRising(const std::vector<size_t>& order, std::vector<double>* values) {
+// Moves each point's `axis`, in `order`, to at least the one before it,
+// so that the axis rises along the order.
+void keepRising(const std::vector<size_t>& order, std::vector<Point>* points,
+                double Point::*axis) {
   for (size_t r = 1; r < order.size(); ++r) {
-    (*values)[order[r]] =
-        std::max((*values)[order[r]], (*values)[order[r - 1]]);
+    (*points)[order[r]].*axis =
+        std::max((*points)[order[r]].*axis, (*points)[order[r - 1]].*axis);
   }
 }
 
@@ -284,19 +285,46 @@ std::vector<Point> readablePoints(const Network& network,
                        : span.x > 0 ? width / span.x
                        : span.y > 0 ? height / span.y
                                     : 0;
-  // The most geographic blend whose labels, swept apart, still fit the
-  // map's area with some slack.
-  std::vector<Point> chosen;
+  // Each blend swept apart west to east, or north to south (the same
+  // sweep on the map turned over its diagonal); then the most geographic
+  // of those whose area is within kAreaSlack of the smallest.
+  std::vector<LabelBox> turnedBoxes(n);
+  for (size_t i = 0; i < n; ++i) {
+    turnedBoxes[i] = {boxes[i].height, boxes[i].width};
+  }
+  std::vector<std::vector<Point>> candidates;
   for (const double geography : {1.0, 0.75, 0.5, 0.25, 0.0}) {
     const std::vector<double> bx = blended(xs, rankX, scale, width, geography);
-    std::vector<double> by = blended(ys, rankY, scale, height, geography);
-    keepRising(orderY, &by);
-    std::vector<Point> candidate(n);
-    for (size_t i = 0; i < n; ++i) candidate[i] = {bx[i], by[i]};
-    sweepApart(boxes, orderX, &candidate);
-    chosen = candidate;
-    const Point extent = extentOf(candidate);
-    if (extent.x <= 1.5 * width && extent.y <= 1.5 * height) break;
+    const std::vector<double> by = blended(ys, rankY, scale, height, geography);
+    std::vector<Point> eastward(n);
+    std::vector<Point> southward(n);
+    for (size_t i = 0; i < n; ++i) {
+      eastward[i] = {bx[i], by[i]};
+      southward[i] = {by[i], bx[i]};
+    }
+    keepRising(orderY, &eastward, &Point::y);
+    sweepApart(boxes, orderX, &eastward);
+    keepRising(orderX, &southward, &Point::y);
+    sweepApart(turnedBoxes, orderY, &southward);
+    for (Point& point : southward) point = {point.y, point.x};
+    candidates.push_back(std::move(eastward));
+    candidates.push_back(std::move(southward));
+  }
+  const auto area = [](const std::vector<Point>& points) {
+    const Point extent = extentOf(points);
+    return (extent.x + kMapFontSize) * (extent.y + kMapFontSize);
+  };
+  double smallest = area(candidates.front());
+  for (const auto& candidate : candidates) {
+    smallest = std::min(smallest, area(candidate));
+  }
+  constexpr double kAreaSlack = 1.5;
+  std::vector<Point> chosen = candidates.front();
+  for (const auto& candidate : candidates) {
+    if (area(candidate) <= kAreaSlack * smallest) {
+      chosen = candidate;
+      break;
+    }
   }
   boundProportions(boxes, &chosen);
   return chosen;
