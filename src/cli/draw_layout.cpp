@@ -22,8 +22,10 @@ constexpr double kLabelMarginY = 2 * 0.03 * 72;
 constexpr double kLabelGap = 4;
 // How much room a map gives each label: this many times its box.
 constexpr double kRoomPerLabel = 5;
-// The most a picture may be longer than it is wide, or the other way.
-constexpr double kMostElongated = 3;
+// The most a picture may be longer than it is wide, or the other way:
+// under 3, since Graphviz's boxes come out a little smaller than
+// labelBox's.
+constexpr double kMostElongated = 2.75;
 
 // Places each device that is not yet placed but has placed neighbours at
 // their middle. Returns whether it placed any.
