@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <set>
@@ -9,6 +10,7 @@
 
 #include "draw_command.h"
 #include "draw_page.h"
+#include "drawing_text.h"
 #include "exit_status.h"
 #include "page_text.h"
 #include "support/networks.h"
@@ -556,6 +558,67 @@ TEST(DrawLayout, LeavesLatenciesOutOfDenseNetworks) {
     EXPECT_EQ(dot.find("5ms"), std::string::npos);
     EXPECT_NE(dot.find("d0 -- d7;"), std::string::npos);
   }
+}
+
+// A network without layers drawn in rows wraps them: 100 devices in a
+// chain, N0 - N1 - ... - N99, come out in rows of at most 8, each row
+// after the one before; the 59 single points of a chain of 31 list the
+// first few in the legend, then how many more.
+TEST(DrawLayout, WrapsLongRowsAndBoundsTheLegend) {
+  std::string codes;
+  std::string links;
+  for (int i = 0; i < 100; ++i) {
+    codes += "N" + std::to_string(i) + ' ';
+    if (i > 0) {
+      links += "N" + std::to_string(i - 1) + " N" + std::to_string(i) + " 2 ";
+    }
+  }
+  DrawRequest request;
+  request.layout = Layout::kLayers;
+  const std::string dot = dotOf(networks::build(codes, links), request);
+  std::vector<size_t> rowLengths;
+  int devicesSeen = 0;
+  for (size_t at = dot.find("{rank=same;"); at != std::string::npos;
+       at = dot.find("{rank=same;", at + 1)) {
+    const std::string row = dot.substr(at, dot.find('}', at) - at);
+    size_t devices = 0;
+    for (size_t d = row.find(" d"); d != std::string::npos;
+         d = row.find(" d", d + 1)) {
+      // The rows hold the chain in order.
+      EXPECT_EQ(row.compare(d, 3 + std::to_string(devicesSeen).size(),
+                            " d" + std::to_string(devicesSeen) + " "),
+                0)
+          << row;
+      ++devicesSeen;
+      ++devices;
+    }
+    rowLengths.push_back(devices);
+  }
+  EXPECT_EQ(devicesSeen, 100);
+  EXPECT_EQ(rowLengths.size(), 13U);
+  EXPECT_LE(*std::max_element(rowLengths.begin(), rowLengths.end()), 8U);
+  EXPECT_NE(dot.find("layer5 -- layer5_1 -- layer5_2"), std::string::npos);
+
+  request = DrawRequest{};
+  request.highlight = Highlight::kRisks;
+  const std::string risks =
+      dotOf(networks::build(codes.substr(0, codes.find("N31 ")),
+                            links.substr(0, links.find(" N31 "))),
+            request);
+  const size_t legend = risks.find("legend [");
+  ASSERT_NE(legend, std::string::npos);
+  const std::string label =
+      risks.substr(legend, risks.find('\n', legend) - legend);
+  size_t lines = 1;
+  for (size_t at = label.find("\\n"); at != std::string::npos;
+       at = label.find("\\n", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 1 + kLegendPoints + 1) << label;
+  EXPECT_NE(
+      label.find("另有 " + std::to_string(30 + 29 - kLegendPoints) + " 处"),
+      std::string::npos)
+      << label;
 }
 
 const std::set<std::string> kSurvivorTree = {
