@@ -413,10 +413,13 @@ MapCase mapCase(const char* tag, int count, Place place) {
   return map;
 }
 
-// A repeatable spread in [0, 1).
+// A repeatable spread in [0, 1), the salts independent of each other.
 double scatter(int i, int salt) {
-  const auto mixed = static_cast<unsigned>(i * 2654435761U + salt * 40503U);
-  return static_cast<double>(mixed % 10007U) / 10007;
+  auto h = static_cast<uint32_t>(i + 1) * 2654435761U ^
+           static_cast<uint32_t>(salt) * 2246822519U;
+  h = (h ^ h >> 15U) * 2246822519U;
+  h = (h ^ h >> 13U) * 3266489917U;
+  return static_cast<double>(h ^ h >> 16U) / 4294967296.0;
 }
 
 // Each cause of piled labels on a real operator's map: the labels stand

@@ -166,6 +166,61 @@ void sweepApart(const std::vector<LabelBox>& boxes,
   }
 }
 
+// The map as a grid whose rows and columns keep the order: `rows` rows
+// of devices consecutive from north to south, columns of devices
+// consecutive from west to east, a new column wherever a row would take
+// a second device. Each column stands where `wanted` puts its westmost
+// device, each row where it puts its northmost, or as near as the one
+// before allows. Two devices share a row or a column, never both, so no
+// labels touch. O(devices).
+std::vector<Point> gridApart(const std::vector<LabelBox>& boxes,
+                             const std::vector<size_t>& orderX,
+                             const std::vector<size_t>& orderY,
+                             const std::vector<Point>& wanted, size_t rows) {
+  const size_t n = wanted.size();
+  std::vector<size_t> rowOf(n);
+  std::vector<double> rowY;
+  double tallest = 0;
+  for (const LabelBox& box : boxes) tallest = std::max(tallest, box.height);
+  for (size_t r = 0; r < n; ++r) {
+    const size_t device = orderY[r];
+    rowOf[device] = r * rows / n;
+    if (rowOf[device] == rowY.size()) {
+      const double wantedY = wanted[device].y;
+      rowY.push_back(
+          rowY.empty() ? wantedY
+                       : std::max(wantedY, rowY.back() + tallest + kLabelGap));
+    }
+  }
+  std::vector<size_t> columnOf(n);
+  std::vector<size_t> columnOfRow(rows, n);  // n: none yet
+  std::vector<double> columnWidth(1, 0);
+  std::vector<double> columnWanted(1, wanted[orderX[0]].x);
+  for (const size_t device : orderX) {
+    size_t& last = columnOfRow[rowOf[device]];
+    if (last == columnWidth.size() - 1) {
+      columnWidth.push_back(0);
+      columnWanted.push_back(wanted[device].x);
+    }
+    last = columnWidth.size() - 1;
+    columnOf[device] = last;
+    columnWidth[last] = std::max(columnWidth[last], boxes[device].width);
+  }
+  std::vector<double> columnX(columnWidth.size());
+  for (size_t c = 0; c < columnX.size(); ++c) {
+    columnX[c] = c == 0
+                     ? columnWanted[0]
+                     : std::max(columnWanted[c],
+                                columnX[c - 1] +
+                                    (columnWidth[c - 1] + columnWidth[c]) / 2 +
+                                    kLabelGap);
+  }
+  std::vector<Point> points(n);
+  for (size_t i = 0; i < n; ++i)
+    points[i] = {columnX[columnOf[i]], rowY[rowOf[i]]};
+  return points;
+}
+
 // The width and height the points span.
 Point extentOf(const std::vector<Point>& points) {
   Point low = points.front();
@@ -225,6 +280,42 @@ double dateLineShift(const std::vector<DevicePosition>& positions) {
     }
   }
   return cut;
+}
+
+// The first of `candidates` (the most geographic first) whose picture,
+// its proportions bound, fits `mapArea` or comes within kAreaSlack of the
+// smallest.
+std::vector<Point> mostGeographic(
+    const std::vector<LabelBox>& boxes,
+    const std::vector<std::vector<Point>>& candidates, double mapArea) {
+  // The area a candidate's picture takes once its proportions are bound;
+  // infinite for a row or a column that cannot be bound.
+  const auto area = [&boxes](std::vector<Point> points) {
+    boundProportions(boxes, &points);
+    const Point extent = extentOf(points);
+    const double longer = std::max(extent.x, extent.y) + 2 * kMapFontSize;
+    const double shorter = std::min(extent.x, extent.y) + 2 * kMapFontSize;
+    if (longer > kMostElongated * 1.1 * shorter) {
+      return std::numeric_limits<double>::infinity();
+    }
+    return (extent.x + kMapFontSize) * (extent.y + kMapFontSize);
+  };
+  // The most geographic candidate that fits the map's area, or failing
+  // that comes within kAreaSlack of the smallest.
+  double smallest = area(candidates.front());
+  for (const auto& candidate : candidates) {
+    smallest = std::min(smallest, area(candidate));
+  }
+  constexpr double kAreaSlack = 1.5;
+  const double enough = std::max(kAreaSlack * smallest, mapArea);
+  std::vector<Point> chosen = candidates.front();
+  for (const auto& candidate : candidates) {
+    if (area(candidate) <= enough) {
+      chosen = candidate;
+      break;
+    }
+  }
+  return chosen;
 }
 
 }  // namespace
@@ -287,9 +378,9 @@ std::vector<Point> readablePoints(const Network& network,
                        : span.x > 0 ? width / span.x
                        : span.y > 0 ? height / span.y
                                     : 0;
-  // Each blend swept apart west to east, or north to south (the same
-  // sweep on the map turned over its diagonal); then the most geographic
-  // of those whose area is within kAreaSlack of the smallest.
+  // Candidates from the most geographic down: each blend swept apart
+  // west to east, or north to south (the same sweep on the map turned
+  // over its diagonal), then grids.
   std::vector<LabelBox> turnedBoxes(n);
   for (size_t i = 0; i < n; ++i) {
     turnedBoxes[i] = {boxes[i].height, boxes[i].width};
@@ -312,22 +403,20 @@ std::vector<Point> readablePoints(const Network& network,
     candidates.push_back(std::move(eastward));
     candidates.push_back(std::move(southward));
   }
-  const auto area = [](const std::vector<Point>& points) {
-    const Point extent = extentOf(points);
-    return (extent.x + kMapFontSize) * (extent.y + kMapFontSize);
-  };
-  double smallest = area(candidates.front());
-  for (const auto& candidate : candidates) {
-    smallest = std::min(smallest, area(candidate));
-  }
-  constexpr double kAreaSlack = 1.5;
-  std::vector<Point> chosen = candidates.front();
-  for (const auto& candidate : candidates) {
-    if (area(candidate) <= kAreaSlack * smallest) {
-      chosen = candidate;
-      break;
+  // Grids of a few heights, their rows and columns where a blend wants
+  // them: less geographic than a sweep, but compact where devices crowd.
+  for (const double geography : {1.0, 0.5, 0.0}) {
+    const std::vector<double> bx = blended(xs, rankX, scale, width, geography);
+    const std::vector<double> by = blended(ys, rankY, scale, height, geography);
+    std::vector<Point> wanted(n);
+    for (size_t i = 0; i < n; ++i) wanted[i] = {bx[i], by[i]};
+    for (const double share : {0.5, 0.7, 1.0, 1.4, 2.0}) {
+      const auto rows = std::clamp<size_t>(
+          static_cast<size_t>(share * std::sqrt(static_cast<double>(n))), 1, n);
+      candidates.push_back(gridApart(boxes, orderX, orderY, wanted, rows));
     }
   }
+  std::vector<Point> chosen = mostGeographic(boxes, candidates, width * height);
   boundProportions(boxes, &chosen);
   return chosen;
 }

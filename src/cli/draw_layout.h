@@ -84,15 +84,16 @@ LabelBox labelBox(const std::string& code);
 
 // The places of a map whose labels stand apart: completedPoints, then
 // devices at one point spread on a small grid around it, then each axis
-// drawn part to scale and part by rank (the least share of rank that
-// keeps the map within its area), so that an ocean shrinks and a crowded
-// city grows, and last a sweep west to east that pushes each label east
-// of every earlier one it would touch. Every step keeps the order: a
-// device west (north) of another stays west (north) or level, never
-// swaps. The picture is then stretched to lie between 1:3 and 3:1. No
-// two label boxes (labelBox, with a small gap) overlap. Needs at least
-// one placed device. O(devices log devices + devices * neighbours in
-// the sweep's window + devices * links).
+// drawn part to scale and part by rank, so that an ocean shrinks and a
+// crowded city grows, the labels pushed apart by a sweep west to east or
+// north to south, or set on a grid whose rows and columns follow the
+// order; the most geographic of these that fits the map's area (or
+// comes near the smallest) wins. Every step keeps the order: a device
+// west (north) of another stays west (north) or level, never swaps. The
+// picture is then stretched to lie between 1:3 and 3:1. No two label
+// boxes (labelBox, with a small gap) overlap. Needs at least one placed
+// device. O(devices log devices + devices * neighbours in the sweep's
+// window + devices * links).
 std::vector<Point> readablePoints(const Network& network,
                                   const DevicePoints& positions);
 

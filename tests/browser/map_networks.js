@@ -13,7 +13,12 @@ const fs = require('node:fs');
 const path = require('node:path');
 
 // A repeatable spread in [0, 1).
-const scatter = (i, salt) => ((i * 2654435761 + salt * 40503) >>> 0) % 10007 / 10007;
+const scatter = (i, salt) => {
+  let h = (Math.imul(i + 1, 2654435761) ^ Math.imul(salt, 2246822519)) >>> 0;
+  h = Math.imul(h ^ (h >>> 15), 2246822519) >>> 0;
+  h = Math.imul(h ^ (h >>> 13), 3266489917) >>> 0;
+  return ((h ^ (h >>> 16)) >>> 0) / 4294967296;
+};
 
 // [longitude, latitude], or null for no coordinates, of device i.
 const places = {
