@@ -396,14 +396,16 @@ struct MapCase {
   std::vector<DevicePosition> positions;
 };
 template <typename Place>
-MapCase mapCase(const char* tag, int count, Place place) {
+MapCase mapCase(const char* tag, int count, Place place,
+                const std::string& prefix = "D") {
   MapCase map{tag, {}, {}};
   std::string codes;
   std::string links;
   for (int i = 0; i < count; ++i) {
-    codes += "D" + std::to_string(i) + ' ';
+    codes += prefix + std::to_string(i) + ' ';
     if (i > 0) {
-      links += "D" + std::to_string(i - 1) + " D" + std::to_string(i) + " 3 ";
+      links += prefix + std::to_string(i - 1) + ' ' + prefix +
+               std::to_string(i) + " 3 ";
     }
     const std::optional<Point> at = place(i);
     map.positions.push_back(at ? DevicePosition{true, at->x, at->y}
@@ -452,6 +454,17 @@ TEST(DrawLayout, KeepsMapsInOrderWithLabelsApart) {
               [](int i) -> std::optional<Point> {
                 if (i % 3 == 2) return std::nullopt;
                 return Point{10.0 + scatter(i, 7), 50.0 + scatter(i, 8)};
+              }),
+      // Wide characters, all on one parallel or one meridian.
+      mapCase(
+          "one latitude", 12,
+          [](int i) -> std::optional<Point> {
+            return Point{i * 0.01, 0};
+          },
+          "北京"),
+      mapCase("one longitude", 12,
+              [](int i) -> std::optional<Point> {
+                return Point{30, i * 0.01};
               }),
       mapCase("2000 devices", 2000,
               [](int i) -> std::optional<Point> {
