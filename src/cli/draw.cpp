@@ -448,9 +448,12 @@ void writePlaced(const Network& network, const Drawing& drawing,
                  bool highlighting, bool addressable,
                  const std::vector<Point>& points, std::ostream& dot) {
   const bool geographic = !points.empty();
+  // Lines go under the devices, so that none runs over a label.
   writeHeading(drawing, highlighting,
-               geographic ? ", layout=nop, forcelabels=false"
-                          : ", layout=sfdp, overlap=false, forcelabels=false",
+               geographic ? ", layout=nop, outputorder=edgesfirst, "
+                            "forcelabels=false"
+                          : ", layout=sfdp, overlap=false, "
+                            "outputorder=edgesfirst, forcelabels=false",
                kPlacedFontSize, dot);
   dot << "  node [shape=box, style=\"rounded,filled\", margin=\"0.08,0.03\","
          " width=0, height=0];\n";
