@@ -434,7 +434,13 @@
         return [element, box.x + box.width / 2, box.y + box.height / 2];
       });
     }
-    for (const [element, x, y] of labels) {
+    // The route's raised copies of its latencies shrink as well; each
+    // copy takes the transform its original had when it was made.
+    const copies = [...overlay.querySelectorAll('text')].map((element) => {
+      const box = element.getBBox();
+      return [element, box.x + box.width / 2, box.y + box.height / 2];
+    });
+    for (const [element, x, y] of labels.concat(copies)) {
       if (shrink === 1) {
         element.removeAttribute('transform');
       } else {
