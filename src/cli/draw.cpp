@@ -36,10 +36,6 @@ constexpr char kFailedDevice[] =
 constexpr char kFailedLink[] =
     R"(, style=dashed, color=gray70, fontcolor=gray60)";
 constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
-// Devices named by their codes alone, in pictures that place them freely:
-// large enough to stay readable when a drawing of some 60 devices is
-// shown whole on a laptop's screen.
-constexpr int kPlacedFontSize = 14;
 // Past this many links per device, latencies would pile up beside the
 // lines; the picture leaves them out.
 constexpr size_t kLabelledLinksPerDevice = 3;

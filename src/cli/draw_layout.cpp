@@ -14,9 +14,9 @@ constexpr double kRowStep = 100;
 // How far below its neighbours' middle a device without a place stands:
 // a label's height, so that it never hides a neighbour it joins.
 constexpr double kBesideBelow = 24;
-// A map's font size and a label's margins, as the map's DOT sets them,
+// A label's margins, as the map's DOT sets them ("0.08,0.03" inches),
 // and the gap kept between two labels, in points.
-constexpr double kMapFontSize = 14;
+constexpr double kMapFontSize = kPlacedFontSize;
 constexpr double kLabelMarginX = 2 * 0.08 * 72;
 constexpr double kLabelMarginY = 2 * 0.03 * 72;
 constexpr double kLabelGap = 4;

@@ -28,6 +28,11 @@ struct Point {
 };
 using DevicePoints = std::vector<std::optional<Point>>;
 
+// Devices named by their codes alone, in pictures that place them freely:
+// large enough to stay readable when a drawing of some 60 devices is
+// shown whole on a laptop's screen. labelBox measures labels in it.
+constexpr int kPlacedFontSize = 14;
+
 // How far below a map the devices without a place stand, in points.
 constexpr double kRowBelow = 80;
 
