@@ -298,4 +298,23 @@ check 0 "最短延迟：2392ms" --route 'Sydney, Australia4208' n2 --latency-key
 check 0 "故障场景：设备 Alice-Springs-2" --fail-device n2 names.graphml
 check 2 "✘ 设备名 Alice Springs 不唯一" --route n0 'Alice Springs' names.graphml
 
+# A map along one parallel, 40 degrees wide and 0.09 high, whose
+# latencies cannot all fit: dot leaves some out and says nothing about
+# it, and the picture is no strip.
+{
+  printf '<graphml><key id="y" for="node" attr.name="Latitude"/>'
+  printf '<key id="x" for="node" attr.name="Longitude"/><graph>\n'
+  for i in $(seq 0 39); do
+    printf '<node id="n%d"><data key="y">48.0%d</data><data key="x">%d</data></node>\n' \
+      "$i" $((i * 7 % 10)) "$i"
+    [ "$i" -gt 0 ] && printf '<edge source="n%d" target="n%d"/>\n' $((i - 1)) "$i"
+  done
+  printf '</graph></graphml>\n'
+} >crowd.graphml
+"$draw" -o crowd.svg crowd.graphml 2>err.txt || fail "the crowded map failed"
+grep -q Warning err.txt && fail "dot warned on the crowded map: $(cat err.txt)"
+read -r width height < <(sed -n 's/.*<svg width="\([0-9]*\)pt" height="\([0-9]*\)pt".*/\1 \2/p' crowd.svg)
+[ "$width" -le $((3 * height)) ] && [ "$height" -le $((3 * width)) ] ||
+  fail "the crowded map is ${width}x${height}"
+
 finish draw_cli

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <regex>
@@ -10,6 +11,7 @@
 
 #include "draw_command.h"
 #include "draw_page.h"
+#include "drawing_text.h"
 #include "exit_status.h"
 #include "page_text.h"
 #include "support/networks.h"
@@ -237,6 +239,12 @@ Point posOf(const std::string& dot, int index) {
   return {std::stod(match[1]), std::stod(match[2])};
 }
 
+// Whether two labels centred at `a` and `b` overlap.
+bool touching(Point a, LabelBox aBox, Point b, LabelBox bBox) {
+  return std::abs(a.x - b.x) < (aBox.width + bBox.width) / 2 &&
+         std::abs(a.y - b.y) < (aBox.height + bBox.height) / 2;
+}
+
 // Three cities as a planner's GraphML gives them: Oslo north of Berlin,
 // Paris west of both; Nowhere has no coordinates and one link, to Paris.
 constexpr char kCities[] = R"(<?xml version="1.0"?>
@@ -303,26 +311,29 @@ TEST(DrawLayout, PutsDevicesWhereTheirCoordinatesSay) {
   DrawRequest request;
   request.positions =
       drawingPoints(cities.positionKind, cities.positions, 1000);
-  const std::string dot = dotOf(cities.network, request);
-  const Point oslo = posOf(dot, 0);
-  const Point berlin = posOf(dot, 1);
-  const Point paris = posOf(dot, 2);
-  const Point nowhere = posOf(dot, 3);
-  // North is up (Graphviz's y grows upwards), west is left.
-  EXPECT_GT(oslo.y, berlin.y);
-  EXPECT_GT(berlin.y, paris.y);
-  EXPECT_LT(paris.x, oslo.x);
-  EXPECT_LT(oslo.x, berlin.x);
   // The widest span fits 1000 points, or 750 high: longitude shrinks by
   // the cosine of the mean latitude (about 0.62), so 11.1 degrees east to
   // west and 11 south to north come out 6.9 and 11 degrees, height bound.
-  EXPECT_NEAR(oslo.y - paris.y, 750, 0.5);
-  EXPECT_NEAR((berlin.x - paris.x) / (oslo.y - paris.y),
+  const Point north = *request.positions[0];
+  const Point east = *request.positions[1];
+  const Point west = *request.positions[2];
+  EXPECT_NEAR(west.y - north.y, 750, 0.5);
+  EXPECT_NEAR((east.x - west.x) / (west.y - north.y),
               11.1 * std::cos((59.9 + 52.5 + 48.9) / 3 * 3.14159265 / 180) / 11,
               0.01);
-  // A device without a place stands with its placed neighbour.
-  EXPECT_NEAR(nowhere.x, paris.x, 0.01);
-  EXPECT_NEAR(nowhere.y, paris.y, 0.01);
+  const std::string dot = dotOf(cities.network, request);
+  const Point paris = posOf(dot, 2);
+  const Point nowhere = posOf(dot, 3);
+  // North is up (Graphviz's y grows upwards), west is left.
+  EXPECT_GT(posOf(dot, 0).y, posOf(dot, 1).y);
+  EXPECT_GT(posOf(dot, 1).y, paris.y);
+  EXPECT_LT(paris.x, posOf(dot, 0).x);
+  EXPECT_LT(posOf(dot, 0).x, posOf(dot, 1).x);
+  // A device without a place stands beside its placed neighbour, not on
+  // it.
+  EXPECT_LT(std::abs(nowhere.x - paris.x) + std::abs(nowhere.y - paris.y), 100);
+  EXPECT_FALSE(
+      touching(paris, labelBox("Paris"), nowhere, labelBox("Nowhere")));
   // Codes alone, latencies beside their lines.
   EXPECT_NE(dot.find(R"(d0 [label="Oslo", fillcolor="#eeeeee", pos=)"),
             std::string::npos);
@@ -378,6 +389,134 @@ TEST(DrawLayout, ScalesPositionsIntoTheDrawing) {
   }
 }
 
+// A network of `count` devices D0, D1, ... linked in a chain, each at
+// the longitude and latitude `place` gives it (nullopt: no coordinates).
+struct MapCase {
+  const char* tag;
+  Network network;
+  std::vector<DevicePosition> positions;
+};
+template <typename Place>
+MapCase mapCase(const char* tag, int count, Place place,
+                const std::string& prefix = "D") {
+  MapCase map{tag, {}, {}};
+  std::string codes;
+  std::string links;
+  for (int i = 0; i < count; ++i) {
+    codes += prefix + std::to_string(i) + ' ';
+    if (i > 0) {
+      links += prefix + std::to_string(i - 1) + ' ' + prefix +
+               std::to_string(i) + " 3 ";
+    }
+    const std::optional<Point> at = place(i);
+    map.positions.push_back(at ? DevicePosition{true, at->x, at->y}
+                               : DevicePosition{});
+  }
+  map.network = networks::build(codes, links);
+  return map;
+}
+
+// A repeatable spread in [0, 1), the salts independent of each other.
+double scatter(int i, int salt) {
+  auto h = static_cast<uint32_t>(i + 1) * 2654435761U ^
+           static_cast<uint32_t>(salt) * 2246822519U;
+  h = (h ^ h >> 15U) * 2246822519U;
+  h = (h ^ h >> 13U) * 3266489917U;
+  return static_cast<double>(h ^ h >> 16U) / 4294967296.0;
+}
+
+// Each cause of piled labels on a real operator's map: the labels stand
+// apart, west stays west and north stays north, and the picture is
+// neither a strip nor a pole.
+TEST(DrawLayout, KeepsMapsInOrderWithLabelsApart) {
+  const std::vector<MapCase> cases = {
+      // A Japanese network with three US sites across the Pacific.
+      mapCase("ocean", 33,
+              [](int i) -> std::optional<Point> {
+                if (i < 3) return Point{-122.0 + 24 * i, 37.0 + i};
+                return Point{139.5 + scatter(i, 1), 35.5 + scatter(i, 2)};
+              }),
+      mapCase("one city", 20,
+              [](int i) -> std::optional<Point> {
+                if (i < 15) return Point{2.35, 48.85};
+                return Point{2.0 + i * 0.2, 48.0 + scatter(i, 3)};
+              }),
+      mapCase("date line", 12,
+              [](int i) -> std::optional<Point> {
+                return Point{i % 2 == 0 ? 170.0 + i / 2 : -179.0 + i / 2,
+                             -18.0 + scatter(i, 4)};
+              }),
+      mapCase("metro", 80,
+              [](int i) -> std::optional<Point> {
+                return Point{-0.1 + 0.05 * scatter(i, 5),
+                             51.5 + 0.05 * scatter(i, 6)};
+              }),
+      mapCase("a third unplaced", 30,
+              [](int i) -> std::optional<Point> {
+                if (i % 3 == 2) return std::nullopt;
+                return Point{10.0 + scatter(i, 7), 50.0 + scatter(i, 8)};
+              }),
+      // Wide characters, all on one parallel or one meridian.
+      mapCase(
+          "one latitude", 12,
+          [](int i) -> std::optional<Point> {
+            return Point{i * 0.01, 0};
+          },
+          "北京"),
+      mapCase("one longitude", 12,
+              [](int i) -> std::optional<Point> {
+                return Point{30, i * 0.01};
+              }),
+      mapCase("2000 devices", 2000,
+              [](int i) -> std::optional<Point> {
+                const double hub = i % 7;
+                return Point{-120 + 40 * hub + 3 * scatter(i, 9),
+                             20 + 4 * hub + 3 * scatter(i, 10)};
+              }),
+  };
+  for (const MapCase& map : cases) {
+    const DevicePoints places =
+        drawingPoints(PositionKind::kGeographic, map.positions,
+                      drawingWidth(map.network.deviceCount()));
+    const std::vector<Point> points = readablePoints(map.network, places);
+    const size_t n = points.size();
+    ASSERT_EQ(n, map.positions.size()) << map.tag;
+    std::vector<LabelBox> boxes;
+    LabelBox largest;
+    for (const Device& device : map.network.devices) {
+      boxes.push_back(labelBox(device.code));
+      largest = {std::max(largest.width, boxes.back().width),
+                 std::max(largest.height, boxes.back().height)};
+    }
+    Point low = points[0];
+    Point high = points[0];
+    for (size_t i = 0; i < n; ++i) {
+      low = {std::min(low.x, points[i].x), std::min(low.y, points[i].y)};
+      high = {std::max(high.x, points[i].x), std::max(high.y, points[i].y)};
+      for (size_t j = i + 1; j < n; ++j) {
+        ASSERT_FALSE(touching(points[i], boxes[i], points[j], boxes[j]))
+            << map.tag << ": D" << i << " and D" << j;
+        if (!places[i] || !places[j]) continue;
+        if (places[i]->x < places[j]->x) {
+          ASSERT_LE(points[i].x, points[j].x) << map.tag << i << ' ' << j;
+        }
+        if (places[i]->y < places[j]->y) {
+          ASSERT_LE(points[i].y, points[j].y) << map.tag << i << ' ' << j;
+        }
+      }
+    }
+    const double width = high.x - low.x + largest.width;
+    const double height = high.y - low.y + largest.height;
+    EXPECT_LE(width, 3 * height) << map.tag;
+    EXPECT_LE(height, 3 * width) << map.tag;
+  }
+  // Across the date line the short way: 179 degrees east stands west of
+  // 179 west, 2 degrees apart rather than 358.
+  const DevicePoints fiji = drawingPoints(
+      PositionKind::kGeographic, {{true, 179, -18}, {true, -179, -17}}, 100);
+  EXPECT_LT(fiji[0]->x, fiji[1]->x);
+}
+
 // Devices with no place and no placed neighbour line up below the map,
 // the legend below them.
 TEST(DrawLayout, PutsDevicesWithoutPlacesBelowTheMap) {
@@ -388,14 +527,19 @@ TEST(DrawLayout, PutsDevicesWithoutPlacesBelowTheMap) {
   const std::string dot =
       dotOf(networks::build("A B C D", "A B 1  C D 2"), request);
   EXPECT_NE(dot.find("layout=nop"), std::string::npos);
-  EXPECT_NE(
-      dot.find(R"(d2 [label="C", fillcolor="#eeeeee", pos="10.00,-160.00"])"),
-      std::string::npos)
-      << dot;
-  EXPECT_NE(
-      dot.find(R"(d3 [label="D", fillcolor="#eeeeee", pos="110.00,-160.00"])"),
-      std::string::npos);
-  EXPECT_NE(dot.find(R"(pos="10.00,-240.00"];)"), std::string::npos);
+  // The placed two keep their order; the rest stand in a row below.
+  const Point b = posOf(dot, 1);
+  const Point c = posOf(dot, 2);
+  EXPECT_LT(posOf(dot, 0).x, b.x);
+  EXPECT_GT(posOf(dot, 0).y, b.y);
+  EXPECT_EQ(c.y, posOf(dot, 3).y);
+  EXPECT_LT(c.x, posOf(dot, 3).x);
+  EXPECT_LT(c.y, b.y);
+  std::smatch legend;
+  ASSERT_TRUE(std::regex_search(
+      dot, legend,
+      std::regex(R"re(legend \[[^\n]*pos="[-0-9.]+,([-0-9.]+)")re")));
+  EXPECT_LT(std::stod(legend[1]), c.y);
 }
 
 TEST(DrawLayout, RefusesAMapWithoutPlaces) {
@@ -431,6 +575,67 @@ TEST(DrawLayout, LeavesLatenciesOutOfDenseNetworks) {
     EXPECT_EQ(dot.find("5ms"), std::string::npos);
     EXPECT_NE(dot.find("d0 -- d7;"), std::string::npos);
   }
+}
+
+// A network without layers drawn in rows wraps them: 100 devices in a
+// chain, N0 - N1 - ... - N99, come out in rows of at most 8, each row
+// after the one before; the 59 single points of a chain of 31 list the
+// first few in the legend, then how many more.
+TEST(DrawLayout, WrapsLongRowsAndBoundsTheLegend) {
+  std::string codes;
+  std::string links;
+  for (int i = 0; i < 100; ++i) {
+    codes += "N" + std::to_string(i) + ' ';
+    if (i > 0) {
+      links += "N" + std::to_string(i - 1) + " N" + std::to_string(i) + " 2 ";
+    }
+  }
+  DrawRequest request;
+  request.layout = Layout::kLayers;
+  const std::string dot = dotOf(networks::build(codes, links), request);
+  std::vector<size_t> rowLengths;
+  int devicesSeen = 0;
+  for (size_t at = dot.find("{rank=same;"); at != std::string::npos;
+       at = dot.find("{rank=same;", at + 1)) {
+    const std::string row = dot.substr(at, dot.find('}', at) - at);
+    size_t devices = 0;
+    for (size_t d = row.find(" d"); d != std::string::npos;
+         d = row.find(" d", d + 1)) {
+      // The rows hold the chain in order.
+      EXPECT_EQ(row.compare(d, 3 + std::to_string(devicesSeen).size(),
+                            " d" + std::to_string(devicesSeen) + " "),
+                0)
+          << row;
+      ++devicesSeen;
+      ++devices;
+    }
+    rowLengths.push_back(devices);
+  }
+  EXPECT_EQ(devicesSeen, 100);
+  EXPECT_EQ(rowLengths.size(), 13U);
+  EXPECT_LE(*std::max_element(rowLengths.begin(), rowLengths.end()), 8U);
+  EXPECT_NE(dot.find("layer5 -- layer5_1 -- layer5_2"), std::string::npos);
+
+  request = DrawRequest{};
+  request.highlight = Highlight::kRisks;
+  const std::string risks =
+      dotOf(networks::build(codes.substr(0, codes.find("N31 ")),
+                            links.substr(0, links.find(" N31 "))),
+            request);
+  const size_t legend = risks.find("legend [");
+  ASSERT_NE(legend, std::string::npos);
+  const std::string label =
+      risks.substr(legend, risks.find('\n', legend) - legend);
+  size_t lines = 1;
+  for (size_t at = label.find("\\n"); at != std::string::npos;
+       at = label.find("\\n", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 1 + kLegendPoints + 1) << label;
+  EXPECT_NE(
+      label.find("另有 " + std::to_string(30 + 29 - kLegendPoints) + " 处"),
+      std::string::npos)
+      << label;
 }
 
 const std::set<std::string> kSurvivorTree = {

@@ -382,30 +382,26 @@
     return bestDistance * scale;
   }
 
-  const kOnLine = 2;  // px: a click this near a line is on it, device or not
-
-  // What a click at (x, y) aimed at: of the links whose band lies under
-  // the pointer, the one whose line passes nearest, unless the pointer is
-  // inside a device and on no line; a label or a device otherwise. A
-  // click that is not over its target (one a script sent) keeps it.
+  // What a click at (x, y) aimed at: a device when the pointer is inside
+  // its box, even where a link's band crosses it; else, unless the click
+  // is not over its target (one a script sent, which keeps it), of the
+  // links whose band lies under the pointer the one whose line passes
+  // nearest; a label otherwise.
   function aimedAt(target, x, y) {
     const under = document.elementsFromPoint(x, y);
+    const groups = under.map((element) => [element, element.closest('.edge, .node')])
+      .filter(([, group]) => group !== null && group.dataset.index);
+    const device = groups.find(([, group]) => group.classList.contains('node'));
+    if (device) return device[1];
     if (target !== null && !under.some((element) => target.contains(element))) return target;
     let link = null;
     let linkDistance = Infinity;
-    let device = null;
-    for (const element of under) {
-      const group = element.closest('.edge, .node');
-      if (group === null || !group.dataset.index) continue;
-      if (group.classList.contains('node')) {
-        if (device === null) device = group;
-      } else if (element.classList.contains('band')) {
-        const distance = distanceToLine(linkLines[group.dataset.index], x, y);
-        if (distance < linkDistance) [link, linkDistance] = [group, distance];
-      }
+    for (const [element, group] of groups) {
+      if (!element.classList.contains('band')) continue;
+      const distance = distanceToLine(linkLines[group.dataset.index], x, y);
+      if (distance < linkDistance) [link, linkDistance] = [group, distance];
     }
-    if (link !== null && (device === null || linkDistance <= kOnLine)) return link;
-    return device || target;
+    return link || target;
   }
 
   function activate(element) {
@@ -423,6 +419,39 @@
     // name the device or link instead.
     const title = element.querySelector('title');
     if (title !== null) title.textContent = label;
+  }
+
+  // Devices and latency labels, each with the centre it shrinks about.
+  let labels = null;
+  let labelScale = 1;
+
+  // Beyond the drawing's own size, devices and latency labels keep their
+  // size on screen while the map grows around them: the drawing keeps
+  // them apart at its own size, so zooming in only parts them further.
+  function keepLabelSize(scene, scale) {
+    const shrink = Math.min(1, 1 / scale);
+    if (shrink === labelScale) return;
+    labelScale = shrink;
+    if (labels === null) {
+      labels = [...scene.querySelectorAll('g.node, g.edge text')].map((element) => {
+        const box = element.getBBox();
+        return [element, box.x + box.width / 2, box.y + box.height / 2];
+      });
+    }
+    // The route's raised copies of its latencies shrink as well; each
+    // copy takes the transform its original had when it was made.
+    const copies = [...overlay.querySelectorAll('text')].map((element) => {
+      const box = element.getBBox();
+      return [element, box.x + box.width / 2, box.y + box.height / 2];
+    });
+    for (const [element, x, y] of labels.concat(copies)) {
+      if (shrink === 1) {
+        element.removeAttribute('transform');
+      } else {
+        element.setAttribute('transform',
+          `translate(${x} ${y}) scale(${shrink}) translate(${-x} ${-y})`);
+      }
+    }
   }
 
   function wireDrawing() {
@@ -459,6 +488,7 @@
       svg.style.setProperty('--u', 1 / scale + 'px');
       // Too far out to read text (see .far in the page's style).
       svg.classList.toggle('far', scale < kSmallestTextScale);
+      keepLabelSize(scene, scale);
     });
     fit();
 

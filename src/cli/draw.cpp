@@ -1,6 +1,7 @@
 #include "draw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "device.h"
@@ -39,13 +40,15 @@ constexpr char kCutOffDevice[] = R"(, fillcolor="#999999")";
 constexpr char kSuggestedColour[] = "#38761d";
 constexpr char kSuggestedLink[] =
     R"(, style=dashed, color="#38761d", penwidth=2)";
-// Devices named by their codes alone, in pictures that place them freely:
-// large enough to stay readable when a drawing of some 60 devices is
-// shown whole on a laptop's screen.
-constexpr int kPlacedFontSize = 14;
 // Past this many links per device, latencies would pile up beside the
 // lines; the picture leaves them out.
 constexpr size_t kLabelledLinksPerDevice = 3;
+
+// A layer's row holds at most this many times the square root of the
+// devices (a device box is about as wide as two rows are apart, so the
+// picture comes out near 4:3), and never wraps below kShortestWrappedRow.
+constexpr double kRowsPerDevice = 0.6;
+constexpr int kShortestWrappedRow = 8;
 
 // A DOT string. Graphviz reads backslash escapes and character entities
 // in labels, so a code or a description shows as typed only with its
@@ -350,6 +353,25 @@ void writeLegend(const Drawing& drawing, const std::string& position,
   }
 }
 
+// The heads of the rows, in order: each layer's own, then one invisible
+// point for each row its devices wrap into beyond the first.
+std::vector<std::string> writeRowHeads(const std::vector<Layer>& layers,
+                                       const std::vector<int>& rows,
+                                       int rowLength, std::ostream& dot) {
+  std::vector<std::string> heads;
+  for (const int row : rows) {
+    heads.push_back("layer" + std::to_string(row));
+    const int inRow = static_cast<int>(
+        std::count(layers.begin(), layers.end(), static_cast<Layer>(row)));
+    for (int wrap = 1; wrap * rowLength < inRow; ++wrap) {
+      heads.push_back("layer" + std::to_string(row) + "_" +
+                      std::to_string(wrap));
+      dot << "  " << heads.back() << " [label=\"\", style=invis];\n";
+    }
+  }
+  return heads;
+}
+
 void writeRows(const Network& network, const Drawing& drawing,
                bool highlighting, bool addressable, std::ostream& dot) {
   writeHeading(drawing, highlighting, "", 10, dot);
@@ -363,25 +385,41 @@ void writeRows(const Network& network, const Drawing& drawing,
     layers[i] = layerOf(network.devices[i].code);
     used[static_cast<int>(layers[i])] = true;
   }
+  // A layer of many devices wraps into several rows of at most
+  // rowLength, so that a network without layers is no endless strip.
+  const int rowLength = std::max(
+      kShortestWrappedRow,
+      static_cast<int>(std::ceil(kRowsPerDevice * std::sqrt(std::max(n, 1)))));
   std::vector<int> rows;
+  std::vector<int> rank(network.devices.size());  // row from the top
+  int ranks = 0;
   for (int row = 0; row < kLayerCount; ++row) {
     if (!used[row]) continue;
     rows.push_back(row);
     dot << "  layer" << row << " [label=\""
         << layerName(static_cast<Layer>(row)) << "\"];\n";
+    int inRow = 0;
+    for (int i = 0; i < n; ++i) {
+      if (static_cast<int>(layers[i]) != row) continue;
+      rank[i] = ranks + inRow++ / rowLength;
+    }
+    ranks += (inRow + rowLength - 1) / rowLength;
   }
-  if (rows.size() > 1) {
-    dot << "  layer" << rows[0];
-    for (size_t i = 1; i < rows.size(); ++i) dot << " -- layer" << rows[i];
+  const std::vector<std::string> heads =
+      writeRowHeads(layers, rows, rowLength, dot);
+  if (heads.size() > 1) {
+    dot << "  " << heads[0];
+    for (size_t i = 1; i < heads.size(); ++i) dot << " -- " << heads[i];
     dot << " [style=invis];\n";
   }
 
   dot << "  node [shape=box, style=\"rounded,filled\"];\n";
-  for (const int row : rows) {
-    dot << "  {rank=same; layer" << row << ';';
+  for (size_t head = 0; head < heads.size(); ++head) {
+    dot << "  {rank=same; " << heads[head] << ';';
     for (int i = 0; i < n; ++i) {
-      if (static_cast<int>(layers[i]) != row) continue;
+      if (rank[i] != static_cast<int>(head)) continue;
       const Device& device = network.devices[i];
+      const int row = static_cast<int>(layers[i]);
       dot << " d" << i
           << " [label=" << quoted(device.code + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
@@ -396,7 +434,7 @@ void writeRows(const Network& network, const Drawing& drawing,
   const bool labelled = latenciesShown(network, drawing);
   for (size_t i = 0; i < drawing.links.size(); ++i) {
     const Link& link = drawing.links[i];
-    const bool upward = layers[link.to] < layers[link.from];
+    const bool upward = rank[link.to] < rank[link.from];
     const std::string attributes =
         (labelled || drawing.linkRoles[i] == Role::kSuggested
              ? ", label=" + linkLabel(drawing, i)
@@ -417,9 +455,12 @@ void writePlaced(const Network& network, const Drawing& drawing,
                  bool highlighting, bool addressable,
                  const std::vector<Point>& points, std::ostream& dot) {
   const bool geographic = !points.empty();
+  // Lines go under the devices, so that none runs over a label.
   writeHeading(drawing, highlighting,
-               geographic ? ", layout=nop, forcelabels=true"
-                          : ", layout=sfdp, overlap=false, forcelabels=true",
+               geographic ? ", layout=nop, outputorder=edgesfirst, "
+                            "forcelabels=false"
+                          : ", layout=sfdp, overlap=false, "
+                            "outputorder=edgesfirst, forcelabels=false",
                kPlacedFontSize, dot);
   dot << "  node [shape=box, style=\"rounded,filled\", margin=\"0.08,0.03\","
          " width=0, height=0];\n";
@@ -552,7 +593,7 @@ DrawOutcome writeDrawingDot(const Network& network, const Drawing& drawing,
         return DrawOutcome::kRefused;
       }
       writePlaced(network, drawing, dashRest, request.addressable,
-                  completedPoints(network, request.positions), dot);
+                  readablePoints(network, request.positions), dot);
       break;
     }
     case Layout::kForce:

@@ -241,13 +241,15 @@ std::vector<Option> drawOptions(Arguments* arguments) {
 }
 // clang-format on
 
-// Runs `dot -T<format>` on `graph` and collects the image, within
-// `timeoutSeconds` (0: no limit). An empty image is a failure.
+// Runs `dot -q -T<format>` on `graph` and collects the image, within
+// `timeoutSeconds` (0: no limit). An empty image is a failure. Warnings
+// stay quiet: a map leaves out on purpose the latencies that do not fit,
+// which dot would report; its errors still show.
 bool renderWithDot(const std::string& graph, const char* format,
                    int timeoutSeconds, std::string* image,
                    std::ostream& errors) {
   ChildRequest request;
-  request.command = {"dot", std::string("-T") + format};
+  request.command = {"dot", "-q", std::string("-T") + format};
   request.input = graph;
   request.timeoutSeconds = timeoutSeconds;
   ChildOutcome dot = runChild(request);

@@ -28,6 +28,11 @@ struct Point {
 };
 using DevicePoints = std::vector<std::optional<Point>>;
 
+// Devices named by their codes alone, in pictures that place them freely:
+// large enough to stay readable when a drawing of some 60 devices is
+// shown whole on a laptop's screen. labelBox measures labels in it.
+constexpr int kPlacedFontSize = 14;
+
 // How far below a map the devices without a place stand, in points.
 constexpr double kRowBelow = 80;
 
@@ -40,7 +45,9 @@ Layout chooseLayout(const Network& network, const DevicePoints& positions);
 // The GraphML reader's positions as points of a drawing at most `width`
 // points wide and three quarters of that high, in the positions' own
 // proportions: longitude and latitude projected equirectangularly,
-// longitude scaled by the cosine of the mean latitude, north up; drawing
+// longitude scaled by the cosine of the mean latitude, north up, the
+// map cut at its widest gap of longitude so that a network across the
+// date line is drawn the short way round; drawing
 // units kept in proportion, their y already pointing down. Empty when no
 // device has a position.
 DevicePoints drawingPoints(PositionKind kind,
@@ -64,11 +71,35 @@ std::string coordinate(double value);
 Point lowerLeft(const std::vector<Point>& points,
                 const std::vector<bool>& placed);
 
-// The devices that have no place of their own stand at the middle of
-// their placed neighbours, found outwards from the placed ones, and the
+// The devices that have no place of their own stand just below the
+// middle of their placed neighbours (never on one), found outwards from
+// the placed ones, and the
 // rest in a row below everything else, kRowBelow under the lowest.
 // Needs at least one placed device. O(devices * links) at worst.
 std::vector<Point> completedPoints(const Network& network,
                                    const DevicePoints& positions);
+
+// The box a device's label takes in a map, in points: its code in the
+// map's font and margins, a wide character counted twice.
+struct LabelBox {
+  double width = 0;
+  double height = 0;
+};
+LabelBox labelBox(const std::string& code);
+
+// The places of a map whose labels stand apart: completedPoints, then
+// devices at one point spread on a small grid around it, then each axis
+// drawn part to scale and part by rank, so that an ocean shrinks and a
+// crowded city grows, the labels pushed apart by a sweep west to east or
+// north to south, or set on a grid whose rows and columns follow the
+// order; the most geographic of these that fits the map's area (or
+// comes near the smallest) wins. Every step keeps the order: a device
+// west (north) of another stays west (north) or level, never swaps. The
+// picture is then stretched to lie between 1:3 and 3:1. No two label
+// boxes (labelBox, with a small gap) overlap. Needs at least one placed
+// device. O(devices log devices + devices * neighbours in the sweep's
+// window + devices * links).
+std::vector<Point> readablePoints(const Network& network,
+                                  const DevicePoints& positions);
 
 #endif  // TOPOPLAN_CLI_DRAW_LAYOUT_H_

@@ -1,5 +1,7 @@
 #include "drawing_text.h"
 
+#include <algorithm>
+
 #include "resilience_text.h"
 #include "suggestion_report.h"
 
@@ -38,8 +40,14 @@ std::string singlePointsLegend(const std::vector<std::string>& codes,
                                const std::vector<ScenarioFigures>& scenarios) {
   if (scenarios.empty()) return "";
   std::string legend = "图例：橙色为单点故障";
-  for (const size_t point : singlePointsByImpact(scenarios)) {
-    legend += "\n" + singlePointSentence(codes, links, scenarios[point]);
+  const std::vector<size_t> order = singlePointsByImpact(scenarios);
+  const size_t listed = std::min(order.size(), kLegendPoints);
+  for (size_t i = 0; i < listed; ++i) {
+    legend += "\n" + singlePointSentence(codes, links, scenarios[order[i]]);
+  }
+  if (listed < order.size()) {
+    legend += "\n……另有 " + std::to_string(order.size() - listed) +
+              " 处单点故障未列出，topoplan-resilience 列出全部";
   }
   return legend;
 }

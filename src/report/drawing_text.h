@@ -4,6 +4,7 @@
 #ifndef TOPOPLAN_REPORT_DRAWING_TEXT_H_
 #define TOPOPLAN_REPORT_DRAWING_TEXT_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@
 std::string topologyTitle(int devices, int links);
 
 // The single points' title, and their legend: a line per point from the
-// largest impact to the smallest (singlePointsByImpact), "" when there
-// is none.
+// largest impact to the smallest (singlePointsByImpact), at most
+// kLegendPoints of them and then how many more, so that the legend of a
+// large network does not cover its picture; "" when there is none.
+constexpr size_t kLegendPoints = 8;
 std::string singlePointsTitle(const SinglePoints& points);
 std::string singlePointsLegend(const std::vector<std::string>& codes,
                                const std::vector<Link>& links,

@@ -385,10 +385,18 @@ async function trial() {
 function linkMidpoints(page) {
   return page.$$eval('g.edge[id^=link]', (groups) => groups.map((group) => {
     const line = group.querySelector('path.line');
-    const point = line.getPointAtLength(line.getTotalLength() / 2);
     const m = line.getScreenCTM();
-    const x = m.a * point.x + m.c * point.y + m.e;
-    const y = m.b * point.x + m.d * point.y + m.f;
+    const onScreen = (share) => {
+      const point = line.getPointAtLength(line.getTotalLength() * share);
+      return [m.a * point.x + m.c * point.y + m.e, m.b * point.x + m.d * point.y + m.f];
+    };
+    // A device wins a click inside its box: the point nearest the middle
+    // that lies in no device's box.
+    const boxes = [...document.querySelectorAll('g.node[id^=device]')]
+      .map((node) => node.getBoundingClientRect());
+    const clear = ([px, py]) => !boxes.some((b) =>
+      px >= b.left - 1 && px <= b.right + 1 && py >= b.top - 1 && py <= b.bottom + 1);
+    const [x, y] = [0.5, 0.4, 0.6, 0.3, 0.7, 0.2, 0.8].map(onScreen).find(clear) || onScreen(0.5);
     // How near another link's line passes, on screen, sampled every px.
     let nearest = Infinity;
     for (const other of document.querySelectorAll('g.edge[id^=link] path.line')) {
@@ -799,6 +807,126 @@ async function mesh() {
   await page.close();
 }
 
+// ---- Maps generated for each cause of piled labels (map_networks.js).
+const { mapNames, mapNetwork, mapPlace } = require('./map_networks.js');
+
+// Each device's box on screen, its code, and its label's height on
+// screen; whether labels are shown at all.
+const deviceBoxes = (page) => page.evaluate(() => ({
+  far: document.querySelector('#drawing svg').classList.contains('far'),
+  boxes: [...document.querySelectorAll('g.node[id^=device]')].map((node) => {
+    const box = node.querySelector('.shape').getBoundingClientRect();
+    return { index: Number(node.id.slice(6)), code: node.dataset.code, left: box.left,
+             right: box.right, top: box.top, bottom: box.bottom,
+             text: node.querySelector('text').getBoundingClientRect().height };
+  }),
+}));
+
+// The pairs of boxes that overlap, among those inside `view`.
+function overlapping(boxes, view) {
+  const shown = boxes.filter((b) => b.right > view.left && b.left < view.right &&
+    b.bottom > view.top && b.top < view.bottom).sort((a, b) => a.left - b.left);
+  const pairs = [];
+  for (let i = 0; i < shown.length; ++i) {
+    for (let j = i + 1; j < shown.length && shown[j].left < shown[i].right; ++j) {
+      if (shown[j].top < shown[i].bottom && shown[i].top < shown[j].bottom) {
+        pairs.push(shown[i].code + '/' + shown[j].code);
+      }
+    }
+  }
+  return pairs;
+}
+
+async function maps() {
+  for (const name of mapNames) {
+    const file = path.join(scratch, name + '.graphml');
+    fs.writeFileSync(file, mapNetwork(name));
+    const html = path.join(scratch, name + '.html');
+    execFileSync(draw, ['-o', html, file], { cwd: scratch, stdio: 'pipe' });
+    const page = await open(html, { width: 1280, height: 800 });
+    const view = await page.$eval('#drawing', (d) => d.getBoundingClientRect().toJSON());
+    const first = await deviceBoxes(page);
+    await check(name + ' map: west stays west, north stays north, no label on another', async () => {
+      // The map is drawn the short way across the date line.
+      const across = first.boxes.some((b) => (mapPlace(name, b.index) || [0])[0] > 90);
+      // As the file gives them, to four decimals.
+      const place = (i) => {
+        const at = mapPlace(name, i) && mapPlace(name, i).map((v) => Number(v.toFixed(4)));
+        return at && [across && at[0] < 0 ? at[0] + 360 : at[0], at[1]];
+      };
+      const swapped = [];
+      const placed = first.boxes.filter((b) => place(b.index) !== null);
+      for (const a of placed) {
+        for (const b of placed) {
+          const [pa, pb] = [place(a.index), place(b.index)];
+          const [ax, bx] = [(a.left + a.right) / 2, (b.left + b.right) / 2];
+          const [ay, by] = [(a.top + a.bottom) / 2, (b.top + b.bottom) / 2];
+          if ((pa[0] < pb[0] && ax > bx + 0.5) || (pa[1] > pb[1] && ay > by + 0.5)) {
+            swapped.push(a.code + '/' + b.code);
+          }
+        }
+      }
+      assert.deepEqual(swapped.slice(0, 5), []);
+      assert.deepEqual(overlapping(first.boxes, view).slice(0, 5), []);
+      const width = Math.max(...first.boxes.map((b) => b.right)) - Math.min(...first.boxes.map((b) => b.left));
+      const height = Math.max(...first.boxes.map((b) => b.bottom)) - Math.min(...first.boxes.map((b) => b.top));
+      assert.ok(width <= 3 * height && height <= 3 * width, width + ' x ' + height);
+    });
+    await check(name + ' map zoomed in: labels of 12 px or more, none on another', async () => {
+      // Zoomed in on the most crowded part: the middle device in the west
+      // to east order.
+      const middle = first.boxes.slice().sort((a, b) => a.left - b.left)[first.boxes.length >> 1];
+      await page.mouse.move((middle.left + middle.right) / 2, (middle.top + middle.bottom) / 2);
+      for (let i = 0; i < 30 && await sceneScale(page) < 3; ++i) {
+        await page.mouse.wheel({ deltaY: -400 });
+        await nextFrame(page);
+      }
+      const zoomed = await deviceBoxes(page);
+      assert.equal(zoomed.far, false);
+      const inView = zoomed.boxes.filter((b) => b.right > view.left && b.left < view.right &&
+        b.bottom > view.top && b.top < view.bottom);
+      assert.ok(inView.length > 0);
+      assert.ok(inView.every((b) => b.text >= 12), JSON.stringify(inView[0]));
+      assert.deepEqual(overlapping(zoomed.boxes, view).slice(0, 5), []);
+    });
+    if (first.boxes.length <= 100) {
+      await check(name + ' map: a click inside a device picks it, zoomed out and in', async () => {
+        await page.click('input[name=click][value=fail]');
+        const missed = [];
+        for (const zoomed of [false, true]) {
+          await page.click('#zoom-fit');
+          await nextFrame(page);
+          for (const device of first.boxes.filter((b, i) => i % 4 === 0)) {
+            if (zoomed) {
+              await page.$eval('#device-search', (input) => { input.value = ''; });
+              await page.type('#device-search', device.code);
+              await page.keyboard.press('Enter');
+              await nextFrame(page);
+            }
+            const box = () => page.$eval('#device' + device.index, (g) =>
+              g.querySelector('.shape').getBoundingClientRect().toJSON());
+            // Pointing at a device shows its detail, which can move the
+            // drawing; the click follows where it went.
+            const before = await box();
+            await page.mouse.move(before.x + before.width / 2, before.y + before.height / 2);
+            await nextFrame(page);
+            const after = await box();
+            await page.mouse.click(after.x + after.width / 2, after.y + after.height / 2);
+            const failedNow = await api(page, 'failed');
+            if (JSON.stringify(failedNow) !== JSON.stringify({ devices: [device.code], links: [] })) {
+              missed.push(device.code + (zoomed ? ' zoomed' : '') + ' -> ' + JSON.stringify(failedNow));
+            }
+            await api(page, 'restoreAll');
+          }
+        }
+        assert.deepEqual(missed, []);
+      });
+    }
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  }
+}
+
 (async () => {
   browser = await puppeteer.launch({
     executablePath: process.env.TOPOPLAN_CHROMIUM || '/usr/bin/chromium',
@@ -816,6 +944,7 @@ async function mesh() {
     await phone();
     await mesh();
     await large();
+    await maps();
     await check('no page asked for anything over the network', async () => {
       assert.deepEqual(requests, []);
     });
