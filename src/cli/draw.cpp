@@ -372,6 +372,26 @@ std::vector<std::string> writeRowHeads(const std::vector<Layer>& layers,
   return heads;
 }
 
+// Each link runs from its upper row down, so that no edge pulls against
+// the order of the rows; `rank` is each device's row from the top.
+void writeRowLinks(const Network& network, const Drawing& drawing,
+                   const std::vector<int>& rank, bool addressable,
+                   std::ostream& dot) {
+  const bool labelled = latenciesShown(network, drawing);
+  for (size_t i = 0; i < drawing.links.size(); ++i) {
+    const Link& link = drawing.links[i];
+    const bool upward = rank[link.to] < rank[link.from];
+    const std::string attributes =
+        (labelled || drawing.linkRoles[i] == Role::kSuggested
+             ? ", label=" + linkLabel(drawing, i)
+             : "") +
+        linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
+    dot << "  d" << (upward ? link.to : link.from) << " -- d"
+        << (upward ? link.from : link.to);
+    writeAttributes(attributes, dot);
+  }
+}
+
 void writeRows(const Network& network, const Drawing& drawing,
                bool highlighting, bool addressable, std::ostream& dot) {
   writeHeading(drawing, highlighting, "", 10, dot);
@@ -429,21 +449,7 @@ void writeRows(const Network& network, const Drawing& drawing,
     dot << "}\n";
   }
 
-  // Each link runs from its upper row down, so that no edge pulls
-  // against the order of the rows.
-  const bool labelled = latenciesShown(network, drawing);
-  for (size_t i = 0; i < drawing.links.size(); ++i) {
-    const Link& link = drawing.links[i];
-    const bool upward = rank[link.to] < rank[link.from];
-    const std::string attributes =
-        (labelled || drawing.linkRoles[i] == Role::kSuggested
-             ? ", label=" + linkLabel(drawing, i)
-             : "") +
-        linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
-    dot << "  d" << (upward ? link.to : link.from) << " -- d"
-        << (upward ? link.from : link.to);
-    writeAttributes(attributes, dot);
-  }
+  writeRowLinks(network, drawing, rank, addressable, dot);
   writeLegend(drawing, "", dot);
   dot << "}\n";
 }
