@@ -5,6 +5,7 @@
 #include "command_text.h"
 #include "exit_status.h"
 #include "program.h"
+#include "text.h"
 #include "utf8.h"
 #include "version.h"
 
@@ -121,18 +122,24 @@ std::string optionLines(const std::vector<Option>& options, int column) {
   return text;
 }
 
-std::string usageRefusal(const std::string& problem, const char* usage,
-                         const char* program) {
-  return "✘ " + problem + "\n" + usage + "详见 " + program + " --help\n";
-}
-
-int answerHelpOrVersion(bool help, const std::string& helpText,
-                        const char* program, std::ostream& out,
-                        std::ostream& errors) {
+std::optional<int> answerWithoutWork(const std::string& problem, bool help,
+                                     bool version, const CommandTexts& texts,
+                                     const std::vector<Option>& options,
+                                     std::ostream& out, std::ostream& errors) {
+  // Where the descriptions of --help start, the same in every command.
+  constexpr int kHelpColumn = 26;
+  if (!problem.empty()) {
+    errors << escapeControls("✘ " + problem + "\n" + texts.usage + "详见 " +
+                                 texts.program + " --help\n",
+                             LineBreaks::kKept);
+    return kExitBadArguments;
+  }
+  if (!help && !version) return std::nullopt;
   if (help) {
-    out << helpText;
+    out << texts.usage << texts.helpIntro << optionLines(options, kHelpColumn)
+        << texts.helpEnd;
   } else {
-    out << program << ' ' << kTopoplanVersion << '\n';
+    out << texts.program << ' ' << kTopoplanVersion << '\n';
   }
   out.flush();
   if (out) return kExitDone;

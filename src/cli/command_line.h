@@ -6,6 +6,7 @@
 #define TOPOPLAN_CLI_COMMAND_LINE_H_
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -64,17 +65,25 @@ std::string readCommandLine(int argc, const char* const* argv,
 // blank after a longer name.
 std::string optionLines(const std::vector<Option>& options, int column);
 
-// The lines a usage error prints: "✘ PROBLEM", the usage, and where to
-// find the help.
-std::string usageRefusal(const std::string& problem, const char* usage,
-                         const char* program);
+// What a command says about itself: its name, its usage lines and the
+// texts above and below the option lines of --help.
+struct CommandTexts {
+  const char* program;    // "topoplan-draw"
+  const char* usage;      // "用法：...\n", a line or more
+  const char* helpIntro;  // between the usage and the options
+  const char* helpEnd;    // after the options
+};
 
-// Answers -h/--help (when `help`) with `helpText`, else --version with
-// "PROGRAM VERSION", on `out`, flushed. Returns the exit status
-// (exit_status.h): done, or refused with the message on `errors` when
-// `out` could not take it.
-int answerHelpOrVersion(bool help, const std::string& helpText,
-                        const char* program, std::ostream& out,
-                        std::ostream& errors);
+// The answer to a command line that asks for no work: a usage error
+// (`problem` not empty: "✘ PROBLEM", the usage and where to find the
+// help, on `errors` with its control characters escaped; exit status 2),
+// else -h/--help (the usage, the intro, the option lines of `options`,
+// the end) or --version ("PROGRAM VERSION") on `out`, flushed: done, or
+// refused with the message on `errors` when `out` could not take it.
+// Nothing, and the command goes on, for any other command line.
+std::optional<int> answerWithoutWork(const std::string& problem, bool help,
+                                     bool version, const CommandTexts& texts,
+                                     const std::vector<Option>& options,
+                                     std::ostream& out, std::ostream& errors);
 
 #endif  // TOPOPLAN_CLI_COMMAND_LINE_H_

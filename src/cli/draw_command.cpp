@@ -59,10 +59,8 @@ constexpr char kHelpEnd[] =
     "\n"
     "退出状态：0 成功；1 文件被拒绝、无法计算、渲染失败、无法写出、缺少网页分析\n"
     "引擎或内存不足；2 命令行参数有误、设备不存在或链路不存在。\n";
+constexpr CommandTexts kTexts{"topoplan-draw", kUsage, kHelpIntro, kHelpEnd};
 // clang-format on
-
-// Where the descriptions of --help start.
-constexpr int kHelpColumn = 26;
 
 struct Arguments {
   DrawRequest request;
@@ -364,17 +362,10 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
   if (problem.empty() && !line.help && !line.version) {
     problem = linkTrialProblem(arguments.trial);
   }
-  if (!problem.empty()) {
-    errors << escapeControls(usageRefusal(problem, kUsage, "topoplan-draw"),
-                             LineBreaks::kKept);
-    return kExitBadArguments;
-  }
-  if (line.help || line.version) {
-    return answerHelpOrVersion(
-        line.help,
-        std::string(kUsage) + kHelpIntro +
-            optionLines(drawOptions(nullptr), kHelpColumn) + kHelpEnd,
-        "topoplan-draw", out, errors);
+  if (const std::optional<int> status =
+          answerWithoutWork(problem, line.help, line.version, kTexts,
+                            drawOptions(nullptr), out, errors)) {
+    return *status;
   }
   arguments.topologyFile = line.operand;
   if (arguments.timeoutSeconds < 0) arguments.timeoutSeconds = kDefaultTimeout;

@@ -36,10 +36,8 @@ constexpr char kHelpIntro[] =
 constexpr char kHelpEnd[] =
     "\n"
     "退出状态：0 成功；1 文件被拒绝、无法写出或内存不足；2 命令行参数有误。\n";
+constexpr CommandTexts kTexts{"topoplan-import", kUsage, kHelpIntro, kHelpEnd};
 // clang-format on
-
-// Where the descriptions of --help start.
-constexpr int kHelpColumn = 26;
 
 // The options and their lines of --help; `arguments` is what their actions
 // fill (null when only the help is wanted).
@@ -91,17 +89,10 @@ int runImport(int argc, const char* const* argv, std::ostream& out,
               std::ostream& errors) {
   ImportArguments arguments;
   const std::string problem = parseImportArguments(argc, argv, &arguments);
-  if (!problem.empty()) {
-    errors << escapeControls(usageRefusal(problem, kUsage, "topoplan-import"),
-                             LineBreaks::kKept);
-    return kImportBadArguments;
-  }
-  if (arguments.help || arguments.version) {
-    return answerHelpOrVersion(
-        arguments.help,
-        std::string(kUsage) + kHelpIntro +
-            optionLines(importOptions(nullptr), kHelpColumn) + kHelpEnd,
-        "topoplan-import", out, errors);
+  if (const std::optional<int> status =
+          answerWithoutWork(problem, arguments.help, arguments.version, kTexts,
+                            importOptions(nullptr), out, errors)) {
+    return *status;
   }
 
   const GraphmlOutcome outcome =

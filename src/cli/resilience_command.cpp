@@ -54,10 +54,8 @@ constexpr char kHelpEnd[] =
     "\n"
     "退出状态：0 成功；1 文件被拒绝、含负延迟链路、无法写出或内存不足；2 命令行\n"
     "参数有误、设备不存在或链路不存在。\n";
+constexpr CommandTexts kTexts{"topoplan-resilience", kUsage, kHelpIntro, kHelpEnd};
 // clang-format on
-
-// Where the descriptions of --help start.
-constexpr int kHelpColumn = 26;
 
 // A thread count: decimal digits only, 1 or more, within an int.
 bool parseJobs(const std::string& word, int* jobs) {
@@ -301,18 +299,10 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
                   std::ostream& errors, bool errorsOnTerminal) {
   ResilienceArguments arguments;
   const std::string problem = parseResilienceArguments(argc, argv, &arguments);
-  if (!problem.empty()) {
-    errors << escapeControls(
-        usageRefusal(problem, kUsage, "topoplan-resilience"),
-        LineBreaks::kKept);
-    return kResilienceBadArguments;
-  }
-  if (arguments.help || arguments.version) {
-    return answerHelpOrVersion(
-        arguments.help,
-        std::string(kUsage) + kHelpIntro +
-            optionLines(resilienceOptions(nullptr), kHelpColumn) + kHelpEnd,
-        "topoplan-resilience", out, errors);
+  if (const std::optional<int> status =
+          answerWithoutWork(problem, arguments.help, arguments.version, kTexts,
+                            resilienceOptions(nullptr), out, errors)) {
+    return *status;
   }
 
   const NetworkInput input =
