@@ -375,17 +375,14 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
     errors << kNoPageEngine << '\n';
     return kExitRefused;
   }
-  const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
-  errors << escapeControls(input.messages, LineBreaks::kKept);
-  if (!input.loaded) return kExitRefused;
   // Links tried before they are built, then the suggestions, as if the
   // file listed them last.
-  Network network = input.network;
-  const std::string unknown = addTrialLinks(input, arguments.trial, &network);
-  if (!unknown.empty()) {
-    errors << escapeControls(unknown, LineBreaks::kKept);
-    return kExitBadArguments;
+  NetworkInput input;
+  Network network;
+  if (const std::optional<int> status =
+          loadTriedNetwork(arguments.topologyFile, arguments.graphml,
+                           arguments.trial, &input, &network, errors)) {
+    return *status;
   }
   DrawRequest& request = arguments.request;
   if (arguments.trial.suggest) {

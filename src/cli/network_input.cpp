@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "device_lookup.h"
+#include "exit_status.h"
 #include "file_input.h"
 #include "input_format.h"
 #include "input_text.h"
@@ -408,6 +409,22 @@ std::string addTrialLinks(const NetworkInput& input, const LinkTrial& trial,
   }
   *network = std::move(tried);
   return "";
+}
+
+std::optional<int> loadTriedNetwork(const std::string& path,
+                                    const GraphmlOptions& graphml,
+                                    const LinkTrial& trial, NetworkInput* input,
+                                    Network* network, std::ostream& errors) {
+  *input = loadNetworkForCommand(path.c_str(), graphml);
+  errors << escapeControls(input->messages, LineBreaks::kKept);
+  if (!input->loaded) return kExitRefused;
+  *network = input->network;
+  const std::string unknown = addTrialLinks(*input, trial, network);
+  if (!unknown.empty()) {
+    errors << escapeControls(unknown, LineBreaks::kKept);
+    return kExitBadArguments;
+  }
+  return std::nullopt;
 }
 
 std::string suggestLinks(const NetworkInput& input, const Network& network,

@@ -4,6 +4,8 @@
 #ifndef TOPOPLAN_CLI_NETWORK_INPUT_H_
 #define TOPOPLAN_CLI_NETWORK_INPUT_H_
 
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,16 @@ std::string linkTrialProblem(const LinkTrial& trial);
 // break, not yet escaped; `network` is then unchanged.
 std::string addTrialLinks(const NetworkInput& input, const LinkTrial& trial,
                           Network* network);
+
+// The network a command works on: `path` loaded (loadNetworkForCommand;
+// its messages on `errors`, control characters escaped), then the links
+// of `trial` added (addTrialLinks). Nothing when the command goes on;
+// otherwise the exit status it ends with: refused for a file it cannot
+// use, bad arguments for a tried link's end.
+std::optional<int> loadTriedNetwork(const std::string& path,
+                                    const GraphmlOptions& graphml,
+                                    const LinkTrial& trial, NetworkInput* input,
+                                    Network* network, std::ostream& errors);
 
 // What --suggest suggests for `network` (the input's devices, with any
 // added links): the links of augmentNetwork among the candidates of

@@ -305,16 +305,13 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return *status;
   }
 
-  const NetworkInput input =
-      loadNetworkForCommand(arguments.topologyFile.c_str(), arguments.graphml);
-  errors << escapeControls(input.messages, LineBreaks::kKept);
-  if (!input.loaded) return kResilienceRefused;
   // Links tried before they are built: as if the file listed them last.
-  Network network = input.network;
-  const std::string unknown = addTrialLinks(input, arguments.trial, &network);
-  if (!unknown.empty()) {
-    errors << escapeControls(unknown, LineBreaks::kKept);
-    return kResilienceBadArguments;
+  NetworkInput input;
+  Network network;
+  if (const std::optional<int> status =
+          loadTriedNetwork(arguments.topologyFile, arguments.graphml,
+                           arguments.trial, &input, &network, errors)) {
+    return *status;
   }
   if (arguments.trial.suggest) {
     if (hasNegativeLink(network.links)) {
