@@ -16,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+#include "blocks.h"
 #include "network.h"
 #include "resilience.h"
 
@@ -23,18 +24,6 @@ enum class SurvivalGoal {
   kLinks,    // no bridge: any single link may fail
   kDevices,  // no cut device either: any single device may fail
 };
-
-// The biconnected blocks: each a set of devices that no single device
-// failure splits, ascending within a block; blocks in the order the search
-// closes them (from device 0 upwards, depth first). A device with no link
-// that carries routes is a block of its own. `cut[d]` marks the devices in
-// more than one block (the cut devices of findSinglePoints). One iterative
-// depth-first pass: O(devices + links) time and memory.
-struct Blocks {
-  std::vector<std::vector<int>> devices;
-  std::vector<bool> cut;
-};
-Blocks findBlocks(int deviceCount, const std::vector<Link>& links);
 
 // Every pair of distinct devices that no link joins yet, lower index first,
 // in order of the lower index and then the higher, each at

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "blocks.h"
 #include "pair_graph.h"
 #include "pair_tally.h"
 
@@ -40,66 +41,6 @@ struct SweepPlan {
     return measured.empty() || measured[static_cast<size_t>(scenario)];
   }
 };
-
-// Takes the pairs of one block off the top of `pairs`, down to `via`.
-void closeBlock(int via, int id, std::vector<int>* pairs,
-                std::vector<int>* block) {
-  for (int pair = -1; pair != via;) {
-    pair = pairs->back();
-    pairs->pop_back();
-    (*block)[static_cast<size_t>(pair)] = id;
-  }
-}
-
-// The blocks of the pairs with a latency of at most kLargestLatency:
-// Tarjan's search with a stack of pairs, depth first with a stack of its
-// own. O(devices + pairs).
-std::vector<int> pairBlocks(const PairGraph& graph,
-                            const std::vector<int>& latency, int deviceCount) {
-  std::vector<int> block(latency.size(), -1);
-  std::vector<int> order(static_cast<size_t>(deviceCount), -1);
-  std::vector<int> low(static_cast<size_t>(deviceCount), 0);
-  struct Frame {
-    int device;
-    int viaPair;
-    const PairGraph::Arc* next;
-  };
-  std::vector<Frame> frames;
-  std::vector<int> pairs;
-  int clock = 0;
-  int blocks = 0;
-  for (int root = 0; root < deviceCount; ++root) {
-    if (order[root] != -1) continue;
-    order[root] = low[root] = clock++;
-    frames.push_back({root, -1, graph.arcsBegin(root)});
-    while (!frames.empty()) {
-      Frame& frame = frames.back();
-      const int v = frame.device;
-      if (frame.next != graph.arcsEnd(v)) {
-        const PairGraph::Arc arc = *frame.next++;
-        if (latency[arc.pair] > kLargestLatency || arc.pair == frame.viaPair) {
-          continue;
-        }
-        if (order[arc.to] == -1) {
-          pairs.push_back(arc.pair);
-          order[arc.to] = low[arc.to] = clock++;
-          frames.push_back({arc.to, arc.pair, graph.arcsBegin(arc.to)});
-        } else if (order[arc.to] < order[v]) {
-          pairs.push_back(arc.pair);
-          low[v] = std::min(low[v], order[arc.to]);
-        }
-        continue;
-      }
-      const int via = frame.viaPair;
-      frames.pop_back();
-      if (frames.empty()) break;
-      const int parent = frames.back().device;
-      low[parent] = std::min(low[parent], low[v]);
-      if (low[v] >= order[parent]) closeBlock(via, blocks++, &pairs, &block);
-    }
-  }
-  return block;
-}
 
 // The per-thread state of the sweep: one tree and its subtree layout.
 class SourceSweep {
@@ -490,7 +431,11 @@ SweepPlan planSweep(int deviceCount, const std::vector<Link>& links,
   SweepPlan plan;
   plan.deviceCount = deviceCount;
   plan.latency = pairLatencies(graph, links, [](int) { return true; });
-  plan.block = pairBlocks(graph, plan.latency, deviceCount);
+  std::vector<char> carrying(plan.latency.size());
+  std::transform(
+      plan.latency.begin(), plan.latency.end(), carrying.begin(),
+      [](int latency) { return static_cast<char>(carried(latency)); });
+  plan.block = findBlocks(graph, carrying).blockOf;
   plan.chained.assign(static_cast<size_t>(deviceCount), 0);
   for (int v = 0; v < deviceCount; ++v) {
     int carriers = 0;

@@ -63,6 +63,7 @@ class PairGraph {
     int pair;
   };
 
+  int deviceCount() const { return static_cast<int>(first_.size()) - 1; }
   int pairCount() const { return static_cast<int>(ends_.size()); }
   std::pair<int, int> ends(int pair) const { return ends_[pair]; }
   const Arc* arcsBegin(int v) const { return arcs_.data() + first_[v]; }

@@ -6,7 +6,7 @@
 #include <map>
 #include <queue>
 
-#include "augmentation.h"
+#include "blocks.h"
 #include "device_lookup.h"
 #include "disjoint_sets.h"
 #include "failure_sweep.h"
@@ -196,28 +196,19 @@ int disconnectedPairs(int deviceCount, const std::vector<Link>& links,
 }
 
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links) {
-  // One block search gives both: a block of two devices that one link
-  // alone joins is that link, a bridge; twins make a block of two that no
-  // single failure splits.
   const Blocks blocks = findBlocks(deviceCount, links);
-  std::map<std::pair<int, int>, int> joining;  // links per two-device block
-  for (const std::vector<int>& block : blocks.devices) {
-    if (block.size() == 2) joining[{block[0], block[1]}] = 0;
-  }
-  for (const Link& link : links) {
-    if (!carriesRoutes(link)) continue;
-    auto found = joining.find(std::minmax(link.from, link.to));
-    if (found != joining.end()) ++found->second;
-  }
   SinglePoints points;
   for (int v = 0; v < deviceCount; ++v) {
     if (blocks.cut[v]) points.devices.push_back(v);
   }
+  // A block of one link is a bridge; twins make a block of two links.
+  std::vector<int> linksIn(blocks.devices.size(), 0);
+  for (const int block : blocks.blockOf) {
+    if (block != -1) ++linksIn[block];
+  }
   for (size_t i = 0; i < links.size(); ++i) {
-    const Link& link = links[i];
-    if (!carriesRoutes(link)) continue;
-    const auto found = joining.find(std::minmax(link.from, link.to));
-    if (found != joining.end() && found->second == 1) {
+    const int block = blocks.blockOf[i];
+    if (block != -1 && linksIn[block] == 1) {
       points.links.push_back(static_cast<int>(i));
     }
   }

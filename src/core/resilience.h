@@ -82,7 +82,7 @@ struct SinglePoints {
 // other devices, and the links carrying routes whose failure alone raises
 // it. A link with a parallel twin that carries routes is never a bridge;
 // self-links and links of 32767 ms or more never are either. One block
-// search (findBlocks): O(devices + links) plus O(links log devices).
+// search (findBlocks): O(devices + links).
 SinglePoints findSinglePoints(int deviceCount, const std::vector<Link>& links);
 
 // The one-element failure sets of the N-1 report: each device in index
