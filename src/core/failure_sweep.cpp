@@ -337,28 +337,18 @@ class SourceSweep {
   // that are searched.
   template <typename InRun, typename Skipped>
   void spread(const InRun& inRun, const Skipped& skipped) {
-    while (!heap_.empty()) {
-      const auto [total, w] = heap_.pop();
-      if (total != after_[w]) continue;
-      for (const PairGraph::Arc* arc = graph_.arcsBegin(w);
-           arc != graph_.arcsEnd(w); ++arc) {
-        const int x = arc->to;
+    spreadFromHeap(
+        graph_, plan_.latency, after_, &heap_, [](int) {},
         // A skipped gate is reached from its parent only, and follows it.
-        if (!inRun(x) || skipped(place_[x]) ||
-            !carried(plan_.latency[arc->pair])) {
-          continue;
-        }
-        const int64_t through = total + plan_.latency[arc->pair];
-        if (through < after_[x]) {
+        [&](int x) { return inRun(x) && !skipped(place_[x]); },
+        [&](int x, int pair, int64_t through) {
           after_[x] = through;
           if (plan_.chained[x] != 0) {
-            followFaster(x, arc->pair, inRun, skipped);
+            followFaster(x, pair, inRun, skipped);
           } else {
             heap_.push(through, x);
           }
-        }
-      }
-    }
+        });
   }
 
   // Carries the total just found for the chain device `v`, reached over
@@ -755,19 +745,12 @@ struct ScenarioMeter::Trees {
       scan->renewed[w] = best;
       if (best != kNoRoute) scan->heap.push(best, w);
     }
-    while (!scan->heap.empty()) {
-      const auto [reached, w] = scan->heap.pop();
-      if (reached != scan->renewed[w]) continue;  // a stale entry
-      for (const PairGraph::Arc* arc = graph.arcsBegin(w);
-           arc != graph.arcsEnd(w); ++arc) {
-        if (!searched(arc->to) || !carried(scan->after[arc->pair])) continue;
-        const int64_t through = reached + scan->after[arc->pair];
-        if (through < scan->renewed[arc->to]) {
-          scan->renewed[arc->to] = through;
-          scan->heap.push(through, arc->to);
-        }
-      }
-    }
+    spreadFromHeap(
+        graph, scan->after, scan->renewed, &scan->heap, [](int) {}, searched,
+        [scan](int x, int, int64_t through) {
+          scan->renewed[x] = through;
+          scan->heap.push(through, x);
+        });
   }
 
   PairGraph graph;

@@ -165,6 +165,34 @@ struct Tree {
   std::vector<int> settled;
 };
 
+// Dijkstra's search from whatever `heap` holds, each entry a device at
+// the total `total` keeps for it (stale entries are passed over): each
+// device popped is settled, settle(u), and each arc from it to a device
+// admits(x) lets in (asked first: it is the cheaper test below a failure),
+// over a pair that `latency` carries, is relaxed. A
+// shorter total for x over `pair` goes to reach(x, pair, through), which
+// records it in `total` and pushes it (or first carries it on). The seeded
+// searches below a failure and the full one share it.
+// O((reached devices + their arcs) * the heap's cost).
+template <typename Settle, typename Admits, typename Reach>
+void spreadFromHeap(const PairGraph& graph, const std::vector<int>& latency,
+                    const std::vector<int64_t>& total, RadixHeap* heap,
+                    const Settle& settle, const Admits& admits,
+                    const Reach& reach) {
+  while (!heap->empty()) {
+    const auto [reached, u] = heap->pop();
+    if (reached != total[u]) continue;
+    settle(u);
+    for (const PairGraph::Arc* arc = graph.arcsBegin(u);
+         arc != graph.arcsEnd(u); ++arc) {
+      if (!admits(arc->to) || !carried(latency[arc->pair])) continue;
+      const int64_t through = reached + latency[arc->pair];
+      if (through < total[arc->to]) reach(arc->to, arc->pair, through);
+    }
+  }
+}
+
+// The shortest-path tree from `source` over the pairs `latency` carries.
 inline void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
                        int source, Tree* tree, RadixHeap* heap) {
   const size_t n = tree->total.size();
@@ -174,21 +202,14 @@ inline void searchFrom(const PairGraph& graph, const std::vector<int>& latency,
   heap->clear();
   tree->total[source] = 0;
   heap->push(0, source);
-  while (!heap->empty()) {
-    const auto [total, u] = heap->pop();
-    if (total != tree->total[u]) continue;  // a stale entry
-    tree->settled.push_back(u);
-    for (const PairGraph::Arc* arc = graph.arcsBegin(u);
-         arc != graph.arcsEnd(u); ++arc) {
-      if (!carried(latency[arc->pair])) continue;
-      const int64_t through = total + latency[arc->pair];
-      if (through < tree->total[arc->to]) {
-        tree->total[arc->to] = through;
-        tree->viaPair[arc->to] = arc->pair;
-        heap->push(through, arc->to);
-      }
-    }
-  }
+  spreadFromHeap(
+      graph, latency, tree->total, heap,
+      [tree](int u) { tree->settled.push_back(u); }, [](int) { return true; },
+      [tree, heap](int x, int pair, int64_t through) {
+        tree->total[x] = through;
+        tree->viaPair[x] = pair;
+        heap->push(through, x);
+      });
 }
 
 #endif  // TOPOPLAN_CORE_PAIR_GRAPH_H_
