@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "blocks.h"
 #include "network.h"
 #include "network_input.h"
 #include "resilience_text.h"
@@ -187,6 +188,30 @@ std::string describe(const FailureSet& failed) {
   for (const int d : failed.devices) text << "device " << d << ' ';
   for (const int l : failed.links) text << "link " << l << ' ';
   return text.str();
+}
+
+// The two questions one block search answers: over links, A-B's fast
+// twin closes the triangle; over the pairs that carry routes, the last
+// listed A-B link (no route at 40000 ms) leaves C the cut device.
+TEST(Blocks, PairsThatCarryRoutesAndLinksThatDo) {
+  const std::vector<Link> links = {{0, 1, 3}, {0, 1, 40000}, {1, 2, 1},
+                                   {0, 2, 1}, {2, 3, 5},     {3, 2, 7}};
+  const Blocks byLinks = findBlocks(4, links);
+  EXPECT_EQ(byLinks.devices,
+            (std::vector<std::vector<int>>{{2, 3}, {0, 1, 2}}));
+  EXPECT_EQ(byLinks.cut, (std::vector<bool>{false, false, true, false}));
+  EXPECT_EQ(byLinks.blockOf, (std::vector<int>{1, -1, 1, 1, 0, 0}));
+
+  const PairGraph graph(4, links);
+  std::vector<char> carrying;
+  for (const int latency :
+       pairLatencies(graph, links, [](int) { return true; })) {
+    carrying.push_back(static_cast<char>(carried(latency)));
+  }
+  const Blocks byPairs = findBlocks(graph, carrying);
+  EXPECT_EQ(byPairs.devices.size(), 3U);
+  EXPECT_EQ(byPairs.cut, (std::vector<bool>{false, false, true, false}));
+  EXPECT_EQ(byPairs.blockOf[0], -1);  // A-B: its carrier carries nothing
 }
 
 // Every generated topology: single points of failure by brute force, every
