@@ -64,6 +64,26 @@ long long totalLatency(const std::vector<Link>& links) {
   return total;
 }
 
+// The positions of `links`, the dearest first (the list's order breaks
+// ties): the order redundant links are dropped in.
+std::vector<size_t> dearestFirst(const std::vector<Link>& links) {
+  std::vector<size_t> order(links.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return links[a].latency > links[b].latency;
+  });
+  return order;
+}
+
+std::vector<Link> keptOnly(const std::vector<Link>& links,
+                           const std::vector<bool>& kept) {
+  std::vector<Link> result;
+  for (size_t i = 0; i < links.size(); ++i) {
+    if (kept[i]) result.push_back(links[i]);
+  }
+  return result;
+}
+
 // Each device's group (a bridge-block or a biconnected block), numbered
 // from 0, and the groups' tree edges, for the leaf pairing.
 struct GroupForest {
@@ -103,11 +123,34 @@ std::vector<int> leafSlots(const GroupForest& forest) {
   return slots;
 }
 
+// The cheapest candidate not yet taken between a member of group `first`
+// and one of group `second` (of equal latency, the first met), or -1.
+int cheapestBetween(const GroupForest& forest, int first, int second,
+                    const std::vector<std::vector<int>>& candidatesOf,
+                    const std::vector<Link>& candidates,
+                    const std::unordered_map<PairKey, bool>& taken) {
+  int best = -1;
+  for (int device : forest.members[static_cast<size_t>(first)]) {
+    for (int index : candidatesOf[static_cast<size_t>(device)]) {
+      const Link& link = candidates[static_cast<size_t>(index)];
+      const int other = link.from == device ? link.to : link.from;
+      if (forest.groupOf[static_cast<size_t>(other)] != second ||
+          taken.count(pairKey(link.from, link.to)) != 0) {
+        continue;
+      }
+      if (best == -1 ||
+          link.latency < candidates[static_cast<size_t>(best)].latency) {
+        best = index;
+      }
+    }
+  }
+  return best;
+}
+
 // Pairs slot i with slot i + floor(len/2) (and an odd last with the
 // first) in a forest of one part, or chains the parts of a forest of
 // several; each pair by the cheapest candidate between the two groups'
 // members not yet taken. False when some pair has no such candidate.
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool pairLeaves(const GroupForest& forest,
                 const std::vector<std::vector<int>>& candidatesOf,
                 const std::vector<Link>& candidates,
@@ -115,7 +158,6 @@ bool pairLeaves(const GroupForest& forest,
                 std::vector<Link>* added) {
   const std::vector<int> slots = leafSlots(forest);
   if (slots.size() <= 2 && forest.groups <= 1) return true;
-  std::vector<bool> member(forest.groupOf.size(), false);
   std::vector<std::pair<int, int>> pairs;
   for (size_t i = 0; i + 1 < slots.size(); ++i) {
     const int part = forest.partOf[static_cast<size_t>(slots[i])];
@@ -136,27 +178,8 @@ bool pairLeaves(const GroupForest& forest,
   }
   bool all = true;
   for (const auto& [first, second] : pairs) {
-    for (int device : forest.members[static_cast<size_t>(second)]) {
-      member[static_cast<size_t>(device)] = true;
-    }
-    int best = -1;
-    for (int device : forest.members[static_cast<size_t>(first)]) {
-      for (int index : candidatesOf[static_cast<size_t>(device)]) {
-        const Link& link = candidates[static_cast<size_t>(index)];
-        const int other = link.from == device ? link.to : link.from;
-        if (!member[static_cast<size_t>(other)] ||
-            taken->count(pairKey(link.from, link.to)) != 0) {
-          continue;
-        }
-        if (best == -1 ||
-            link.latency < candidates[static_cast<size_t>(best)].latency) {
-          best = index;
-        }
-      }
-    }
-    for (int device : forest.members[static_cast<size_t>(second)]) {
-      member[static_cast<size_t>(device)] = false;
-    }
+    const int best = cheapestBetween(forest, first, second, candidatesOf,
+                                     candidates, *taken);
     if (best == -1) {
       all = false;
       continue;
@@ -255,17 +278,16 @@ std::vector<Link> joinParts(int deviceCount, const std::vector<Link>& links,
   return added;
 }
 
-// Covers the bridges of the bridge-block forest of `links` greedily by
-// latency per bridge newly covered, then drops links others make
-// redundant, the dearest first.
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
-std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
-                               const std::vector<Link>& candidates,
-                               const std::unordered_map<PairKey, bool>& taken) {
-  const GroupForest forest = bridgeBlocks(deviceCount, links);
+// The forest rooted at each part's lowest group: each group's parent (-1
+// for a root) and depth.
+struct RootedForest {
+  std::vector<int> parent;
+  std::vector<int> depth;
+};
+
+RootedForest rooted(const GroupForest& forest) {
   const auto groups = static_cast<size_t>(forest.groups);
-  std::vector<int> parent(groups, -1);
-  std::vector<int> depth(groups, 0);
+  RootedForest tree{std::vector<int>(groups, -1), std::vector<int>(groups, 0)};
   std::vector<bool> visited(groups, false);
   for (size_t root = 0; root < groups; ++root) {
     if (visited[root]) continue;
@@ -277,57 +299,83 @@ std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
       for (int next : forest.neighbours[static_cast<size_t>(group)]) {
         if (visited[static_cast<size_t>(next)]) continue;
         visited[static_cast<size_t>(next)] = true;
-        parent[static_cast<size_t>(next)] = group;
-        depth[static_cast<size_t>(next)] =
-            depth[static_cast<size_t>(group)] + 1;
+        tree.parent[static_cast<size_t>(next)] = group;
+        tree.depth[static_cast<size_t>(next)] =
+            tree.depth[static_cast<size_t>(group)] + 1;
         stack.push_back(next);
       }
     }
   }
-  // up[g]: the nearest of g and its ancestors whose edge to its parent is
-  // not covered yet (or a root).
-  std::vector<int> up(groups);
-  for (size_t g = 0; g < groups; ++g) up[g] = static_cast<int>(g);
-  auto find = [&up](int g) {
-    while (up[static_cast<size_t>(g)] != g) {
-      up[static_cast<size_t>(g)] =
-          up[static_cast<size_t>(up[static_cast<size_t>(g)])];
-      g = up[static_cast<size_t>(g)];
-    }
-    return g;
-  };
-  auto walk = [&](const Link& link, bool cover) {
-    int a = find(forest.groupOf[static_cast<size_t>(link.from)]);
-    int b = find(forest.groupOf[static_cast<size_t>(link.to)]);
+  return tree;
+}
+
+// The bridges of a forest still uncovered: up[g] is the nearest of g and
+// its ancestors whose edge to its parent is not covered yet (or a root),
+// so that a walk skips what is covered.
+class UncoveredBridges {
+ public:
+  UncoveredBridges(const GroupForest& forest, const RootedForest& tree)
+      : forest_(forest), tree_(tree), up_(static_cast<size_t>(forest.groups)) {
+    for (size_t g = 0; g < up_.size(); ++g) up_[g] = static_cast<int>(g);
+  }
+
+  // The uncovered bridges on the path of `link` (0 for a link between
+  // parts); with `cover`, marks them covered.
+  int walk(const Link& link, bool cover) {
+    int a = find(forest_.groupOf[static_cast<size_t>(link.from)]);
+    int b = find(forest_.groupOf[static_cast<size_t>(link.to)]);
     int count = 0;
     while (a != b) {
-      if (depth[static_cast<size_t>(a)] < depth[static_cast<size_t>(b)])
+      if (tree_.depth[static_cast<size_t>(a)] <
+          tree_.depth[static_cast<size_t>(b)])
         std::swap(a, b);
-      const int above = parent[static_cast<size_t>(a)];
-      if (above == -1) return 0;  // another part: covers nothing
-      if (cover) up[static_cast<size_t>(a)] = above;
+      const int above = tree_.parent[static_cast<size_t>(a)];
+      if (above == -1) return 0;
+      if (cover) up_[static_cast<size_t>(a)] = above;
       ++count;
       a = find(above);
     }
     return count;
-  };
-  // Latency per bridge as a fraction, compared exactly; the heap's top is
-  // the least.
+  }
+
+ private:
+  int find(int g) {
+    while (up_[static_cast<size_t>(g)] != g) {
+      up_[static_cast<size_t>(g)] =
+          up_[static_cast<size_t>(up_[static_cast<size_t>(g)])];
+      g = up_[static_cast<size_t>(g)];
+    }
+    return g;
+  }
+
+  const GroupForest& forest_;
+  const RootedForest& tree_;
+  std::vector<int> up_;
+};
+
+// The candidates not yet taken that cover bridges, chosen greedily by
+// latency per bridge newly covered (compared exactly, then the cheaper,
+// then the first listed).
+std::vector<Link> greedyCover(const GroupForest& forest,
+                              const RootedForest& tree,
+                              const std::vector<Link>& candidates,
+                              const std::unordered_map<PairKey, bool>& taken) {
+  UncoveredBridges bridges(forest, tree);
+  // Latency per bridge as a fraction; the heap's top is the least.
   using Entry = std::tuple<long long, int, int>;  // latency, count, index
-  auto worse = [&candidates](const Entry& x, const Entry& y) {
+  auto worse = [](const Entry& x, const Entry& y) {
     const long long left = std::get<0>(x) * std::get<1>(y);
     const long long right = std::get<0>(y) * std::get<1>(x);
     if (left != right) return left > right;
     if (std::get<0>(x) != std::get<0>(y))
       return std::get<0>(x) > std::get<0>(y);
-    (void)candidates;
     return std::get<2>(x) > std::get<2>(y);
   };
   std::priority_queue<Entry, std::vector<Entry>, decltype(worse)> heap(worse);
   for (size_t i = 0; i < candidates.size(); ++i) {
     const Link& link = candidates[i];
     if (taken.count(pairKey(link.from, link.to)) != 0) continue;
-    const int count = walk(link, false);
+    const int count = bridges.walk(link, false);
     if (count > 0) heap.emplace(link.latency, count, static_cast<int>(i));
   }
   std::vector<Link> chosen;
@@ -335,49 +383,61 @@ std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
     const Entry top = heap.top();
     heap.pop();
     const Link& link = candidates[static_cast<size_t>(std::get<2>(top))];
-    const int count = walk(link, false);
+    const int count = bridges.walk(link, false);
     if (count == 0) continue;
     if (count != std::get<1>(top)) {
       heap.emplace(link.latency, count, std::get<2>(top));
       continue;
     }
-    walk(link, true);
+    bridges.walk(link, true);
     chosen.push_back(link);
   }
-  // Drop the dearest first while every bridge stays covered.
-  std::vector<int> covers(groups, 0);
+  return chosen;
+}
+
+// `chosen` without the links the others make redundant, dropped the
+// dearest first while every bridge stays covered.
+std::vector<Link> withoutSpareCovers(const GroupForest& forest,
+                                     const RootedForest& tree,
+                                     const std::vector<Link>& chosen) {
+  std::vector<int> covers(static_cast<size_t>(forest.groups), 0);
+  // Adds `change` to the cover count of every bridge on the link's path;
+  // true when each stays covered.
   auto pathEach = [&](const Link& link, int change) {
     int a = forest.groupOf[static_cast<size_t>(link.from)];
     int b = forest.groupOf[static_cast<size_t>(link.to)];
     bool spare = true;
     while (a != b) {
-      if (depth[static_cast<size_t>(a)] < depth[static_cast<size_t>(b)])
+      if (tree.depth[static_cast<size_t>(a)] <
+          tree.depth[static_cast<size_t>(b)])
         std::swap(a, b);
       covers[static_cast<size_t>(a)] += change;
       if (covers[static_cast<size_t>(a)] < 1) spare = false;
-      a = parent[static_cast<size_t>(a)];
+      a = tree.parent[static_cast<size_t>(a)];
     }
     return spare;
   };
   for (const Link& link : chosen) pathEach(link, 1);
-  std::vector<size_t> order(chosen.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-    return chosen[a].latency > chosen[b].latency;
-  });
   std::vector<bool> kept(chosen.size(), true);
-  for (size_t index : order) {
+  for (size_t index : dearestFirst(chosen)) {
     if (!pathEach(chosen[index], -1)) {
       pathEach(chosen[index], 1);
     } else {
       kept[index] = false;
     }
   }
-  std::vector<Link> result;
-  for (size_t i = 0; i < chosen.size(); ++i) {
-    if (kept[i]) result.push_back(chosen[i]);
-  }
-  return result;
+  return keptOnly(chosen, kept);
+}
+
+// Covers the bridges of the bridge-block forest of `links` greedily, then
+// drops links others make redundant.
+std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
+                               const std::vector<Link>& candidates,
+                               const std::unordered_map<PairKey, bool>& taken) {
+  const GroupForest forest = bridgeBlocks(deviceCount, links);
+  const RootedForest tree = rooted(forest);
+  return withoutSpareCovers(forest, tree,
+                            greedyCover(forest, tree, candidates, taken));
 }
 
 // The block-cut forest as groups: each block with its devices that are not
@@ -508,7 +568,6 @@ int joinBranches(int deviceCount, const std::vector<Link>& links, int cut,
 
 // Completes `added` (links already chosen, `taken` their pairs) until no
 // cut device is left, then drops what the rest makes redundant.
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 Augmentation repairDevices(int deviceCount, const std::vector<Link>& links,
                            const std::vector<Link>& candidates,
                            std::vector<Link> added,
@@ -543,26 +602,15 @@ Augmentation repairDevices(int deviceCount, const std::vector<Link>& links,
   result.complete =
       meetsGoal(deviceCount, joined(links, added), SurvivalGoal::kDevices);
   if (result.complete) {
-    std::vector<size_t> order(added.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return added[a].latency > added[b].latency;
-    });
     std::vector<bool> kept(added.size(), true);
-    for (size_t index : order) {
+    for (size_t index : dearestFirst(added)) {
       kept[index] = false;
-      std::vector<Link> rest = links;
-      for (size_t i = 0; i < added.size(); ++i) {
-        if (kept[i]) rest.push_back(added[i]);
-      }
-      if (!meetsGoal(deviceCount, rest, SurvivalGoal::kDevices))
+      if (!meetsGoal(deviceCount, joined(links, keptOnly(added, kept)),
+                     SurvivalGoal::kDevices)) {
         kept[index] = true;
+      }
     }
-    std::vector<Link> pruned;
-    for (size_t i = 0; i < added.size(); ++i) {
-      if (kept[i]) pruned.push_back(added[i]);
-    }
-    added = pruned;
+    added = keptOnly(added, kept);
   }
   result.added = sortedLinks(added);
   return result;
