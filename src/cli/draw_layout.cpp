@@ -482,12 +482,13 @@ double drawingWidth(int devices) {
                     1000.0);
 }
 
-// NOLINTNEXTLINE(readability-function-cognitive-complexity)
-DevicePoints drawingPoints(PositionKind kind,
-                           const std::vector<DevicePosition>& positions,
-                           double width) {
-  DevicePoints points(positions.size());
-  if (kind == PositionKind::kNone) return {};
+namespace {
+
+// The known positions projected onto a plane: longitude east of the date
+// line's shift and shrunk by the mean latitude's cosine, latitude upwards
+// (for a drawing program's positions, as given). Empty when none is known.
+DevicePoints projected(PositionKind kind,
+                       const std::vector<DevicePosition>& positions) {
   double latitudes = 0;
   int known = 0;
   for (const DevicePosition& position : positions) {
@@ -496,37 +497,43 @@ DevicePoints drawingPoints(PositionKind kind,
     ++known;
   }
   if (known == 0) return {};
-  const double eastward = kind == PositionKind::kGeographic
-                              ? dateLineShift(positions)
-                              : std::numeric_limits<double>::lowest();
-  constexpr double kScreenProportion = 0.75;  // height to width
+  const bool geographic = kind == PositionKind::kGeographic;
+  const double eastward = geographic ? dateLineShift(positions)
+                                     : std::numeric_limits<double>::lowest();
   constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
-  const double xScale = kind == PositionKind::kGeographic
-                            ? std::cos(latitudes / known * kRadiansPerDegree)
-                            : 1.0;
-  const double ySign = kind == PositionKind::kGeographic ? -1.0 : 1.0;
+  const double xScale =
+      geographic ? std::cos(latitudes / known * kRadiansPerDegree) : 1.0;
+  const double ySign = geographic ? -1.0 : 1.0;
+  DevicePoints points(positions.size());
+  for (size_t i = 0; i < positions.size(); ++i) {
+    if (!positions[i].known) continue;
+    const double longitude =
+        positions[i].x <= eastward ? positions[i].x + 360 : positions[i].x;
+    points[i] = Point{longitude * xScale, positions[i].y * ySign};
+  }
+  return points;
+}
+
+// `points` moved and scaled, one scale for both axes, to fit `width` and
+// a landscape screen's proportions.
+DevicePoints fitted(DevicePoints points, double width) {
+  constexpr double kScreenProportion = 0.75;  // height to width
   double minX = 0;
   double maxX = 0;
   double minY = 0;
   double maxY = 0;
   bool first = true;
-  for (size_t i = 0; i < positions.size(); ++i) {
-    if (!positions[i].known) continue;
-    const double longitude =
-        positions[i].x <= eastward ? positions[i].x + 360 : positions[i].x;
-    const Point point{longitude * xScale, positions[i].y * ySign};
-    points[i] = point;
-    minX = first ? point.x : std::min(minX, point.x);
-    maxX = first ? point.x : std::max(maxX, point.x);
-    minY = first ? point.y : std::min(minY, point.y);
-    maxY = first ? point.y : std::max(maxY, point.y);
+  for (const std::optional<Point>& point : points) {
+    if (!point) continue;
+    minX = first ? point->x : std::min(minX, point->x);
+    maxX = first ? point->x : std::max(maxX, point->x);
+    minY = first ? point->y : std::min(minY, point->y);
+    maxY = first ? point->y : std::max(maxY, point->y);
     first = false;
   }
-  // One scale for both axes keeps the proportions, fitting the drawing
-  // into a landscape screen's proportions. Spans in halves where a whole
-  // one overflows (1e308 and -1e308), and each point as its share of the
-  // span, so that no tiny span (4.9e-324) scales to infinity: every
-  // position written is finite.
+  // Spans in halves where a whole one overflows (1e308 and -1e308), and
+  // each point as its share of the span, so that no tiny span (4.9e-324)
+  // scales to infinity: every position written is finite.
   const double part =
       std::isfinite(maxX - minX) && std::isfinite(maxY - minY) ? 1 : 0.5;
   const double spanX = maxX * part - minX * part;
@@ -545,6 +552,15 @@ DevicePoints drawingPoints(PositionKind kind,
                   share(point->y, minY, spanY) * extentY};
   }
   return points;
+}
+
+}  // namespace
+
+DevicePoints drawingPoints(PositionKind kind,
+                           const std::vector<DevicePosition>& positions,
+                           double width) {
+  if (kind == PositionKind::kNone) return {};
+  return fitted(projected(kind, positions), width);
 }
 
 DevicePoints pointsOf(const NetworkInput& input) {
