@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "command_text.h"
 #include "exit_status.h"
@@ -66,6 +67,21 @@ std::string takeOption(const std::vector<Option>& options,
 }
 
 }  // namespace
+
+std::optional<int> wholeNumber(std::string_view word, int largest) {
+  if (word.empty() ||
+      word.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  int value = 0;
+  const auto [end, problem] =
+      std::from_chars(word.data(), word.data() + word.size(), value);
+  if (problem != std::errc() || end != word.data() + word.size() ||
+      value > largest) {
+    return std::nullopt;
+  }
+  return value;
+}
 
 std::string readCommandLine(int argc, const char* const* argv,
                             const std::vector<Option>& options,

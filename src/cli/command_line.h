@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What an option does with the words that follow it; returns what is
@@ -49,6 +50,11 @@ struct CommandLine {
   bool help = false;     // -h or --help
   bool version = false;  // --version
 };
+
+// A whole number as typed on a command line or in a candidate file:
+// decimal digits only (no sign, no blank), at most `largest`. Empty for
+// anything else.
+std::optional<int> wholeNumber(std::string_view word, int largest);
 
 // Reads the words after the program's name against `options`, in order:
 // each option runs its action with the words that follow it, whatever they

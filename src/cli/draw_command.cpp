@@ -135,15 +135,9 @@ std::string setLayout(const std::string& name, DrawRequest* request) {
 
 // Reads the number after --timeout. Returns what is wrong, or "".
 std::string setTimeout(const std::string& text, Arguments* arguments) {
-  long seconds = -1;
-  if (!text.empty() && text.size() <= 5 &&
-      text.find_first_not_of("0123456789") == std::string::npos) {
-    seconds = std::stol(text);
-  }
-  if (seconds < 0 || seconds > kLongestTimeout) {
-    return "--timeout 后须跟 0 到 86400 之间的整秒数";
-  }
-  arguments->timeoutSeconds = static_cast<int>(seconds);
+  const std::optional<int> seconds = wholeNumber(text, kLongestTimeout);
+  if (!seconds) return "--timeout 后须跟 0 到 86400 之间的整秒数";
+  arguments->timeoutSeconds = *seconds;
   return "";
 }
 

@@ -249,19 +249,9 @@ std::vector<std::string*> routeAndFailureNames(std::string* routeFrom,
   return names;
 }
 
-namespace {
-
-// A latency as typed: decimal digits only, within an int.
-bool parseLatency(const std::string& word, int* latency) {
-  if (word.empty() || word.size() > 9 ||
-      word.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  *latency = std::stoi(word);
-  return true;
-}
-
-}  // namespace
+// The largest latency typed on a command line or in a candidate file: nine
+// digits.
+constexpr int kLargestTypedLatency = 999999999;
 
 std::string linkTrialProblem(const LinkTrial& trial) {
   if (!trial.candidatesFile.empty() && !trial.suggest) {
@@ -277,9 +267,10 @@ std::vector<Option> linkTrialOptions(LinkTrial* trial) {
       {"--add-link", "代号 代号 延迟",
        "先加上这条链路再分析，如同它已写在文件末尾；可给出多次",
        [=](const Values& values) {
-         int latency = 0;
-         if (!parseLatency(values[2], &latency)) return std::string(kBadAddedLatency);
-         trial->added.push_back({values[0], values[1], latency});
+         const std::optional<int> latency =
+             wholeNumber(values[2], kLargestTypedLatency);
+         if (!latency) return std::string(kBadAddedLatency);
+         trial->added.push_back({values[0], values[1], *latency});
          return std::string();
        },
        "--add-link 后须跟两个设备代号和延迟"},
@@ -365,9 +356,10 @@ std::string readCandidates(const NetworkInput& input, const Network& network,
   for (long long number = 1; std::getline(in, line); ++number) {
     const FirstWords first = firstWords(line);
     if (first.count == 0) continue;
-    int latency = 0;
-    if (first.count != 3 ||
-        !parseLatency(std::string(first.words[2]), &latency)) {
+    const std::optional<int> latency =
+        first.count == 3 ? wholeNumber(first.words[2], kLargestTypedLatency)
+                         : std::nullopt;
+    if (!latency) {
       return kCandidateLine + std::to_string(number) + kCandidateLineBad +
              escapeControls(line) + "\n";
     }
@@ -385,7 +377,7 @@ std::string readCandidates(const NetworkInput& input, const Network& network,
       }
     }
     candidates->push_back(
-        {std::min(a.device, b.device), std::max(a.device, b.device), latency});
+        {std::min(a.device, b.device), std::max(a.device, b.device), *latency});
   }
   if (in.bad()) return kCandidatesUnreadable + escapeControls(path) + "\n";
   return {};

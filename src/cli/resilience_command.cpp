@@ -57,16 +57,6 @@ constexpr char kHelpEnd[] =
 constexpr CommandTexts kTexts{"topoplan-resilience", kUsage, kHelpIntro, kHelpEnd};
 // clang-format on
 
-// A thread count: decimal digits only, 1 or more, within an int.
-bool parseJobs(const std::string& word, int* jobs) {
-  if (word.empty() || word.size() > 9 ||
-      word.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  *jobs = std::stoi(word);
-  return *jobs >= 1;
-}
-
 // One line of progress on a terminal, rewritten in place, shown once a run
 // has taken a second and at most five times a second, and erased at the
 // end. Nothing at all without a terminal.
@@ -147,9 +137,13 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
        "N-1 报告同时计算的线程数，默认每个处理器核心一个；\n"
        "结果与线程数无关",
        [=](const Values& values) {
-         return parseJobs(values[0], &arguments->jobs)
-                    ? std::string()
-                    : std::string("--jobs 后须跟一个不小于 1 的整数");
+         // Nine digits at most, as ever; more than 64 count as 64.
+         const std::optional<int> jobs = wholeNumber(values[0], 999999999);
+         if (!jobs || *jobs < 1) {
+           return std::string("--jobs 后须跟一个不小于 1 的整数");
+         }
+         arguments->jobs = *jobs;
+         return std::string();
        },
        "--jobs 后须跟一个不小于 1 的整数", true},
       {"--write", "文件",
