@@ -133,6 +133,30 @@ TEST(Augmentation, LargeGeneratedNetworks) {
   }
 }
 
+// Four hubs in a chain, each with two rings of three hanging from it and
+// its rings' links listed first, so that the search closes a ring first
+// at each hub: eight blocks with one cut device each, and each needs a new
+// link of its own ends, so no fewer than four links will do.
+TEST(Augmentation, EveryBlockWithOneCutDeviceIsALeaf) {
+  std::vector<Link> links;
+  for (int hub = 0; hub < 4; ++hub) {
+    const int x = hub * 5;
+    for (const int ring : {x + 1, x + 3}) {
+      links.insert(links.end(),
+                   {{x, ring, 1}, {ring, ring + 1, 1}, {x, ring + 1, 1}});
+    }
+  }
+  for (int hub = 0; hub + 1 < 4; ++hub)
+    links.push_back({hub * 5, hub * 5 + 5, 1});
+  const std::vector<Link> unit =
+      unlinkedPairs(20, links, [](int, int) { return 1; });
+  const Augmentation found =
+      augmentNetwork(20, links, unit, SurvivalGoal::kDevices);
+  EXPECT_EQ(found.lowerBound, 4);
+  EXPECT_TRUE(found.complete);
+  EXPECT_EQ(found.added.size(), 4U);
+}
+
 TEST(Augmentation, TooFewDevicesOrCandidates) {
   EXPECT_FALSE(
       augmentNetwork(2, {}, {{0, 1, 1}}, SurvivalGoal::kDevices).possible);

@@ -441,8 +441,8 @@ std::vector<Link> coverBridges(int deviceCount, const std::vector<Link>& links,
 }
 
 // The block-cut forest as groups: each block with its devices that are not
-// cut devices, the blocks sharing a cut device joined through it (a star
-// of blocks per cut device, which keeps leaves leaves).
+// cut devices, then each cut device as a group with no member, joined to
+// the blocks it lies in; so the leaves are the blocks with one cut device.
 GroupForest blockCutForest(int deviceCount, const std::vector<Link>& links) {
   const Blocks blocks = findBlocks(deviceCount, links);
   GroupForest forest;
@@ -450,27 +450,31 @@ GroupForest blockCutForest(int deviceCount, const std::vector<Link>& links) {
   forest.groupOf.assign(static_cast<size_t>(deviceCount), -1);
   forest.members.resize(blocks.devices.size());
   forest.neighbours.resize(blocks.devices.size());
-  std::vector<int> firstBlock(static_cast<size_t>(deviceCount), -1);
+  std::vector<int> cutGroup(static_cast<size_t>(deviceCount), -1);
   DisjointSets parts(deviceCount);
   for (const Link& link : links) {
     if (carriesRoutes(link)) parts.join(link.from, link.to);
   }
+  for (const std::vector<int>& block : blocks.devices) {
+    forest.partOf.push_back(parts.find(block.front()));
+  }
   for (size_t b = 0; b < blocks.devices.size(); ++b) {
-    forest.partOf.push_back(parts.find(blocks.devices[b].front()));
     for (int device : blocks.devices[b]) {
       if (!blocks.cut[static_cast<size_t>(device)]) {
         forest.members[b].push_back(device);
         forest.groupOf[static_cast<size_t>(device)] = static_cast<int>(b);
         continue;
       }
-      int& first = firstBlock[static_cast<size_t>(device)];
-      if (first == -1) {
-        first = static_cast<int>(b);
-      } else {
-        forest.neighbours[b].push_back(first);
-        forest.neighbours[static_cast<size_t>(first)].push_back(
-            static_cast<int>(b));
+      int& group = cutGroup[static_cast<size_t>(device)];
+      if (group == -1) {
+        group = forest.groups++;
+        forest.members.emplace_back();
+        forest.neighbours.emplace_back();
+        forest.partOf.push_back(parts.find(device));
       }
+      forest.neighbours[b].push_back(group);
+      forest.neighbours[static_cast<size_t>(group)].push_back(
+          static_cast<int>(b));
     }
   }
   return forest;
