@@ -578,6 +578,7 @@
   // keeps labels apart at its own size, so zooming in only parts them
   // further.
   function layoutLabels(scale) {
+    const started = performance.now();
     if (labels === null) {
       labels = collectLabels(svg.querySelector('g.graph'), new Map((previousLabels || [])
         .map((label) => [label.element, label])));
@@ -598,6 +599,7 @@
       }
       copy.classList.toggle('bare', original.classList.contains('bare'));
     }
+    window.topoplanPage.lastLabelsMs = performance.now() - started;
   }
 
   function placeLabels(scale) {
@@ -1049,9 +1051,10 @@
   }
 
   // For tests: whether the engine is ready and when, how long the last
-  // drawing took, and how much of the time went to the engine (loading,
-  // and all calls since).
-  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, loadMs: 0, engineMs: 0 };
+  // drawing and the last laying out of the labels took, and how much of
+  // the time went to the engine (loading, and all calls since).
+  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, lastLabelsMs: 0,
+                          loadMs: 0, engineMs: 0 };
   $('page-title').textContent = document.title;
   // The drawing pans and zooms while the engine is still starting.
   wireDrawing();

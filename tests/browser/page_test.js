@@ -881,7 +881,8 @@ async function zoomTo(page, scale) {
 // At the first view, zoomed to just beyond where text shows (0.4 to 0.6
 // of the drawing's size), to 0.6 to 0.9 of it and to 1.5 to 2.25 times
 // it: every label shown is 12 px or more, none lies on another and no dot
-// lies under one. Returns the first view's figures.
+// lies under one; a click on a dot picks its device. Returns the first
+// view's figures.
 async function readableAtEveryZoom(page, name) {
   const view = await page.$eval('#drawing', (d) => d.getBoundingClientRect().toJSON());
   let first = null;
@@ -895,6 +896,14 @@ async function readableAtEveryZoom(page, name) {
       found[scale.toFixed(2)] = drawn.far ? null : figures;
       if (drawn.far) continue;
       assert.deepEqual([figures.small, figures.overlapping], [[], []], scale + ': ' + JSON.stringify(figures));
+      const dot = drawn.boxes.find((b) => !b.shown && b.left > view.left && b.right < view.right &&
+        b.top > view.top && b.bottom < view.bottom);
+      if (dot === undefined) continue;
+      await page.click('input[name=click][value=fail]');
+      await page.mouse.click((dot.left + dot.right) / 2, (dot.top + dot.bottom) / 2);
+      assert.deepEqual(await api(page, 'failed'), { devices: [dot.code], links: [] }, 'the dot at ' + scale);
+      await api(page, 'restoreAll');
+      await page.click('input[name=click][value=select]');
     }
     console.log('     labelled of devices in view, by scale: ' + Object.entries(found)
       .map(([scale, f]) => scale + ' ' + (f === null ? 'far' : f.labelled + '/' + f.devices)).join(', '));
