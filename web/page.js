@@ -446,8 +446,9 @@
   // Every label of the drawing, made the first time they are laid out
   // (again when links are tried); the scale they were last laid out for.
   let labels = null;
-  let previousLabels = null;  // those before links were tried
+  let labelOf = new Map();  // element -> its label
   let labelScale = 0;
+  let laidOut = null;  // the scale and the labels first, as layoutLabels last placed them
   let routeCopies = [];  // [copy in the overlay, its original] of the route's latencies
 
   // A label: the element sized (a device's or a row head's group, or a
@@ -566,28 +567,36 @@
   function firstDevices() {
     if (topology === null) return [];
     const ends = [state.from, state.to].filter((code) => firstIndex.has(code))
-      .map((code) => firstIndex.get(code));
-    const pickedDevice = picked !== null && picked.classList.contains('node')
-      ? [Number(picked.dataset.index)] : [];
-    return [...new Set(ends.concat(pickedDevice))];
+      .map((code) => deviceElements[firstIndex.get(code)]);
+    const pickedDevice = picked !== null && picked.classList.contains('node') ? [picked] : [];
+    return [...new Set(ends.concat(pickedDevice))].map((element) => labelOf.get(element));
   }
 
-  // Lays the labels out for the scale `scale`; far out, where no text is
-  // shown, everything keeps the drawing's own size. Beyond the drawing's
-  // size a label keeps its size on screen, at least 12 px: the drawing
-  // keeps labels apart at its own size, so zooming in only parts them
-  // further.
+  // Lays the labels out for the scale `scale`, again only when the scale
+  // or what goes first has changed; far out, where no text is shown,
+  // everything keeps the drawing's own size. Beyond the drawing's size a
+  // label keeps its size on screen, at least 12 px: the drawing keeps
+  // labels apart at its own size, so zooming in only parts them further.
   function layoutLabels(scale) {
     const started = performance.now();
     if (labels === null) {
-      labels = collectLabels(svg.querySelector('g.graph'), new Map((previousLabels || [])
-        .map((label) => [label.element, label])));
+      labels = collectLabels(svg.querySelector('g.graph'), labelOf);
+      labelOf = new Map(labels.map((label, rank) => [label.element, Object.assign(label, { rank })]));
+      laidOut = null;
     }
     labelScale = scale;
-    if (scale < kSmallestTextScale) {
-      for (const label of labels) showLabel(label, null, false);
-    } else {
-      placeLabels(scale);
+    const far = scale < kSmallestTextScale;
+    const leading = far ? [] : firstDevices();
+    const raised = far ? [] : routeCopies.map(([, original]) => labelOf.get(original));
+    const wanted = far ? 'far'
+      : [scale, ...leading.map((label) => label.rank), '', ...raised.map((label) => label.rank)].join(' ');
+    if (wanted !== laidOut) {
+      laidOut = wanted;
+      if (far) {
+        for (const label of labels) showLabel(label, null, false);
+      } else {
+        placeLabels(scale, leading, raised);
+      }
     }
     // The route's raised copies of its latencies follow their originals.
     for (const [copy, original] of routeCopies) {
@@ -602,24 +611,22 @@
     window.topoplanPage.lastLabelsMs = performance.now() - started;
   }
 
-  function placeLabels(scale) {
+  // Places the labels at `scale`: the devices `leading` first, then the
+  // others in their order, the latencies `raised` (the route's) before
+  // the other latencies.
+  function placeLabels(scale, leading, raised) {
     const factorOf = (label) =>
       Math.max(kSmallestLabelPx / (label.font * scale), Math.min(1, 1 / scale));
     const grid = makeGrid(4 * kSmallestLabelPx / scale);
     const dotReach = kDotReach / scale;
     const textGap = 2 * kTextGap / scale;
-    const devices = labels.filter((label) => label.kind === 'device');
-    for (const device of devices) {
+    for (const device of labels.filter((label) => label.kind === 'device')) {
       grid.add(boxAround(device.x, device.y, dotReach, dotReach, device));
     }
-    const byIndex = new Map(devices.map((device) => [device.index, device]));
-    const leading = firstDevices().map((index) => byIndex.get(index));
-    // The route's latencies before the others.
-    const latencies = labels.filter((label) => label.kind === 'latency');
-    const onRoute = latencies.filter((label) => label.element.closest('.route, .backup') !== null);
-    const order = leading.concat(
-      labels.filter((label) => label.kind !== 'latency' && !leading.includes(label)),
-      onRoute, latencies.filter((label) => !onRoute.includes(label)));
+    const early = new Set(leading.concat(raised));
+    const [others, latencies] = [false, true].map((latency) => labels.filter((label) =>
+      (label.kind === 'latency') === latency && !early.has(label)));
+    const order = leading.concat(others, raised, latencies);
     for (const label of order) {
       const factor = factorOf(label);
       const gap = label.kind === 'device' ? 0 : textGap;
@@ -913,7 +920,6 @@
     state.failedLinks = state.failedLinks.filter(([a, b]) => linksByPair.has(pairKey(a, b)));
     risks = null;
     // The tried links' latencies are labels too.
-    previousLabels = labels;
     labels = null;
     linkFinder.setItems(linkItems());
     setText('engine-status', [answer.status]);

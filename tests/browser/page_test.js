@@ -1013,6 +1013,14 @@ async function rows() {
     assert.deepEqual([first.labelled, first.devices], [8, 8]);
     assert.equal(await campusPage.$$eval('g.edge text.bare', (labels) => labels.length), 0);
   });
+  await check('campus rows zoomed out: a route\'s end is labelled before devices of more links', async () => {
+    await zoomTo(campusPage, 0.4);
+    const bare = () => campusPage.$$eval('g.node.bare', (nodes) => nodes.map((node) => node.dataset.code));
+    const [end] = await bare();
+    assert.equal(end, 'FW');
+    await campusPage.select('#route-from', end);
+    assert.ok(!(await bare()).includes(end), JSON.stringify(await bare()));
+  });
   await campusPage.close();
   const layered = operatorNetwork(150, 5).replace(/\bP(\d{3})\b/g,
     (code, n) => (Number(n) % 10 === 1 ? 'DR-' : 'AR-') + n);
