@@ -452,12 +452,13 @@
   let routeCopies = [];  // [copy in the overlay, its original] of the route's latencies
 
   // A label: the element sized (a device's or a row head's group, or a
-  // latency), its box at the drawing's size, its font size there, and the
-  // device's dot. Devices keep their box's centre for the dot and the sizing.
+  // latency's text), the centre it is sized about and its box at the
+  // drawing's size (a device's is its shape's), its font size there, its
+  // place in the order, and the transform and the state last set.
   function makeLabel(element, box, kind) {
     const text = element.tagName === 'text' ? element : element.querySelector('text');
     return { element, kind, x: box.x + box.width / 2, y: box.y + box.height / 2,
-             width: box.width, height: box.height, links: 0, index: 0,
+             width: box.width, height: box.height, links: 0, index: 0, rank: 0,
              font: Number(text.getAttribute('font-size')) || 10,
              transform: null, bare: false };
   }
@@ -479,7 +480,7 @@
   // index, and the latencies in the drawing's order. Those `known` keep
   // their record: their boxes were measured before they were sized.
   function collectLabels(scene, known) {
-    const labelOf = (element, measure, kind) => known.get(element) ||
+    const recordOf = (element, measure, kind) => known.get(element) ||
       makeLabel(element, measure(), kind);
     const links = new Map();
     for (const group of scene.querySelectorAll('g.edge[data-from]')) {
@@ -493,7 +494,7 @@
       if (group.querySelector('text') === null) continue;  // a wrapped row's point
       const shape = group.querySelector('path, polygon');
       const isDevice = group.id.startsWith('device');
-      const label = labelOf(group, () => (shape || group).getBBox(), isDevice ? 'device' : 'head');
+      const label = recordOf(group, () => (shape || group).getBBox(), isDevice ? 'device' : 'head');
       if (isDevice) {
         label.index = Number(group.id.slice(6));
         label.links = links.get(group.dataset.code) || 0;
@@ -505,7 +506,7 @@
     }
     devices.sort((a, b) => b.links - a.links || a.index - b.index);
     const latencies = [...scene.querySelectorAll('g.edge text')]
-      .map((text) => labelOf(text, () => text.getBBox(), 'latency'));
+      .map((text) => recordOf(text, () => text.getBBox(), 'latency'));
     return heads.concat(devices, latencies);
   }
 
@@ -581,7 +582,8 @@
     const started = performance.now();
     if (labels === null) {
       labels = collectLabels(svg.querySelector('g.graph'), labelOf);
-      labelOf = new Map(labels.map((label, rank) => [label.element, Object.assign(label, { rank })]));
+      labels.forEach((label, rank) => { label.rank = rank; });
+      labelOf = new Map(labels.map((label) => [label.element, label]));
       laidOut = null;
     }
     labelScale = scale;
