@@ -463,8 +463,9 @@
              transform: null, bare: false };
   }
 
-  function addDot(label, shape) {
+  function addDot(label) {
     if (label.element.querySelector(':scope > .dot') !== null) return;
+    const shape = label.element.querySelector('path, polygon');
     const dot = document.createElementNS(svgNs, 'circle');
     dot.setAttribute('class', 'dot');
     dot.setAttribute('cx', label.x);
@@ -498,7 +499,6 @@
       if (isDevice) {
         label.index = Number(group.id.slice(6));
         label.links = links.get(group.dataset.code) || 0;
-        addDot(label, shape);
         devices.push(label);
       } else {
         heads.push(label);
@@ -507,6 +507,9 @@
     devices.sort((a, b) => b.links - a.links || a.index - b.index);
     const latencies = [...scene.querySelectorAll('g.edge text')]
       .map((text) => recordOf(text, () => text.getBBox(), 'latency'));
+    // Each measured first: a box measured after a change to the drawing
+    // makes the browser lay it out again.
+    for (const device of devices) addDot(device);
     return heads.concat(devices, latencies);
   }
 
