@@ -157,6 +157,7 @@
   function raiseRoute(primary, backup) {
     const lines = [];
     const labels = [];
+    routeCopies = [];
     for (const [positions, kind] of [[backup, 'backup'], [primary, 'route']]) {
       for (const i of positions.filter((p) => p >= 0)) {
         const line = linkLines[i].cloneNode(false);
@@ -166,6 +167,7 @@
           const copy = label.cloneNode(true);
           copy.setAttribute('class', kind + '-label');
           labels.push(copy);
+          routeCopies.push([copy, label]);
         }
       }
     }
@@ -236,11 +238,14 @@
     }
     marked = [];
     overlay.replaceChildren();
+    routeCopies = [];
     attempt('scenario-result', drawFailures);
     attempt('route-result', drawRoute);
     attempt('plan-result', drawPlan);
     attempt('risk-result', drawRisks);
     for (const finder of finders) finder.refresh();
+    // The route's ends and latencies are labelled first.
+    layoutLabels(labelScale);
     window.topoplanPage.lastRenderMs = performance.now() - started;
   }
 
@@ -316,9 +321,12 @@
   const kSmallestTextScale = 0.4;  // dot's 10-point labels below 4 px
 
   let fitted = null;  // the transform fit() last set, as text
+  let drawingBox = null;  // the drawing's extent at its own size
 
   function fit() {
-    const box = svg.querySelector('g.graph').getBBox();
+    // Measured once, before any label is sized.
+    if (drawingBox === null) drawingBox = svg.querySelector('g.graph').getBBox();
+    const box = drawingBox;
     const view = svg.getBoundingClientRect();
     if (box.width === 0 || box.height === 0 || view.width === 0) return;
     const scale = Math.min(view.width / box.width, view.height / box.height,
@@ -421,36 +429,219 @@
     if (title !== null) title.textContent = label;
   }
 
-  // Devices and latency labels, each with the centre it shrinks about.
-  let labels = null;
-  let labelScale = 1;
+  // ---- Labels: each one shown is 12 px or more on screen, and none lies
+  // on another. At every new scale each label is sized about its centre,
+  // then the labels are taken in a fixed order of priority, each kept
+  // where it overlaps none kept before; a device whose label is left out
+  // shows a dot, which no label covers, so that it can still be seen and
+  // clicked.
+  const kSmallestLabelPx = 12;
+  const kDotRadius = 4;  // a device without its label, in screen pixels
+  const kDotReach = kDotRadius + 1.5;  // with its outline
+  // Text measured on screen can reach a fraction of a pixel past the box
+  // it was placed by: a label that is text alone keeps this much room, in
+  // pixels, from the others.
+  const kTextGap = 1;
 
-  // Beyond the drawing's own size, devices and latency labels keep their
-  // size on screen while the map grows around them: the drawing keeps
-  // them apart at its own size, so zooming in only parts them further.
-  function keepLabelSize(scene, scale) {
-    const shrink = Math.min(1, 1 / scale);
-    if (shrink === labelScale) return;
-    labelScale = shrink;
-    if (labels === null) {
-      labels = [...scene.querySelectorAll('g.node, g.edge text')].map((element) => {
-        const box = element.getBBox();
-        return [element, box.x + box.width / 2, box.y + box.height / 2];
-      });
-    }
-    // The route's raised copies of its latencies shrink as well; each
-    // copy takes the transform its original had when it was made.
-    const copies = [...overlay.querySelectorAll('text')].map((element) => {
-      const box = element.getBBox();
-      return [element, box.x + box.width / 2, box.y + box.height / 2];
-    });
-    for (const [element, x, y] of labels.concat(copies)) {
-      if (shrink === 1) {
-        element.removeAttribute('transform');
-      } else {
-        element.setAttribute('transform',
-          `translate(${x} ${y}) scale(${shrink}) translate(${-x} ${-y})`);
+  // Every label of the drawing, made the first time they are laid out
+  // (again when links are tried); the scale they were last laid out for.
+  let labels = null;
+  let labelOf = new Map();  // element -> its label
+  let labelScale = 0;
+  let laidOut = null;  // the scale and the labels first, as layoutLabels last placed them
+  let routeCopies = [];  // [copy in the overlay, its original] of the route's latencies
+
+  // A label: the element sized (a device's or a row head's group, or a
+  // latency's text), the centre it is sized about and its box at the
+  // drawing's size (a device's is its shape's), its font size there, its
+  // place in the order, and the transform and the state last set.
+  function makeLabel(element, box, kind) {
+    const text = element.tagName === 'text' ? element : element.querySelector('text');
+    return { element, kind, x: box.x + box.width / 2, y: box.y + box.height / 2,
+             width: box.width, height: box.height, links: 0, index: 0, rank: 0,
+             font: Number(text.getAttribute('font-size')) || 10,
+             transform: null, bare: false };
+  }
+
+  function addDot(label) {
+    if (label.element.querySelector(':scope > .dot') !== null) return;
+    const shape = label.element.querySelector('path, polygon');
+    const dot = document.createElementNS(svgNs, 'circle');
+    dot.setAttribute('class', 'dot');
+    dot.setAttribute('cx', label.x);
+    dot.setAttribute('cy', label.y);
+    dot.setAttribute('r', kDotRadius);
+    if (shape !== null) dot.setAttribute('fill', shape.getAttribute('fill') || '#ffffff');
+    label.element.append(dot);
+  }
+
+  // The labels in their order of priority but for the route's ends and
+  // the picked device, which go first when the labels are laid out: the
+  // row heads and the legend, the devices with more links first, then by
+  // index, and the latencies in the drawing's order. Those `known` keep
+  // their record: their boxes were measured before they were sized.
+  function collectLabels(scene, known) {
+    const recordOf = (element, measure, kind) => known.get(element) ||
+      makeLabel(element, measure(), kind);
+    const links = new Map();
+    for (const group of scene.querySelectorAll('g.edge[data-from]')) {
+      for (const code of new Set([group.dataset.from, group.dataset.to])) {
+        links.set(code, (links.get(code) || 0) + 1);
       }
+    }
+    const heads = [];
+    const devices = [];
+    for (const group of scene.querySelectorAll('g.node')) {
+      if (group.querySelector('text') === null) continue;  // a wrapped row's point
+      const shape = group.querySelector('path, polygon');
+      const isDevice = group.id.startsWith('device');
+      const label = recordOf(group, () => (shape || group).getBBox(), isDevice ? 'device' : 'head');
+      if (isDevice) {
+        label.index = Number(group.id.slice(6));
+        label.links = links.get(group.dataset.code) || 0;
+        devices.push(label);
+      } else {
+        heads.push(label);
+      }
+    }
+    devices.sort((a, b) => b.links - a.links || a.index - b.index);
+    const latencies = [...scene.querySelectorAll('g.edge text')]
+      .map((text) => recordOf(text, () => text.getBBox(), 'latency'));
+    // Each measured first: a box measured after a change to the drawing
+    // makes the browser lay it out again.
+    for (const device of devices) addDot(device);
+    return heads.concat(devices, latencies);
+  }
+
+  // Boxes in a grid of square cells, in the drawing's units, so that
+  // finding what a box overlaps costs the few cells it covers.
+  function makeGrid(cell) {
+    const cells = new Map();
+    const each = (box, visit) => {
+      for (let i = Math.floor(box.left / cell); i <= Math.floor(box.right / cell); ++i) {
+        for (let j = Math.floor(box.top / cell); j <= Math.floor(box.bottom / cell); ++j) {
+          visit(i * 1048576 + j);
+        }
+      }
+    };
+    return {
+      add(box) {
+        each(box, (key) => {
+          if (!cells.has(key)) cells.set(key, []);
+          cells.get(key).push(box);
+        });
+      },
+      // Whether `box` overlaps a box kept, leaving out those of `owner`.
+      hits(box, owner) {
+        let hit = false;
+        each(box, (key) => {
+          hit = hit || (cells.get(key) || []).some((other) => other.owner !== owner &&
+            other.left < box.right && box.left < other.right &&
+            other.top < box.bottom && box.top < other.bottom);
+        });
+        return hit;
+      },
+    };
+  }
+
+  const boxAround = (x, y, halfWidth, halfHeight, owner) => ({
+    left: x - halfWidth, right: x + halfWidth, top: y - halfHeight, bottom: y + halfHeight, owner,
+  });
+
+  const scaledAbout = (label, factor) => (factor === 1 ? null
+    : `translate(${label.x} ${label.y}) scale(${factor}) translate(${-label.x} ${-label.y})`);
+
+  function showLabel(label, transform, bare) {
+    if (label.transform !== transform) {
+      label.transform = transform;
+      if (transform === null) {
+        label.element.removeAttribute('transform');
+      } else {
+        label.element.setAttribute('transform', transform);
+      }
+    }
+    if (label.bare !== bare) {
+      label.bare = bare;
+      label.element.classList.toggle('bare', bare);
+    }
+  }
+
+  // The devices whose labels go first: the route's ends, then the one
+  // last picked from a list.
+  function firstDevices() {
+    if (topology === null) return [];
+    const ends = [state.from, state.to].filter((code) => firstIndex.has(code))
+      .map((code) => deviceElements[firstIndex.get(code)]);
+    const pickedDevice = picked !== null && picked.classList.contains('node') ? [picked] : [];
+    return [...new Set(ends.concat(pickedDevice))].map((element) => labelOf.get(element));
+  }
+
+  // Lays the labels out for the scale `scale`, again only when the scale
+  // or what goes first has changed; far out, where no text is shown,
+  // everything keeps the drawing's own size. Beyond the drawing's size a
+  // label keeps its size on screen, at least 12 px: the drawing keeps
+  // labels apart at its own size, so zooming in only parts them further.
+  function layoutLabels(scale) {
+    const started = performance.now();
+    if (labels === null) {
+      labels = collectLabels(svg.querySelector('g.graph'), labelOf);
+      labels.forEach((label, rank) => { label.rank = rank; });
+      labelOf = new Map(labels.map((label) => [label.element, label]));
+      laidOut = null;
+    }
+    labelScale = scale;
+    const far = scale < kSmallestTextScale;
+    const leading = far ? [] : firstDevices();
+    const raised = far ? [] : routeCopies.map(([, original]) => labelOf.get(original));
+    const wanted = far ? 'far'
+      : [scale, ...leading.map((label) => label.rank), '', ...raised.map((label) => label.rank)].join(' ');
+    if (wanted !== laidOut) {
+      laidOut = wanted;
+      if (far) {
+        for (const label of labels) showLabel(label, null, false);
+      } else {
+        placeLabels(scale, leading, raised);
+      }
+    }
+    // The route's raised copies of its latencies follow their originals.
+    for (const [copy, original] of routeCopies) {
+      const transform = original.getAttribute('transform');
+      if (transform === null) {
+        copy.removeAttribute('transform');
+      } else {
+        copy.setAttribute('transform', transform);
+      }
+      copy.classList.toggle('bare', original.classList.contains('bare'));
+    }
+    window.topoplanPage.lastLabelsMs = performance.now() - started;
+  }
+
+  // Places the labels at `scale`: the devices `leading` first, then the
+  // others in their order, the latencies `raised` (the route's) before
+  // the other latencies.
+  function placeLabels(scale, leading, raised) {
+    const factorOf = (label) =>
+      Math.max(kSmallestLabelPx / (label.font * scale), Math.min(1, 1 / scale));
+    const grid = makeGrid(4 * kSmallestLabelPx / scale);
+    const dotReach = kDotReach / scale;
+    const textGap = 2 * kTextGap / scale;
+    for (const device of labels.filter((label) => label.kind === 'device')) {
+      grid.add(boxAround(device.x, device.y, dotReach, dotReach, device));
+    }
+    const early = new Set(leading.concat(raised));
+    const [others, latencies] = [false, true].map((latency) => labels.filter((label) =>
+      (label.kind === 'latency') === latency && !early.has(label)));
+    const order = leading.concat(others, raised, latencies);
+    for (const label of order) {
+      const factor = factorOf(label);
+      const gap = label.kind === 'device' ? 0 : textGap;
+      const box = boxAround(label.x, label.y, (label.width * factor + gap) / 2,
+        (label.height * factor + gap) / 2, label);
+      const fits = !grid.hits(box, label);
+      if (fits) grid.add(box);
+      // A device left without its label keeps its dot at a few pixels.
+      const dotOnly = !fits && label.kind === 'device';
+      showLabel(label, scaledAbout(label, dotOnly ? 1 / scale : factor), !fits);
     }
   }
 
@@ -488,7 +679,7 @@
       svg.style.setProperty('--u', 1 / scale + 'px');
       // Too far out to read text (see .far in the page's style).
       svg.classList.toggle('far', scale < kSmallestTextScale);
-      keepLabelSize(scene, scale);
+      layoutLabels(scale);
     });
     fit();
 
@@ -592,6 +783,7 @@
     picked = element;
     element.classList.add('picked');
     reveal(element);
+    layoutLabels(zoom.getTransform().scale);
   }
 
   // A device as the lists show it: its code, and its description beside
@@ -732,6 +924,8 @@
     // A failed pair that no longer has a link is no failure any more.
     state.failedLinks = state.failedLinks.filter(([a, b]) => linksByPair.has(pairKey(a, b)));
     risks = null;
+    // The tried links' latencies are labels too.
+    labels = null;
     linkFinder.setItems(linkItems());
     setText('engine-status', [answer.status]);
     listTried();
@@ -868,9 +1062,10 @@
   }
 
   // For tests: whether the engine is ready and when, how long the last
-  // drawing took, and how much of the time went to the engine (loading,
-  // and all calls since).
-  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, loadMs: 0, engineMs: 0 };
+  // drawing and the last laying out of the labels took, and how much of
+  // the time went to the engine (loading, and all calls since).
+  window.topoplanPage = { ready: false, readyMs: 0, lastRenderMs: 0, lastLabelsMs: 0,
+                          loadMs: 0, engineMs: 0 };
   $('page-title').textContent = document.title;
   // The drawing pans and zooms while the engine is still starting.
   wireDrawing();

@@ -810,31 +810,107 @@ async function mesh() {
 // ---- Maps generated for each cause of piled labels (map_networks.js).
 const { mapNames, mapNetwork, mapPlace } = require('./map_networks.js');
 
-// Each device's box on screen, its code, and its label's height on
-// screen; whether labels are shown at all.
-const deviceBoxes = (page) => page.evaluate(() => ({
-  far: document.querySelector('#drawing svg').classList.contains('far'),
-  boxes: [...document.querySelectorAll('g.node[id^=device]')].map((node) => {
-    const box = node.querySelector('.shape').getBoundingClientRect();
-    return { index: Number(node.id.slice(6)), code: node.dataset.code, left: box.left,
-             right: box.right, top: box.top, bottom: box.bottom,
-             text: node.querySelector('text').getBoundingClientRect().height };
-  }),
-}));
+// Each device's box on screen (its dot's where its label is left out),
+// its code, whether its label is shown and the label's height on screen;
+// the latency labels shown, likewise; whether text is shown at all.
+const deviceBoxes = (page) => page.evaluate(() => {
+  const onScreen = (element, code, shown) => {
+    const box = element.getBoundingClientRect();
+    return { code, shown, left: box.left, right: box.right, top: box.top, bottom: box.bottom,
+             text: (element.tagName === 'text' ? element : element.parentNode.querySelector('text'))
+               .getBoundingClientRect().height };
+  };
+  return {
+    far: document.querySelector('#drawing svg').classList.contains('far'),
+    boxes: [...document.querySelectorAll('g.node[id^=device]')].map((node) => {
+      const shown = !node.classList.contains('bare');
+      return { index: Number(node.id.slice(6)),
+               ...onScreen(node.querySelector(shown ? '.shape' : '.dot'), node.dataset.code, shown) };
+    }),
+    latencies: [...document.querySelectorAll('g.edge text')]
+      .filter((label) => getComputedStyle(label).visibility === 'visible')
+      .map((label) => onScreen(label, label.parentNode.id + ' ' + label.textContent, true)),
+  };
+});
 
-// The pairs of boxes that overlap, among those inside `view`.
+// The pairs of boxes that overlap, among those inside `view`, but for two
+// devices' dots.
 function overlapping(boxes, view) {
   const shown = boxes.filter((b) => b.right > view.left && b.left < view.right &&
     b.bottom > view.top && b.top < view.bottom).sort((a, b) => a.left - b.left);
   const pairs = [];
   for (let i = 0; i < shown.length; ++i) {
     for (let j = i + 1; j < shown.length && shown[j].left < shown[i].right; ++j) {
-      if (shown[j].top < shown[i].bottom && shown[i].top < shown[j].bottom) {
+      if (shown[j].top < shown[i].bottom && shown[i].top < shown[j].bottom &&
+          (shown[i].shown || shown[j].shown)) {
         pairs.push(shown[i].code + '/' + shown[j].code);
       }
     }
   }
   return pairs;
+}
+
+// What makes the labels inside `view` hard to read: one below 12 px, one
+// on another, a device's dot under a label; and how many devices there
+// show their label.
+function unreadable(drawn, view) {
+  const inView = drawn.boxes.concat(drawn.latencies).filter((b) => b.right > view.left &&
+    b.left < view.right && b.bottom > view.top && b.top < view.bottom);
+  return { small: inView.filter((b) => b.shown && b.text < 12).map((b) => b.code + ' ' + b.text).slice(0, 5),
+           overlapping: overlapping(inView, view).slice(0, 5),
+           labelled: inView.filter((b) => b.shown && b.index !== undefined).length,
+           devices: inView.filter((b) => b.index !== undefined).length };
+}
+
+// Zooms the drawing, fitted first, by steps of the + and - keys (1.5
+// times) to a scale of at least `scale` and less than one step more; the
+// scale reached. No scale: the first view.
+async function zoomTo(page, scale) {
+  await page.click('#zoom-fit');
+  await nextFrame(page);
+  await page.$eval('#drawing svg', (drawing) => drawing.focus());
+  for (let i = 0; i < 12 && scale > 0; ++i) {
+    const now = await sceneScale(page);
+    if (now >= scale && now < scale * 1.5 * 0.99) break;
+    await page.keyboard.press(now < scale ? '+' : '-');
+    await nextFrame(page);
+  }
+  return sceneScale(page);
+}
+
+// At the first view, zoomed to just beyond where text shows (0.4 to 0.6
+// of the drawing's size), to 0.6 to 0.9 of it and to 1.5 to 2.25 times
+// it: every label shown is 12 px or more, none lies on another and no dot
+// lies under one; a click on a dot picks its device. Returns the first
+// view's figures.
+async function readableAtEveryZoom(page, name) {
+  const view = await page.$eval('#drawing', (d) => d.getBoundingClientRect().toJSON());
+  let first = null;
+  await check(name + ': labels of 12 px or more, none on another, at the first view and zoomed', async () => {
+    const found = {};
+    for (const wanted of [0, 0.4, 0.6, 1.5]) {
+      const scale = await zoomTo(page, wanted);
+      const drawn = await deviceBoxes(page);
+      const figures = unreadable(drawn, view);
+      if (wanted === 0) first = figures;
+      found[scale.toFixed(2)] = drawn.far ? null : figures;
+      if (drawn.far) continue;
+      assert.deepEqual([figures.small, figures.overlapping], [[], []], scale + ': ' + JSON.stringify(figures));
+      const dot = drawn.boxes.find((b) => !b.shown && b.left > view.left && b.right < view.right &&
+        b.top > view.top && b.bottom < view.bottom);
+      if (dot === undefined) continue;
+      await page.click('input[name=click][value=fail]');
+      await page.mouse.click((dot.left + dot.right) / 2, (dot.top + dot.bottom) / 2);
+      assert.deepEqual(await api(page, 'failed'), { devices: [dot.code], links: [] }, 'the dot at ' + scale);
+      await api(page, 'restoreAll');
+      await page.click('input[name=click][value=select]');
+    }
+    console.log('     labelled of devices in view, by scale: ' + Object.entries(found)
+      .map(([scale, f]) => scale + ' ' + (f === null ? 'far' : f.labelled + '/' + f.devices)).join(', '));
+    await page.click('#zoom-fit');
+    await nextFrame(page);
+  });
+  return first;
 }
 
 async function maps() {
@@ -846,6 +922,7 @@ async function maps() {
     const page = await open(html, { width: 1280, height: 800 });
     const view = await page.$eval('#drawing', (d) => d.getBoundingClientRect().toJSON());
     const first = await deviceBoxes(page);
+    await readableAtEveryZoom(page, name + ' map');
     await check(name + ' map: west stays west, north stays north, no label on another', async () => {
       // The map is drawn the short way across the date line.
       const across = first.boxes.some((b) => (mapPlace(name, b.index) || [0])[0] > 90);
@@ -883,11 +960,9 @@ async function maps() {
       }
       const zoomed = await deviceBoxes(page);
       assert.equal(zoomed.far, false);
-      const inView = zoomed.boxes.filter((b) => b.right > view.left && b.left < view.right &&
-        b.bottom > view.top && b.top < view.bottom);
-      assert.ok(inView.length > 0);
-      assert.ok(inView.every((b) => b.text >= 12), JSON.stringify(inView[0]));
-      assert.deepEqual(overlapping(zoomed.boxes, view).slice(0, 5), []);
+      const figures = unreadable(zoomed, view);
+      assert.ok(figures.devices > 0);
+      assert.deepEqual([figures.small, figures.overlapping], [[], []], JSON.stringify(figures));
     });
     if (first.boxes.length <= 100) {
       await check(name + ' map: a click inside a device picks it, zoomed out and in', async () => {
@@ -927,6 +1002,32 @@ async function maps() {
   }
 }
 
+// Rows (devices of 10 pt): the campus, every label shown at the first
+// view, and a network of 150 access and distribution devices.
+async function rows() {
+  const campusPage = await open(makePage('campus.txt'));
+  const first = await readableAtEveryZoom(campusPage, 'campus rows');
+  await check('campus rows: every device and latency labelled at the first view', async () => {
+    assert.deepEqual([first.labelled, first.devices], [8, 8]);
+    assert.equal(await campusPage.$$eval('g.edge text.bare', (labels) => labels.length), 0);
+  });
+  await check('campus rows zoomed out: a route\'s end is labelled before devices of more links', async () => {
+    await zoomTo(campusPage, 0.4);
+    const bare = () => campusPage.$$eval('g.node.bare', (nodes) => nodes.map((node) => node.dataset.code));
+    const [end] = await bare();
+    assert.equal(end, 'FW');
+    await campusPage.select('#route-from', end);
+    assert.ok(!(await bare()).includes(end), JSON.stringify(await bare()));
+  });
+  await campusPage.close();
+  const layered = operatorNetwork(150, 5).replace(/\bP(\d{3})\b/g,
+    (code, n) => (Number(n) % 10 === 1 ? 'DR-' : 'AR-') + n);
+  const page = await open(makePage(writeTopology('rows150.txt', layered)));
+  await readableAtEveryZoom(page, '150 devices in rows');
+  assert.deepEqual(page.errors, []);
+  await page.close();
+}
+
 (async () => {
   browser = await puppeteer.launch({
     executablePath: process.env.TOPOPLAN_CHROMIUM || '/usr/bin/chromium',
@@ -945,6 +1046,7 @@ async function maps() {
     await mesh();
     await large();
     await maps();
+    await rows();
     await check('no page asked for anything over the network', async () => {
       assert.deepEqual(requests, []);
     });
