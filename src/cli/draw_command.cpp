@@ -380,16 +380,10 @@ int runDraw(int argc, const char* const* argv, std::ostream& out,
   }
   DrawRequest& request = arguments.request;
   if (arguments.trial.suggest) {
-    if (hasNegativeLink(network.links)) {
-      errors << kNegativeLatency << '\n';
-      return kExitRefused;
-    }
     Augmentation augmentation;
-    const std::string refused =
-        suggestLinks(input, network, arguments.trial, &augmentation);
-    if (!refused.empty()) {
-      errors << refused;
-      return kExitBadArguments;
+    if (const std::optional<int> status = suggestLinks(
+            input, network, arguments.trial, &augmentation, errors)) {
+      return *status;
     }
     network = withSuggestions(std::move(network), augmentation);
     request.suggesting = true;

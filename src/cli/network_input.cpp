@@ -419,14 +419,23 @@ std::optional<int> loadTriedNetwork(const std::string& path,
   return std::nullopt;
 }
 
-std::string suggestLinks(const NetworkInput& input, const Network& network,
-                         const LinkTrial& trial, Augmentation* augmentation) {
+std::optional<int> suggestLinks(const NetworkInput& input,
+                                const Network& network, const LinkTrial& trial,
+                                Augmentation* augmentation,
+                                std::ostream& errors) {
   const std::vector<Link> links = savedLinks(network);
+  if (hasNegativeLink(links)) {
+    errors << kNegativeLatency << '\n';
+    return kExitRefused;
+  }
   std::vector<Link> candidates;
   if (!trial.candidatesFile.empty()) {
-    std::string problem =
+    const std::string problem =
         readCandidates(input, network, trial.candidatesFile, &candidates);
-    if (!problem.empty()) return problem;
+    if (!problem.empty()) {
+      errors << problem;
+      return kExitBadArguments;
+    }
   } else {
     bool placed = input.positionKind == PositionKind::kGeographic &&
                   input.positions.size() == network.devices.size();
@@ -443,7 +452,7 @@ std::string suggestLinks(const NetworkInput& input, const Network& network,
   }
   *augmentation =
       augmentNetwork(network.deviceCount(), links, candidates, trial.goal);
-  return "";
+  return std::nullopt;
 }
 
 Network withSuggestions(Network network, const Augmentation& augmentation) {

@@ -137,10 +137,14 @@ std::optional<int> loadTriedNetwork(const std::string& path,
 // --candidates (a line "A B MS" each, blank lines skipped, ends named as
 // anywhere), or else every pair not linked, at the great-circle latency
 // when GraphML placed every device by latitude and longitude, else 1.
-// Returns "" or the refusal of an unreadable file or a bad line, with a
-// line break. O(devices^2) memory without a file.
-std::string suggestLinks(const NetworkInput& input, const Network& network,
-                         const LinkTrial& trial, Augmentation* augmentation);
+// A network with a negative link is refused first (exit 1), as every
+// failure analysis refuses it; then an unreadable file or a bad line
+// (exit 2). Returns the exit status of a refusal, written to `errors`, or
+// nothing once suggested. O(devices^2) memory without a file.
+std::optional<int> suggestLinks(const NetworkInput& input,
+                                const Network& network, const LinkTrial& trial,
+                                Augmentation* augmentation,
+                                std::ostream& errors);
 
 // `network` with the suggested links after its own, in the order
 // augmentNetwork lists them.

@@ -172,11 +172,9 @@ std::vector<Option> resilienceOptions(ResilienceArguments* arguments) {
 int suggest(const ResilienceArguments& arguments, const NetworkInput& input,
             const Network& network, std::ostream& out, std::ostream& errors) {
   Augmentation augmentation;
-  const std::string problem =
-      suggestLinks(input, network, arguments.trial, &augmentation);
-  if (!problem.empty()) {
-    errors << problem;
-    return kResilienceBadArguments;
+  if (const std::optional<int> status = suggestLinks(
+          input, network, arguments.trial, &augmentation, errors)) {
+    return *status;
   }
   const std::vector<Link> links = savedLinks(network);
   const AugmentationFigures figures =
@@ -308,10 +306,6 @@ int runResilience(int argc, const char* const* argv, std::ostream& out,
     return *status;
   }
   if (arguments.trial.suggest) {
-    if (hasNegativeLink(network.links)) {
-      errors << kNegativeLatency << '\n';
-      return kResilienceRefused;
-    }
     return suggest(arguments, input, network, out, errors);
   }
   return report(arguments, input, network, out, errors, errorsOnTerminal);
