@@ -1,7 +1,6 @@
 #include "draw.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "device.h"
@@ -43,12 +42,9 @@ constexpr char kSuggestedLink[] =
 // Past this many links per device, latencies would pile up beside the
 // lines; the picture leaves them out.
 constexpr size_t kLabelledLinksPerDevice = 3;
-
-// A layer's row holds at most this many times the square root of the
-// devices (a device box is about as wide as two rows are apart, so the
-// picture comes out near 4:3), and never wraps below kShortestWrappedRow.
-constexpr double kRowsPerDevice = 0.6;
-constexpr int kShortestWrappedRow = 8;
+// The layered picture names its devices by code and description in this
+// size, to fit a row of several layers on a screen.
+constexpr int kRowsFontSize = 10;
 
 // A DOT string. Graphviz reads backslash escapes and character entities
 // in labels, so a code or a description shows as typed only with its
@@ -353,19 +349,19 @@ void writeLegend(const Drawing& drawing, const std::string& position,
   }
 }
 
-// The heads of the rows, in order: each layer's own, then one invisible
-// point for each row its devices wrap into beyond the first.
-std::vector<std::string> writeRowHeads(const std::vector<Layer>& layers,
-                                       const std::vector<int>& rows,
-                                       int rowLength, std::ostream& dot) {
+// The heads of the rows, in order: each layer's own, named, then one
+// invisible point for each row its devices wrap into beyond the first.
+std::vector<std::string> writeRowHeads(const LayeredRows& rows,
+                                       std::ostream& dot) {
   std::vector<std::string> heads;
-  for (const int row : rows) {
-    heads.push_back("layer" + std::to_string(row));
-    const int inRow = static_cast<int>(
-        std::count(layers.begin(), layers.end(), static_cast<Layer>(row)));
-    for (int wrap = 1; wrap * rowLength < inRow; ++wrap) {
-      heads.push_back("layer" + std::to_string(row) + "_" +
-                      std::to_string(wrap));
+  for (size_t i = 0; i < rows.layers.size(); ++i) {
+    const std::string name =
+        "layer" + std::to_string(static_cast<int>(rows.layers[i]));
+    heads.push_back(name);
+    dot << "  " << name << " [label=\"" << layerName(rows.layers[i])
+        << "\"];\n";
+    for (int wrap = 1; wrap < rows.rowsOfLayer[i]; ++wrap) {
+      heads.push_back(name + "_" + std::to_string(wrap));
       dot << "  " << heads.back() << " [label=\"\", style=invis];\n";
     }
   }
@@ -373,19 +369,34 @@ std::vector<std::string> writeRowHeads(const std::vector<Layer>& layers,
 }
 
 // Each link runs from its upper row down, so that no edge pulls against
-// the order of the rows; `rank` is each device's row from the top.
+// the order of the rows; `rank` is each device's row from the top. A
+// link between two rows one layer wraps into pulls at nothing: were it
+// kept straight, each row would start where the one above ends. Where
+// a layer wraps, a link within a row carries its latency as an external
+// label: dot's ranking fails on some such pictures when the links in
+// their rows carry labels of their own.
 void writeRowLinks(const Network& network, const Drawing& drawing,
-                   const std::vector<int>& rank, bool addressable,
+                   const LayeredRows& rows, bool addressable,
                    std::ostream& dot) {
   const bool labelled = latenciesShown(network, drawing);
+  const std::vector<int>& rank = rows.rowOf;
+  const bool wrapped =
+      std::any_of(rows.rowsOfLayer.begin(), rows.rowsOfLayer.end(),
+                  [](int count) { return count > 1; });
   for (size_t i = 0; i < drawing.links.size(); ++i) {
     const Link& link = drawing.links[i];
     const bool upward = rank[link.to] < rank[link.from];
+    const bool acrossAWrap = rank[link.from] != rank[link.to] &&
+                             layerOf(network.devices[link.from].code) ==
+                                 layerOf(network.devices[link.to].code);
+    const bool inARow =
+        wrapped && link.from != link.to && rank[link.from] == rank[link.to];
     const std::string attributes =
         (labelled || drawing.linkRoles[i] == Role::kSuggested
-             ? ", label=" + linkLabel(drawing, i)
+             ? (inARow ? ", xlabel=" : ", label=") + linkLabel(drawing, i)
              : "") +
-        linkLook(drawing.linkRoles[i]) + svgId(addressable, "link", i);
+        linkLook(drawing.linkRoles[i]) + (acrossAWrap ? ", weight=0" : "") +
+        svgId(addressable, "link", i);
     dot << "  d" << (upward ? link.to : link.from) << " -- d"
         << (upward ? link.from : link.to);
     writeAttributes(attributes, dot);
@@ -394,39 +405,15 @@ void writeRowLinks(const Network& network, const Drawing& drawing,
 
 void writeRows(const Network& network, const Drawing& drawing,
                bool highlighting, bool addressable, std::ostream& dot) {
-  writeHeading(drawing, highlighting, "", 10, dot);
+  writeHeading(drawing, highlighting, "", kRowsFontSize, dot);
 
-  // One row per layer in use, headed by its name; an invisible chain of
-  // the heads keeps the rows in layer order whatever the links say.
+  // One row per layer in use, headed by its name, wrapped as
+  // layeredRows says; an invisible chain of the heads keeps the rows in
+  // layer order whatever the links say.
   const int n = network.deviceCount();
-  std::vector<Layer> layers(network.devices.size());
-  bool used[kLayerCount] = {};
-  for (int i = 0; i < n; ++i) {
-    layers[i] = layerOf(network.devices[i].code);
-    used[static_cast<int>(layers[i])] = true;
-  }
-  // A layer of many devices wraps into several rows of at most
-  // rowLength, so that a network without layers is no endless strip.
-  const int rowLength = std::max(
-      kShortestWrappedRow,
-      static_cast<int>(std::ceil(kRowsPerDevice * std::sqrt(std::max(n, 1)))));
-  std::vector<int> rows;
-  std::vector<int> rank(network.devices.size());  // row from the top
-  int ranks = 0;
-  for (int row = 0; row < kLayerCount; ++row) {
-    if (!used[row]) continue;
-    rows.push_back(row);
-    dot << "  layer" << row << " [label=\""
-        << layerName(static_cast<Layer>(row)) << "\"];\n";
-    int inRow = 0;
-    for (int i = 0; i < n; ++i) {
-      if (static_cast<int>(layers[i]) != row) continue;
-      rank[i] = ranks + inRow++ / rowLength;
-    }
-    ranks += (inRow + rowLength - 1) / rowLength;
-  }
-  const std::vector<std::string> heads =
-      writeRowHeads(layers, rows, rowLength, dot);
+  const LayeredRows rows = layeredRows(network, kRowsFontSize);
+  const std::vector<int>& rank = rows.rowOf;
+  const std::vector<std::string> heads = writeRowHeads(rows, dot);
   if (heads.size() > 1) {
     dot << "  " << heads[0];
     for (size_t i = 1; i < heads.size(); ++i) dot << " -- " << heads[i];
@@ -439,7 +426,7 @@ void writeRows(const Network& network, const Drawing& drawing,
     for (int i = 0; i < n; ++i) {
       if (rank[i] != static_cast<int>(head)) continue;
       const Device& device = network.devices[i];
-      const int row = static_cast<int>(layers[i]);
+      const int row = static_cast<int>(layerOf(device.code));
       dot << " d" << i
           << " [label=" << quoted(device.code + '\n' + device.description)
           << ", fillcolor=\"" << kLayerFill[row] << '"'
@@ -449,7 +436,7 @@ void writeRows(const Network& network, const Drawing& drawing,
     dot << "}\n";
   }
 
-  writeRowLinks(network, drawing, rank, addressable, dot);
+  writeRowLinks(network, drawing, rows, addressable, dot);
   writeLegend(drawing, "", dot);
   dot << "}\n";
 }

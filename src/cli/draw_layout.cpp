@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "device.h"
+#include "utf8.h"
 
 namespace {
 
@@ -319,6 +320,108 @@ std::vector<Point> mostGeographic(
 }
 
 }  // namespace
+
+namespace {
+
+// dot's spacing in a layered picture, in points: a box at least 0.75
+// inches wide with 0.11 inches of margin, 0.25 inches between boxes and
+// about as much again for a latency beside a link in a row; a link on
+// its way through a row takes a gap and its line's room; rows 1.15
+// inches apart, as the latencies between them double dot's gap; the
+// heads' column and the title. A character of display width one is
+// about half the font size wide.
+constexpr double kNarrowestBox = 54;
+constexpr double kBoxMargins = 16;
+constexpr double kBetweenBoxes = 36;
+constexpr double kPassingLink = 30;
+constexpr double kRowPitch = 83;
+constexpr double kHeads = 72;
+constexpr double kTitle = 30;
+
+// The rows for rows of at most `length` devices.
+LayeredRows rowsOfLength(const std::vector<Layer>& layers, int length) {
+  LayeredRows rows;
+  rows.length = length;
+  rows.rowOf.assign(layers.size(), 0);
+  int above = 0;
+  for (int layer = 0; layer < kLayerCount; ++layer) {
+    int inLayer = 0;
+    for (size_t i = 0; i < layers.size(); ++i) {
+      if (static_cast<int>(layers[i]) != layer) continue;
+      rows.rowOf[i] = above + inLayer++ / length;
+    }
+    if (inLayer == 0) continue;
+    rows.layers.push_back(static_cast<Layer>(layer));
+    rows.rowsOfLayer.push_back((inLayer + length - 1) / length);
+    above += rows.rowsOfLayer.back();
+  }
+  return rows;
+}
+
+// Width over height of the picture `rows` gives, boxes `pitch` apart.
+double estimatedAspect(const Network& network, const LayeredRows& rows,
+                       double pitch) {
+  const int count =
+      rows.rowOf.empty()
+          ? 1
+          : 1 + *std::max_element(rows.rowOf.begin(), rows.rowOf.end());
+  std::vector<int> boxes(static_cast<size_t>(count), 0);
+  for (const int row : rows.rowOf) ++boxes[static_cast<size_t>(row)];
+  // How many more links pass through each row than through the one
+  // above it.
+  std::vector<int> passingChange(static_cast<size_t>(count) + 1, 0);
+  for (const Link& link : network.links) {
+    const auto [top, bottom] =
+        std::minmax(rows.rowOf[static_cast<size_t>(link.from)],
+                    rows.rowOf[static_cast<size_t>(link.to)]);
+    if (bottom - top < 2) continue;
+    ++passingChange[static_cast<size_t>(top) + 1];
+    --passingChange[static_cast<size_t>(bottom)];
+  }
+  double widest = 0;
+  int passing = 0;
+  for (size_t row = 0; row < boxes.size(); ++row) {
+    passing += passingChange[row];
+    widest = std::max(widest, boxes[row] * pitch + passing * kPassingLink);
+  }
+  return (kHeads + widest) / (count * kRowPitch + kTitle);
+}
+
+}  // namespace
+
+LayeredRows layeredRows(const Network& network, int fontSize) {
+  constexpr double kWanted = 4.0 / 3.0;
+  constexpr double kWidestKeptWhole = 2;
+  std::vector<Layer> layers;
+  std::vector<int> perLayer(kLayerCount, 0);
+  double widths = 0;
+  for (const Device& device : network.devices) {
+    layers.push_back(layerOf(device.code));
+    ++perLayer[static_cast<size_t>(layers.back())];
+    const int characters =
+        std::max(displayWidth(device.code), displayWidth(device.description));
+    widths +=
+        std::max(kNarrowestBox, 0.5 * fontSize * characters + kBoxMargins);
+  }
+  const double pitch =
+      widths / std::max(network.deviceCount(), 1) + kBetweenBoxes;
+  const int longest =
+      std::max(1, *std::max_element(perLayer.begin(), perLayer.end()));
+  LayeredRows best = rowsOfLength(layers, longest);
+  const double whole = estimatedAspect(network, best, pitch);
+  if (whole <= kWidestKeptWhole) return best;
+  double bestMiss = std::abs(std::log(whole / kWanted));
+  for (int length = longest - 1; length >= 1; --length) {
+    LayeredRows rows = rowsOfLength(layers, length);
+    const double miss =
+        std::abs(std::log(estimatedAspect(network, rows, pitch) / kWanted));
+    if (miss < bestMiss) {
+      best = std::move(rows);
+      bestMiss = miss;
+    }
+  }
+  return best;
+}
 
 LabelBox labelBox(const std::string& code) {
   double characters = 0;

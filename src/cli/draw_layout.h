@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "device.h"
 #include "graphml.h"
 #include "network.h"
 #include "network_input.h"
@@ -78,6 +79,23 @@ Point lowerLeft(const std::vector<Point>& points,
 // Needs at least one placed device. O(devices * links) at worst.
 std::vector<Point> completedPoints(const Network& network,
                                    const DevicePoints& positions);
+
+// The rows of the layered picture: a row per layer in use, in layer
+// order, each layer's devices filling its rows in list order, at most
+// `length` to a row, so that a network without layers is no endless
+// strip. Each layer keeps one row while the picture is no wider than
+// 2:1; else the length is, of every length up to the largest layer, the
+// one whose picture comes nearest 4:3 (the longer on a tie). Pictures are
+// estimated from the devices' boxes in `fontSize` (code above
+// description), the links passing through a row on their way further
+// down and dot's spacing. O((devices + links) * largest layer).
+struct LayeredRows {
+  int length = 1;
+  std::vector<Layer> layers;     // in use, from the top
+  std::vector<int> rowsOfLayer;  // for each of `layers`
+  std::vector<int> rowOf;        // each device's row from the top
+};
+LayeredRows layeredRows(const Network& network, int fontSize);
 
 // The box a device's label takes in a map, in points: its code in the
 // map's font and margins, a wide character counted twice.
